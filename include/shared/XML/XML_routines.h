@@ -1,0 +1,387 @@
+// The XML_routines runtime: the non-template half of the XML binding
+// framework.  It lives in its own shared library (libXML_routines) and
+// provides the base classes of descriptors and parse states, the value
+// printer and scanner, the parse context with its error reporting, the log
+// output (filter list, streaming log file) and the document reader.
+#ifndef TESSEL_XML_ROUTINES_H
+#define TESSEL_XML_ROUTINES_H
+
+#include <libxml/tree.h>
+#include <libxml/xmlreader.h>
+
+#include <cstdarg>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "XML_hash.h"
+#include "shared/endian.h"
+
+namespace XML_routines {
+
+// Log classes: every logged element carries one; a filter mask is a union.
+enum LOGGING_CLASSES : unsigned long {
+    Log_Environment = 1,
+    Log_RAW = 2,
+    Log_protocol_raw = 4,
+    Log_protocol_cooked = 8,
+    Log_Voice = 16,
+    Log_Parametrics = 32,
+    Log_Errors = 0x80000000ul,
+};
+
+class Input_data;
+class Instance_base;
+class Info_base;
+class Output_file;
+
+namespace Format {
+
+// One printf-style format, split into the literal text before the
+// conversion, the conversion itself and the literal text after it.
+class format_info {
+public:
+    format_info(const char* format = "%d");
+    const char* Format() const { return format_.c_str(); }
+    // A format with a trailing blank ("%02X ") separates the octets of a
+    // block; 4-octet records print as such a block under it.
+    bool Is_block() const { return block_; }
+    char Conversion() const { return conversion_; }
+    int Width() const { return width_; }
+
+    const std::string& Prefix() const { return prefix_; }
+    const std::string& Suffix() const { return suffix_; }
+    const std::string& Flags() const { return flags_; }
+    int Precision() const { return precision_; }
+
+private:
+    std::string format_, prefix_, suffix_, flags_;
+    int width_ = -1;
+    int precision_ = -1;
+    char conversion_ = 'd';
+    bool block_ = false;
+};
+
+// Text of one value (attribute or element text) being written.
+class Printer {
+public:
+    explicit Printer(int initial_size = 0);
+
+    void Print(const char* literal);
+    void Print(unsigned char v, const format_info& f);
+    void Print(unsigned short v, const format_info& f);
+    void Print(unsigned int v, const format_info& f);
+    void Print(unsigned long v, const format_info& f);
+    void Print(unsigned long long v, const format_info& f);
+    void Print(signed char v, const format_info& f);
+    void Print(short v, const format_info& f);
+    void Print(int v, const format_info& f);
+    void Print(long v, const format_info& f);
+    void Print(long long v, const format_info& f);
+    void Print(double v, const format_info& f);
+    void Print(bool v, const format_info& f);
+    void Print(const BE_ushort& v, const format_info& f);
+    void Print(const BE_24bit& v, const format_info& f);
+    // A block: every octet in memory order through the format.
+    void Print(const void* block, std::size_t size, const format_info& f);
+    // A value that has no name in its enumeration table.
+    void Invalid(unsigned long v);
+
+    void Add_content(xmlNode* node);
+    void Reset() { length_ = 0; }
+    char* Ptr() { return &buffer_[length_]; }
+    std::size_t Length() const { return length_; }
+    operator const char*();
+    const char* c_str() { return *this; }
+
+private:
+    void Append(const char* s, std::size_t n);
+    void Print_signed(long long v, const format_info& f);
+    void Print_unsigned(unsigned long long v, const format_info& f);
+    std::vector<char> buffer_;
+    std::size_t length_ = 0;
+};
+
+// Reads values back from the text of an attribute or element.  The scan
+// functions return false without reporting; Error reports through the parse
+// context and returns false.
+class Scanner {
+public:
+    explicit Scanner(const char* text, Input_data* input = nullptr);
+
+    bool Scan(unsigned char& v, const format_info& f);
+    bool Scan(unsigned short& v, const format_info& f);
+    bool Scan(unsigned int& v, const format_info& f);
+    bool Scan(unsigned long& v, const format_info& f);
+    bool Scan(unsigned long long& v, const format_info& f);
+    bool Scan(signed char& v, const format_info& f);
+    bool Scan(short& v, const format_info& f);
+    bool Scan(int& v, const format_info& f);
+    bool Scan(long& v, const format_info& f);
+    bool Scan(long long& v, const format_info& f);
+    bool Scan(double& v, const format_info& f);
+    bool Scan(bool& v, const format_info& f);
+    bool Scan(BE_ushort& v, const format_info& f);
+    bool Scan(BE_24bit& v, const format_info& f);
+    bool Scan(void* block, std::size_t size, const format_info& f);
+
+    // The next blank-separated token; empty at the end of the text.
+    std::string BiteOffString();
+    // Reads back what Printer::Invalid wrote (or a plain decimal number);
+    // ok tells whether the token had that form.
+    unsigned long Invalid(bool& ok);
+    bool More() const;  // non-blank text remains
+    std::size_t Save() const { return pos_; }
+    std::size_t Reset(std::size_t pos) {
+        std::size_t old = pos_;
+        pos_ = pos;
+        return old;
+    }
+    const char* Rest() const { return text_.c_str() + pos_; }
+    const char* Text() const { return text_.c_str(); }
+
+    bool Error(const char* format, ...)
+#if defined(__GNUC__)
+        __attribute__((format(printf, 2, 3)))
+#endif
+        ;
+    Input_data* Input() const { return input_; }
+
+private:
+    bool Scan_signed(long long& v, long long lo, long long hi, const format_info& f);
+    bool Scan_unsigned(unsigned long long& v, unsigned long long hi, const format_info& f);
+    bool Literal(const std::string& lit);
+    void Skip_blanks();
+    std::string text_;
+    std::size_t pos_ = 0;
+    Input_data* input_;
+};
+
+}  // namespace Format
+
+// A hook run when a parse state is finalised (copy-back of a value read
+// through member functions or bit fields, commit functions).  The state
+// owns its hooks.
+class Finalize_hook {
+public:
+    virtual ~Finalize_hook();
+    virtual void Hook() = 0;
+    void Hook_to(Instance_base& instance);
+};
+
+// Base of the sub-element entries of descriptors.
+class Subelement_sub_base {
+public:
+    virtual ~Subelement_sub_base();
+};
+
+// Receives the entries of an anonymous descriptor being spliced into the
+// element that embeds it.
+class Subelement_register {
+public:
+    virtual void Register(Subelement_sub_base* entry) = 0;
+    virtual ~Subelement_register();
+};
+
+// Base of every descriptor: the tag name and the descriptors filed under it.
+// A descriptor named by a path "/Root/Tag" files itself, under "Tag", in the
+// root descriptor named "/Root", whichever of the two is built first.
+class Info_base {
+public:
+    explicit Info_base(const char* name);
+    Info_base(const Info_base&) = delete;
+    Info_base& operator=(const Info_base&) = delete;
+    virtual ~Info_base();
+    virtual Instance_base* Get_instance(Input_data& input) const;
+    virtual void Dump_elements(int level) const;
+    virtual void Subregister(Subelement_register& reg) const;
+
+    const char* Name() const { return name_; }
+    // The element tag: the last component of a path name.
+    const char* Tag() const;
+    void Register_sub(const Info_base& sub) const;
+    void Unregister_sub(const Info_base& sub) const;
+    const Info_base* Find(const xmlChar* tag) const;
+    const Info_base* Find(const char* tag) const { return Find(To_xml(tag)); }
+    bool Has_subs() const { return subs_ && !subs_->empty(); }
+    // Filed descriptors in filing order.
+    const std::vector<const Info_base*>& Subs() const;
+
+protected:
+    void Dump_subs(int level) const;
+
+private:
+    const char* name_;
+    mutable std::unique_ptr<std::vector<const Info_base*>> subs_;
+    mutable std::unique_ptr<Hash<Info_base>> sub_hash_;
+    mutable const Info_base* filed_in_ = nullptr;
+    friend struct Info_registry;
+};
+
+// Base of every parse state: one per element being read.
+class Instance_base {
+public:
+    explicit Instance_base(Input_data& input) : input_(input) {}
+    Instance_base(const Instance_base&) = delete;
+    Instance_base& operator=(const Instance_base&) = delete;
+    virtual ~Instance_base();
+    virtual Instance_base* Get_subinstance(const xmlChar* tag) const = 0;
+    virtual bool Attribute(const xmlChar* name, Format::Scanner& scanner) = 0;
+    virtual bool Text(Format::Scanner& scanner) = 0;
+    virtual bool Finalize() = 0;
+    virtual bool Commit() = 0;
+    // Reads every attribute of a tree node through Attribute; false when
+    // any of them was refused.
+    virtual bool Read_attribs(xmlNode* node);
+    virtual const char* Name() const = 0;
+
+    Input_data& Input() const { return input_; }
+    void Add_hook(Finalize_hook* hook);
+    // Runs the attached hooks, in the order they were attached.
+    void Run_hooks();
+
+protected:
+    Input_data& input_;
+
+private:
+    std::vector<std::unique_ptr<Finalize_hook>> hooks_;
+};
+
+// The log filter: a class mask per physical channel 0..256, every class
+// enabled at start.
+class FilterList {
+public:
+    static constexpr unsigned Channels = 257;
+    FilterList();
+    bool Check(unsigned long log_class, unsigned channel) const;
+    // Channel-less elements are kept when any channel enables their class.
+    bool Check_any(unsigned long log_class) const;
+    std::uint32_t& operator[](unsigned channel);
+    std::uint32_t operator[](unsigned channel) const;
+    // Announces that a list was written; lists that follow the output file's
+    // list (the input data's) pick the change up on their next use.
+    static void Changed();
+    static unsigned long Generation();
+
+private:
+    std::uint32_t masks_[Channels];
+};
+
+// The log document, streamed: the XML declaration and the root element are
+// written when the file is opened, each element as it is logged, and the
+// root is closed by Close (or the destructor).
+class Output_file {
+public:
+    explicit Output_file(std::FILE* stream, bool owns_stream = false);
+    static std::unique_ptr<Output_file> Open(const char* path);
+    ~Output_file();
+
+    // Builds the element with the descriptor's Write and appends it.
+    template <class T, class D>
+    void Write(const T& record, const D& descriptor) {
+        xmlNode* node = descriptor.Write(record);
+        if (node) Write_node(node);
+    }
+    // Appends an element and frees it.  A tag that is a path "/Root/X" is
+    // written as X; a nameless node contributes its children.
+    void Write_node(xmlNode* node);
+    void Flush();
+    void Close();
+    unsigned long Elements_written() const { return written_; }
+
+    FilterList& Filters() { return filters_; }
+    const FilterList& Filters() const { return filters_; }
+
+    // The log that XML_Log hands elements to; null drops them.
+    static Output_file* Current();
+    static void Set_current(Output_file* file);
+
+private:
+    void Write_one(xmlNode* node);
+    std::FILE* stream_;
+    bool owns_;
+    bool closed_ = false;
+    unsigned long written_ = 0;
+    FilterList filters_;
+    xmlBufferPtr buffer_;
+};
+
+// Parse context of one input document.
+class Input_data {
+public:
+    explicit Input_data(Output_file* output = nullptr);
+
+    bool trace = false;          // "Start processing" / "End processing" lines
+    bool report_errors = true;   // print reports on stderr
+
+    Output_file* Output() const { return output_; }
+    void Set_output(Output_file* output) { output_ = output; }
+    // The input filter list: follows the output file's list when there is one.
+    FilterList& Filters();
+
+    void Error_handler(const char* format, int severity, void* locator, ...)
+#if defined(__GNUC__)
+        __attribute__((format(printf, 2, 5)))
+#endif
+        ;
+    void Verror(const char* format, int severity, void* locator, va_list args);
+    unsigned Error_count() const { return errors_; }
+    const std::string& Last_error() const { return last_error_; }
+
+    // Where the reader stands; error reports name them.
+    std::string document = "-";
+    int line = 0;
+    const char* element = nullptr;
+    const char* attribute = nullptr;
+
+private:
+    Output_file* output_;
+    FilterList filters_;
+    unsigned long generation_ = ~0ul;
+    unsigned errors_ = 0;
+    std::string last_error_;
+};
+
+// Hands a finished log element to the current log, which keeps it when its
+// filter enables the class on the channel.  Takes the node over, null too.
+void XML_Log(xmlNode*& node, unsigned int channel, const unsigned long& log_class);
+void XML_Log(xmlNode*& node, const unsigned long& log_class);
+
+// Appends child to parent; null is ignored; a nameless child gives its own
+// children instead.
+void Add_children(xmlNode* parent, xmlNode* child);
+
+// printf to standard output, indented by level.
+void indent_printf(int level, const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 2, 3)))
+#endif
+    ;
+
+// Outcome of reading one input document.
+enum class Read_status { ok = 0, reported = 1, not_well_formed = 2 };
+
+// Reads an input document (null path: standard input) and drives the
+// descriptors filed under root for each element below the document root.
+Read_status Read_document(const char* path, const Info_base& root, Input_data& input);
+Read_status Read_memory(const char* text, std::size_t size, const char* name, const Info_base& root,
+                        Input_data& input);
+
+}  // namespace XML_routines
+
+// Info<void>: a descriptor without a record, a root under which others are
+// filed.
+namespace XML_routines {
+template <class T>
+class Info;
+template <>
+class Info<void> : public Info_base {
+public:
+    explicit Info(const char* name) : Info_base(name) {}
+};
+}  // namespace XML_routines
+
+#endif
