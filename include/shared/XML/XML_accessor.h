@@ -1,0 +1,346 @@
+// Member accessors: how one value is fetched from a packed record and stored
+// back (get-set objects), and how it is printed and scanned (accessors, a
+// get-set object combined with a value format).
+#ifndef TESSEL_XML_ACCESSOR_H
+#define TESSEL_XML_ACCESSOR_H
+
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+
+#include "XML_formatter.h"
+
+namespace XML_routines {
+namespace Access {
+
+// Marker bases: a sub-element reached through a GetSet_nocopy object parses
+// in place inside the parent record; through a GetSet_copy object it parses
+// into a temporary that is stored back when the child is finalised.
+struct GetSet_copy {};
+struct GetSet_nocopy {};
+
+// ---- get-set objects --------------------------------------------------------
+
+template <class T, class S>
+class GetSet_member : public GetSet_nocopy {
+public:
+    using record_type = T;
+    using value_type = S;
+    explicit GetSet_member(S T::*member) : member_(member) {}
+    const S& Get(const T& r) const { return r.*member_; }
+    S& Ref(T& r) const { return r.*member_; }
+    void Set(const S& v, T& r) const { r.*member_ = v; }
+    GetSet_member* Clone() const { return new GetSet_member(*this); }
+
+private:
+    S T::*member_;
+};
+
+template <class T, class E, std::size_t N>
+class GetSet_member_arr : public GetSet_nocopy {
+public:
+    using record_type = T;
+    using value_type = E[N];
+    explicit GetSet_member_arr(E (T::*member)[N]) : member_(member) {}
+    const value_type& Get(const T& r) const { return r.*member_; }
+    value_type& Ref(T& r) const { return r.*member_; }
+    GetSet_member_arr* Clone() const { return new GetSet_member_arr(*this); }
+
+private:
+    E (T::*member_)[N];
+};
+
+// A value reached through a const getter and a setter of the record.
+template <class T, class G, class S, class R = void>
+class GetSet_func : public GetSet_copy {
+public:
+    using record_type = T;
+    using value_type = std::remove_cv_t<std::remove_reference_t<G>>;
+    using Getter = G (T::*)() const;
+    using Setter = R (T::*)(S);
+    GetSet_func(Getter get, Setter set) : get_(get), set_(set) {}
+    value_type Get(const T& r) const { return (r.*get_)(); }
+    void Set(const value_type& v, T& r) const { (r.*set_)(v); }
+    GetSet_func* Clone() const { return new GetSet_func(*this); }
+
+private:
+    Getter get_;
+    Setter set_;
+};
+
+// The record seen as a related type S: its S base part, or what its
+// conversion to S returns.
+template <class T, class S>
+class GetSet_cast {
+public:
+    using record_type = T;
+    using value_type = S;
+    S Get(const T& r) const {
+        if constexpr (std::is_base_of_v<S, T>) return static_cast<const S&>(r);
+        else return static_cast<S>(r);
+    }
+    void Set(const S& v, T& r) const {
+        if constexpr (std::is_base_of_v<S, T>) static_cast<S&>(r) = v;
+        else r = v;
+    }
+    GetSet_cast* Clone() const { return new GetSet_cast(*this); }
+};
+
+// A plain value converted to V and back to W (identity when V is W).
+template <class V, class W>
+class GetSet_conv {
+public:
+    using record_type = W;
+    using value_type = V;
+    V Get(const W& r) const { return static_cast<V>(r); }
+    void Set(const V& v, W& r) const { r = static_cast<W>(v); }
+    GetSet_conv* Clone() const { return new GetSet_conv(*this); }
+};
+
+// A bit field of a packed record: Width bits whose lowest is bit Lo of the
+// big-endian window of Bytes octets starting at octet Byte.  Setting keeps
+// only the low Width bits of the value and leaves every other bit alone.
+template <class Record, class Value, std::size_t Byte, unsigned Lo, unsigned Width, std::size_t Bytes = 1>
+class Bit_field : public GetSet_copy {
+    static_assert(Width >= 1 && Lo + Width <= 8 * Bytes && Bytes <= 4, "bit field lies outside its octets");
+    static_assert(Byte + Bytes <= sizeof(Record), "bit field lies outside its record");
+
+public:
+    using record_type = Record;
+    using value_type = Value;
+    static constexpr std::uint32_t mask = Width >= 32 ? 0xFFFFFFFFu : ((1u << Width) - 1u);
+
+    Value Get(const Record& r) const { return static_cast<Value>((Window(r) >> Lo) & mask); }
+    void Set(const Value& v, Record& r) const {
+        std::uint32_t w = Window(r);
+        w &= ~(mask << Lo);
+        w |= (static_cast<std::uint32_t>(v) & mask) << Lo;
+        auto* p = reinterpret_cast<unsigned char*>(&r) + Byte;
+        for (std::size_t i = Bytes; i-- > 0;) {
+            p[i] = static_cast<unsigned char>(w);
+            w >>= 8;
+        }
+    }
+
+private:
+    static std::uint32_t Window(const Record& r) {
+        const auto* p = reinterpret_cast<const unsigned char*>(&r) + Byte;
+        std::uint32_t w = 0;
+        for (std::size_t i = 0; i < Bytes; ++i) w = (w << 8) | p[i];
+        return w;
+    }
+};
+
+// ---- accessors --------------------------------------------------------------
+
+// Prints a record's value and scans it back; reference counted.
+template <class T>
+class Accessor {
+public:
+    Accessor() = default;
+    Accessor(const Accessor&) = delete;
+    Accessor& operator=(const Accessor&) = delete;
+    virtual ~Accessor() = default;
+    virtual bool Read(Format::Scanner& s, T& record) const = 0;
+    virtual void Write(Format::Printer& p, const T& record) const = 0;
+    void IncrRefCount() { ++refs_; }
+    void Drop() {
+        if (--refs_ < 1) delete this;
+    }
+
+private:
+    int refs_ = 1;
+};
+
+template <class T>
+class Primative : public Accessor<T> {
+public:
+    template <class... A>
+    explicit Primative(A&&... format) : formatter_(std::forward<A>(format)...) {}
+    bool Read(Format::Scanner& s, T& v) const override { return formatter_.Read(s, v); }
+    void Write(Format::Printer& p, const T& v) const override { formatter_.Write(p, v); }
+
+private:
+    Formatter<T> formatter_;
+};
+
+// A value of type V reached in record T through the get-set object G.
+template <class V, class T, class G>
+class Shim : public Accessor<T> {
+public:
+    Shim(G* getset, Accessor<V>* inner) : getset_(getset), inner_(inner) {}
+    ~Shim() override { inner_->Drop(); }
+    bool Read(Format::Scanner& s, T& record) const override {
+        V temporary = getset_->Get(record);
+        if (!inner_->Read(s, temporary)) return false;
+        getset_->Set(temporary, record);
+        return true;
+    }
+    void Write(Format::Printer& p, const T& record) const override { inner_->Write(p, getset_->Get(record)); }
+
+private:
+    std::unique_ptr<G> getset_;
+    Accessor<V>* inner_;
+};
+
+// N elements through one format.
+template <class E, std::size_t N>
+class DataArray {
+public:
+    template <class... A>
+    explicit DataArray(A&&... format) : formatter_(std::forward<A>(format)...) {}
+    bool Read(Format::Scanner& s, E (&a)[N]) const {
+        for (std::size_t i = 0; i < N; ++i)
+            if (!formatter_.Read(s, a[i])) return false;
+        return true;
+    }
+    void Write(Format::Printer& p, const E (&a)[N], std::size_t count = N) const {
+        for (std::size_t i = 0; i < count && i < N; ++i) {
+            if (i) formatter_.Space_if_needed(p);
+            formatter_.Write(p, a[i]);
+        }
+    }
+    // Reads while text remains, at most N; returns the count or -1.
+    long Read_some(Format::Scanner& s, E (&a)[N]) const {
+        std::size_t i = 0;
+        for (; i < N && s.More(); ++i)
+            if (!formatter_.Read(s, a[i])) return -1;
+        return static_cast<long>(i);
+    }
+
+private:
+    Formatter<E> formatter_;
+};
+
+template <class T, class E, std::size_t N>
+class MemberArray : public Accessor<T> {
+public:
+    template <class... A>
+    MemberArray(E (T::*member)[N], A&&... format) : member_(member), array_(std::forward<A>(format)...) {}
+    bool Read(Format::Scanner& s, T& r) const override { return array_.Read(s, r.*member_); }
+    void Write(Format::Printer& p, const T& r) const override { array_.Write(p, r.*member_); }
+
+private:
+    E (T::*member_)[N];
+    DataArray<E, N> array_;
+};
+
+// An array whose count of valid elements is another member of the record.
+template <class T, class E, std::size_t N, class L>
+class MemberArrayLen : public Accessor<T> {
+public:
+    template <class... A>
+    MemberArrayLen(E (T::*member)[N], L T::*length, A&&... format)
+        : member_(member), length_(length), array_(std::forward<A>(format)...) {}
+    bool Read(Format::Scanner& s, T& r) const override {
+        const long n = array_.Read_some(s, r.*member_);
+        if (n < 0) return false;
+        r.*length_ = static_cast<L>(n);
+        return true;
+    }
+    void Write(Format::Printer& p, const T& r) const override {
+        const auto len = static_cast<std::size_t>(r.*length_);
+        array_.Write(p, r.*member_, len < N ? len : N);
+    }
+
+private:
+    E (T::*member_)[N];
+    L T::*length_;
+    DataArray<E, N> array_;
+};
+
+// Get-set object factories.
+template <class T, class S>
+GetSet_member<T, S>* GetSet(S T::*member) { return new GetSet_member<T, S>(member); }
+template <class T, class G, class S, class R>
+GetSet_func<T, G, S, R>* GetSet(G (T::*get)() const, R (T::*set)(S)) { return new GetSet_func<T, G, S, R>(get, set); }
+
+}  // namespace Access
+
+// A descriptor's or attribute's handle on an accessor (possibly none).
+template <class T>
+class Accessor {
+public:
+    Accessor(Access::Accessor<T>* a = nullptr) : a_(a) {}
+    Accessor(const Accessor&) = delete;
+    Accessor& operator=(const Accessor&) = delete;
+    ~Accessor() {
+        if (a_) a_->Drop();
+    }
+    explicit operator bool() const { return a_ != nullptr; }
+    void Write(Format::Printer& p, const T& r) const {
+        if (a_) a_->Write(p, r);
+    }
+    bool Read(Format::Scanner& s, T& r) const {
+        if (!a_) return s.Error("No text allowed");
+        return a_->Read(s, r);
+    }
+
+private:
+    Access::Accessor<T>* a_;
+};
+
+// ---- accessor builders ---------------------------------------------------------
+//
+// Get_Access(getset[, format | value table | time mode]) wraps a get-set
+// object; Get_Access(&T::member[, ...]) a data member; Get_Access(getter,
+// setter[, ...]) a pair of member functions; Get_Access<V>([...]) a plain
+// value; Get_Access(&T::array[, ...]) every element of an array member;
+// Get_Access(&T::array, &T::length[, ...]) its first `length` elements.
+
+template <class G, class... F>
+auto Get_Access(const G& getset, F&&... format)
+    -> Access::Accessor<typename G::record_type>* {
+    using V = typename G::value_type;
+    using T = typename G::record_type;
+    return new Access::Shim<V, T, G>(new G(getset), new Access::Primative<V>(std::forward<F>(format)...));
+}
+
+template <class T, class S, class... F>
+Access::Accessor<T>* Get_Access(S T::*member, F&&... format) {
+    if constexpr (std::is_array_v<S>) {
+        using E = std::remove_extent_t<S>;
+        return new Access::MemberArray<T, E, std::extent_v<S>>(member, std::forward<F>(format)...);
+    } else {
+        return Get_Access(Access::GetSet_member<T, S>(member), std::forward<F>(format)...);
+    }
+}
+
+template <class T, class E, std::size_t N, class L, class... F>
+Access::Accessor<T>* Get_Access(E (T::*member)[N], L T::*length, F&&... format) {
+    return new Access::MemberArrayLen<T, E, N, L>(member, length, std::forward<F>(format)...);
+}
+
+template <class T, class G, class S, class R, class... F>
+Access::Accessor<T>* Get_Access(G (T::*get)() const, R (T::*set)(S), F&&... format) {
+    return Get_Access(Access::GetSet_func<T, G, S, R>(get, set), std::forward<F>(format)...);
+}
+
+template <class V, class... F>
+Access::Accessor<V>* Get_Access(F&&... format) {
+    if constexpr (std::is_array_v<V>) return new Access::Primative<V>(std::forward<F>(format)...);
+    else return Get_Access(Access::GetSet_conv<V, V>(), std::forward<F>(format)...);
+}
+
+}  // namespace XML_routines
+
+// Declares the bit-field accessor class template GetSet_bf_<field>; each
+// record that has such a field adds a specialisation with XML_BITFIELD.
+#define XML_BITFIELD_NAME(field)        \
+    template <class Record, class Value> \
+    struct GetSet_bf_##field
+
+// GetSet_bf_<field><Record, Value>: the field's bits hi..lo of octet `byte`.
+#define XML_BITFIELD(field, Record, byte, hi, lo)                                                       \
+    template <class Value>                                                                              \
+    struct GetSet_bf_##field<Record, Value>                                                             \
+        : ::XML_routines::Access::Bit_field<Record, Value, (byte), (lo), (hi) - (lo) + 1> {}
+
+// The same for a field that spans `bytes` octets from `byte`, bits counted
+// from the least significant bit of the last octet.
+#define XML_BITFIELD_WIDE(field, Record, byte, bytes, hi, lo)                                           \
+    template <class Value>                                                                              \
+    struct GetSet_bf_##field<Record, Value>                                                             \
+        : ::XML_routines::Access::Bit_field<Record, Value, (byte), (lo), (hi) - (lo) + 1, (bytes)> {}
+
+#endif

@@ -1,0 +1,208 @@
+// Value formats: how one value becomes XML text and is read back.
+//
+// Three kinds: printf-style formats (String), enumeration names (Enum) and
+// calendar fields (Date).  A Formatter owns one of them; accessors hold
+// Formatters.
+#ifndef TESSEL_XML_FORMATTER_H
+#define TESSEL_XML_FORMATTER_H
+
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <type_traits>
+
+#include "XML_routines.h"
+#include "XML_value_entry.h"
+
+namespace XML_routines {
+namespace Format {
+
+// Calendar fields shown by a Date format.
+enum TIME_MODE : unsigned {
+    SECOND = 1,
+    MINUTE = 2,
+    HOUR = 4,
+    DAY = 8,
+    MONTH = 16,
+    YEAR = 32,
+    HHMM = 6,
+    HHMMSS = 7,
+    YYMMDD = 56,
+    YYDDMM_HHMMSS = 63,
+};
+
+template <class T>
+class Base {
+public:
+    virtual bool Read(Scanner& scanner, T& value) const = 0;
+    virtual void Write(Printer& printer, const T& value) const = 0;
+    virtual ~Base() = default;
+    // Printed between the elements of an array before every one but the first.
+    virtual void Space_if_needed(Printer&) const {}
+};
+
+namespace detail {
+template <class T>
+constexpr bool Typed = std::is_arithmetic_v<T> || std::is_same_v<T, BE_ushort> || std::is_same_v<T, BE_24bit>;
+
+// How a value of type T is printed with a printf-style format: numbers
+// through the typed Print, enumerations as their underlying number,
+// 4-octet records as a number or (under a block format) as four octets,
+// anything else as a block of octets in memory order.
+template <class T>
+void Print(Printer& p, const T& v, const format_info& f) {
+    if constexpr (Typed<T>) {
+        p.Print(v, f);
+    } else if constexpr (std::is_enum_v<T>) {
+        if (sizeof(T) == 4 && f.Is_block()) p.Print(&v, sizeof v, f);
+        else p.Print(static_cast<unsigned long>(static_cast<std::make_unsigned_t<std::underlying_type_t<T>>>(v)), f);
+    } else if constexpr (sizeof(T) == 4 && !std::is_array_v<T>) {
+        if (f.Is_block()) {
+            p.Print(&v, sizeof v, f);
+        } else {
+            std::uint32_t u;
+            std::memcpy(&u, &v, 4);
+            p.Print(static_cast<unsigned int>(u), f);
+        }
+    } else {
+        p.Print(&v, sizeof v, f);
+    }
+}
+
+template <class T>
+bool Scan(Scanner& s, T& v, const format_info& f) {
+    if constexpr (Typed<T>) {
+        return s.Scan(v, f);
+    } else if constexpr (std::is_enum_v<T>) {
+        if (sizeof(T) == 4 && f.Is_block()) return s.Scan(&v, sizeof v, f);
+        unsigned long u;
+        if (!s.Scan(u, f)) return false;
+        v = static_cast<T>(u);
+        return true;
+    } else if constexpr (sizeof(T) == 4 && !std::is_array_v<T>) {
+        if (f.Is_block()) return s.Scan(&v, sizeof v, f);
+        unsigned int u;
+        if (!s.Scan(u, f)) return false;
+        std::uint32_t w = u;
+        std::memcpy(&v, &w, 4);
+        return true;
+    } else {
+        return s.Scan(&v, sizeof v, f);
+    }
+}
+
+template <class T>
+unsigned long As_number(const T& v) {
+    if constexpr (std::is_enum_v<T>) return static_cast<unsigned long>(v);
+    else return static_cast<unsigned long>(v);
+}
+}  // namespace detail
+
+// printf-style.
+template <class T>
+class String : public Base<T> {
+public:
+    explicit String(const char* format = "%d") : format_(format) {}
+    bool Read(Scanner& s, T& v) const override { return detail::Scan(s, v, format_); }
+    void Write(Printer& p, const T& v) const override { detail::Print(p, v, format_); }
+
+private:
+    format_info format_;
+};
+
+// Enumeration names; a value without a name is written (and read) in the
+// printer's invalid-value form.
+template <class T>
+class Enum : public Base<T> {
+public:
+    explicit Enum(const Value_hash<T>& table) : table_(&table) {}
+
+    bool Read(Scanner& s, T& v) const override {
+        const std::size_t start = s.Save();
+        const std::string token = s.BiteOffString();
+        if (!token.empty() && table_->Lookup(token.c_str(), v)) return true;
+        const std::size_t after = s.Reset(start);
+        bool ok = false;
+        const unsigned long n = s.Invalid(ok);
+        v = static_cast<T>(n);
+        s.Reset(after);
+        return ok;
+    }
+    void Write(Printer& p, const T& v) const override {
+        if (const char* name = table_->Lookup(v)) p.Print(name);
+        else p.Invalid(detail::As_number(v));
+    }
+    void Space_if_needed(Printer& p) const override { p.Print(" "); }
+
+private:
+    const Value_hash<T>* table_;
+};
+
+// Calendar fields of a record convertible to and from tm.
+template <class T>
+class Date : public Base<T> {
+public:
+    explicit Date(TIME_MODE mode) : mode_(mode) {}
+
+    void Write(Printer& p, const T& record) const override {
+        const std::tm t = To_tm(record);
+        if (mode_ & YEAR) p.Print(t.tm_year + 1900, year_);
+        if (mode_ & MONTH) p.Print(t.tm_mon + 1, month_);
+        if (mode_ & DAY) p.Print(t.tm_mday, day_);
+        if ((mode_ & (YEAR | MONTH | DAY)) && (mode_ & (HOUR | MINUTE | SECOND))) p.Print(" ");
+        if (mode_ & HOUR) p.Print(t.tm_hour, hour_);
+        if (mode_ & MINUTE) p.Print(t.tm_min, minute_);
+        if (mode_ & SECOND) p.Print(t.tm_sec, second_);
+    }
+
+    bool Read(Scanner& s, T& record) const override {
+        std::tm t = To_tm(record);
+        int year = 0, month = 0;
+        if ((mode_ & YEAR) && !s.Scan(year, year_)) return false;
+        if ((mode_ & MONTH) && !s.Scan(month, month_)) return false;
+        if ((mode_ & DAY) && !s.Scan(t.tm_mday, day_)) return false;
+        if ((mode_ & HOUR) && !s.Scan(t.tm_hour, hour_)) return false;
+        if ((mode_ & MINUTE) && !s.Scan(t.tm_min, minute_)) return false;
+        if ((mode_ & SECOND) && !s.Scan(t.tm_sec, second_)) return false;
+        if (mode_ & YEAR) t.tm_year = year - 1900;
+        if (mode_ & MONTH) t.tm_mon = month - 1;
+        From_tm(record, t);
+        return true;
+    }
+
+private:
+    static std::tm To_tm(const T& r) {
+        if constexpr (std::is_same_v<T, std::tm>) return r;
+        else return static_cast<std::tm>(r);
+    }
+    static void From_tm(T& r, const std::tm& t) {
+        if constexpr (std::is_same_v<T, std::tm>) r = t;
+        else r = t;
+    }
+    TIME_MODE mode_;
+    format_info hour_{"%02d"}, minute_{":%02d"}, second_{":%02d"};
+    format_info year_{"%04d"}, month_{"/%02d"}, day_{"/%02d"};
+};
+
+}  // namespace Format
+
+// Owns one format and forwards to it.
+template <class T>
+class Formatter {
+public:
+    Formatter() : format_(new Format::String<T>("%d")) {}
+    explicit Formatter(const char* format) : format_(new Format::String<T>(format)) {}
+    explicit Formatter(const Value_hash<T>& table) : format_(new Format::Enum<T>(table)) {}
+    explicit Formatter(Format::TIME_MODE mode) : format_(new Format::Date<T>(mode)) {}
+
+    bool Read(Format::Scanner& s, T& v) const { return format_->Read(s, v); }
+    void Write(Format::Printer& p, const T& v) const { format_->Write(p, v); }
+    void Space_if_needed(Format::Printer& p) const { format_->Space_if_needed(p); }
+
+private:
+    std::unique_ptr<Format::Base<T>> format_;
+};
+
+}  // namespace XML_routines
+
+#endif

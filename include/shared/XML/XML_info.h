@@ -1,0 +1,287 @@
+// Type descriptors and element writing.
+//
+// Every packed record carried in XML is described by an Info<T>: the
+// element's tag name, its attribute table, the accessor that gives its text
+// and its sub-element table.  In the log direction it writes a record as a
+// libxml2 element (attributes, then text, then children, each in table
+// order); in the input direction it makes parse states for its elements.
+// Leaf elements that carry one value are described by Info_primative<T>.
+//
+// This header is the framework's umbrella: including it brings in the
+// attribute and sub-element tables, accessors, formats and parse states.
+#ifndef TESSEL_XML_INFO_H
+#define TESSEL_XML_INFO_H
+
+#include <cstdio>
+#include <memory>
+
+#include "XML_attributes.h"
+
+namespace XML_routines {
+
+template <class T>
+class Subelement_base;
+template <class T>
+struct Subelement_table;
+template <class T>
+class Subelement_hash;
+template <class T, class I>
+class Instance;
+template <class T, class I>
+class Dummy_instance;
+
+template <class T>
+class Info : public Info_base {
+public:
+    // The canonical descriptor of T, defined by the unit that describes T.
+    static const Info<T> info;
+
+    explicit Info(const char* name) : Info_base(name) {}
+    template <std::size_t N>
+    Info(const char* name, Subelement_table<T> (&table)[N]);
+    Info(const char* name, Access::Accessor<T>* text) : Info_base(name), text_(text) {}
+    template <std::size_t N>
+    Info(const char* name, const Attrib::Attrib_Hash<T>& attributes, Subelement_table<T> (&table)[N]);
+    Info(const char* name, const Attrib::Attrib_Hash<T>& attributes) : Info_base(name), attributes_(&attributes) {}
+    Info(const char* name, const Attrib::Attrib_Hash<T>& attributes, Access::Accessor<T>* text)
+        : Info_base(name), text_(text), attributes_(&attributes) {}
+    template <std::size_t N>
+    Info(const char* name, const Attrib::Attrib_Hash<T>& attributes, Access::Accessor<T>* text,
+         Subelement_table<T> (&table)[N]);
+    ~Info() override;
+
+    Instance_base* Get_instance(Input_data& input) const override;
+    void Dump_elements(int level) const override;
+    void Subregister(Subelement_register& reg) const override;
+    virtual xmlNode* Write(const T& record) const;
+    virtual void Start(T&, Input_data&) const {}
+    virtual bool Finalize(T& record, Input_data& input) const;
+    virtual bool Commit(T& record, Input_data& input) const;
+
+    xmlNode* Write_header(const T& record) const;
+    void Write_text(const T& record, xmlNode* node) const;
+    void Write_subs(const T& record, xmlNode* node) const;
+    void Text(const T& record, xmlNode* node) const;
+    void Subs(const T& record, xmlNode* node) const;
+    unsigned Tag_count() const;
+
+    Instance_base* Lookup(const xmlChar* tag, unsigned* counters, Input_data& input, T& record) const;
+    bool Attribute(const xmlChar* name, Format::Scanner& s, T& record) const;
+    bool Read(Format::Scanner& s, T& record) const { return text_.Read(s, record); }
+
+    const Attrib::Attrib_Hash<T>* Attributes() const { return attributes_; }
+    const Subelement_hash<T>* Sub_elements() const { return subs_.get(); }
+    bool Has_text() const { return static_cast<bool>(text_); }
+
+    static void dump_attr(const char* name) { std::printf("%s=\"\" ", name); }
+    static void dump_sub(const Subelement_base<T>& entry, int level);
+
+private:
+    Accessor<T> text_;
+    std::unique_ptr<Subelement_hash<T>> subs_;
+    const Attrib::Attrib_Hash<T>* attributes_ = nullptr;
+};
+
+// A leaf element carrying one value and nothing else.
+template <class T>
+class Info_primative : public Info_base {
+public:
+    Info_primative() : Info_base("Reserved"), text_(Get_Access<T>("%02X ")) {}
+    explicit Info_primative(const char* name) : Info_base(name), text_(Get_Access<T>("%d")) {}
+    Info_primative(const char* name, const char* format) : Info_base(name), text_(Get_Access<T>(format)) {}
+    Info_primative(const char* name, const Value_hash<T>& table) : Info_base(name), text_(Get_Access<T>(table)) {}
+    Info_primative(const char* name, Format::TIME_MODE mode) : Info_base(name), text_(Get_Access<T>(mode)) {}
+
+    Instance_base* Get_instance(Input_data& input) const override;
+    virtual xmlNode* Write(const T& value) const {
+        xmlNode* node = xmlNewNode(nullptr, To_xml(Name()));
+        if (!node) return nullptr;
+        Format::Printer p(0);
+        text_.Write(p, value);
+        p.Add_content(node);
+        return node;
+    }
+    unsigned Tag_count() const { return 0; }
+    void Start(T&, Input_data&) const {}
+    Instance_base* Lookup(const xmlChar*, unsigned*, Input_data&, T&) const { return nullptr; }
+    bool Attribute(const xmlChar*, Format::Scanner& s, T&) const {
+        s.Error("No attributes for %s\n", Name());
+        return true;
+    }
+    bool Read(Format::Scanner& s, T& value) const { return text_.Read(s, value); }
+    bool Finalize(T&, Input_data&) const { return true; }
+    bool Commit(T&, Input_data&) const { return true; }
+
+private:
+    Accessor<T> text_;
+};
+
+// The shared leaf "Reserved" of type S, octets printed "%02X ".
+template <class S>
+const Info_primative<S>& Reserved_info() {
+    static const Info_primative<S> reserved;
+    return reserved;
+}
+
+// ---- log entry templates -----------------------------------------------------------
+
+template <class T>
+xmlNode* XML_Write(const T& value) {
+    return Info<T>::info.Write(value);
+}
+template <class T>
+void XML_Log(const Info<T>& info, const T& value, unsigned int channel, const unsigned long& log_class) {
+    xmlNode* node = info.Write(value);
+    XML_Log(node, channel, log_class);
+}
+template <class T>
+void XML_Log(const T& value, unsigned int channel, const unsigned long& log_class) {
+    xmlNode* node = XML_Write(value);
+    XML_Log(node, channel, log_class);
+}
+template <class T>
+void XML_Log(const T& value, const unsigned long& log_class) {
+    xmlNode* node = XML_Write(value);
+    XML_Log(node, log_class);
+}
+
+}  // namespace XML_routines
+
+#include "XML_instance.h"
+#include "XML_subelements.h"
+
+namespace XML_routines {
+
+// ---- Info<T> members -------------------------------------------------------------
+
+template <class T>
+template <std::size_t N>
+Info<T>::Info(const char* name, Subelement_table<T> (&table)[N])
+    : Info_base(name), subs_(new Subelement_hash<T>(table)) {}
+
+template <class T>
+template <std::size_t N>
+Info<T>::Info(const char* name, const Attrib::Attrib_Hash<T>& attributes, Subelement_table<T> (&table)[N])
+    : Info_base(name), subs_(new Subelement_hash<T>(table)), attributes_(&attributes) {}
+
+template <class T>
+template <std::size_t N>
+Info<T>::Info(const char* name, const Attrib::Attrib_Hash<T>& attributes, Access::Accessor<T>* text,
+              Subelement_table<T> (&table)[N])
+    : Info_base(name), text_(text), subs_(new Subelement_hash<T>(table)), attributes_(&attributes) {}
+
+template <class T>
+Info<T>::~Info() = default;
+
+template <class T>
+Instance_base* Info<T>::Get_instance(Input_data& input) const {
+    return new Dummy_instance<T, Info<T>>(input, *this);
+}
+
+template <class T>
+Instance_base* Info_primative<T>::Get_instance(Input_data& input) const {
+    return new Dummy_instance<T, Info_primative<T>>(input, *this);
+}
+
+template <class T>
+xmlNode* Info<T>::Write(const T& record) const {
+    xmlNode* node = Write_header(record);
+    if (!node) return nullptr;
+    Write_text(record, node);
+    Write_subs(record, node);
+    return node;
+}
+
+template <class T>
+xmlNode* Info<T>::Write_header(const T& record) const {
+    xmlNode* node = xmlNewNode(nullptr, To_xml(Name()));
+    if (!node) return nullptr;
+    Format::Printer p(0);
+    if (attributes_) attributes_->Log(node, record, p);
+    return node;
+}
+
+template <class T>
+void Info<T>::Write_text(const T& record, xmlNode* node) const {
+    Text(record, node);
+}
+template <class T>
+void Info<T>::Write_subs(const T& record, xmlNode* node) const {
+    Subs(record, node);
+}
+
+template <class T>
+void Info<T>::Text(const T& record, xmlNode* node) const {
+    if (!text_) return;
+    Format::Printer p(0);
+    text_.Write(p, record);
+    p.Add_content(node);
+}
+
+template <class T>
+void Info<T>::Subs(const T& record, xmlNode* node) const {
+    if (!subs_) return;
+    for (unsigned i = 0; i < subs_->Count(); ++i) Add_children(node, (*subs_)[i]->Write(record));
+}
+
+template <class T>
+unsigned Info<T>::Tag_count() const {
+    return subs_ ? subs_->Tag_count() : 0;
+}
+
+template <class T>
+bool Info<T>::Finalize(T&, Input_data&) const {
+    return true;
+}
+template <class T>
+bool Info<T>::Commit(T&, Input_data&) const {
+    return true;
+}
+
+template <class T>
+Instance_base* Info<T>::Lookup(const xmlChar* tag, unsigned* counters, Input_data& input, T& record) const {
+    if (subs_)
+        if (Subelement_base<T>* entry = subs_->Lookup(tag, counters)) return entry->Get_instance(input, record);
+    if (const Info_base* filed = Find(tag)) return filed->Get_instance(input);
+    return nullptr;
+}
+
+template <class T>
+bool Info<T>::Attribute(const xmlChar* name, Format::Scanner& s, T& record) const {
+    const Attrib::Hash_entry<T>* endpoint = attributes_ ? attributes_->Lookup(name) : nullptr;
+    if (!endpoint) return s.Error("Unknown attr %s", From_xml(name));
+    return endpoint->Read(s, record);
+}
+
+template <class T>
+void Info<T>::Subregister(Subelement_register& reg) const {
+    if (!subs_) return;
+    for (unsigned i = 0; i < subs_->Count(); ++i) reg.Register((*subs_)[i]);
+}
+
+template <class T>
+void Info<T>::dump_sub(const Subelement_base<T>& entry, int level) {
+    entry.Dump_elements(level);
+}
+
+template <class T>
+void Info<T>::Dump_elements(int level) const {
+    if (*Name()) {
+        indent_printf(level, "<%s ", Name());
+        ++level;
+        if (attributes_) attributes_->Each_name(&dump_attr);
+        std::printf(">\n");
+    }
+    if (text_) indent_printf(level, "Text is allowed\n");
+    Dump_subs(level);
+    if (subs_) subs_->Dump_elements(level);
+}
+
+}  // namespace XML_routines
+
+// Declares, in a header, the canonical descriptor of T defined in one unit.
+#define XML_DECLARE_INFO(T) \
+    template <>             \
+    const ::XML_routines::Info<T> XML_routines::Info<T>::info
+
+#endif
