@@ -1,0 +1,598 @@
+// The value printer and scanner of the runtime: printf-style formats split
+// into literal prefix, conversion and literal suffix; Printer writes values
+// through them, Scanner reads back whatever Printer wrote.
+#include "XML_routines.h"
+
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+namespace XML_routines {
+namespace Format {
+
+namespace {
+
+bool Is_blank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+bool Is_float_conversion(char c) {
+    switch (c) {
+    case 'f': case 'F': case 'e': case 'E': case 'g': case 'G': case 'a': case 'A':
+        return true;
+    default:
+        return false;
+    }
+}
+
+int Digit_value(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return 99;
+}
+
+// The flags of f that printf defines for the conversion conv.
+std::string Flags_for(const format_info& f, char conv) {
+    const char* allowed;
+    switch (conv) {
+    case 'd': case 'i': allowed = "-+ 0"; break;
+    case 'u': allowed = "-0"; break;
+    case 'x': case 'X': case 'o': allowed = "-#0"; break;
+    default: allowed = "-+ #0"; break;
+    }
+    std::string out;
+    for (char c : f.Flags())
+        if (std::strchr(allowed, c)) out += c;
+    return out;
+}
+
+// "%<flags><width>.<precision><length><conv>" for snprintf.
+std::string Spec(const format_info& f, const char* length, char conv) {
+    std::string s = "%";
+    s += Flags_for(f, conv);
+    if (f.Width() >= 0) s += std::to_string(f.Width());
+    if (f.Precision() >= 0) {
+        s += '.';
+        s += std::to_string(f.Precision());
+    }
+    s += length;
+    s += conv;
+    return s;
+}
+
+// Which conversion prints a double for the conversion of the format.
+char Double_conversion(char c) {
+    if (Is_float_conversion(c)) return c;
+    if (c == 'x') return 'a';
+    if (c == 'X') return 'A';
+    return 'f';  // d, i, u, o and anything else
+}
+
+// Reads digits of base at s[pos], at most max_digits of them (-1: no limit).
+// False when there is no digit or the value overflows.
+bool Read_digits(const std::string& s, std::size_t& pos, int base, int max_digits, unsigned long long& value) {
+    unsigned long long v = 0;
+    int n = 0;
+    std::size_t p = pos;
+    while (p < s.size() && (max_digits < 0 || n < max_digits)) {
+        int d = Digit_value(s[p]);
+        if (d >= base) break;
+        if (v > (ULLONG_MAX - static_cast<unsigned>(d)) / static_cast<unsigned>(base)) return false;
+        v = v * static_cast<unsigned>(base) + static_cast<unsigned>(d);
+        ++p;
+        ++n;
+    }
+    if (n == 0) return false;
+    pos = p;
+    value = v;
+    return true;
+}
+
+// Reads a floating-point number at s[pos].
+bool Read_double(const std::string& s, std::size_t& pos, double& value) {
+    const char* start = s.c_str() + pos;
+    if (*start == '\0' || Is_blank(*start)) return false;
+    char* end = nullptr;
+    errno = 0;
+    double v = std::strtod(start, &end);
+    if (end == start) return false;
+    if (errno == ERANGE && std::isinf(v)) return false;
+    pos += static_cast<std::size_t>(end - start);
+    value = v;
+    return true;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- format_info
+
+format_info::format_info(const char* format) : format_(format ? format : "") {
+    const std::string& s = format_;
+    std::size_t i = 0;
+    bool converted = false;
+    while (i < s.size()) {
+        char c = s[i];
+        if (c != '%') {
+            (converted ? suffix_ : prefix_) += c;
+            ++i;
+            continue;
+        }
+        if (i + 1 < s.size() && s[i + 1] == '%') {
+            (converted ? suffix_ : prefix_) += '%';
+            i += 2;
+            continue;
+        }
+        if (converted) {  // a second conversion: kept as literal text
+            suffix_ += c;
+            ++i;
+            continue;
+        }
+        std::size_t j = i + 1;
+        std::string flags;
+        while (j < s.size() && s[j] != '\0' && std::strchr("-+ #0", s[j]) != nullptr) {
+            if (flags.find(s[j]) == std::string::npos) flags += s[j];
+            ++j;
+        }
+        int width = -1;
+        if (j < s.size() && s[j] == '*') {
+            ++j;
+        } else {
+            while (j < s.size() && s[j] >= '0' && s[j] <= '9') {
+                width = (width < 0 ? 0 : width) * 10 + (s[j] - '0');
+                ++j;
+            }
+        }
+        int precision = -1;
+        if (j < s.size() && s[j] == '.') {
+            ++j;
+            precision = 0;
+            if (j < s.size() && s[j] == '*') {
+                ++j;
+            } else {
+                while (j < s.size() && s[j] >= '0' && s[j] <= '9') {
+                    precision = precision * 10 + (s[j] - '0');
+                    ++j;
+                }
+            }
+        }
+        while (j < s.size() && s[j] != '\0' && std::strchr("hlLqjzt", s[j]) != nullptr) ++j;
+        if (j >= s.size()) {  // an incomplete conversion: literal text
+            prefix_ += s.substr(i);
+            break;
+        }
+        flags_ = flags;
+        width_ = width;
+        precision_ = precision;
+        conversion_ = s[j];
+        converted = true;
+        i = j + 1;
+    }
+    block_ = !suffix_.empty() && Is_blank(suffix_.back());
+}
+
+// -------------------------------------------------------------------- Printer
+
+namespace {
+// Appends the snprintf output of spec and value to buffer at length.
+template <class V>
+void Append_printf(std::vector<char>& buffer, std::size_t& length, const std::string& spec, V value) {
+    for (;;) {
+        std::size_t room = buffer.size() - length;
+        int n = std::snprintf(&buffer[length], room, spec.c_str(), value);
+        if (n < 0) return;
+        if (static_cast<std::size_t>(n) < room) {
+            length += static_cast<std::size_t>(n);
+            return;
+        }
+        buffer.resize(length + static_cast<std::size_t>(n) + 1);
+    }
+}
+}  // namespace
+
+Printer::Printer(int initial_size) : buffer_(initial_size > 0 ? static_cast<std::size_t>(initial_size) + 1 : 64) {}
+
+void Printer::Append(const char* s, std::size_t n) {
+    if (buffer_.size() < length_ + n + 1) {
+        std::size_t size = buffer_.size() * 2;
+        if (size < length_ + n + 1) size = length_ + n + 1;
+        buffer_.resize(size);
+    }
+    if (n) std::memcpy(&buffer_[length_], s, n);
+    length_ += n;
+}
+
+void Printer::Print(const char* literal) {
+    if (literal) Append(literal, std::strlen(literal));
+}
+
+void Printer::Print_unsigned(unsigned long long v, const format_info& f) {
+    char c = f.Conversion();
+    if (Is_float_conversion(c)) {
+        Print(static_cast<double>(v), f);
+        return;
+    }
+    char conv = (c == 'x' || c == 'X' || c == 'o') ? c : 'u';
+    Append(f.Prefix().data(), f.Prefix().size());
+    Append_printf(buffer_, length_, Spec(f, "ll", conv), v);
+    Append(f.Suffix().data(), f.Suffix().size());
+}
+
+void Printer::Print_signed(long long v, const format_info& f) {
+    char c = f.Conversion();
+    if (Is_float_conversion(c)) {
+        Print(static_cast<double>(v), f);
+        return;
+    }
+    Append(f.Prefix().data(), f.Prefix().size());
+    Append_printf(buffer_, length_, Spec(f, "ll", c == 'i' ? 'i' : 'd'), v);
+    Append(f.Suffix().data(), f.Suffix().size());
+}
+
+namespace {
+bool Twos_complement(const format_info& f) {
+    char c = f.Conversion();
+    return c == 'x' || c == 'X' || c == 'o';
+}
+}  // namespace
+
+void Printer::Print(unsigned char v, const format_info& f) { Print_unsigned(v, f); }
+void Printer::Print(unsigned short v, const format_info& f) { Print_unsigned(v, f); }
+void Printer::Print(unsigned int v, const format_info& f) { Print_unsigned(v, f); }
+void Printer::Print(unsigned long v, const format_info& f) { Print_unsigned(v, f); }
+void Printer::Print(unsigned long long v, const format_info& f) { Print_unsigned(v, f); }
+
+void Printer::Print(signed char v, const format_info& f) {
+    if (Twos_complement(f)) Print_unsigned(static_cast<unsigned char>(v), f);
+    else Print_signed(v, f);
+}
+void Printer::Print(short v, const format_info& f) {
+    if (Twos_complement(f)) Print_unsigned(static_cast<unsigned short>(v), f);
+    else Print_signed(v, f);
+}
+void Printer::Print(int v, const format_info& f) {
+    if (Twos_complement(f)) Print_unsigned(static_cast<unsigned int>(v), f);
+    else Print_signed(v, f);
+}
+void Printer::Print(long v, const format_info& f) {
+    if (Twos_complement(f)) Print_unsigned(static_cast<unsigned long>(v), f);
+    else Print_signed(v, f);
+}
+void Printer::Print(long long v, const format_info& f) {
+    if (Twos_complement(f)) Print_unsigned(static_cast<unsigned long long>(v), f);
+    else Print_signed(v, f);
+}
+
+void Printer::Print(double v, const format_info& f) {
+    Append(f.Prefix().data(), f.Prefix().size());
+    Append_printf(buffer_, length_, Spec(f, "", Double_conversion(f.Conversion())), v);
+    Append(f.Suffix().data(), f.Suffix().size());
+}
+
+void Printer::Print(bool v, const format_info& f) {
+    Append(f.Prefix().data(), f.Prefix().size());
+    Print(v ? "true" : "false");
+    Append(f.Suffix().data(), f.Suffix().size());
+}
+
+void Printer::Print(const BE_ushort& v, const format_info& f) { Print_unsigned(v.Value(), f); }
+void Printer::Print(const BE_24bit& v, const format_info& f) { Print_unsigned(v.Value(), f); }
+
+void Printer::Print(const void* block, std::size_t size, const format_info& f) {
+    const unsigned char* p = static_cast<const unsigned char*>(block);
+    for (std::size_t i = 0; i < size; ++i) Print_unsigned(p[i], f);
+}
+
+void Printer::Invalid(unsigned long v) {
+    Append("0x", 2);
+    Append_printf(buffer_, length_, std::string("%lX"), v);
+}
+
+void Printer::Add_content(xmlNode* node) {
+    if (!node || length_ == 0) return;
+    xmlNodeAddContentLen(node, reinterpret_cast<const xmlChar*>(buffer_.data()), static_cast<int>(length_));
+}
+
+Printer::operator const char*() {
+    if (buffer_.size() < length_ + 1) buffer_.resize(length_ + 1);
+    buffer_[length_] = '\0';
+    return buffer_.data();
+}
+
+// -------------------------------------------------------------------- Scanner
+
+Scanner::Scanner(const char* text, Input_data* input) : text_(text ? text : ""), input_(input) {}
+
+void Scanner::Skip_blanks() {
+    while (pos_ < text_.size() && Is_blank(text_[pos_])) ++pos_;
+}
+
+// A blank of the literal matches any run of blanks (possibly none); any other
+// character must stand at the current position.
+bool Scanner::Literal(const std::string& lit) {
+    for (char c : lit) {
+        if (Is_blank(c)) {
+            Skip_blanks();
+        } else if (pos_ < text_.size() && text_[pos_] == c) {
+            ++pos_;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+namespace {
+// Digits read by an integer conversion: zero-padded fixed fields read at most
+// their width.
+int Digit_limit(const format_info& f) {
+    if (f.Width() > 0 && f.Flags().find('0') != std::string::npos) return f.Width();
+    return -1;
+}
+
+// Reads the magnitude of an unsigned integer under the conversion of f at
+// text[pos]: hexadecimal (with 0x when the format has no width or has '#'),
+// octal or decimal.
+bool Read_magnitude(const std::string& text, std::size_t& pos, const format_info& f, unsigned long long& v) {
+    char c = f.Conversion();
+    int base = 10;
+    std::size_t p = pos;
+    if (c == 'x' || c == 'X') {
+        base = 16;
+        bool prefix_ok = f.Width() < 0 || f.Flags().find('#') != std::string::npos;
+        if (prefix_ok && p + 2 < text.size() && text[p] == '0' && (text[p + 1] == 'x' || text[p + 1] == 'X') &&
+            Digit_value(text[p + 2]) < 16)
+            p += 2;
+    } else if (c == 'o') {
+        base = 8;
+    }
+    if (!Read_digits(text, p, base, Digit_limit(f), v)) return false;
+    pos = p;
+    return true;
+}
+}  // namespace
+
+bool Scanner::Scan_unsigned(unsigned long long& v, unsigned long long hi, const format_info& f) {
+    std::size_t start = pos_;
+    auto fail = [&] {
+        pos_ = start;
+        return false;
+    };
+    if (!Literal(f.Prefix())) return fail();
+    Skip_blanks();
+    unsigned long long value = 0;
+    if (Is_float_conversion(f.Conversion())) {
+        double d;
+        if (!Read_double(text_, pos_, d)) return fail();
+        if (!(d >= 0.0) || d >= 18446744073709551616.0 || d != std::floor(d)) return fail();
+        value = static_cast<unsigned long long>(d);
+    } else {
+        if (pos_ < text_.size() && text_[pos_] == '+') ++pos_;
+        if (!Read_magnitude(text_, pos_, f, value)) return fail();
+    }
+    if (value > hi) return fail();
+    if (!Literal(f.Suffix())) return fail();
+    v = value;
+    return true;
+}
+
+bool Scanner::Scan_signed(long long& v, long long lo, long long hi, const format_info& f) {
+    std::size_t start = pos_;
+    auto fail = [&] {
+        pos_ = start;
+        return false;
+    };
+    char c = f.Conversion();
+    if (c == 'x' || c == 'X' || c == 'o') {
+        // The two's complement in the width of the type.
+        unsigned long long umax = static_cast<unsigned long long>(hi) * 2u + 1u;
+        unsigned long long u;
+        if (!Scan_unsigned(u, umax, f)) return fail();
+        if (u > static_cast<unsigned long long>(hi))
+            v = -static_cast<long long>(umax - u) - 1;
+        else
+            v = static_cast<long long>(u);
+        return true;
+    }
+    if (!Literal(f.Prefix())) return fail();
+    Skip_blanks();
+    long long value = 0;
+    if (Is_float_conversion(c)) {
+        double d;
+        if (!Read_double(text_, pos_, d)) return fail();
+        if (!(d >= -9223372036854775808.0) || d >= 9223372036854775808.0 || d != std::floor(d)) return fail();
+        value = static_cast<long long>(d);
+    } else {
+        bool negative = false;
+        if (pos_ < text_.size() && (text_[pos_] == '+' || text_[pos_] == '-')) {
+            negative = text_[pos_] == '-';
+            ++pos_;
+        }
+        unsigned long long m;
+        if (!Read_digits(text_, pos_, 10, Digit_limit(f), m)) return fail();
+        if (negative) {
+            if (m == 0) value = 0;
+            else if (m - 1 > static_cast<unsigned long long>(-(lo + 1))) return fail();
+            else value = -static_cast<long long>(m - 1) - 1;
+        } else {
+            if (m > static_cast<unsigned long long>(hi)) return fail();
+            value = static_cast<long long>(m);
+        }
+    }
+    if (value < lo || value > hi) return fail();
+    if (!Literal(f.Suffix())) return fail();
+    v = value;
+    return true;
+}
+
+bool Scanner::Scan(unsigned char& v, const format_info& f) {
+    unsigned long long u;
+    if (!Scan_unsigned(u, UCHAR_MAX, f)) return false;
+    v = static_cast<unsigned char>(u);
+    return true;
+}
+bool Scanner::Scan(unsigned short& v, const format_info& f) {
+    unsigned long long u;
+    if (!Scan_unsigned(u, USHRT_MAX, f)) return false;
+    v = static_cast<unsigned short>(u);
+    return true;
+}
+bool Scanner::Scan(unsigned int& v, const format_info& f) {
+    unsigned long long u;
+    if (!Scan_unsigned(u, UINT_MAX, f)) return false;
+    v = static_cast<unsigned int>(u);
+    return true;
+}
+bool Scanner::Scan(unsigned long& v, const format_info& f) {
+    unsigned long long u;
+    if (!Scan_unsigned(u, ULONG_MAX, f)) return false;
+    v = static_cast<unsigned long>(u);
+    return true;
+}
+bool Scanner::Scan(unsigned long long& v, const format_info& f) { return Scan_unsigned(v, ULLONG_MAX, f); }
+
+bool Scanner::Scan(signed char& v, const format_info& f) {
+    long long s;
+    if (!Scan_signed(s, SCHAR_MIN, SCHAR_MAX, f)) return false;
+    v = static_cast<signed char>(s);
+    return true;
+}
+bool Scanner::Scan(short& v, const format_info& f) {
+    long long s;
+    if (!Scan_signed(s, SHRT_MIN, SHRT_MAX, f)) return false;
+    v = static_cast<short>(s);
+    return true;
+}
+bool Scanner::Scan(int& v, const format_info& f) {
+    long long s;
+    if (!Scan_signed(s, INT_MIN, INT_MAX, f)) return false;
+    v = static_cast<int>(s);
+    return true;
+}
+bool Scanner::Scan(long& v, const format_info& f) {
+    long long s;
+    if (!Scan_signed(s, LONG_MIN, LONG_MAX, f)) return false;
+    v = static_cast<long>(s);
+    return true;
+}
+bool Scanner::Scan(long long& v, const format_info& f) { return Scan_signed(v, LLONG_MIN, LLONG_MAX, f); }
+
+bool Scanner::Scan(double& v, const format_info& f) {
+    std::size_t start = pos_;
+    double d;
+    if (!Literal(f.Prefix())) goto fail;
+    Skip_blanks();
+    if (!Read_double(text_, pos_, d)) goto fail;
+    if (!Literal(f.Suffix())) goto fail;
+    v = d;
+    return true;
+fail:
+    pos_ = start;
+    return false;
+}
+
+bool Scanner::Scan(bool& v, const format_info& f) {
+    std::size_t start = pos_;
+    if (Literal(f.Prefix())) {
+        Skip_blanks();
+        std::size_t end = pos_;
+        while (end < text_.size()) {
+            char c = text_[end];
+            bool word = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+            if (!word) break;
+            ++end;
+        }
+        std::string token = text_.substr(pos_, end - pos_);
+        bool value = false;
+        bool known = true;
+        if (token == "true" || token == "1") value = true;
+        else if (token == "false" || token == "0") value = false;
+        else known = false;
+        if (known) {
+            pos_ = end;
+            if (Literal(f.Suffix())) {
+                v = value;
+                return true;
+            }
+        }
+    }
+    pos_ = start;
+    return false;
+}
+
+bool Scanner::Scan(BE_ushort& v, const format_info& f) {
+    unsigned long long u;
+    if (!Scan_unsigned(u, 0xFFFFu, f)) return false;
+    v = static_cast<unsigned short>(u);
+    return true;
+}
+
+bool Scanner::Scan(BE_24bit& v, const format_info& f) {
+    unsigned long long u;
+    if (!Scan_unsigned(u, 0xFFFFFFu, f)) return false;
+    v.Set(static_cast<unsigned>(u));
+    return true;
+}
+
+bool Scanner::Scan(void* block, std::size_t size, const format_info& f) {
+    std::size_t start = pos_;
+    std::vector<unsigned char> octets(size);
+    for (std::size_t i = 0; i < size; ++i) {
+        if (!Scan(octets[i], f)) {
+            pos_ = start;
+            return false;
+        }
+    }
+    if (size) std::memcpy(block, octets.data(), size);
+    return true;
+}
+
+std::string Scanner::BiteOffString() {
+    Skip_blanks();
+    std::size_t start = pos_;
+    while (pos_ < text_.size() && !Is_blank(text_[pos_])) ++pos_;
+    return text_.substr(start, pos_ - start);
+}
+
+unsigned long Scanner::Invalid(bool& ok) {
+    ok = false;
+    std::string token = BiteOffString();
+    if (token.empty()) return 0;
+    std::size_t p = 0;
+    int base = 10;
+    if (token.size() > 2 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X')) {
+        base = 16;
+        p = 2;
+    }
+    unsigned long long v;
+    if (!Read_digits(token, p, base, -1, v) || p != token.size() || v > ULONG_MAX) return 0;
+    ok = true;
+    return static_cast<unsigned long>(v);
+}
+
+bool Scanner::More() const {
+    for (std::size_t p = pos_; p < text_.size(); ++p)
+        if (!Is_blank(text_[p])) return true;
+    return false;
+}
+
+bool Scanner::Error(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    if (input_) {
+        input_->Verror(format, 1, nullptr, args);
+    } else {
+        std::string f = format ? format : "";
+        if (!f.empty() && f.back() == '\n') f.pop_back();
+        std::vfprintf(stderr, f.c_str(), args);
+        std::fputc('\n', stderr);
+    }
+    va_end(args);
+    return false;
+}
+
+}  // namespace Format
+}  // namespace XML_routines
