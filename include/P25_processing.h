@@ -1,15 +1,73 @@
 // What the host program sees of the library: the root of the log document
 // and of input documents, under which every top-level element descriptor is
-// filed.
+// filed; the shared descriptors of the log document; the log filter record
+// and its descriptor.
 #ifndef TESSEL_P25_PROCESSING_H
 #define TESSEL_P25_PROCESSING_H
 
-#include "shared/XML/XML_routines.h"
+#include <cstdint>
+
+#include "shared/P25/P25_shared_struct.h"
+#include "shared/XML/XML_info.h"
 
 namespace XML_routines {
+
 // "/P25_log_data": no attributes, no text; the top-level elements of the log
 // document are filed under it.
 extern const Info<void> P25_log_data;
+
+// The attributes of the source information: "timestamp", "phys_channel",
+// "direction", "type", "timeslot".  Records that carry a Source_info include
+// them whole: Get_attrib(Source_info_attr).Of(&Record::metadata).
+extern const Attrib::Attrib_Hash<P25::Source_info> Source_info_attr;
+// The same attributes for a Source_info_NID (the NID is not an attribute).
+extern const Attrib::Attrib_Hash<P25::Source_info_NID> Source_info_nid_attr;
+
+// Names of the direction ("rx", "tx", "rx_sim"), of the type ("isp", "osp")
+// and of the status symbols ("talk", "BUSY", "repeater", "IDLE").
+extern const Value_hash<unsigned char> direction_names;
+extern const Value_hash<unsigned char> type_names;
+extern const Value_hash<unsigned char> status_names;
+
+// "/P25_log_data/Status_bits": the source attributes of a data-unit header,
+// its valid status symbols as text.
+extern const Info<P25::DUID_Header> status_info;
+
+// The log filter of one physical channel: the classes it records.
+struct Filter_data {
+    std::uint32_t phys_chan = 0;
+    std::uint32_t filters = 0;  // a union of LOGGING_CLASSES
+
+    void Set_or_clear(bool set, unsigned long log_class) {
+        const auto bits = static_cast<std::uint32_t>(log_class);
+        filters = set ? (filters | bits) : (filters & ~bits);
+    }
+    bool Get(unsigned long log_class) const { return (filters & log_class) != 0; }
+
+    bool Get_env() const { return Get(Log_Environment); }
+    void Set_env(bool on) { Set_or_clear(on, Log_Environment); }
+    bool Get_raw() const { return Get(Log_RAW); }
+    void Set_raw(bool on) { Set_or_clear(on, Log_RAW); }
+    bool Get_proto_raw() const { return Get(Log_protocol_raw); }
+    void Set_proto_raw(bool on) { Set_or_clear(on, Log_protocol_raw); }
+    bool Get_proto_cooked() const { return Get(Log_protocol_cooked); }
+    void Set_proto_cooked(bool on) { Set_or_clear(on, Log_protocol_cooked); }
+    bool Get_voice() const { return Get(Log_Voice); }
+    void Set_voice(bool on) { Set_or_clear(on, Log_Voice); }
+    bool Get_parametrics() const { return Get(Log_Parametrics); }
+    void Set_parametrics(bool on) { Set_or_clear(on, Log_Parametrics); }
+};
+
+// "/P25_log_data/LogFilter": reading one sets the mask of its channel in the
+// output file's filter list.
+extern const Info<Filter_data> filters;
+template <>
+bool Info<Filter_data>::Finalize(Filter_data& record, Input_data& input) const;
+
 }  // namespace XML_routines
+
+// "/P25_log_data/DateTime" and "/P25_log_data/Sync".
+XML_DECLARE_INFO(P25::Time_log);
+XML_DECLARE_INFO(P25::HW_sync_payload);
 
 #endif

@@ -51,7 +51,7 @@ std::string Flags_for(const format_info& f, char conv) {
 }
 
 // "%<flags><width>.<precision><length><conv>" for snprintf.
-std::string Spec(const format_info& f, const char* length, char conv) {
+std::string Printf_format(const format_info& f, const char* length, char conv) {
     std::string s = "%";
     s += Flags_for(f, conv);
     if (f.Width() >= 0) s += std::to_string(f.Width());
@@ -177,12 +177,12 @@ format_info::format_info(const char* format) : format_(format ? format : "") {
 // -------------------------------------------------------------------- Printer
 
 namespace {
-// Appends the snprintf output of spec and value to buffer at length.
+// Appends the snprintf output of printf_format and value to buffer at length.
 template <class V>
-void Append_printf(std::vector<char>& buffer, std::size_t& length, const std::string& spec, V value) {
+void Append_printf(std::vector<char>& buffer, std::size_t& length, const std::string& printf_format, V value) {
     for (;;) {
         std::size_t room = buffer.size() - length;
-        int n = std::snprintf(&buffer[length], room, spec.c_str(), value);
+        int n = std::snprintf(&buffer[length], room, printf_format.c_str(), value);
         if (n < 0) return;
         if (static_cast<std::size_t>(n) < room) {
             length += static_cast<std::size_t>(n);
@@ -217,7 +217,7 @@ void Printer::Print_unsigned(unsigned long long v, const format_info& f) {
     }
     char conv = (c == 'x' || c == 'X' || c == 'o') ? c : 'u';
     Append(f.Prefix().data(), f.Prefix().size());
-    Append_printf(buffer_, length_, Spec(f, "ll", conv), v);
+    Append_printf(buffer_, length_, Printf_format(f, "ll", conv), v);
     Append(f.Suffix().data(), f.Suffix().size());
 }
 
@@ -228,7 +228,7 @@ void Printer::Print_signed(long long v, const format_info& f) {
         return;
     }
     Append(f.Prefix().data(), f.Prefix().size());
-    Append_printf(buffer_, length_, Spec(f, "ll", c == 'i' ? 'i' : 'd'), v);
+    Append_printf(buffer_, length_, Printf_format(f, "ll", c == 'i' ? 'i' : 'd'), v);
     Append(f.Suffix().data(), f.Suffix().size());
 }
 
@@ -268,7 +268,7 @@ void Printer::Print(long long v, const format_info& f) {
 
 void Printer::Print(double v, const format_info& f) {
     Append(f.Prefix().data(), f.Prefix().size());
-    Append_printf(buffer_, length_, Spec(f, "", Double_conversion(f.Conversion())), v);
+    Append_printf(buffer_, length_, Printf_format(f, "", Double_conversion(f.Conversion())), v);
     Append(f.Suffix().data(), f.Suffix().size());
 }
 
