@@ -70,6 +70,12 @@ public:
         using A = Access::GetSet_member<O, T>;
         return *new Subelement_access<O, T, A>(A(member), *this);
     }
+    // The child of the enclosing record O converted to T (its T base part,
+    // or what its conversion to a T reference returns).
+    template <class O>
+    Subelement_base<O>& Of() {
+        return *new Subelement_cast<O, T>(*this);
+    }
     // The child exists while the field read through access equals value;
     // reading it sets the field so.
     template <class A, class C>

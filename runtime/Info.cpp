@@ -1,0 +1,252 @@
+// Descriptors, the registry that files path-named descriptors under their
+// root, parse-state hooks, and indented printing.
+#include "XML_routines.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace XML_routines {
+
+// ---------------------------------------------------------------------------
+// The filing registry.
+//
+// A descriptor named "/Root" (one path component) is a root; a descriptor
+// named "/Root/Tag" is filed under "Tag" in the root named "/Root".  Either
+// may be constructed first, in any module: a child whose root does not exist
+// yet waits in the pending list, and a root adopts the children waiting for
+// it when it is built.  Destruction undoes the filing: a child leaves its
+// root, a root hands its children back to the pending list.
+//
+// Only one-component names are roots, so a deeper path "/A/B/C" waits for a
+// root named "/A/B", which never exists; it is simply never filed.
+//
+// The registry is created on first use and never destroyed, so neither the
+// order of static initialisation nor that of static destruction across
+// shared libraries matters.
+struct Info_registry {
+    std::mutex mutex;
+    // Roots by name; the first one of a name is the active one.
+    std::map<std::string, std::vector<const Info_base*>> roots;
+    // Path-named descriptors not filed, by the name of the root they want.
+    std::multimap<std::string, const Info_base*> pending;
+
+    static Info_registry& Get() {
+        static Info_registry* registry = new Info_registry;
+        return *registry;
+    }
+
+    enum class Kind { none, root, child };
+    // Classifies a name; for a child, parent receives the root's name.
+    static Kind Classify(const char* name, std::string* parent = nullptr) {
+        if (!name || name[0] != '/' || name[1] == '\0') return Kind::none;
+        const char* last = std::strrchr(name, '/');
+        if (last == name) return Kind::root;
+        if (last[1] == '\0') return Kind::none;  // "/Root/": no tag
+        if (parent) parent->assign(name, static_cast<std::size_t>(last - name));
+        return Kind::child;
+    }
+
+    // Files child in root unless the root already has that tag.
+    static bool File(const Info_base& root, const Info_base& child) {
+        if (root.Find(child.Tag())) return false;
+        root.Register_sub(child);
+        child.filed_in_ = &root;
+        return true;
+    }
+
+    // Files the pending descriptors waiting for root's name (those whose
+    // tag is free).  tag: only those with that tag.
+    void Adopt(const Info_base& root, const char* tag = nullptr) {
+        auto range = pending.equal_range(root.Name());
+        for (auto it = range.first; it != range.second;) {
+            if ((!tag || std::strcmp(tag, it->second->Tag()) == 0) && File(root, *it->second))
+                it = pending.erase(it);
+            else
+                ++it;
+        }
+    }
+
+    void Add(const Info_base& d) {
+        std::string parent;
+        switch (Classify(d.Name(), &parent)) {
+        case Kind::none:
+            return;
+        case Kind::root: {
+            std::vector<const Info_base*>& list = roots[d.Name()];
+            list.push_back(&d);
+            if (list.size() == 1) Adopt(d);
+            return;
+        }
+        case Kind::child: {
+            auto it = roots.find(parent);
+            if (it != roots.end() && !it->second.empty() && File(*it->second.front(), d)) return;
+            pending.emplace(parent, &d);
+            return;
+        }
+        }
+    }
+
+    void Remove(const Info_base& d) {
+        std::string parent;
+        switch (Classify(d.Name(), &parent)) {
+        case Kind::none:
+            return;
+        case Kind::child:
+            if (const Info_base* root = d.filed_in_) {
+                root->Unregister_sub(d);
+                d.filed_in_ = nullptr;
+                Adopt(*root, d.Tag());  // a namesake waiting for the free tag
+                return;
+            }
+            for (auto range = pending.equal_range(parent); range.first != range.second; ++range.first)
+                if (range.first->second == &d) {
+                    pending.erase(range.first);
+                    return;
+                }
+            return;
+        case Kind::root: {
+            auto it = roots.find(d.Name());
+            if (it == roots.end()) return;
+            std::vector<const Info_base*>& list = it->second;
+            const bool active = !list.empty() && list.front() == &d;
+            list.erase(std::remove(list.begin(), list.end(), &d), list.end());
+            if (active) {
+                for (const Info_base* child : std::vector<const Info_base*>(d.Subs()))
+                    if (child->filed_in_ == &d) {
+                        child->filed_in_ = nullptr;
+                        pending.emplace(d.Name(), child);
+                    }
+                if (!list.empty()) Adopt(*list.front());
+            }
+            if (list.empty()) roots.erase(it);
+            return;
+        }
+        }
+    }
+};
+
+// ---------------------------------------------------------------------------
+// Info_base
+
+Info_base::Info_base(const char* name) : name_(name) {
+    Info_registry& registry = Info_registry::Get();
+    std::lock_guard<std::mutex> lock(registry.mutex);
+    registry.Add(*this);
+}
+
+Info_base::~Info_base() {
+    Info_registry& registry = Info_registry::Get();
+    std::lock_guard<std::mutex> lock(registry.mutex);
+    registry.Remove(*this);
+}
+
+Instance_base* Info_base::Get_instance(Input_data&) const { return nullptr; }
+
+void Info_base::Dump_elements(int level) const {
+    indent_printf(level, "<%s >\n", Name());
+    Dump_subs(level + 1);
+}
+
+void Info_base::Dump_subs(int level) const {
+    for (const Info_base* sub : Subs()) sub->Dump_elements(level);
+}
+
+void Info_base::Subregister(Subelement_register&) const {}
+
+const char* Info_base::Tag() const {
+    if (!name_) return "";
+    const char* slash = std::strrchr(name_, '/');
+    return slash ? slash + 1 : name_;
+}
+
+void Info_base::Register_sub(const Info_base& sub) const {
+    const xmlChar* tag = To_xml(sub.Tag());
+    if (!sub_hash_) sub_hash_.reset(new Hash<Info_base>());
+    if (sub_hash_->Lookup(tag)) return;  // the first filing of a tag wins
+    sub_hash_->Add(sub, tag);
+    if (!subs_) subs_.reset(new std::vector<const Info_base*>());
+    subs_->push_back(&sub);
+}
+
+void Info_base::Unregister_sub(const Info_base& sub) const {
+    if (!sub_hash_) return;
+    const xmlChar* tag = To_xml(sub.Tag());
+    if (sub_hash_->Lookup(tag) != &sub) return;
+    sub_hash_->Remove(tag);
+    if (subs_) subs_->erase(std::remove(subs_->begin(), subs_->end(), &sub), subs_->end());
+}
+
+const Info_base* Info_base::Find(const xmlChar* tag) const {
+    if (!sub_hash_ || !tag) return nullptr;
+    return sub_hash_->Lookup(tag);
+}
+
+const std::vector<const Info_base*>& Info_base::Subs() const {
+    static const std::vector<const Info_base*> none;
+    return subs_ ? *subs_ : none;
+}
+
+// ---------------------------------------------------------------------------
+// Parse states and their hooks
+
+Finalize_hook::~Finalize_hook() = default;
+
+void Finalize_hook::Hook_to(Instance_base& instance) { instance.Add_hook(this); }
+
+Subelement_sub_base::~Subelement_sub_base() = default;
+
+Subelement_register::~Subelement_register() = default;
+
+Instance_base::~Instance_base() = default;
+
+void Instance_base::Add_hook(Finalize_hook* hook) {
+    if (hook) hooks_.emplace_back(hook);
+}
+
+void Instance_base::Run_hooks() {
+    // By index: a hook may attach further hooks, which then run too.
+    for (std::size_t i = 0; i < hooks_.size(); ++i) hooks_[i]->Hook();
+}
+
+bool Instance_base::Read_attribs(xmlNode* node) {
+    if (!node || node->type != XML_ELEMENT_NODE) return true;
+    // Error reports name the element and attribute; restored on any exit.
+    struct Context {
+        Input_data& input;
+        const char* element;
+        const char* attribute;
+        ~Context() {
+            input.element = element;
+            input.attribute = attribute;
+        }
+    } saved{input_, input_.element, input_.attribute};
+    struct Free {
+        void operator()(xmlChar* p) const { xmlFree(p); }
+    };
+    bool ok = true;
+    for (xmlAttr* attr = node->properties; attr; attr = attr->next) {
+        std::unique_ptr<xmlChar, Free> value(xmlNodeListGetString(node->doc, attr->children, 1));
+        Format::Scanner scanner(value ? From_xml(value.get()) : "", &input_);
+        input_.element = From_xml(node->name);
+        input_.attribute = From_xml(attr->name);
+        if (!Attribute(attr->name, scanner)) ok = false;
+    }
+    return ok;
+}
+
+// ---------------------------------------------------------------------------
+
+void indent_printf(int level, const char* format, ...) {
+    for (int i = 0; i < level; ++i) std::fputs("  ", stdout);
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(stdout, format, args);
+    va_end(args);
+}
+
+}  // namespace XML_routines

@@ -1,0 +1,202 @@
+// The log output: the filter list, the streamed log file, XML_Log and
+// Add_children.
+#include "XML_routines.h"
+
+#include <atomic>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+namespace XML_routines {
+
+// ---------------------------------------------------------------------------
+// FilterList
+
+namespace {
+std::atomic<unsigned long>& Generation_counter() {
+    static std::atomic<unsigned long> counter{0};
+    return counter;
+}
+}  // namespace
+
+FilterList::FilterList() {
+    for (std::uint32_t& mask : masks_) mask = 0xFFFFFFFFu;
+}
+
+bool FilterList::Check(unsigned long log_class, unsigned channel) const {
+    if (channel >= Channels) return Check_any(log_class);
+    return (masks_[channel] & log_class) != 0;
+}
+
+bool FilterList::Check_any(unsigned long log_class) const {
+    for (std::uint32_t mask : masks_)
+        if (mask & log_class) return true;
+    return false;
+}
+
+std::uint32_t& FilterList::operator[](unsigned channel) {
+    if (channel >= Channels) throw std::out_of_range("FilterList: channel above 256");
+    return masks_[channel];
+}
+
+std::uint32_t FilterList::operator[](unsigned channel) const {
+    if (channel >= Channels) throw std::out_of_range("FilterList: channel above 256");
+    return masks_[channel];
+}
+
+void FilterList::Changed() { ++Generation_counter(); }
+
+unsigned long FilterList::Generation() { return Generation_counter().load(); }
+
+// ---------------------------------------------------------------------------
+// Output_file
+
+namespace {
+const char* const Root_tag = "P25_log_data";
+// A serialisation buffer that grew beyond this is dropped after use.
+const std::size_t Buffer_keep = 1u << 20;
+
+bool Nameless(const xmlNode* node) {
+    return node->type == XML_ELEMENT_NODE && (!node->name || node->name[0] == '\0');
+}
+}  // namespace
+
+Output_file::Output_file(std::FILE* stream, bool owns_stream)
+    : stream_(stream), owns_(owns_stream), buffer_(xmlBufferCreate()) {
+    if (!stream_) {
+        closed_ = true;
+        return;
+    }
+    std::fprintf(stream_, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<%s>\n", Root_tag);
+}
+
+std::unique_ptr<Output_file> Output_file::Open(const char* path) {
+    if (!path) return nullptr;
+    std::FILE* stream = std::fopen(path, "w");
+    if (!stream) return nullptr;
+    return std::unique_ptr<Output_file>(new Output_file(stream, true));
+}
+
+Output_file::~Output_file() {
+    if (Current() == this) Set_current(nullptr);
+    Close();
+    if (buffer_) xmlBufferFree(buffer_);
+}
+
+void Output_file::Write_node(xmlNode* node) {
+    if (!node) return;
+    xmlUnlinkNode(node);
+    if (Nameless(node)) {
+        // The children stand for the node: each is written (and freed) in turn.
+        while (xmlNode* child = node->children) {
+            xmlUnlinkNode(child);
+            Write_node(child);
+        }
+        xmlFreeNode(node);
+        return;
+    }
+    if (node->type == XML_ELEMENT_NODE && node->name[0] == '/') {
+        const std::string tag = std::strrchr(From_xml(node->name), '/') + 1;
+        if (!tag.empty()) xmlNodeSetName(node, To_xml(tag.c_str()));
+    }
+    Write_one(node);
+    xmlFreeNode(node);
+}
+
+void Output_file::Write_one(xmlNode* node) {
+    if (closed_ || !stream_) return;
+    if (!buffer_) buffer_ = xmlBufferCreate();
+    if (!buffer_) return;
+    xmlBufferEmpty(buffer_);
+    // Level 1: the element's own lines are indented as a child of the root;
+    // its first line is indented here.
+    if (xmlNodeDump(buffer_, node->doc, node, 1, 1) < 0) return;
+    std::fputs("  ", stream_);
+    std::fwrite(xmlBufferContent(buffer_), 1, static_cast<std::size_t>(xmlBufferLength(buffer_)), stream_);
+    std::fputc('\n', stream_);
+    if (node->type == XML_ELEMENT_NODE) ++written_;
+    if (static_cast<std::size_t>(xmlBufferLength(buffer_)) > Buffer_keep) {
+        xmlBufferFree(buffer_);
+        buffer_ = nullptr;
+    }
+}
+
+void Output_file::Flush() {
+    if (!closed_ && stream_) std::fflush(stream_);
+}
+
+void Output_file::Close() {
+    if (closed_) return;
+    closed_ = true;
+    if (!stream_) return;
+    std::fprintf(stream_, "</%s>\n", Root_tag);
+    std::fflush(stream_);
+    if (owns_) std::fclose(stream_);
+    stream_ = nullptr;
+}
+
+namespace {
+std::atomic<Output_file*>& Current_log() {
+    static std::atomic<Output_file*> current{nullptr};
+    return current;
+}
+}  // namespace
+
+Output_file* Output_file::Current() { return Current_log().load(); }
+
+void Output_file::Set_current(Output_file* file) { Current_log().store(file); }
+
+// ---------------------------------------------------------------------------
+// XML_Log, Add_children
+
+namespace {
+void Free_node(xmlNode* node) {
+    xmlUnlinkNode(node);
+    xmlFreeNode(node);
+}
+
+template <class Keep>
+void Log(xmlNode*& node, Keep keep) {
+    xmlNode* taken = node;
+    node = nullptr;
+    if (!taken) return;
+    Output_file* log = Output_file::Current();
+    if (log && keep(log->Filters()))
+        log->Write_node(taken);
+    else
+        Free_node(taken);
+}
+}  // namespace
+
+void XML_Log(xmlNode*& node, unsigned int channel, const unsigned long& log_class) {
+    Log(node, [&](const FilterList& filters) { return filters.Check(log_class, channel); });
+}
+
+void XML_Log(xmlNode*& node, const unsigned long& log_class) {
+    Log(node, [&](const FilterList& filters) { return filters.Check_any(log_class); });
+}
+
+void Add_children(xmlNode* parent, xmlNode* child) {
+    if (!child) return;
+    if (!parent) {  // nowhere to put it: it is taken over all the same
+        Free_node(child);
+        return;
+    }
+    xmlUnlinkNode(child);
+    if (Nameless(child)) {
+        // Its attributes and children become the parent's, in order.
+        while (xmlAttr* attr = child->properties) {
+            xmlUnlinkNode(reinterpret_cast<xmlNode*>(attr));
+            if (!xmlAddChild(parent, reinterpret_cast<xmlNode*>(attr))) xmlFreeProp(attr);
+        }
+        while (xmlNode* grandchild = child->children) {
+            xmlUnlinkNode(grandchild);
+            Add_children(parent, grandchild);
+        }
+        xmlFreeNode(child);
+        return;
+    }
+    if (!xmlAddChild(parent, child)) xmlFreeNode(child);
+}
+
+}  // namespace XML_routines
