@@ -371,7 +371,9 @@ private:
             }
         }
         if (!state) {
-            Report(input_, line, nullptr, "Unknown element <%s> in <%s>", tag, parent.tag.c_str());
+            // A descriptor that refused the child has said why already.
+            if (input_.Error_count() == errors_at_start)
+                Report(input_, line, nullptr, "Unknown element <%s> in <%s>", tag, parent.tag.c_str());
             if (parent.state) parent.failed = true;
             skip = true;
             return true;

@@ -171,7 +171,8 @@ static_assert(sizeof(Unconfirmed_data_opcode) == 13 && offsetof(Unconfirmed_data
                   offsetof(Unconfirmed_data_opcode, data) == 7,
               "unconfirmed trunking header");
 static_assert(sizeof(Confirmed_data_header) == 5, "confirmed data header");
-static_assert(offsetof(Confirmed_data_header, pad_octet_count) == 0 && offsetof(Confirmed_data_header, syn_ns_fsn) == 1 &&
+static_assert(offsetof(Confirmed_data_header, pad_octet_count) == 0 &&
+                  offsetof(Confirmed_data_header, syn_ns_fsn) == 1 &&
                   offsetof(Confirmed_data_header, data_header_offset) == 2 &&
                   offsetof(Confirmed_data_header, crc) == 3,
               "confirmed data header");

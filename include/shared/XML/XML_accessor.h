@@ -59,8 +59,14 @@ public:
     using Getter = G (T::*)() const;
     using Setter = R (T::*)(S);
     GetSet_func(Getter get, Setter set) : get_(get), set_(set) {}
+    // g++ mistakes a call through a member function pointer on a record
+    // smaller than a pointer for a read of a virtual table.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Warray-bounds"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
     value_type Get(const T& r) const { return (r.*get_)(); }
     void Set(const value_type& v, T& r) const { (r.*set_)(v); }
+#pragma GCC diagnostic pop
     GetSet_func* Clone() const { return new GetSet_func(*this); }
 
 private:

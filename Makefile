@@ -1,0 +1,67 @@
+# Entry points: `make demo`, `make test`, `make bench`, `make clean`.
+# Build directories: build/ (Release for the demo, Debug for the tests),
+# build-asan/ (AddressSanitizer + UndefinedBehaviorSanitizer), build-bench/;
+# BUILD=, ASAN_BUILD= and BENCH_BUILD= name others.
+
+JOBS ?= -j2
+CMAKE ?= cmake
+CTEST ?= ctest
+BUILD ?= build
+ASAN_BUILD ?= build-asan
+BENCH_BUILD ?= build-bench
+TESSEL = $(BUILD)/tools/tessel/tessel
+
+# Sanitizer reports fail the run and show where they came from.  Their exit
+# status (66) differs from every status tessel itself gives.
+export ASAN_OPTIONS = halt_on_error=1:detect_leaks=1:print_stacktrace=1:strict_string_checks=1:exitcode=66
+export UBSAN_OPTIONS = halt_on_error=1:print_stacktrace=1:exitcode=66
+# Tests that fail print their output; nothing waits on a terminal.
+export CTEST_OUTPUT_ON_FAILURE = 1
+
+.PHONY: all deps demo test test-debug test-asan check32 bench clean
+
+all: demo
+
+deps:
+	@scripts/install-deps
+
+demo: deps
+	$(CMAKE) -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DTESSEL_SANITIZE=OFF
+	$(CMAKE) --build $(BUILD) $(JOBS) --target tessel
+	$(TESSEL) replay examples/demo.xml
+	$(TESSEL) grammar
+
+test: deps
+	$(MAKE) test-debug
+	$(MAKE) test-asan
+	$(MAKE) check32
+
+test-debug:
+	$(CMAKE) -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Debug -DTESSEL_SANITIZE=OFF -DTESSEL_TESTS=ON
+	$(CMAKE) --build $(BUILD) $(JOBS)
+	cd $(BUILD) && $(CTEST) --output-on-failure $(JOBS)
+
+test-asan:
+	$(CMAKE) -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTESSEL_SANITIZE=ON -DTESSEL_TESTS=ON
+	$(CMAKE) --build $(ASAN_BUILD) $(JOBS)
+	cd $(ASAN_BUILD) && $(CTEST) --output-on-failure $(JOBS)
+
+# Every library source compiled with -m32: record layouts must hold on the
+# 32-bit target too.
+check32:
+	$(CMAKE) --build $(BUILD) --target check32
+
+# The benchmarks are the executables built under $(BENCH_BUILD)/bench/.
+bench: deps
+	@if [ ! -f bench/CMakeLists.txt ]; then echo "bench: no benchmarks yet"; exit 0; fi; \
+	set -e; \
+	$(CMAKE) -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DTESSEL_SANITIZE=OFF -DTESSEL_TESTS=OFF -DTESSEL_BENCH=ON; \
+	$(CMAKE) --build $(BENCH_BUILD) $(JOBS); \
+	found=0; \
+	for b in $$(find $(BENCH_BUILD)/bench -maxdepth 1 -type f -perm -u+x | sort); do \
+	  found=1; echo "== $$b"; $$b; \
+	done; \
+	[ $$found -eq 1 ] || echo "bench: no benchmarks yet"
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)

@@ -1,0 +1,456 @@
+// The trunking message registry.
+//
+// Every trunking message definition of the catalogue is one static
+// Trunking_handler<T, Link> object: the element name, the opcode (whose
+// enumeration gives manufacturer and direction) and the sub-element table of
+// its packed record T.  Handlers file themselves in the record of their
+// manufacturer by direction, opcode and block count, so that a logged message
+// finds its definition from (MFID, direction, opcode, block count), and an
+// input element from its name.  A handler built before its manufacturer's
+// record waits in a pending list; the record adopts it when it is built.
+#ifndef TESSEL_TRUNKING_HANDLER_H
+#define TESSEL_TRUNKING_HANDLER_H
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+
+#include "shared/P25/P25_message_parts.h"
+#include "shared/P25/P25_messages.h"
+#include "shared/P25/P25_shared_struct.h"
+#include "shared/XML/XML_info.h"
+
+namespace P25 {
+
+// Data unit IDs of the network identifier.
+enum DUID : std::uint32_t {
+    HDU = 0,
+    TDU = 3,
+    LDU1 = 5,
+    TSDU = 7,
+    LDU2 = 10,
+    PDU = 12,
+    TDULC = 15,
+};
+
+// Opcodes of the inbound signalling packets (manufacturer 0x00).
+enum ISP_Opcodes : std::uint8_t {
+    GRP_V_REQ = 0,
+    UU_V_REQ = 4,
+    UU_ANS_RSP = 5,
+    TELE_INT_DIAL_REQ = 8,
+    TELE_INT_PSTN_REQ = 9,
+    TELE_INT_ANS_RSP = 10,
+    IND_DATA_REQ = 16,
+    GRP_DATA_REQ = 17,
+    SN_DATA_CHN_REQ = 18,
+    SN_DATA_PAGE_RES = 19,
+    SN_REC_REQ = 20,
+    STS_UPDT_REQ = 24,
+    STS_Q_RSP = 25,
+    STS_Q_REQ = 26,
+    MSG_UPDT_REQ = 28,
+    RAD_MON_REQ = 29,
+    CALL_ALRT_REQ = 31,
+    ACK_RSP_U = 32,
+    CAN_SRV_REQ = 35,
+    EXT_FNCT_RSP = 36,
+    EMRG_ALRM_REQ = 39,
+    GRP_AFF_REQ = 40,
+    GRP_AFF_Q_RSP = 41,
+    U_DE_REG_REQ = 43,
+    U_REG_REQ = 44,
+    LOC_REG_REQ = 45,
+    AUTH_Q = 46,
+    AUTH_RSP = 47,
+    P_PARM_REQ = 48,
+    IDEN_UP_REQ = 50,
+    ROAM_ADDR_REQ = 54,
+    ROAM_ADDR_RSP = 55,
+};
+
+// Opcodes of the outbound signalling packets (manufacturer 0x00).
+enum OSP_Opcodes : std::uint8_t {
+    GRP_V_CH_GRANT = 0,
+    GRP_V_CH_GRANT_UPDT = 2,
+    GRP_V_CH_GRANT_UPDT_EXP = 3,
+    UU_V_CH_GRANT = 4,
+    UU_ANS_REQ = 5,
+    UU_V_CH_GRANT_UPDT = 6,
+    TELE_INT_CH_GRANT = 8,
+    TELE_INT_CH_GRANT_UPDT = 9,
+    TELE_INT_ANS_REQ = 10,
+    IND_DATA_CH_GRANT = 16,
+    GRP_DATA_CH_GRANT = 17,
+    GRP_DATA_CH_ANN = 18,
+    GRP_DATA_CH_ANN_EXP = 19,
+    SN_DATA_CHN_GNT = 20,
+    SN_DATA_PAGE_REQ = 21,
+    SN_DATA_CHN_ANN_EXP = 22,
+    STS_UPDT = 24,
+    STS_Q = 26,
+    MSG_UPDT = 28,
+    RAD_MON_CMD = 29,
+    CALL_ALRT = 31,
+    ACK_RSP_FNE = 32,
+    QUE_RSP = 33,
+    EXT_FNCT_CMD = 36,
+    DENY_RSP = 39,
+    GRP_AFF_RSP = 40,
+    SCCB_EXP = 41,
+    GRP_AFF_Q = 42,
+    LOC_REG_RSP = 43,
+    U_REG_RSP = 44,
+    U_REG_CMD = 45,
+    AUTH_CMD = 46,
+    U_DE_REG_ACK = 47,
+    SYNC_BCST = 48,
+    IDEN_UP_VU = 52,
+    TIME_DATE_ANN = 53,
+    ROAM_ADDR_CMD = 54,
+    ROAM_ADDR_UPDT = 55,
+    SYS_SRV_BCST = 56,
+    SCCB = 57,
+    RFSS_STS_BCST = 58,
+    NET_STS_BCST = 59,
+    ADJ_STS_BCST = 60,
+    IDEN_UP = 61,
+    P_PARM_BCST = 62,
+    P_PARM_UPDT = 63,
+};
+
+// Outbound opcodes of manufacturer 0x90.
+enum OSP_Opcodes_90 : std::uint8_t {
+    IDEN_UP_TDMA = 13,
+};
+
+#pragma pack(push, 1)
+// One trunking message on its way between the log and the input sides.
+struct Trunking_data {
+    Source_info metadata;
+    P25_TSBK_DATA tsbk[128];
+    std::uint32_t block_count;
+    std::uint32_t duid;  // TSDU for a TSBK, PDU for a multi-block packet
+    std::uint32_t nac;   // low 12 bits significant
+
+    Trunking_data() { std::memset(this, 0, sizeof *this); }
+
+    // Views of block 0, no copies.
+    operator P25_TSBK_header&() { return As<P25_TSBK_header>(0); }
+    operator const P25_TSBK_header&() const { return As<P25_TSBK_header>(0); }
+    operator Alternate_MBT&() { return As<Alternate_MBT>(0); }
+    operator const Alternate_MBT&() const { return As<Alternate_MBT>(0); }
+    operator Unconfirmed_data_opcode&() { return As<Unconfirmed_data_opcode>(0); }
+    operator const Unconfirmed_data_opcode&() const { return As<Unconfirmed_data_opcode>(0); }
+    operator Confirmed_data_packet&() { return As<Confirmed_data_packet>(0); }
+    operator const Confirmed_data_packet&() const { return As<Confirmed_data_packet>(0); }
+    operator Response_packet&() { return As<Response_packet>(0); }
+    operator const Response_packet&() const { return As<Response_packet>(0); }
+    // The logical link ID, octets 3-5 of the header block, as each field type.
+    operator Local_link_ID&() { return As<Local_link_ID>(3); }
+    operator const Local_link_ID&() const { return As<Local_link_ID>(3); }
+    operator SOURCE_ADDRESS&() { return As<SOURCE_ADDRESS>(3); }
+    operator const SOURCE_ADDRESS&() const { return As<SOURCE_ADDRESS>(3); }
+    operator TARGET_ADDRESS&() { return As<TARGET_ADDRESS>(3); }
+    operator const TARGET_ADDRESS&() const { return As<TARGET_ADDRESS>(3); }
+    operator SYSID_LRA&() { return As<SYSID_LRA>(3); }
+    operator const SYSID_LRA&() const { return As<SYSID_LRA>(3); }
+
+    // The log record of the same message.
+    operator TSBK_PDU_data() const;
+
+private:
+    template <class V>
+    V& As(std::size_t offset) {
+        return *reinterpret_cast<V*>(tsbk[0].data + offset);
+    }
+    template <class V>
+    const V& As(std::size_t offset) const {
+        return *reinterpret_cast<const V*>(tsbk[0].data + offset);
+    }
+};
+#pragma pack(pop)
+static_assert(sizeof(Trunking_data) == 1556, "Trunking_data is 1556 octets");
+static_assert(offsetof(Trunking_data, tsbk) == 8 && offsetof(Trunking_data, block_count) == 1544 &&
+                  offsetof(Trunking_data, duid) == 1548 && offsetof(Trunking_data, nac) == 1552,
+              "Trunking_data layout");
+
+// An intrusive list whose nodes link themselves in at the head of the one
+// list of their type.
+template <class T>
+class List {
+public:
+    explicit List(T* item) : item_(item) {
+        next_ = head;
+        if (next_) next_->prev_ = &next_;
+        prev_ = &head;
+        head = this;
+    }
+    ~List() {
+        *prev_ = next_;
+        if (next_) next_->prev_ = prev_;
+    }
+    List(const List&) = delete;
+    List& operator=(const List&) = delete;
+
+    static List* Find(const T* item) {
+        for (List* n = head; n; n = n->next_)
+            if (n->item_ == item) return n;
+        return nullptr;
+    }
+    static List* First() { return head; }
+    List* Next() const { return next_; }
+    T* Item() const { return item_; }
+
+private:
+    static inline List* head = nullptr;
+    List* next_;
+    List** prev_;
+    T* item_;
+};
+
+class Trunking_handler_base;
+class LC_handler_base;
+
+// The handlers of one opcode, by block count: slot n holds the handler whose
+// message is n + 1 blocks long.
+class Opcode_record {
+public:
+    static constexpr unsigned slots = 128;
+    Trunking_handler_base* slot[slots] = {};
+
+    // The name of the handler in the lowest occupied slot, or null.
+    const char* Name() const;
+    // The handler for block_count blocks, or, when that slot is empty, the
+    // one of the highest occupied slot; null when there is none.
+    Trunking_handler_base* For_blocks(unsigned block_count) const;
+    void Dump_all(unsigned opcode) const;
+    void Dump_elements(unsigned opcode, int indent) const;
+};
+
+// One manufacturer: its handlers by direction and opcode, and by name.
+class MFID_record {
+public:
+    MFID_record(const char* name, std::uint8_t mfid);
+    ~MFID_record();
+    MFID_record(const MFID_record&) = delete;
+    MFID_record& operator=(const MFID_record&) = delete;
+
+    static MFID_record* Find(std::uint8_t mfid);
+    Opcode_record& Find_trunking_handler(bool outbound, std::uint8_t opcode);
+    Opcode_record* Find_trunking_handler(bool outbound, const xmlChar* name) const;
+    static Opcode_record* Find_trunking_handler_in_all(bool outbound, const xmlChar* name);
+    static void Dump_all();
+    static void Dump_elements(int indent);
+
+    std::uint8_t MFID() const { return mfid_; }
+    const char* Name() const { return name_; }
+    Opcode_record* Table(bool outbound) { return outbound ? osp_ : isp_; }
+    const XML_routines::Hash<Opcode_record>& Names(bool outbound) const { return outbound ? osp_names_ : isp_names_; }
+
+    // Link-control handlers by link-control opcode and by name.
+    LC_handler_base* lc[64] = {};
+    XML_routines::Hash<LC_handler_base> lc_names;
+
+private:
+    std::uint8_t mfid_;
+    Opcode_record isp_[64];
+    Opcode_record osp_[64];
+    XML_routines::Hash<Opcode_record> isp_names_;
+    XML_routines::Hash<Opcode_record> osp_names_;
+    const char* name_;
+    List<MFID_record> node_;
+};
+
+extern MFID_record apco;      // 0x00, "APCO Standard"
+extern MFID_record motorola;  // 0x90
+
+// A message definition, as the registry sees it.
+class Trunking_handler_base {
+public:
+    explicit Trunking_handler_base(ISP_Opcodes opcode) : opcode_(opcode), mfid_(0x00), outbound_(false) {}
+    explicit Trunking_handler_base(OSP_Opcodes opcode) : opcode_(opcode), mfid_(0x00), outbound_(true) {}
+    explicit Trunking_handler_base(OSP_Opcodes_90 opcode) : opcode_(opcode), mfid_(0x90), outbound_(true) {}
+    Trunking_handler_base(const Trunking_handler_base&) = delete;
+    Trunking_handler_base& operator=(const Trunking_handler_base&) = delete;
+
+    virtual const char* Name() const = 0;
+    virtual ~Trunking_handler_base() = default;
+    virtual unsigned BlockCount() const = 0;
+    // A parse state for the message element, writing into the blocks.
+    virtual XML_routines::Instance_base* Get_instance(XML_routines::Input_data& input, P25_TSBK_DATA* blocks) const = 0;
+    // The message element of a logged message, or an error element.
+    virtual xmlNode* Write(const TSBK_PDU_data& record) const = 0;
+    // The element(s) of the multi-block header's logical link ID.
+    virtual xmlNode* Write_link(const Local_link_ID& link) const = 0;
+    virtual void Dump_elements(int indent) const = 0;
+
+    std::uint8_t Opcode() const { return opcode_; }
+    std::uint8_t MFID() const { return mfid_; }
+    bool Outbound() const { return outbound_; }
+
+    void Register();
+    bool Register_core();
+    void Deregister();
+
+protected:
+    // Clears this handler's slot in its manufacturer's record.
+    void Unfile();
+
+private:
+    std::uint8_t opcode_;
+    std::uint8_t mfid_;
+    bool outbound_;
+    friend class MFID_record;
+};
+
+// The logical link ID written before the message element of a multi-block
+// form: nothing, or the link ID as one field type.
+template <class Link>
+class Trunking_handler_link : public Trunking_handler_base {
+public:
+    using Trunking_handler_base::Trunking_handler_base;
+    xmlNode* Write_link(const Local_link_ID& link) const override {
+        return XML_routines::XML_Write(reinterpret_cast<const Link&>(link));
+    }
+    void Dump_link(int indent) const { XML_routines::Info<Link>::info.Dump_elements(indent); }
+};
+template <>
+class Trunking_handler_link<void> : public Trunking_handler_base {
+public:
+    using Trunking_handler_base::Trunking_handler_base;
+    xmlNode* Write_link(const Local_link_ID&) const override { return nullptr; }
+    void Dump_link(int) const {}
+};
+
+// One message definition: T is its packed record (a whole number of
+// blocks) beginning with its header as the member `header`.
+template <class T, class Link = void>
+class Trunking_handler : public Trunking_handler_link<Link>, public XML_routines::Info<T> {
+    static_assert(sizeof(T) % sizeof(P25_TSBK_DATA) == 0, "a message record is a whole number of blocks");
+    static_assert(sizeof(T) / sizeof(P25_TSBK_DATA) >= 1 && sizeof(T) / sizeof(P25_TSBK_DATA) <= 4,
+                  "a message is 1 to 4 blocks");
+    using Header = std::remove_cv_t<decltype(T::header)>;
+    static_assert(std::is_same_v<Header, P25_TSBK_header> || std::is_same_v<Header, Alternate_MBT> ||
+                      std::is_same_v<Header, Unconfirmed_data_opcode>,
+                  "a message begins with a TSBK, alternate MBT or unconfirmed data header");
+
+public:
+    template <class Opcode, std::size_t N>
+    Trunking_handler(const char* name, Opcode opcode, XML_routines::Subelement_table<T> (&table)[N])
+        : Trunking_handler_link<Link>(opcode), XML_routines::Info<T>(name, table) {
+        this->Register();
+    }
+    ~Trunking_handler() override {
+        this->Deregister();
+        this->Unfile();
+    }
+
+    const char* Name() const override { return XML_routines::Info<T>::Name(); }
+    unsigned BlockCount() const override { return sizeof(T) / sizeof(P25_TSBK_DATA); }
+
+    XML_routines::Instance_base* Get_instance(XML_routines::Input_data& input, P25_TSBK_DATA* blocks) const override {
+        T& message = *reinterpret_cast<T*>(blocks);
+        Setup_message(message.header, this->MFID(), this->Opcode(), BlockCount(), this->Outbound());
+        return new XML_routines::Instance<T, XML_routines::Info<T>>(input, *this, message);
+    }
+    using XML_routines::Info<T>::Get_instance;
+
+    xmlNode* Write(const TSBK_PDU_data& record) const override {
+        const T& message = *reinterpret_cast<const T*>(record.tsbk);
+        if (xmlNode* error = Check_message(message.header, *this, BlockCount(), record.block_count)) return error;
+        return XML_routines::Info<T>::Write(message);
+    }
+    using XML_routines::Info<T>::Write;
+
+    bool Finalize(T& message, XML_routines::Input_data&) const override {
+        Set_checksum(&message.header, BlockCount());
+        return true;
+    }
+
+    void Dump_elements(int indent) const override {
+        Dump_header(indent, static_cast<const Header*>(nullptr), this->Opcode(), BlockCount());
+        XML_routines::Info<T>::Dump_elements(indent + 1);
+        this->Dump_link(indent + 1);
+    }
+};
+
+// ---- multi-block assembly ---------------------------------------------------------
+
+// Collects one channel's PDU block by block: a header, then the
+// continuation blocks it announces; emits it when the last one arrives (or
+// when a new header, 128 blocks or an explicit flush comes first).
+class TDMA_PDU_assembler {
+public:
+    TDMA_PDU_assembler() = default;
+    TDMA_PDU_assembler(const TDMA_PDU_assembler&) = delete;
+    TDMA_PDU_assembler& operator=(const TDMA_PDU_assembler&) = delete;
+
+    void Parse_Multiblock_Header(const P25_TSBK_DATA& block, const Source_info& source);
+    void Parse_Multiblock_Continuation(const P25_TSBK_DATA& block);
+    void Flush();
+
+    int Needed() const { return needed_; }
+    unsigned Collected() const { return log_.block_count; }
+
+private:
+    void Store(const P25_TSBK_DATA& block);
+    int needed_ = 0;
+    Trunking_data log_;
+};
+
+// Assemblers by physical channel 0-3: blocks logged by the host (rf) and
+// blocks read from input documents (xml), received and transmitted.
+extern TDMA_PDU_assembler xml_rx_parsers[4];
+extern TDMA_PDU_assembler xml_tx_parsers[4];
+extern TDMA_PDU_assembler rf_rx_parsers[4];
+extern TDMA_PDU_assembler rf_tx_parsers[4];
+
+// The assembler of a bank for a source: null for channels 4 and above.
+TDMA_PDU_assembler* Select(TDMA_PDU_assembler (&rx)[4], TDMA_PDU_assembler (&tx)[4], const Source_info& source);
+
+// Blocks read from input documents, through the xml banks.
+void Parse_Multiblock_Header(const P25_TSBK_DATA& block, const Source_info& source);
+void Parse_Multiblock_Continuation(const P25_TSBK_DATA& block, const Source_info& source);
+void Flush(const Source_info& source);
+
+// Logs each TSBK with a good CRC as a "Trunking_message", up to the one
+// with the last-block flag.
+void Log_TSBKs(Source_info source, const P25_TSBK_DATA blocks[128], unsigned count);
+// Logs a multi-block PDU of 2 to 127 blocks whose header CRC is good.
+void Log_PDUs(Source_info source, const P25_TSBK_DATA blocks[128], unsigned count);
+
+}  // namespace P25
+
+namespace XML_routines {
+// "/P25_log_data/Trunking_message".
+extern const Info<P25::Trunking_data>& Trunking_info;
+// The raw blocks: "/P25_log_data/TSBK", "/P25_log_data/PDU" (the counted
+// blocks), "/P25_log_data/PDU_Header", "/P25_log_data/PDU_Continuation" (all
+// 128 blocks).
+extern const Info<P25::TSBK_PDU_data> tsbk_info;
+extern const Info<P25::TSBK_PDU_data> pdu_info;
+extern const Info<P25::TSBK_PDU_data> pdu_header_info;
+extern const Info<P25::TSBK_PDU_data> pdu_cont_info;
+}  // namespace XML_routines
+
+XML_DECLARE_INFO(P25::Trunking_data);
+template <>
+void XML_routines::Info<P25::Trunking_data>::Write_subs(const P25::Trunking_data&, xmlNode*) const;
+template <>
+bool XML_routines::Info<P25::Trunking_data>::Finalize(P25::Trunking_data&, XML_routines::Input_data&) const;
+template <>
+bool XML_routines::Info<P25::Trunking_data>::Commit(P25::Trunking_data&, XML_routines::Input_data&) const;
+template <>
+void XML_routines::Info<P25::Trunking_data>::Dump_elements(int) const;
+template <>
+XML_routines::Instance_base* XML_routines::Info<P25::Trunking_data>::Get_instance(XML_routines::Input_data&) const;
+
+// The raw elements' input hooks (one pair for the four descriptors).
+template <>
+bool XML_routines::Info<P25::TSBK_PDU_data>::Finalize(P25::TSBK_PDU_data&, XML_routines::Input_data&) const;
+template <>
+bool XML_routines::Info<P25::TSBK_PDU_data>::Commit(P25::TSBK_PDU_data&, XML_routines::Input_data&) const;
+
+#endif

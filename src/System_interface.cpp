@@ -1,0 +1,55 @@
+// The host interface: the host's dispatcher, and the receive hooks through
+// which records read from input documents go on to the host.
+#include <cstdio>
+
+#include "P25_processing.h"
+#include "Trunking_handler.h"
+
+namespace P25 {
+
+// Created before anything else of this module, never released.
+Dispatcher* dispatcher = Dispatcher::create();
+
+namespace {
+
+void Unimplemented(const char* function) {
+    std::fprintf(stderr, "%s %s UNIMPLEMENTED\n", "System_interface", function);
+}
+
+// Every record handed to a receive hook begins with its Source_info.
+template <class Record>
+const Source_info& Source_of(const Record& record) {
+    return reinterpret_cast<const Source_info&>(record);
+}
+
+// Records of channels 0 to 3 are handed on to the host; handing them on is
+// not done yet.  Records of the other channels stop here.
+constexpr unsigned Handed_on_channels = 4;
+
+}  // namespace
+
+void Receive_Trunk_from_XML(const Trunking_data& record) {
+    if (Source_of(record).phys_channel < Handed_on_channels) Unimplemented("Receive_Trunk_from_XML");
+}
+
+void Receive_LCO_from_XML(const p25_LCO& record) {
+    if (Source_of(record).phys_channel < Handed_on_channels) Unimplemented("Receive_LCO_from_XML");
+}
+
+void Receive_TSBK_from_XML(const TSBK_PDU_data&) { Unimplemented("Receive_TSBK_from_XML"); }
+
+void Receive_PDU_from_XML(const TSBK_PDU_data&) { Unimplemented("Receive_PDU_from_XML"); }
+
+// Blocks read from input documents go to the input-side assemblers.
+void Receive_PDU_header_from_XML(const TSBK_PDU_data& record) {
+    Parse_Multiblock_Header(record.tsbk[0], record.header.metadata);
+}
+
+void Receive_PDU_cont_from_XML(const TSBK_PDU_data& record) {
+    Parse_Multiblock_Continuation(record.tsbk[0], record.header.metadata);
+}
+
+// Loading an overhead slot into the host is not there yet.
+void Receive_Overhead_from_XML(const Trunking_Overhead&) { Unimplemented("Receive_Overhead_from_XML"); }
+
+}  // namespace P25

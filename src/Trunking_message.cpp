@@ -1,0 +1,251 @@
+// "/P25_log_data/Trunking_message": one trunking message with its source.
+//
+// Logging decodes the raw blocks: the header child, then (through the
+// registry) the link ID of a multi-block form and the message element, or
+// an error element.  Reading builds the raw blocks back: the header child
+// sets the data unit, the message element is parsed by its definition's
+// handler, and the CRCs are filled when the message element ends.
+#include <cstdio>
+#include <cstring>
+
+#include "P25_processing.h"
+#include "Trunking_handler.h"
+#include "crc.h"
+
+using namespace XML_routines;
+
+namespace P25 {
+
+Trunking_data::operator TSBK_PDU_data() const {
+    TSBK_PDU_data record;
+    std::memset(&record, 0, sizeof record);
+    record.header.metadata = metadata;
+    record.header.nid.nac = nac;
+    record.header.nid.duid = duid;
+    std::memcpy(record.tsbk, tsbk, sizeof tsbk);
+    record.block_count = block_count;
+    return record;
+}
+
+namespace {
+
+// Multi-block header formats.
+enum Header_format : unsigned {
+    Response_format = 3,
+    Unconfirmed_format = 21,
+    Confirmed_format = 22,
+    Alternate_format = 23,
+};
+
+const MultiBlock_common_header& Common_header(const Trunking_data& r) {
+    return *reinterpret_cast<const MultiBlock_common_header*>(r.tsbk[0].data);
+}
+
+// The header child of a logged multi-block message; sets the opcode and
+// manufacturer the header carries (no opcode: -1).
+xmlNode* Write_pdu_header(const Trunking_data& r, int& opcode, std::uint8_t& mfid) {
+    const std::uint8_t* b = r.tsbk[0].data;
+    switch (b[0] & 0x1F) {
+    case Unconfirmed_format:
+        opcode = b[12] & 0x3F;
+        mfid = b[2];
+        return XML_Write<Unconfirmed_data_opcode>(r);
+    case Response_format:
+        mfid = b[2];
+        return XML_Write<Response_packet>(r);
+    case Confirmed_format:
+        mfid = b[2];
+        return XML_Write<Confirmed_data_packet>(r);
+    case Alternate_format:
+        opcode = b[7] & 0x3F;
+        mfid = b[2];
+        return XML_Write<Alternate_MBT>(r);
+    default: {
+        xmlNode* header = XML_Write(Common_header(r));
+        if (header) Add_children(header, Unknown_fmt(b[0] & 0x1F));
+        return header;
+    }
+    }
+}
+
+// The parse state of "Trunking_message": a child that is not a header or
+// link ID is a message element, found through the registry.
+class Trunking_instance : public Dummy_instance<Trunking_data, Info<Trunking_data>> {
+public:
+    using Dummy_instance::Dummy_instance;
+
+    Instance_base* Get_subinstance(const xmlChar* tag) const override {
+        if (input_.trace) std::fprintf(stderr, "Instance<Trunking_data>: Look for sub-instance %s\n", From_xml(tag));
+        const Subelement_hash<Trunking_data>* subs = info_->Sub_elements();
+        if (!subs) return nullptr;
+        if (Subelement_base<Trunking_data>* entry = subs->Lookup(tag, counters_.get()))
+            return entry->Get_instance(input_, *record_);
+        if (const Info_base* filed = info_->Find(tag)) return filed->Get_instance(input_);
+        if (input_.trace) std::fprintf(stderr, "Look for trunking message %s\n", From_xml(tag));
+        return Message_instance(tag);
+    }
+
+private:
+    Instance_base* Message_instance(const xmlChar* name) const {
+        Trunking_data& r = *record_;
+        const std::uint8_t* b = r.tsbk[0].data;
+        std::uint8_t mfid = 0;
+        bool outbound = r.metadata.is_osp != 0;
+        unsigned count = 1;
+        if (r.duid == TSDU) {
+            mfid = b[1];
+        } else if (r.duid == PDU) {
+            mfid = b[2];
+            outbound = (b[0] & 0x20) != 0;
+            count = (b[6] & 0x7F) + 1u;
+        } else {
+            return nullptr;
+        }
+        MFID_record* record = MFID_record::Find(mfid);
+        if (!record) {
+            input_.Error_handler("Unknown MFID %02X\n", 1, nullptr, mfid);
+            return nullptr;
+        }
+        Opcode_record* opcode = record->Find_trunking_handler(outbound, name);
+        if (!opcode) opcode = MFID_record::Find_trunking_handler_in_all(!outbound, name);
+        if (!opcode) opcode = MFID_record::Find_trunking_handler_in_all(outbound, name);
+        if (!opcode) {
+            input_.Error_handler("Unknown opcode %s\n", 1, nullptr, From_xml(name));
+            return nullptr;
+        }
+        Trunking_handler_base* handler = nullptr;
+        if (r.duid == TSDU) {
+            r.block_count = 1;
+            handler = opcode->slot[0];
+        } else if (count > 1) {
+            r.block_count = count;
+            handler = opcode->slot[count - 1];
+        } else {
+            for (unsigned blocks : {4u, 3u, 2u})
+                if (opcode->slot[blocks - 1]) {
+                    r.block_count = blocks;
+                    handler = opcode->slot[blocks - 1];
+                    break;
+                }
+        }
+        if (!handler) {
+            if (input_.report_errors) input_.Error_handler("Bad block count %d", 1, nullptr, static_cast<int>(r.block_count));
+            return nullptr;
+        }
+        return handler->Get_instance(input_, r.tsbk);
+    }
+};
+
+}  // namespace
+}  // namespace P25
+
+using P25::Trunking_data;
+
+template <>
+void Info<Trunking_data>::Write_subs(const Trunking_data& r, xmlNode* node) const {
+    using namespace P25;
+    if (r.block_count == 0 || !subs_) return;
+    int opcode = -1;
+    std::uint8_t mfid = 0;
+    bool outbound = r.metadata.is_osp != 0;
+    const std::uint8_t* b = r.tsbk[0].data;
+    if (r.duid == TSDU) {
+        Add_children(node, XML_Write<P25_TSBK_header>(r));
+        opcode = b[0] & 0x3F;
+        mfid = b[1];
+    } else if (r.duid == PDU) {
+        outbound = (b[0] & 0x20) != 0;
+        Add_children(node, Write_pdu_header(r, opcode, mfid));
+        const CRC_RESULTS crc = Check_CRC(r.tsbk, r.block_count);
+        if (!crc) {
+            // A bad header CRC leaves the packet CRC unchecked: show the
+            // header's pair instead.
+            if (crc.state == HEADER_CRC_BAD)
+                Add_children(node, Bad_CRC(static_cast<std::uint16_t>(crc.header_crc_sent),
+                                           static_cast<std::uint16_t>(crc.header_crc_computed)));
+            else
+                Add_children(node, Bad_CRC(static_cast<std::uint32_t>(crc.data_crc_sent),
+                                           static_cast<std::uint32_t>(crc.data_crc_computed)));
+            return;
+        }
+    } else {
+        return;
+    }
+    MFID_record* record = MFID_record::Find(mfid);
+    if (!record || opcode < 0) return;
+    const Trunking_handler_base* handler =
+        record->Find_trunking_handler(outbound, static_cast<std::uint8_t>(opcode)).For_blocks(r.block_count);
+    if (!handler) return;
+    if (r.duid == PDU) Add_children(node, handler->Write_link(r));
+    Add_children(node, handler->Write(static_cast<TSBK_PDU_data>(r)));
+}
+
+template <>
+Instance_base* Info<Trunking_data>::Get_instance(Input_data& input) const {
+    return new P25::Trunking_instance(input, *this);
+}
+
+template <>
+bool Info<Trunking_data>::Finalize(Trunking_data& r, Input_data& input) const {
+    const unsigned channel = r.metadata.phys_channel;
+    if (!input.Filters().Check(Log_protocol_cooked, channel)) return true;
+    if (r.duid == P25::TSDU || r.duid == P25::PDU) {
+        const P25::TSBK_PDU_data raw = r;
+        XML_Log(r.duid == P25::TSDU ? tsbk_info : pdu_info, raw, channel, Log_protocol_raw);
+    }
+    XML_Log(*this, r, channel, Log_protocol_cooked);
+    P25::Receive_Trunk_from_XML(r);
+    return true;
+}
+
+template <>
+bool Info<Trunking_data>::Commit(Trunking_data& r, Input_data& input) const {
+    if (!input.Filters().Check(Log_protocol_cooked, r.metadata.phys_channel) || r.block_count == 0) return true;
+    P25::Receive_Trunk_from_XML(r);
+    return true;
+}
+
+// The element, its children, and every registered message definition.
+template <>
+void Info<Trunking_data>::Dump_elements(int level) const {
+    indent_printf(level, "<%s ", Name());
+    if (attributes_) attributes_->Each_name(&dump_attr);
+    std::printf(">\n");
+    if (subs_) subs_->Dump_elements(level + 1);
+    P25::MFID_record::Dump_elements(level + 1);
+}
+
+namespace XML_routines {
+namespace {
+
+using Duid = Access::GetSet_member<Trunking_data, std::uint32_t>;
+const Duid duid_field(&Trunking_data::duid);
+constexpr std::uint32_t tsdu = P25::TSDU;
+constexpr std::uint32_t pdu = P25::PDU;
+
+Attrib::Attrib_Table<Trunking_data> trunking_attr_table[] = {
+    Get_attrib(Source_info_attr).Of(&Trunking_data::metadata),
+};
+const Attrib::Attrib_Hash<Trunking_data> trunking_attr(trunking_attr_table);
+
+// Each child sets the data unit when read, and is written only for its own.
+Subelement_table<Trunking_data> trunking_subs[] = {
+    Subelement<P25::P25_TSBK_header>().Of<Trunking_data>().If(duid_field, tsdu),
+    Subelement<P25::SYSID_LRA>().Of<Trunking_data>().If(duid_field, pdu),
+    Subelement<P25::SOURCE_ADDRESS>().Of<Trunking_data>().If(duid_field, pdu),
+    Subelement<P25::TARGET_ADDRESS>().Of<Trunking_data>().If(duid_field, pdu),
+    Subelement<P25::Unconfirmed_data_opcode>().Of<Trunking_data>().If(duid_field, pdu),
+    Subelement<P25::Alternate_MBT>().Of<Trunking_data>().If(duid_field, pdu),
+    Subelement<P25::Response_packet>().Of<Trunking_data>().If(duid_field, pdu),
+    Subelement<P25::Confirmed_data_packet>().Of<Trunking_data>().If(duid_field, pdu),
+};
+
+}  // namespace
+
+const Info<Trunking_data>& Trunking_info = Info<Trunking_data>::info;
+
+}  // namespace XML_routines
+
+template <>
+const Info<Trunking_data> Info<Trunking_data>::info("/P25_log_data/Trunking_message", trunking_attr,
+                                                    trunking_subs);

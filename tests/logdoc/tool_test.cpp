@@ -1,0 +1,224 @@
+// The log document end to end through the tessel program: `tessel log` of
+// record scripts against golden files, the lines it refuses, and `tessel
+// replay` of LogFilter elements.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string data_dir = TESSEL_TEST_DATA "/logdoc/";
+
+std::string Read_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string Quote(const std::string& s) { return "'" + s + "'"; }
+
+struct Result {
+    int status;
+    std::string out, err;
+};
+
+class LogTool : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "tessel-logdoc-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+
+    Result Run(const std::string& args, const std::string& stdin_path = "/dev/null") {
+        const fs::path out = dir_ / "stdout", err = dir_ / "stderr";
+        const std::string command = Quote(TESSEL_TOOL) + " " + args + " <" + Quote(stdin_path) + " >" +
+                                    Quote(out.string()) + " 2>" + Quote(err.string());
+        const int raw = std::system(command.c_str());
+        Result r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Read_file(out), Read_file(err)};
+        EXPECT_EQ(r.err.find("Sanitizer"), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("runtime error:"), std::string::npos) << r.err;
+        return r;
+    }
+    // A script of the given text, logged from standard input.
+    Result Log_text(const std::string& text) {
+        const fs::path script = dir_ / "script.log";
+        std::ofstream(script, std::ios::binary) << text;
+        return Run("log", script.string());
+    }
+    std::string Temp(const char* name) const { return (dir_ / name).string(); }
+
+    fs::path dir_;
+};
+
+// ---- tessel log -------------------------------------------------------------------------
+
+TEST_F(LogTool, ScriptGivesTheGoldenLogAndReportsItsBadLine) {
+    const std::string golden = Read_file(data_dir + "script.out.xml");
+    ASSERT_FALSE(golden.empty());
+    const Result from_stdin = Run("log", data_dir + "script.log");
+    EXPECT_EQ(from_stdin.status, 1);
+    EXPECT_EQ(from_stdin.out, golden);
+    EXPECT_EQ(from_stdin.err, Read_file(data_dir + "script.err"));
+
+    const Result named = Run("log " + Quote(data_dir + "script.log"));
+    EXPECT_EQ(named.status, 1);
+    EXPECT_EQ(named.out, golden);
+    EXPECT_EQ(named.err, data_dir + "script.log:7: unknown key \"bogus\"\n");
+
+    const Result to_file = Run("log --out " + Quote(Temp("log.xml")), data_dir + "script.log");
+    EXPECT_EQ(to_file.status, 1);
+    EXPECT_EQ(to_file.out, "");
+    EXPECT_EQ(Read_file(Temp("log.xml")), golden);
+}
+
+TEST_F(LogTool, GoodLinesLogTheirElement) {
+    struct Case {
+        const char* line;
+        const char* element;
+    } cases[] = {
+        // A byte-order mark opens the first line only; lines may end in CR LF.
+        {"\xEF\xBB\xBFstatus\tstatus=0,1,2,3 NAC=0xfff\r",
+         "<Status_bits timestamp=\" 0.00000000\" phys_channel=\"0\" direction=\"rx\" type=\"osp\" "
+         "timeslot=\"0\">talk BUSY repeater IDLE</Status_bits>"},
+        // The tick count holds up to 4294967295 ticks; the fraction is truncated to ticks.
+        {"status timestamp=85.89934590999", "<Status_bits timestamp=\"85.89934590\" phys_channel=\"0\" "
+                                            "direction=\"rx\" type=\"osp\" timeslot=\"0\"/>"},
+        {"status timestamp=0.000000039", "<Status_bits timestamp=\" 0.00000002\" phys_channel=\"0\" "
+                                         "direction=\"rx\" type=\"osp\" timeslot=\"0\"/>"},
+    };
+    // One script of all the lines: each gives its element, in order.
+    std::string script, expected = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<P25_log_data>\n";
+    for (const Case& c : cases) {
+        script += std::string(c.line) + "\n";
+        expected += std::string("  ") + c.element + "\n";
+    }
+    expected += "</P25_log_data>\n";
+    const Result r = Log_text(script);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, expected);
+}
+
+TEST_F(LogTool, RefusedLinesAreReportedAndTheRestLogged) {
+    struct Case {
+        const char* line;
+        const char* message;
+    } cases[] = {
+        {"Status", "unknown kind \"Status\" ('tessel log --kinds' lists them)"},
+        {"status colour=red", "unknown key \"colour\""},
+        {"status phys_channel=1 phys_channel=2", "key \"phys_channel\" given twice"},
+        {"time NAC=1 date=2024/01/01 time=00:00:00", "key \"NAC\" does not apply to time"},
+        {"status phys_channel=256", "bad phys_channel \"256\": a decimal number from 0 to 255 is needed"},
+        {"status direction=RX", "bad direction \"RX\": one of rx, tx, rx_sim is needed"},
+        {"status NAC=1000", "bad NAC \"1000\": a hexadecimal number from 0 to FFF is needed"},
+        {"status timestamp=1e3", "bad timestamp \"1e3\": seconds as decimal digits are needed"},
+        {"status timestamp=85.8993460",
+         "timestamp \"85.8993460\" out of range: the tick count holds at most 85.89934590 seconds"},
+        {"status status=0,1,2,3,0,1,2,3,0,1,2,3,0,1,2,3,0,1,2,3,0,1,2,3,0", "more than 24 status symbols"},
+        {"status status=4", "bad status symbol \"4\": talk, BUSY, repeater, IDLE or 0-3 is needed"},
+        {"status 0A", "status takes no bytes, got 1"},
+        {"status 0A0", "odd number of hexadecimal digits in \"0A0\""},
+        {"time time=12:00:00", "time needs key \"date\""},
+        {"time date=2023/02/29 time=00:00:00", "bad date \"2023/02/29\": a calendar date YYYY/MM/DD is needed"},
+        {"status \x01\xff", "bad byte string \"??\": hexadecimal digits are needed"},
+    };
+    // One script of all the lines, each followed by a good one: every bad
+    // line is reported under its number, every good one still logged.
+    std::string script = "# refused lines\n", expected_err;
+    unsigned number = 1;
+    for (const Case& c : cases) {
+        script += std::string(c.line) + "\nstatus\n";
+        expected_err += "-:" + std::to_string(++number) + ": " + c.message + "\n";
+        ++number;
+    }
+    const Result r = Log_text(script);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, expected_err);
+    std::string expected_out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<P25_log_data>\n";
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        expected_out += "  <Status_bits timestamp=\" 0.00000000\" phys_channel=\"0\" direction=\"rx\" type=\"osp\" "
+                        "timeslot=\"0\"/>\n";
+    EXPECT_EQ(r.out, expected_out + "</P25_log_data>\n");
+}
+
+TEST_F(LogTool, TheBundledScriptLogsCleanly) {
+    const Result r = Run("log " + Quote(TESSEL_TEST_DATA "/../../examples/demo.log"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_NE(r.out.find("<Status_bits"), std::string::npos);
+    EXPECT_NE(r.out.find("<DateTime"), std::string::npos);
+}
+
+TEST_F(LogTool, ListsItsKinds) {
+    const Result r = Run("log --kinds");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("status ", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("\ntime "), std::string::npos) << r.out;
+}
+
+TEST_F(LogTool, CommandLineAndFileErrorsWriteNothing) {
+    std::ofstream(Temp("script.log")) << "status\n";
+    const std::string script = Quote(Temp("script.log"));
+    const char* const cases[] = {
+        "log --bogus",
+        "log a b",
+        "log --kinds x",
+        "log --out",
+        "log /nonexistent/script.log",
+        "log /",
+    };
+    for (const char* args : cases) {
+        SCOPED_TRACE(args);
+        const Result r = Run(args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("tessel log: "), std::string::npos) << r.err;
+    }
+    const Result overwrite = Run("log " + script + " --out " + script);
+    EXPECT_EQ(overwrite.status, 2);
+    EXPECT_EQ(Read_file(Temp("script.log")), "status\n");
+}
+
+// ---- tessel replay of LogFilter elements --------------------------------------------------
+
+TEST_F(LogTool, ReplayedFiltersTakeEffectInDocumentOrder) {
+    const Result r = Run("replay " + Quote(data_dir + "filters.xml"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, Read_file(data_dir + "filters.out.xml"));
+    EXPECT_EQ(r.err, data_dir + "filters.xml:25: error: <LogFilter>: Channel # too big: 257\n");
+}
+
+// Raw trunking elements stand for any element logged while a document is
+// read: each is logged only when its channel's filter records raw protocol.
+TEST_F(LogTool, ReplayedFilterChangesWhatLaterElementsLog) {
+    const Result r = Run("replay " + Quote(data_dir + "filter_later.xml"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err.find("error"), std::string::npos) << r.err;
+    const struct {
+        const char* last_byte;
+        bool logged;
+    } cases[] = {{"00", true}, {"01", false}, {"02", true}, {"03", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.last_byte);
+        const std::string blocks = std::string("00 00 00 00 00 00 00 00 00 00 00 ") + c.last_byte + " </TSBK>";
+        EXPECT_EQ(r.out.find(blocks) != std::string::npos, c.logged) << r.out;
+    }
+    // Neither filter records the environment: no echo.
+    EXPECT_EQ(r.out.find("<LogFilter"), std::string::npos) << r.out;
+}
+
+}  // namespace

@@ -1,0 +1,210 @@
+// End-to-end tests of the tessel program: run the built binary, compare its
+// log document with the golden files under data/tool/ and check the exit
+// status and the reports on standard error.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string data_dir = TESSEL_TEST_DATA "/tool/";
+
+std::string Read_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string Quote(const std::string& s) { return "'" + s + "'"; }
+
+struct Result {
+    int status;
+    std::string out, err;
+};
+
+class Tool : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "tessel-tool-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+
+    // Runs tessel with args (already quoted as needed), standard input from
+    // stdin_path.
+    Result Run(const std::string& args, const std::string& stdin_path = "/dev/null") {
+        const fs::path out = dir_ / "stdout", err = dir_ / "stderr";
+        const std::string command = Quote(TESSEL_TOOL) + " " + args + " <" + Quote(stdin_path) + " >" +
+                                    Quote(out.string()) + " 2>" + Quote(err.string());
+        const int raw = std::system(command.c_str());
+        Result r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Read_file(out), Read_file(err)};
+        // A sanitizer report would otherwise pass for an ordinary failure.
+        EXPECT_EQ(r.err.find("Sanitizer"), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("runtime error:"), std::string::npos) << r.err;
+        return r;
+    }
+
+    std::string Temp(const char* name) const { return (dir_ / name).string(); }
+
+    fs::path dir_;
+};
+
+// --- Replay of a document that logs nothing ---------------------------------
+
+TEST_F(Tool, EmptyDocumentGivesTheEmptyLogDocument) {
+    const std::string golden = Read_file(data_dir + "empty.log");
+    ASSERT_FALSE(golden.empty());
+    const std::string file = Quote(data_dir + "empty.xml");
+    struct Case {
+        std::string args, stdin_path;
+    } cases[] = {
+        {"replay " + file, "/dev/null"},
+        {"replay", data_dir + "empty.xml"},
+        {"replay -", data_dir + "empty.xml"},
+        {"replay --trace " + file, "/dev/null"},
+        {"replay " + file + " --dispatch " + Quote(Temp("messages")), "/dev/null"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        const Result r = Run(c.args, c.stdin_path);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, golden);
+    }
+    // No message was sent, yet the message file exists and is empty.
+    ASSERT_TRUE(fs::exists(Temp("messages")));
+    EXPECT_EQ(Read_file(Temp("messages")), "");
+}
+
+TEST_F(Tool, OutWritesTheLogToTheFileAndNothingToStdout) {
+    const Result r = Run("replay " + Quote(data_dir + "empty.xml") + " --out=" + Quote(Temp("log.xml")));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(Read_file(Temp("log.xml")), Read_file(data_dir + "empty.log"));
+}
+
+TEST_F(Tool, DemoDocumentIsAccepted) {
+    const Result r = Run("replay " + Quote(TESSEL_TEST_DATA "/../../examples/demo.xml"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+}
+
+// --- Documents the reader refuses -------------------------------------------
+
+TEST_F(Tool, NotWellFormedDocumentExits2AndNamesTheLine) {
+    const Result r = Run("replay " + Quote(data_dir + "not_well_formed.xml"));
+    EXPECT_EQ(r.status, 2);
+    // The end tag that does not match <Unclosed> is on line 4.
+    EXPECT_NE(r.err.find("not_well_formed.xml:4"), std::string::npos) << r.err;
+}
+
+// Each document mixes elements that are refused with elements that are
+// accepted: the refusals are reported where they happen, the exit status is
+// 1, and the accepted elements after them are still logged (their golden
+// .log file).
+TEST_F(Tool, RefusedElementsAreReportedAndReadingGoesOn) {
+    struct Case {
+        const char* document;
+        std::vector<std::string> reported;  // in stderr, in this order
+        const char* not_reported;           // absent from stderr
+    } cases[] = {
+        {"unknown",
+         {"unknown.xml:3: error: Unknown element <No_such_element> in <P25_log_data>",
+          "unknown.xml:9: error: Unknown element <Another_unknown> in <P25_log_data>"},
+         "Inner"},  // skipped with its parent's subtree
+        {"refused",
+         {"refused.xml:3: error: <LogFilter>", "refused.xml:6: error: <LogFilter>",
+          "refused.xml:10: error: <Environment>"},
+         "refused.xml:12"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.document);
+        const std::string base = data_dir + c.document;
+        const Result r = Run("replay " + Quote(base + ".xml"));
+        EXPECT_EQ(r.status, 1);
+        std::size_t at = 0;
+        for (const std::string& report : c.reported) {
+            at = r.err.find(report, at);
+            EXPECT_NE(at, std::string::npos) << report << "\n" << r.err;
+            if (at == std::string::npos) break;
+        }
+        EXPECT_EQ(r.err.find(c.not_reported), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, Read_file(base + ".log"));
+    }
+}
+
+TEST_F(Tool, OutputOverTheInputDocumentIsRefused) {
+    const std::string copy = Temp("doc.xml");
+    fs::copy_file(data_dir + "empty.xml", copy);
+    for (const char* option : {"--out", "--dispatch"}) {
+        SCOPED_TRACE(option);
+        const Result r = Run("replay " + Quote(copy) + " " + option + " " + Quote(copy));
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(Read_file(copy), Read_file(data_dir + "empty.xml"));
+    }
+}
+
+// --- Command line -----------------------------------------------------------
+
+TEST_F(Tool, CommandLine) {
+    const std::string file = Quote(data_dir + "empty.xml");
+    struct Case {
+        std::string args;
+        int status;
+        const char* out;  // expected in stdout ("" : stdout must be empty)
+        const char* err;  // expected in stderr
+    } cases[] = {
+        {"--help", 0, "replay", ""},
+        {"help", 0, "Commands:", ""},
+        {"help replay", 0, "--dispatch FILE", ""},
+        {"replay --help", 0, "Usage: tessel replay", ""},
+        {"replay " + file + " --help", 0, "Usage: tessel replay", ""},
+        {"", 2, "", "Usage: tessel"},
+        {"frobnicate", 2, "", "unknown command \"frobnicate\""},
+        {"--frobnicate", 2, "", "unknown option \"--frobnicate\""},
+        {"replay --bogus " + file, 2, "", "unknown option \"--bogus\""},
+        {"replay " + file + " --out", 2, "", "--out needs an argument"},
+        {"replay " + file + " --out=", 2, "", "--out needs a non-empty argument"},
+        {"replay --trace=yes " + file, 2, "", "--trace takes no value"},
+        {"replay " + file + " " + file, 2, "", "more than one input document"},
+        {"replay " + Quote(data_dir + "no_such_file.xml"), 2, "", "cannot read"},
+        {"replay " + Quote(data_dir), 2, "", "cannot read"},
+        {"replay " + file + " --out " + Quote(data_dir + "no_such_dir/log.xml"), 2, "", "cannot write"},
+        {"grammar extra", 2, "", "unexpected argument \"extra\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("tessel " + c.args);
+        const Result r = Run(c.args);
+        EXPECT_EQ(r.status, c.status) << r.err;
+        if (*c.out) EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
+        else EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+    }
+}
+
+TEST_F(Tool, GrammarStartsWithTheRoot) {
+    const Result r = Run("grammar");
+    EXPECT_EQ(r.status, 0) << r.err;
+    // The root comes first, unindented; the elements filed under it follow,
+    // one level in.
+    const std::string root = r.out.substr(0, r.out.find('\n'));
+    EXPECT_EQ(root.rfind("<", 0), 0u) << root;
+    EXPECT_NE(root.find("P25_log_data"), std::string::npos) << root;
+    EXPECT_NE(r.out.find("\n  <"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("LogFilter"), std::string::npos) << r.out;
+}
+
+}  // namespace

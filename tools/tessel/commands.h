@@ -1,0 +1,60 @@
+// The tessel command line: one entry per command, and the helpers the
+// commands share (option parsing, usage errors).
+#ifndef TESSEL_TOOL_COMMANDS_H
+#define TESSEL_TOOL_COMMANDS_H
+
+#include <string>
+#include <vector>
+
+namespace tessel {
+
+// Exit statuses of every command.
+enum Exit_status {
+    exit_ok = 0,        // every element accepted
+    exit_reported = 1,  // something was refused or reported
+    exit_usage = 2,     // bad command line, unreadable file, document not well-formed
+};
+
+using Arguments = std::vector<std::string>;
+
+struct Command {
+    const char* name;
+    const char* summary;  // the line in `tessel --help`
+    const char* usage;    // the text of `tessel NAME --help`
+    int (*run)(const Arguments& args);
+};
+
+// The commands, in the order `tessel --help` lists them.
+const std::vector<Command>& Commands();
+
+// Each command lives in its own file: its entry point and its usage text.
+int Replay(const Arguments& args);
+extern const char replay_usage[];
+int Grammar(const Arguments& args);
+extern const char grammar_usage[];
+int Log(const Arguments& args);
+extern const char log_usage[];
+int Registry(const Arguments& args);
+extern const char registry_usage[];
+
+// One option a command accepts.  An option with a value is given as
+// "--name VALUE" or "--name=VALUE"; a flag as "--name".
+struct Option {
+    const char* name;
+    std::string* value;  // set for options that take a value
+    bool* flag;          // set for flags
+};
+
+// Walks args: options go to their Option, everything else to positionals
+// ("--" ends the options).  Reports an unknown option or a missing value on
+// stderr and returns false.
+bool Parse_options(const char* command, const Arguments& args, const std::vector<Option>& options,
+                   std::vector<std::string>& positionals);
+
+// Prints "tessel COMMAND: message" and the hint to --help on stderr;
+// returns exit_usage.
+int Usage_error(const char* command, const std::string& message);
+
+}  // namespace tessel
+
+#endif

@@ -1,0 +1,147 @@
+// tessel: the host program.  Reads input documents through the library,
+// prints its grammar; `tessel --help` lists the commands.
+#include <cstdio>
+#include <string>
+
+#include "commands.h"
+
+namespace tessel {
+
+namespace {
+
+const char help_usage[] =
+    "Usage: tessel help [COMMAND]\n"
+    "\n"
+    "Lists the commands, or prints the usage of one.\n";
+
+int Help(const Arguments& args);
+
+}  // namespace
+
+const std::vector<Command>& Commands() {
+    static const std::vector<Command> commands = {
+        {"replay", "read an input document through the library", replay_usage, Replay},
+        {"grammar", "print the grammar of the elements the library accepts", grammar_usage, Grammar},
+        {"log", "log a record script through the library's entry points", log_usage, Log},
+        {"registry", "list the trunking messages by manufacturer, direction and opcode", registry_usage, Registry},
+        {"help", "list the commands or show the usage of one", help_usage, Help},
+    };
+    return commands;
+}
+
+namespace {
+
+const Command* Find_command(const std::string& name) {
+    for (const Command& c : Commands())
+        if (name == c.name) return &c;
+    return nullptr;
+}
+
+void Overview(std::FILE* out) {
+    std::fprintf(out,
+                 "Usage: tessel COMMAND [ARGUMENTS]\n"
+                 "       tessel COMMAND --help\n"
+                 "\n"
+                 "Commands:\n");
+    for (const Command& c : Commands()) std::fprintf(out, "  %-10s %s\n", c.name, c.summary);
+}
+
+int Help(const Arguments& args) {
+    if (args.empty()) {
+        Overview(stdout);
+        return exit_ok;
+    }
+    if (args.size() > 1) return Usage_error("help", "too many arguments");
+    const Command* c = Find_command(args[0]);
+    if (!c) return Usage_error("help", "unknown command \"" + args[0] + "\"");
+    std::fputs(c->usage, stdout);
+    return exit_ok;
+}
+
+bool Is_help(const std::string& arg) { return arg == "--help" || arg == "-h"; }
+
+}  // namespace
+
+bool Parse_options(const char* command, const Arguments& args, const std::vector<Option>& options,
+                   std::vector<std::string>& positionals) {
+    bool options_done = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (options_done || arg.size() < 2 || arg[0] != '-') {
+            positionals.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            options_done = true;
+            continue;
+        }
+        const std::size_t eq = arg.find('=');
+        const std::string name = arg.substr(0, eq);
+        const Option* option = nullptr;
+        for (const Option& o : options)
+            if (name == o.name) option = &o;
+        if (!option) {
+            Usage_error(command, "unknown option \"" + name + "\"");
+            return false;
+        }
+        if (option->flag) {
+            if (eq != std::string::npos) {
+                Usage_error(command, "option " + name + " takes no value");
+                return false;
+            }
+            *option->flag = true;
+        } else if (eq != std::string::npos) {
+            *option->value = arg.substr(eq + 1);
+        } else if (i + 1 < args.size()) {
+            *option->value = args[++i];
+        } else {
+            Usage_error(command, "option " + name + " needs an argument");
+            return false;
+        }
+        if (option->value && option->value->empty()) {
+            Usage_error(command, "option " + name + " needs a non-empty argument");
+            return false;
+        }
+    }
+    return true;
+}
+
+int Usage_error(const char* command, const std::string& message) {
+    std::fprintf(stderr, "tessel %s: %s\nTry 'tessel %s --help'.\n", command, message.c_str(), command);
+    return exit_usage;
+}
+
+}  // namespace tessel
+
+int main(int argc, char** argv) {
+    using namespace tessel;
+    if (argc < 2) {
+        Overview(stderr);
+        return exit_usage;
+    }
+    const std::string name = argv[1];
+    if (Is_help(name)) {
+        Overview(stdout);
+        return exit_ok;
+    }
+    const Command* command = Find_command(name);
+    if (!command) {
+        std::fprintf(stderr, "tessel: unknown %s \"%s\"\nTry 'tessel --help'.\n",
+                     name[0] == '-' ? "option" : "command", name.c_str());
+        return exit_usage;
+    }
+    Arguments args(argv + 2, argv + argc);
+    for (const std::string& arg : args) {
+        if (arg == "--") break;
+        if (Is_help(arg)) {
+            std::fputs(command->usage, stdout);
+            return exit_ok;
+        }
+    }
+    const int status = command->run(args);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "tessel %s: error writing standard output\n", command->name);
+        return status == exit_ok ? exit_reported : status;
+    }
+    return status;
+}

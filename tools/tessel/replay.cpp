@@ -1,0 +1,131 @@
+// tessel replay: reads an input document through the library.  Every
+// element the library logs while reading goes to the log document; every
+// message it sends to the dispatcher can be written to a file.
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "P25_processing.h"
+#include "commands.h"
+#include "shared/dispatcher.h"
+
+namespace tessel {
+
+const char replay_usage[] =
+    "Usage: tessel replay [FILE] [--out FILE] [--dispatch FILE] [--trace]\n"
+    "\n"
+    "Reads an input document (standard input when FILE is absent or \"-\") and\n"
+    "hands each element below its root <P25_log_data> to the library.\n"
+    "\n"
+    "  --out FILE       write the log document to FILE instead of standard output\n"
+    "  --dispatch FILE  write each dispatcher message to FILE, one line per message:\n"
+    "                   its octets as upper-case hexadecimal pairs separated by blanks\n"
+    "  --trace          report the start and end of each element on standard error\n"
+    "\n"
+    "Errors are reported on standard error.  Exit status: 0 when every element\n"
+    "was accepted, 1 when anything was refused or reported, 2 for a document\n"
+    "that is not well-formed, an unreadable file or a bad command line.\n";
+
+namespace {
+
+struct File_closer {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, File_closer>;
+
+// True when both paths name one existing file: writing the log or the
+// messages over the document being read would destroy it.
+bool Same_file(const std::string& a, const std::string& b) {
+    struct stat sa, sb;
+    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+// Checks that the document can be read before anything is written, so that
+// a wrong name gives a usage error rather than a half-written log.
+bool Readable(const std::string& path) {
+    errno = 0;
+    File f(std::fopen(path.c_str(), "rb"));
+    if (f && (std::getc(f.get()) != EOF || !std::ferror(f.get()))) return true;
+    Usage_error("replay", "cannot read " + path + ": " + std::strerror(errno ? errno : EIO));
+    return false;
+}
+
+// One message per line: "04 00 01 00 ...".
+void Write_message(std::FILE* out, const std::uint8_t* message, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i) std::fprintf(out, i ? " %02X" : "%02X", message[i]);
+    std::fputc('\n', out);
+}
+
+}  // namespace
+
+int Replay(const Arguments& args) {
+    std::string out_path, dispatch_path;
+    bool trace = false;
+    std::vector<std::string> files;
+    if (!Parse_options("replay", args,
+                       {{"--out", &out_path, nullptr},
+                        {"--dispatch", &dispatch_path, nullptr},
+                        {"--trace", nullptr, &trace}},
+                       files))
+        return exit_usage;
+    if (files.size() > 1) return Usage_error("replay", "more than one input document");
+    const std::string input_path = files.empty() ? "-" : files[0];
+    const bool from_stdin = input_path == "-";
+
+    if (!from_stdin && !Readable(input_path)) return exit_usage;
+    for (const std::string* path : {&out_path, &dispatch_path})
+        if (!path->empty() && !from_stdin && Same_file(*path, input_path))
+            return Usage_error("replay", "would overwrite the input document " + input_path);
+    if (!out_path.empty() && !dispatch_path.empty() && (out_path == dispatch_path || Same_file(out_path, dispatch_path)))
+        return Usage_error("replay", "--out and --dispatch name the same file");
+
+    File dispatch_file;
+    if (!dispatch_path.empty()) {
+        dispatch_file.reset(std::fopen(dispatch_path.c_str(), "w"));
+        if (!dispatch_file)
+            return Usage_error("replay", "cannot write " + dispatch_path + ": " + std::strerror(errno));
+    }
+    std::unique_ptr<XML_routines::Output_file> log;
+    if (out_path.empty()) {
+        log = std::make_unique<XML_routines::Output_file>(stdout);
+    } else {
+        log = XML_routines::Output_file::Open(out_path.c_str());
+        if (!log) return Usage_error("replay", "cannot write " + out_path + ": " + std::strerror(errno));
+    }
+
+    XML_routines::Output_file::Set_current(log.get());
+    Dispatcher* dispatcher = Dispatcher::create();
+    if (std::FILE* f = dispatch_file.get())
+        dispatcher->Set_listener([f](const std::uint8_t* m, std::size_t n) { Write_message(f, m, n); });
+
+    XML_routines::Input_data input(log.get());
+    input.trace = trace;
+    const XML_routines::Read_status status =
+        XML_routines::Read_document(from_stdin ? nullptr : input_path.c_str(), XML_routines::P25_log_data, input);
+
+    // Nothing may reach the log or the message file once they are closed.
+    dispatcher->Set_listener(nullptr);
+    XML_routines::Output_file::Set_current(nullptr);
+    log->Close();
+    log.reset();
+
+    int result = exit_ok;
+    if (status == XML_routines::Read_status::not_well_formed) result = exit_usage;
+    else if (status == XML_routines::Read_status::reported || input.Error_count() > 0) result = exit_reported;
+
+    if (dispatch_file) {
+        const bool failed = std::ferror(dispatch_file.get()) != 0;
+        if (std::fclose(dispatch_file.release()) != 0 || failed) {
+            std::fprintf(stderr, "tessel replay: error writing %s\n", dispatch_path.c_str());
+            if (result == exit_ok) result = exit_reported;
+        }
+    }
+    return result;
+}
+
+}  // namespace tessel
