@@ -28,8 +28,9 @@ deps:
 demo: deps
 	$(CMAKE) -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DTESSEL_SANITIZE=OFF
 	$(CMAKE) --build $(BUILD) $(JOBS) --target tessel
+	$(TESSEL) log examples/grants.log
 	$(TESSEL) replay examples/demo.xml
-	$(TESSEL) grammar
+	$(TESSEL) grammar | head -n 40
 
 test: deps
 	$(MAKE) test-debug

@@ -7,29 +7,6 @@ using P25::Service_additional_info;
 
 namespace {
 
-// The reason code as its name.  Reason names contain blanks, and the
-// enumeration format reads a name as one blank-separated word, so the whole
-// text is looked up first; otherwise it reads as the enumeration format does
-// (the form of an unnamed code).
-class Reason_text : public Access::Accessor<Service_additional_info> {
-public:
-    bool Read(Format::Scanner& s, Service_additional_info& r) const override {
-        std::string name = s.Rest();
-        const std::size_t begin = name.find_first_not_of(" \t\r\n");
-        name.erase(0, begin == std::string::npos ? name.size() : begin);
-        name.erase(name.find_last_not_of(" \t\r\n") + 1);
-        if (!name.empty() && P25::reason_map.Lookup(name.c_str(), r.reason)) {
-            s.Reset(std::strlen(s.Text()));
-            return true;
-        }
-        return names_.Read(s, r.reason);
-    }
-    void Write(Format::Printer& p, const Service_additional_info& r) const override { names_.Write(p, r.reason); }
-
-private:
-    Format::Enum<std::uint8_t> names_{P25::reason_map};
-};
-
 // ---- value tables ----------------------------------------------------------------------------
 
 const Value_entry<std::uint8_t> reason_names[] = {
@@ -72,18 +49,15 @@ const Attrib::Attrib_Hash<Service_additional_info> additional_info_attr(addition
 
 // ---- sub-element tables ----------------------------------------------------------------------
 
-extern const Info<Service_additional_info> reason;
 extern const Info<Service_additional_info> additional_info;
 
 Subelement_table<Service_additional_info> service_additional_info_subs[] = {
     Subelement(&Service_additional_info::service_type),
-    Subelement(reason),
+    Subelement(&Service_additional_info::reason, "Reason", P25::reason_map),
     Subelement(additional_info),
 };
 
 // ---- descriptors -----------------------------------------------------------------------------
-
-const Info<Service_additional_info> reason("Reason", new Reason_text);
 
 // The flag in octet 0 as an attribute, octets 2-4 as text.
 const Info<Service_additional_info> additional_info("Additional_info", additional_info_attr,

@@ -61,7 +61,9 @@ TEST(ServiceType, EveryReasonNameReadsBackToItsCode) {
         ASSERT_TRUE(additional.Read(std::string("<Reason> ") + name + " </Reason>", read)) << name;
         EXPECT_EQ(read.reason, code) << name;
     }
-    EXPECT_EQ(additional.Read_hex("<Reason>Unit  invalid</Reason>"), "refused");
+    // Words of a name may be separated by any blanks; a name cut short is no name.
+    EXPECT_EQ(additional.Read_hex("<Reason>Unit \n invalid</Reason>"), "FF 10 FF FF FF");
+    EXPECT_EQ(additional.Read_hex("<Reason>Unit</Reason>"), "refused");
 }
 
 TEST(Responses, ValuesAndTheirReservedBits) {

@@ -2,7 +2,6 @@
 // record scripts against golden files, the lines it refuses, and `tessel
 // replay` of LogFilter elements.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -11,58 +10,15 @@
 #include <sstream>
 #include <string>
 
+#include "tool_fixture.h"
+
 namespace {
 
-namespace fs = std::filesystem;
+using namespace tool_test;
 
 const std::string data_dir = TESSEL_TEST_DATA "/logdoc/";
 
-std::string Read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
-
-struct Result {
-    int status;
-    std::string out, err;
-};
-
-class LogTool : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "tessel-logdoc-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-
-    Result Run(const std::string& args, const std::string& stdin_path = "/dev/null") {
-        const fs::path out = dir_ / "stdout", err = dir_ / "stderr";
-        const std::string command = Quote(TESSEL_TOOL) + " " + args + " <" + Quote(stdin_path) + " >" +
-                                    Quote(out.string()) + " 2>" + Quote(err.string());
-        const int raw = std::system(command.c_str());
-        Result r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Read_file(out), Read_file(err)};
-        EXPECT_EQ(r.err.find("Sanitizer"), std::string::npos) << r.err;
-        EXPECT_EQ(r.err.find("runtime error:"), std::string::npos) << r.err;
-        return r;
-    }
-    // A script of the given text, logged from standard input.
-    Result Log_text(const std::string& text) {
-        const fs::path script = dir_ / "script.log";
-        std::ofstream(script, std::ios::binary) << text;
-        return Run("log", script.string());
-    }
-    std::string Temp(const char* name) const { return (dir_ / name).string(); }
-
-    fs::path dir_;
-};
+using LogTool = Tool_fixture;
 
 // ---- tessel log -------------------------------------------------------------------------
 

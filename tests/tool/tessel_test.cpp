@@ -2,65 +2,23 @@
 // log document with the golden files under data/tool/ and check the exit
 // status and the reports on standard error.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+
+#include "tool_fixture.h"
 #include <vector>
 
 namespace {
 
-namespace fs = std::filesystem;
+using namespace tool_test;
 
 const std::string data_dir = TESSEL_TEST_DATA "/tool/";
 
-std::string Read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
-
-struct Result {
-    int status;
-    std::string out, err;
-};
-
-class Tool : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "tessel-tool-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-
-    // Runs tessel with args (already quoted as needed), standard input from
-    // stdin_path.
-    Result Run(const std::string& args, const std::string& stdin_path = "/dev/null") {
-        const fs::path out = dir_ / "stdout", err = dir_ / "stderr";
-        const std::string command = Quote(TESSEL_TOOL) + " " + args + " <" + Quote(stdin_path) + " >" +
-                                    Quote(out.string()) + " 2>" + Quote(err.string());
-        const int raw = std::system(command.c_str());
-        Result r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Read_file(out), Read_file(err)};
-        // A sanitizer report would otherwise pass for an ordinary failure.
-        EXPECT_EQ(r.err.find("Sanitizer"), std::string::npos) << r.err;
-        EXPECT_EQ(r.err.find("runtime error:"), std::string::npos) << r.err;
-        return r;
-    }
-
-    std::string Temp(const char* name) const { return (dir_ / name).string(); }
-
-    fs::path dir_;
-};
+using Tool = Tool_fixture;
 
 // --- Replay of a document that logs nothing ---------------------------------
 

@@ -117,10 +117,27 @@ class Enum : public Base<T> {
 public:
     explicit Enum(const Value_hash<T>& table) : table_(&table) {}
 
+    // Names may hold blanks ("Unit invalid"): the longest run of up to
+    // max_words words that is a name wins.
+    static constexpr int max_words = 6;
+
     bool Read(Scanner& s, T& v) const override {
         const std::size_t start = s.Save();
-        const std::string token = s.BiteOffString();
-        if (!token.empty() && table_->Lookup(token.c_str(), v)) return true;
+        std::string words[max_words];
+        std::size_t ends[max_words];
+        int count = 0;
+        while (count < max_words && !(words[count] = s.BiteOffString()).empty()) ends[count++] = s.Save();
+        std::string name;
+        for (int k = count; k > 0; --k) {
+            name = words[0];
+            for (int i = 1; i < k; ++i) name += " " + words[i];
+            if (table_->Lookup(name.c_str(), v)) {
+                s.Reset(ends[k - 1]);
+                return true;
+            }
+        }
+        s.Reset(start);
+        s.BiteOffString();
         const std::size_t after = s.Reset(start);
         bool ok = false;
         const unsigned long n = s.Invalid(ok);
