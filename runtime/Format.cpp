@@ -326,17 +326,22 @@ bool Scanner::Literal(const std::string& lit) {
 }
 
 namespace {
-// Digits read by an integer conversion: zero-padded fixed fields read at most
-// their width.
-int Digit_limit(const format_info& f) {
-    if (f.Width() > 0 && f.Flags().find('0') != std::string::npos) return f.Width();
-    return -1;
+// Digits read by an integer conversion: a zero-padded fixed field whose
+// width holds the widest value of its type (hi) reads at most that width, so
+// that such fields printed back to back ("A53C00") read back; a narrower
+// field, printed wider when its value needs it, reads all its digits.
+int Digit_limit(const format_info& f, unsigned long long hi, int base) {
+    if (f.Width() <= 0 || f.Flags().find('0') == std::string::npos) return -1;
+    int digits = 1;
+    for (unsigned long long rest = hi / base; rest; rest /= base) ++digits;
+    return f.Width() >= digits ? f.Width() : -1;
 }
 
 // Reads the magnitude of an unsigned integer under the conversion of f at
 // text[pos]: hexadecimal (with 0x when the format has no width or has '#'),
 // octal or decimal.
-bool Read_magnitude(const std::string& text, std::size_t& pos, const format_info& f, unsigned long long& v) {
+bool Read_magnitude(const std::string& text, std::size_t& pos, const format_info& f, unsigned long long hi,
+                    unsigned long long& v) {
     char c = f.Conversion();
     int base = 10;
     std::size_t p = pos;
@@ -349,7 +354,7 @@ bool Read_magnitude(const std::string& text, std::size_t& pos, const format_info
     } else if (c == 'o') {
         base = 8;
     }
-    if (!Read_digits(text, p, base, Digit_limit(f), v)) return false;
+    if (!Read_digits(text, p, base, Digit_limit(f, hi, base), v)) return false;
     pos = p;
     return true;
 }
@@ -371,7 +376,7 @@ bool Scanner::Scan_unsigned(unsigned long long& v, unsigned long long hi, const 
         value = static_cast<unsigned long long>(d);
     } else {
         if (pos_ < text_.size() && text_[pos_] == '+') ++pos_;
-        if (!Read_magnitude(text_, pos_, f, value)) return fail();
+        if (!Read_magnitude(text_, pos_, f, hi, value)) return fail();
     }
     if (value > hi) return fail();
     if (!Literal(f.Suffix())) return fail();
@@ -412,7 +417,7 @@ bool Scanner::Scan_signed(long long& v, long long lo, long long hi, const format
             ++pos_;
         }
         unsigned long long m;
-        if (!Read_digits(text_, pos_, 10, Digit_limit(f), m)) return fail();
+        if (!Read_digits(text_, pos_, 10, Digit_limit(f, static_cast<unsigned long long>(hi), 10), m)) return fail();
         if (negative) {
             if (m == 0) value = 0;
             else if (m - 1 > static_cast<unsigned long long>(-(lo + 1))) return fail();

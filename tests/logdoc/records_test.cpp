@@ -132,6 +132,7 @@ TEST(Timestamp, ConvertsSecondsToTicksTruncatingAndWrapping) {
         {2.5, 125000000u},
         {0.000000039, 1u},              // 1.95 ticks, truncated
         {85.9, 32704u},                 // 4,295,000,000 ticks: low 32 bits
+        {38.09231352, 1904615676u},     // as logged: the double falls a hair short
         {-0.00000002, 0xFFFFFFFFu},     // -1 tick
         {std::nan(""), 0u},
         {HUGE_VAL, 0u},

@@ -31,9 +31,13 @@ struct Timestamp {
 
     double Get() const { return value / ticks_per_second; }
     // Seconds to ticks, truncated toward zero; only the low 32 bits of the
-    // tick count are kept, so any finite number of seconds is stored.
+    // tick count are kept, so any finite number of seconds is stored.  The
+    // product is nudged away from zero by far less than a tick first, so that
+    // a count written with its 8 decimals ("38.09231352") reads back whole
+    // although the double holding it falls a hair short.
     void Set(double seconds) {
-        const double ticks = std::trunc(seconds * ticks_per_second);
+        const double product = seconds * ticks_per_second;
+        const double ticks = std::trunc(product + (product < 0 ? -1e-3 : 1e-3));
         if (!std::isfinite(ticks)) {
             value = 0;
             return;

@@ -75,6 +75,32 @@ public:
     virtual ~Register() = default;
 };
 
+// An endpoint that wraps the endpoint of an entry inside another: it keeps
+// the inner endpoint's name and owns it.
+template <class T, class S>
+class Wrapped_endpoint : public Hash_entry<T> {
+public:
+    explicit Wrapped_endpoint(const Hash_entry<S>* inner) : inner_(inner) {}
+    ~Wrapped_endpoint() override { delete inner_; }
+    const char* Name() const override { return inner_->Name(); }
+
+protected:
+    const Hash_entry<S>* inner_;
+};
+
+// The register an inner entry files into: each endpoint is wrapped in a W
+// made for the wrapping entry and filed in the outer register.
+template <class T, class S, class W, class Owner>
+class Wrapping_register : public Register<S> {
+public:
+    Wrapping_register(const Register<T>& outer, const Owner& owner) : outer_(outer), owner_(owner) {}
+    void Add_to_hash(const Hash_entry<S>* endpoint) const override { outer_.Add_to_hash(new W(owner_, endpoint)); }
+
+private:
+    const Register<T>& outer_;
+    const Owner& owner_;
+};
+
 // One element of a static attribute table.
 template <class T>
 class Attrib_Table {
@@ -132,38 +158,23 @@ public:
         inner_.Log(node, sub, p);
     }
     void Add(const Register<T>& reg) const override {
-        const SubRegister sub(reg, *this);
-        inner_.Add(sub);
+        inner_.Add(Wrapping_register<T, S, Chain, Child>(reg, *this));
     }
 
 private:
     // Copies the sub-record out, lets the inner endpoint read into the copy
     // and stores it back only when that succeeded.
-    class Chain : public Hash_entry<T> {
+    class Chain : public Wrapped_endpoint<T, S> {
     public:
-        Chain(const Child& child, const Hash_entry<S>* inner) : child_(child), inner_(inner) {}
-        ~Chain() override { delete inner_; }
+        Chain(const Child& child, const Hash_entry<S>* inner) : Wrapped_endpoint<T, S>(inner), child_(child) {}
         bool Read(Format::Scanner& s, T& record) const override {
             S copy = child_.access_.Get(record);
-            if (!inner_->Read(s, copy)) return false;
+            if (!this->inner_->Read(s, copy)) return false;
             child_.access_.Set(copy, record);
             return true;
         }
-        const char* Name() const override { return inner_->Name(); }
 
     private:
-        const Child& child_;
-        const Hash_entry<S>* inner_;
-    };
-    class SubRegister : public Register<S> {
-    public:
-        SubRegister(const Register<T>& outer, const Child& child) : outer_(outer), child_(child) {}
-        void Add_to_hash(const Hash_entry<S>* endpoint) const override {
-            outer_.Add_to_hash(new Chain(child_, endpoint));
-        }
-
-    private:
-        const Register<T>& outer_;
         const Child& child_;
     };
     A access_;
@@ -211,34 +222,20 @@ public:
         if (static_cast<bool>(access_.Get(record)) == value_) inner_.Log(node, record, p);
     }
     void Add(const Register<T>& reg) const override {
-        const SubRegister sub(reg, *this);
-        inner_.Add(sub);
+        inner_.Add(Wrapping_register<T, T, Chain, IfCondition>(reg, *this));
     }
 
 private:
-    class Chain : public Hash_entry<T> {
+    // Forces the flag, then lets the inner endpoint read.
+    class Chain : public Wrapped_endpoint<T, T> {
     public:
-        Chain(const IfCondition& cond, const Hash_entry<T>* inner) : cond_(cond), inner_(inner) {}
-        ~Chain() override { delete inner_; }
+        Chain(const IfCondition& cond, const Hash_entry<T>* inner) : Wrapped_endpoint<T, T>(inner), cond_(cond) {}
         bool Read(Format::Scanner& s, T& record) const override {
             cond_.access_.Set(cond_.value_, record);
-            return inner_->Read(s, record);
-        }
-        const char* Name() const override { return inner_->Name(); }
-
-    private:
-        const IfCondition& cond_;
-        const Hash_entry<T>* inner_;
-    };
-    class SubRegister : public Register<T> {
-    public:
-        SubRegister(const Register<T>& outer, const IfCondition& cond) : outer_(outer), cond_(cond) {}
-        void Add_to_hash(const Hash_entry<T>* endpoint) const override {
-            outer_.Add_to_hash(new Chain(cond_, endpoint));
+            return this->inner_->Read(s, record);
         }
 
     private:
-        const Register<T>& outer_;
         const IfCondition& cond_;
     };
     A access_;

@@ -1,0 +1,89 @@
+// The per-channel assemblers behind Log_PDU_header and Log_PDU_cont: when a
+// collected packet is emitted, and which assembler a block goes to.
+#include "support.h"
+
+using namespace trk;
+
+namespace {
+
+const char* const line0 = "System_interface Log_PDUs block_count=0\n";
+
+void Header(const P25::Source_info& s, const P25::P25_TSBK_DATA& b) { P25::Log_PDU_header(Payload(s, {b})); }
+void Cont(const P25::Source_info& s, const P25::P25_TSBK_DATA& b) { P25::Log_PDU_cont(Payload(s, {b})); }
+
+// Direction and source unit of each logged message.
+std::vector<std::string> Messages(const std::string& body) {
+    std::vector<std::string> out;
+    for (const std::string& e : Only(body, "Trunking_message")) {
+        const std::size_t dir = e.find("direction=\"") + 11;
+        const std::size_t unit = e.find("<Source_address>") + 16;
+        out.push_back(e.substr(dir, e.find('"', dir) - dir) + " " + e.substr(unit, 6));
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(Assembler, AHeaderWithNothingToFollowWaitsForTheNextHeader) {
+    Idle_assemblers();
+    const P25::Source_info s = Source(0);
+    Blocks lone = Grant_exp(0x000009);
+    lone[0].data[6] = 0x80;  // blocks to follow 0
+    Seal(lone);
+    const Blocks m = Grant_exp(0x000001);
+    Log_capture log;
+    Header(s, lone[0]);
+    EXPECT_EQ(P25::rf_rx_parsers[0].Collected(), 1u);
+    Header(s, m[0]);  // emits the lone header: one block is not logged
+    Cont(s, m[1]);
+    EXPECT_EQ(Messages(log.Body()), std::vector<std::string>{"rx 000001"});
+    EXPECT_EQ(log.Errors(), std::string(line0) + "System_interface Log_PDUs block_count=1\n");
+    EXPECT_EQ(P25::rf_rx_parsers[0].Collected(), 0u);
+}
+
+TEST(Assembler, The128thBlockForcesAFlush) {
+    Idle_assemblers();
+    const P25::Source_info s = Source(1);
+    P25::P25_TSBK_DATA header = Grant_exp(0x000001)[0];
+    header.data[6] = 0xFF;  // 127 to follow
+    const P25::P25_TSBK_DATA block = Block("01 02 03 04 05 06 07 08 09 0A 0B 0C");
+    Log_capture log;
+    Header(s, header);
+    for (int i = 0; i < 126; ++i) Cont(s, block);
+    EXPECT_EQ(P25::rf_rx_parsers[1].Collected(), 127u);
+    Cont(s, block);
+    EXPECT_EQ(P25::rf_rx_parsers[1].Collected(), 0u);
+    EXPECT_TRUE(Only(log.Body(), "Trunking_message").empty());
+    // 128 blocks are not logged; the count then reaches 0 on an empty assembler.
+    EXPECT_EQ(log.Errors(), std::string(line0) + "System_interface Log_PDUs block_count=128\n" + line0);
+}
+
+TEST(Assembler, ChannelsFourAndAboveAreNotCollected) {
+    for (unsigned channel : {4u, 255u}) {
+        SCOPED_TRACE(channel);
+        const P25::Source_info s = Source(channel);
+        const Blocks m = Grant_exp(0x000001);
+        Log_capture log;
+        Header(s, m[0]);
+        Cont(s, m[1]);
+        EXPECT_EQ(Tags(log.Body()),
+                  (std::vector<std::string>{"Status_bits", "PDU_Header", "Status_bits", "PDU_Continuation"}));
+        EXPECT_EQ(log.Errors(), "");
+    }
+}
+
+TEST(Assembler, ReceivedAndTransmittedBlocksHaveTheirOwnAssemblers) {
+    Idle_assemblers();
+    const P25::Source_info rx = Source(3, 0), tx = Source(3, 1), rx_sim = Source(3, 2);
+    const Blocks a = Grant_exp(0x00000A), b = Grant_exp(0x00000B), c = Grant_exp(0x00000C);
+    Log_capture log;
+    Header(rx, a[0]);
+    Header(tx, b[0]);
+    Cont(tx, b[1]);
+    Cont(rx, a[1]);
+    // Simulated reception shares the received assembler.
+    Header(rx_sim, c[0]);
+    Cont(rx, c[1]);
+    EXPECT_EQ(Messages(log.Body()), (std::vector<std::string>{"tx 00000B", "rx 00000A", "rx_sim 00000C"}));
+    EXPECT_EQ(log.Errors(), std::string(line0) + line0 + line0);
+}
