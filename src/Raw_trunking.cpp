@@ -68,36 +68,44 @@ bool Info<TSBK_PDU_data>::Commit(TSBK_PDU_data& r, Input_data& input) const {
 
 namespace P25 {
 
-void Log_TSBK(const Log_Dispatch_payload& payload) {
+namespace {
+
+// A whole data unit: refused above 127 blocks; else the status symbols, the
+// raw element, then the decoded messages.
+void Log_whole(const Log_Dispatch_payload& payload, const char* operation, const Info<TSBK_PDU_data>& raw,
+               void (*decode)(Source_info, const P25_TSBK_DATA*, unsigned)) {
     const TSBK_PDU_data& r = payload.tsbk;
-    if (r.block_count > 127) return Block_count_line("Log_TSBK", r.block_count);
+    if (r.block_count > 127) return Block_count_line(operation, r.block_count);
     Log_Status_syms(r.header);
-    XML_Log(tsbk_info, r, r.header.metadata.phys_channel, Log_protocol_raw);
-    Log_TSBKs(r.header.metadata, r.tsbk, r.block_count);
+    XML_Log(raw, r, r.header.metadata.phys_channel, Log_protocol_raw);
+    decode(r.header.metadata, r.tsbk, r.block_count);
 }
 
-void Log_PDU(const Log_Dispatch_payload& payload) {
+// One block of a PDU fed block by block: the status symbols, the raw
+// element, then the block to the channel's assembler (channels 0-3).
+template <class Feed>
+void Log_block(const Log_Dispatch_payload& payload, const Info<TSBK_PDU_data>& raw, Feed feed) {
     const TSBK_PDU_data& r = payload.tsbk;
-    if (r.block_count > 127) return Block_count_line("Log_PDU", r.block_count);
     Log_Status_syms(r.header);
-    XML_Log(pdu_info, r, r.header.metadata.phys_channel, Log_protocol_raw);
-    Log_PDUs(r.header.metadata, r.tsbk, r.block_count);
+    XML_Log(raw, r, r.header.metadata.phys_channel, Log_protocol_raw);
+    if (TDMA_PDU_assembler* a = Select(rf_rx_parsers, rf_tx_parsers, r.header.metadata)) feed(*a, r);
 }
+
+}  // namespace
+
+void Log_TSBK(const Log_Dispatch_payload& payload) { Log_whole(payload, "Log_TSBK", tsbk_info, Log_TSBKs); }
+
+void Log_PDU(const Log_Dispatch_payload& payload) { Log_whole(payload, "Log_PDU", pdu_info, Log_PDUs); }
 
 void Log_PDU_header(const Log_Dispatch_payload& payload) {
-    const TSBK_PDU_data& r = payload.tsbk;
-    Log_Status_syms(r.header);
-    XML_Log(pdu_header_info, r, r.header.metadata.phys_channel, Log_protocol_raw);
-    if (TDMA_PDU_assembler* a = Select(rf_rx_parsers, rf_tx_parsers, r.header.metadata))
-        a->Parse_Multiblock_Header(r.tsbk[0], r.header.metadata);
+    Log_block(payload, pdu_header_info, [](TDMA_PDU_assembler& a, const TSBK_PDU_data& r) {
+        a.Parse_Multiblock_Header(r.tsbk[0], r.header.metadata);
+    });
 }
 
 void Log_PDU_cont(const Log_Dispatch_payload& payload) {
-    const TSBK_PDU_data& r = payload.tsbk;
-    Log_Status_syms(r.header);
-    XML_Log(pdu_cont_info, r, r.header.metadata.phys_channel, Log_protocol_raw);
-    if (TDMA_PDU_assembler* a = Select(rf_rx_parsers, rf_tx_parsers, r.header.metadata))
-        a->Parse_Multiblock_Continuation(r.tsbk[0]);
+    Log_block(payload, pdu_cont_info,
+              [](TDMA_PDU_assembler& a, const TSBK_PDU_data& r) { a.Parse_Multiblock_Continuation(r.tsbk[0]); });
 }
 
 }  // namespace P25

@@ -3,6 +3,8 @@
 #ifndef TESSEL_TOOL_COMMANDS_H
 #define TESSEL_TOOL_COMMANDS_H
 
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -50,6 +52,16 @@ struct Option {
 // stderr and returns false.
 bool Parse_options(const char* command, const Arguments& args, const std::vector<Option>& options,
                    std::vector<std::string>& positionals);
+
+// A file closed when it goes out of scope.
+struct File_closer {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, File_closer>;
+
+// True when both paths name one existing file: writing a log over the input
+// being read would destroy it.
+bool Same_file(const std::string& a, const std::string& b);
 
 // Prints "tessel COMMAND: message" and the hint to --help on stderr;
 // returns exit_usage.

@@ -507,17 +507,6 @@ void List_kinds(std::FILE* out) {
     for (std::size_t i = 0; i < kind_count; ++i) std::fprintf(out, "%-11s %s\n", kind_table[i].name, kind_table[i].help);
 }
 
-struct File_closer {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, File_closer>;
-
-bool Same_file(const std::string& a, const std::string& b) {
-    struct stat sa, sb;
-    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
-}
-
 // Logs every line of the script; counts the lines refused.  False when the
 // script could not be read to its end.
 bool Log_script(std::FILE* in, const std::string& name, unsigned long& refused) {

@@ -1,5 +1,7 @@
 // tessel: the host program.  Reads input documents through the library,
 // prints its grammar; `tessel --help` lists the commands.
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <string>
 
@@ -61,6 +63,12 @@ int Help(const Arguments& args) {
 bool Is_help(const std::string& arg) { return arg == "--help" || arg == "-h"; }
 
 }  // namespace
+
+bool Same_file(const std::string& a, const std::string& b) {
+    struct stat sa, sb;
+    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
 
 bool Parse_options(const char* command, const Arguments& args, const std::vector<Option>& options,
                    std::vector<std::string>& positionals) {

@@ -32,19 +32,6 @@ const char replay_usage[] =
 
 namespace {
 
-struct File_closer {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, File_closer>;
-
-// True when both paths name one existing file: writing the log or the
-// messages over the document being read would destroy it.
-bool Same_file(const std::string& a, const std::string& b) {
-    struct stat sa, sb;
-    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
-}
-
 // Checks that the document can be read before anything is written, so that
 // a wrong name gives a usage error rather than a half-written log.
 bool Readable(const std::string& path) {
