@@ -3,11 +3,8 @@
 // replay` of LogFilter elements.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <string>
 
 #include "tool_fixture.h"
@@ -23,57 +20,41 @@ using LogTool = Tool_fixture;
 // ---- tessel log -------------------------------------------------------------------------
 
 TEST_F(LogTool, ScriptGivesTheGoldenLogAndReportsItsBadLine) {
-    const std::string golden = Read_file(data_dir + "script.out.xml");
+    const std::string script = data_dir + "script.log", golden = Read_file(data_dir + "script.out.xml");
     ASSERT_FALSE(golden.empty());
-    const Result from_stdin = Run("log", data_dir + "script.log");
-    EXPECT_EQ(from_stdin.status, 1);
-    EXPECT_EQ(from_stdin.out, golden);
-    EXPECT_EQ(from_stdin.err, Read_file(data_dir + "script.err"));
-
-    const Result named = Run("log " + Quote(data_dir + "script.log"));
-    EXPECT_EQ(named.status, 1);
-    EXPECT_EQ(named.out, golden);
-    EXPECT_EQ(named.err, data_dir + "script.log:7: unknown key \"bogus\"\n");
-
-    const Result to_file = Run("log --out " + Quote(Temp("log.xml")), data_dir + "script.log");
-    EXPECT_EQ(to_file.status, 1);
-    EXPECT_EQ(to_file.out, "");
+    const struct {
+        std::string args, input, err;
+    } runs[] = {
+        {"log", script, Read_file(data_dir + "script.err")},
+        {"log " + Quote(script), "/dev/null", script + ":7: unknown key \"bogus\"\n"},
+        {"log --out " + Quote(Temp("log.xml")), script, Read_file(data_dir + "script.err")},
+    };
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.args);
+        const Result r = Run(run.args, run.input);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, run.err);
+        EXPECT_EQ(r.out, run.args.find("--out") == std::string::npos ? golden : "");
+    }
     EXPECT_EQ(Read_file(Temp("log.xml")), golden);
 }
 
-TEST_F(LogTool, GoodLinesLogTheirElement) {
+// One script of all the lines: each good line logs its element, in order;
+// each refused line is reported under its number and the rest still logged.
+TEST_F(LogTool, EachLineLogsItsElementOrIsReported) {
+    const std::string attributes = "phys_channel=\"0\" direction=\"rx\" type=\"osp\" timeslot=\"0\"";
+    const std::string plain = "<Status_bits timestamp=\" 0.00000000\" " + attributes + "/>";
     struct Case {
         const char* line;
-        const char* element;
+        std::string result;  // the element logged, or the report; nothing for a comment
     } cases[] = {
         // A byte-order mark opens the first line only; lines may end in CR LF.
         {"\xEF\xBB\xBFstatus\tstatus=0,1,2,3 NAC=0xfff\r",
-         "<Status_bits timestamp=\" 0.00000000\" phys_channel=\"0\" direction=\"rx\" type=\"osp\" "
-         "timeslot=\"0\">talk BUSY repeater IDLE</Status_bits>"},
+         "<Status_bits timestamp=\" 0.00000000\" " + attributes + ">talk BUSY repeater IDLE</Status_bits>"},
         // The tick count holds up to 4294967295 ticks; the fraction is truncated to ticks.
-        {"status timestamp=85.89934590999", "<Status_bits timestamp=\"85.89934590\" phys_channel=\"0\" "
-                                            "direction=\"rx\" type=\"osp\" timeslot=\"0\"/>"},
-        {"status timestamp=0.000000039", "<Status_bits timestamp=\" 0.00000002\" phys_channel=\"0\" "
-                                         "direction=\"rx\" type=\"osp\" timeslot=\"0\"/>"},
-    };
-    // One script of all the lines: each gives its element, in order.
-    std::string script, expected = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<P25_log_data>\n";
-    for (const Case& c : cases) {
-        script += std::string(c.line) + "\n";
-        expected += std::string("  ") + c.element + "\n";
-    }
-    expected += "</P25_log_data>\n";
-    const Result r = Log_text(script);
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.out, expected);
-}
-
-TEST_F(LogTool, RefusedLinesAreReportedAndTheRestLogged) {
-    struct Case {
-        const char* line;
-        const char* message;
-    } cases[] = {
+        {"status timestamp=85.89934590999", "<Status_bits timestamp=\"85.89934590\" " + attributes + "/>"},
+        {"status timestamp=0.000000039", "<Status_bits timestamp=\" 0.00000002\" " + attributes + "/>"},
+        {"# a comment", ""},
         {"Status", "unknown kind \"Status\" ('tessel log --kinds' lists them)"},
         {"status colour=red", "unknown key \"colour\""},
         {"status phys_channel=1 phys_channel=2", "key \"phys_channel\" given twice"},
@@ -91,53 +72,41 @@ TEST_F(LogTool, RefusedLinesAreReportedAndTheRestLogged) {
         {"time time=12:00:00", "time needs key \"date\""},
         {"time date=2023/02/29 time=00:00:00", "bad date \"2023/02/29\": a calendar date YYYY/MM/DD is needed"},
         {"status \x01\xff", "bad byte string \"??\": hexadecimal digits are needed"},
+        {"status", plain},
     };
-    // One script of all the lines, each followed by a good one: every bad
-    // line is reported under its number, every good one still logged.
-    std::string script = "# refused lines\n", expected_err;
-    unsigned number = 1;
-    for (const Case& c : cases) {
-        script += std::string(c.line) + "\nstatus\n";
-        expected_err += "-:" + std::to_string(++number) + ": " + c.message + "\n";
-        ++number;
+    std::string script, out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<P25_log_data>\n", err;
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        script += std::string(cases[i].line) + "\n";
+        const std::string& result = cases[i].result;
+        if (result.empty()) continue;
+        if (result[0] == '<')
+            out += "  " + result + "\n";
+        else
+            err += "-:" + std::to_string(i + 1) + ": " + result + "\n";
     }
     const Result r = Log_text(script);
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, expected_err);
-    std::string expected_out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<P25_log_data>\n";
-    for (std::size_t i = 0; i < std::size(cases); ++i)
-        expected_out += "  <Status_bits timestamp=\" 0.00000000\" phys_channel=\"0\" direction=\"rx\" type=\"osp\" "
-                        "timeslot=\"0\"/>\n";
-    EXPECT_EQ(r.out, expected_out + "</P25_log_data>\n");
+    EXPECT_EQ(r.err, err);
+    EXPECT_EQ(r.out, out + "</P25_log_data>\n");
 }
 
-TEST_F(LogTool, TheBundledScriptLogsCleanly) {
-    const Result r = Run("log " + Quote(TESSEL_TEST_DATA "/../../examples/demo.log"));
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "");
-    EXPECT_NE(r.out.find("<Status_bits"), std::string::npos);
-    EXPECT_NE(r.out.find("<DateTime"), std::string::npos);
-}
-
-TEST_F(LogTool, ListsItsKinds) {
-    const Result r = Run("log --kinds");
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out.rfind("status ", 0), 0u) << r.out;
-    EXPECT_NE(r.out.find("\ntime "), std::string::npos) << r.out;
+TEST_F(LogTool, TheBundledScriptLogsCleanlyAndTheKindsAreListed) {
+    const Result demo = Run("log " + Quote(TESSEL_TEST_DATA "/../../examples/demo.log"));
+    EXPECT_EQ(demo.status, 0);
+    EXPECT_EQ(demo.err, "");
+    EXPECT_NE(demo.out.find("<Status_bits"), std::string::npos);
+    EXPECT_NE(demo.out.find("<DateTime"), std::string::npos);
+    const Result kinds = Run("log --kinds");
+    EXPECT_EQ(kinds.status, 0);
+    EXPECT_EQ(kinds.out.rfind("status ", 0), 0u) << kinds.out;
+    EXPECT_NE(kinds.out.find("\ntime "), std::string::npos) << kinds.out;
 }
 
 TEST_F(LogTool, CommandLineAndFileErrorsWriteNothing) {
     std::ofstream(Temp("script.log")) << "status\n";
     const std::string script = Quote(Temp("script.log"));
-    const char* const cases[] = {
-        "log --bogus",
-        "log a b",
-        "log --kinds x",
-        "log --out",
-        "log /nonexistent/script.log",
-        "log /",
-    };
-    for (const char* args : cases) {
+    for (const char* args :
+         {"log --bogus", "log a b", "log --kinds x", "log --out", "log /nonexistent/script.log", "log /"}) {
         SCOPED_TRACE(args);
         const Result r = Run(args);
         EXPECT_EQ(r.status, 2);

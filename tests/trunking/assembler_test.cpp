@@ -6,7 +6,7 @@ using namespace trk;
 
 namespace {
 
-const char* const line0 = "System_interface Log_PDUs block_count=0\n";
+const std::string line0 = "System_interface Log_PDUs block_count=0\n";
 
 void Header(const P25::Source_info& s, const P25::P25_TSBK_DATA& b) { P25::Log_PDU_header(Payload(s, {b})); }
 void Cont(const P25::Source_info& s, const P25::P25_TSBK_DATA& b) { P25::Log_PDU_cont(Payload(s, {b})); }
@@ -15,8 +15,7 @@ void Cont(const P25::Source_info& s, const P25::P25_TSBK_DATA& b) { P25::Log_PDU
 std::vector<std::string> Messages(const std::string& body) {
     std::vector<std::string> out;
     for (const std::string& e : Only(body, "Trunking_message")) {
-        const std::size_t dir = e.find("direction=\"") + 11;
-        const std::size_t unit = e.find("<Source_address>") + 16;
+        const std::size_t dir = e.find("direction=\"") + 11, unit = e.find("<Source_address>") + 16;
         out.push_back(e.substr(dir, e.find('"', dir) - dir) + " " + e.substr(unit, 6));
     }
     return out;
@@ -26,46 +25,43 @@ std::vector<std::string> Messages(const std::string& body) {
 
 TEST(Assembler, AHeaderWithNothingToFollowWaitsForTheNextHeader) {
     Idle_assemblers();
-    const P25::Source_info s = Source(0);
     Blocks lone = Grant_exp(0x000009);
     lone[0].data[6] = 0x80;  // blocks to follow 0
     Seal(lone);
     const Blocks m = Grant_exp(0x000001);
     Log_capture log;
-    Header(s, lone[0]);
+    Header(Source(0), lone[0]);
     EXPECT_EQ(P25::rf_rx_parsers[0].Collected(), 1u);
-    Header(s, m[0]);  // emits the lone header: one block is not logged
-    Cont(s, m[1]);
+    Header(Source(0), m[0]);  // emits the lone header: one block is not logged
+    Cont(Source(0), m[1]);
     EXPECT_EQ(Messages(log.Body()), std::vector<std::string>{"rx 000001"});
-    EXPECT_EQ(log.Errors(), std::string(line0) + "System_interface Log_PDUs block_count=1\n");
+    EXPECT_EQ(log.Errors(), line0 + "System_interface Log_PDUs block_count=1\n");
     EXPECT_EQ(P25::rf_rx_parsers[0].Collected(), 0u);
 }
 
 TEST(Assembler, The128thBlockForcesAFlush) {
     Idle_assemblers();
-    const P25::Source_info s = Source(1);
     P25::P25_TSBK_DATA header = Grant_exp(0x000001)[0];
     header.data[6] = 0xFF;  // 127 to follow
-    const P25::P25_TSBK_DATA block = Block("01 02 03 04 05 06 07 08 09 0A 0B 0C");
+    const P25::P25_TSBK_DATA block = Tsbk("01 02 03 04 05 06 07 08 09 0A");
     Log_capture log;
-    Header(s, header);
-    for (int i = 0; i < 126; ++i) Cont(s, block);
+    Header(Source(1), header);
+    for (int i = 0; i < 126; ++i) Cont(Source(1), block);
     EXPECT_EQ(P25::rf_rx_parsers[1].Collected(), 127u);
-    Cont(s, block);
+    Cont(Source(1), block);
     EXPECT_EQ(P25::rf_rx_parsers[1].Collected(), 0u);
-    EXPECT_TRUE(Only(log.Body(), "Trunking_message").empty());
+    EXPECT_TRUE(Messages(log.Body()).empty());
     // 128 blocks are not logged; the count then reaches 0 on an empty assembler.
-    EXPECT_EQ(log.Errors(), std::string(line0) + "System_interface Log_PDUs block_count=128\n" + line0);
+    EXPECT_EQ(log.Errors(), line0 + "System_interface Log_PDUs block_count=128\n" + line0);
 }
 
 TEST(Assembler, ChannelsFourAndAboveAreNotCollected) {
+    const Blocks m = Grant_exp(0x000001);
     for (unsigned channel : {4u, 255u}) {
         SCOPED_TRACE(channel);
-        const P25::Source_info s = Source(channel);
-        const Blocks m = Grant_exp(0x000001);
         Log_capture log;
-        Header(s, m[0]);
-        Cont(s, m[1]);
+        Header(Source(channel), m[0]);
+        Cont(Source(channel), m[1]);
         EXPECT_EQ(Tags(log.Body()),
                   (std::vector<std::string>{"Status_bits", "PDU_Header", "Status_bits", "PDU_Continuation"}));
         EXPECT_EQ(log.Errors(), "");
@@ -85,5 +81,5 @@ TEST(Assembler, ReceivedAndTransmittedBlocksHaveTheirOwnAssemblers) {
     Header(rx_sim, c[0]);
     Cont(rx, c[1]);
     EXPECT_EQ(Messages(log.Body()), (std::vector<std::string>{"tx 00000B", "rx 00000A", "rx_sim 00000C"}));
-    EXPECT_EQ(log.Errors(), std::string(line0) + line0 + line0);
+    EXPECT_EQ(log.Errors(), line0 + line0 + line0);
 }

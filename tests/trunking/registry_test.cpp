@@ -1,6 +1,6 @@
 // The trunking message registry: handlers by direction, opcode and block
-// count, by name in one manufacturer and in all, the listing, and handlers
-// built before their manufacturer's record.
+// count, by name in one manufacturer and in all, and handlers built before
+// their manufacturer's record.
 #include <cstdio>
 #include <cstdlib>
 
@@ -27,7 +27,6 @@ TEST(Registry, HandlerByOpcodeAndBlockCount) {
         {0, 2, "GRP_V_CH_GRANT_EXP", 2},
         {0, 3, "GRP_V_CH_GRANT_EXP", 2},  // empty slot: the highest occupied one
         {0, 128, "GRP_V_CH_GRANT_EXP", 2},
-        {17, 2, "GRP_DATA_CH_GRANT_EXP", 2},
         {4, 1, "UU_V_CH_GRANT", 1},
         {4, 2, "UU_V_CH_GRANT", 3},
         {16, 4, "IND_DATA_CH_GRANT", 3},
@@ -74,27 +73,6 @@ TEST(Registry, ByNameInOneManufacturerAndInAll) {
                            : MFID_record::Find_trunking_handler_in_all(c.outbound, X(c.name)),
                   c.found);
     }
-}
-
-TEST(Registry, ListingOfTheGrantOpcodes) {
-    testing::internal::CaptureStderr();
-    MFID_record::Dump_all();
-    const std::string listing = testing::internal::GetCapturedStderr();
-    ASSERT_EQ(listing.rfind("All known MFIDs and opcodes:\n", 0), 0u);
-    // The records in list order: the last built first.
-    const std::size_t motorola = listing.find("MFID 90: Motorola\n ISPs:\n");
-    const std::size_t apco = listing.find("MFID 00: APCO Standard\n ISPs:\n");
-    ASSERT_NE(apco, std::string::npos);
-    EXPECT_LT(motorola, apco);
-    const std::size_t osps = listing.find(" OSPs:\n", apco);
-    ASSERT_NE(osps, std::string::npos);
-    // Opcode, the name of the lowest slot in 30 columns, the occupied slots.
-    for (const char* line : {"   0:                 GRP_V_CH_GRANT  0 1\n",
-                             "   4:                  UU_V_CH_GRANT  0 2\n",
-                             "   6:             UU_V_CH_GRANT_UPDT  0 2\n",
-                             "  16:              IND_DATA_CH_GRANT  0 2\n",
-                             "  17:              GRP_DATA_CH_GRANT  0 1\n"})
-        EXPECT_NE(listing.find(line, osps), std::string::npos) << line;
 }
 
 // ---- load order ------------------------------------------------------------------

@@ -24,22 +24,13 @@ const Definition grants[] = {
 
 void PrintTo(const Definition& d, std::ostream* os) { *os << d.name << "/" << d.blocks; }
 
-// Random octets framed as the definition's message: header fields set by
+// Frames random octets as the definition's message: header fields set by
 // Setup_message (the bits it keeps stay random), CRCs set.
-Blocks Random_message(const Definition& d, std::mt19937& rng) {
-    Blocks m(d.blocks);
-    for (P25::P25_TSBK_DATA& b : m)
-        for (std::uint8_t& o : b.data) o = static_cast<std::uint8_t>(rng());
-    if (d.blocks == 1) {
-        auto& header = *reinterpret_cast<P25::P25_TSBK_header*>(m.data());
-        P25::Setup_message(header, 0x00, static_cast<std::uint8_t>(d.opcode), 1, true);
-        P25::Set_checksum(&header, 1);
-    } else {
-        auto& header = *reinterpret_cast<P25::Alternate_MBT*>(m.data());
-        P25::Setup_message(header, 0x00, static_cast<std::uint8_t>(d.opcode), d.blocks, true);
-        P25::Set_checksum(&header, d.blocks);
-    }
-    return m;
+template <class H>
+void Frame(Blocks& m, unsigned opcode) {
+    H& header = *reinterpret_cast<H*>(m.data());
+    P25::Setup_message(header, 0x00, static_cast<std::uint8_t>(opcode), static_cast<unsigned>(m.size()), true);
+    P25::Set_checksum(&header, static_cast<unsigned>(m.size()));
 }
 
 }  // namespace
@@ -49,23 +40,22 @@ class Round_trip : public testing::TestWithParam<Definition> {};
 TEST_P(Round_trip, RandomOctetsComeBackFromTheirXml) {
     const char* const unimplemented = "System_interface Receive_Trunk_from_XML UNIMPLEMENTED\n";
     const Definition& d = GetParam();
+    const char* raw_tag = d.blocks == 1 ? "TSBK" : "PDU";
     std::mt19937 rng(d.opcode * 16 + d.blocks);
     for (int round = 0; round < 20 && !HasFailure(); ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
-        const Blocks m = Random_message(d, rng);
+        Blocks m(d.blocks);
+        for (P25::P25_TSBK_DATA& b : m)
+            for (std::uint8_t& o : b.data) o = static_cast<std::uint8_t>(rng());
+        (d.blocks == 1 ? Frame<P25::P25_TSBK_header> : Frame<P25::Alternate_MBT>)(m, d.opcode);
         // Whole 1/64 s: seconds that the "timestamp" attribute carries
         // exactly (a tick count read back is truncated).
         const P25::Source_info source = Source(2, 0, 1, 781250u * (rng() % 5000));
-        const char* raw_tag = d.blocks == 1 ? "TSBK" : "PDU";
 
         Log_capture first;
-        if (d.blocks == 1)
-            P25::Log_TSBK(Payload(source, m));
-        else
-            P25::Log_PDU(Payload(source, m));
+        (d.blocks == 1 ? P25::Log_TSBK : P25::Log_PDU)(Payload(source, m));
         const std::string logged = first.Body();
-        const std::vector<std::string> raw = Only(logged, raw_tag);
-        const std::vector<std::string> message = Only(logged, "Trunking_message");
+        const std::vector<std::string> raw = Only(logged, raw_tag), message = Only(logged, "Trunking_message");
         ASSERT_EQ(raw.size(), 1u);
         ASSERT_EQ(message.size(), 1u);
         ASSERT_NE(message[0].find(std::string("<") + d.name + ">"), std::string::npos) << message[0];
