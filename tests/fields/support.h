@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string>
 
+#include "xml_text.h"
 #include "shared/P25/P25_message_parts.h"
 
 namespace fields_test {
@@ -87,13 +88,7 @@ public:
     std::string Write(const F& f) const {
         xmlNode* node = Base::Write(Holder<F>{f});
         std::string text = node ? "" : "(null)";
-        xmlBufferPtr buffer = xmlBufferCreate();
-        for (xmlNode* child = node ? node->children : nullptr; child; child = child->next) {
-            xmlBufferEmpty(buffer);
-            xmlNodeDump(buffer, nullptr, child, 0, 0);
-            text += reinterpret_cast<const char*>(xmlBufferContent(buffer));
-        }
-        xmlBufferFree(buffer);
+        for (xmlNode* child = node ? node->children : nullptr; child; child = child->next) text += Dump(child);
         xmlFreeNode(node);
         return text;
     }

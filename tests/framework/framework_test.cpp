@@ -70,7 +70,7 @@ Reading Read(const std::string& body, bool trace = false) {
 std::string Write_probe(const Probe& p) {
     xmlNode* n = XML_Write(p);
     xmlNodeSetName(n, To_xml("Probe"));
-    return fw::Text_of(n);
+    return Text_of(n);
 }
 
 }  // namespace
@@ -105,7 +105,7 @@ TEST(Writing, CountsAboveCapacityAndUnnamedValues) {
 
 TEST(Writing, RepeatedAttributeNameIsWrittenTwice) {
     Gauge g{0x25, {{0, 0}}};
-    EXPECT_EQ(fw::Text_of(fw::gauge_twice.Write(g)), "</Fw_doc/Twice v=\"37\" v=\"fast\"/>");
+    EXPECT_EQ(Text_of(fw::gauge_twice.Write(g)), "</Fw_doc/Twice v=\"37\" v=\"fast\"/>");
 }
 
 TEST(Grammar, DumpListsAttributesTextAndChildren) {
@@ -348,7 +348,7 @@ TEST(Dates, DescriptorWithDateAndTimeChildren) {
     st.when.tm_hour = 23;
     st.when.tm_min = 59;
     st.when.tm_sec = 58;
-    EXPECT_EQ(fw::Text_of(XML_Write(st)),
+    EXPECT_EQ(Text_of(XML_Write(st)),
               "</Fw_doc/Stamp><Date>1999/12/31</Date><Time>23:59:58</Time><//Fw_doc/Stamp>");
 }
 

@@ -14,15 +14,6 @@ std::vector<Probe>& Committed() {
     return committed;
 }
 
-std::string Text_of(xmlNode* node) {
-    if (!node) return "(null)";
-    xmlBufferPtr buffer = xmlBufferCreate();
-    xmlNodeDump(buffer, nullptr, node, 0, 0);
-    std::string text(reinterpret_cast<const char*>(xmlBufferContent(buffer)));
-    xmlBufferFree(buffer);
-    xmlFreeNode(node);
-    return text;
-}
 
 const Info<void> fw_root("/Fw_doc");
 

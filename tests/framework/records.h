@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "shared/XML/XML_info.h"
+#include "xml_text.h"
 
 namespace fw {
 
@@ -71,8 +72,6 @@ struct Stamp {
 // Every Probe committed by an input document, in order.
 std::vector<Probe>& Committed();
 
-// Writes a node as compact XML text and frees it.
-std::string Text_of(xmlNode* node);
 
 extern const XML_routines::Info<void> fw_root;
 extern const XML_routines::Info<Gauge> gauge_alarm_only;

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "xml_text.h"
 #include "P25_processing.h"
 
 using namespace XML_routines;
@@ -18,14 +19,8 @@ namespace {
 template <class T, class D>
 std::string Element(const D& descriptor, const T& record) {
     xmlNode* node = descriptor.Write(record);
-    if (!node) return "(null)";
-    xmlNodeSetName(node, To_xml(descriptor.Tag()));
-    xmlBufferPtr buffer = xmlBufferCreate();
-    xmlNodeDump(buffer, nullptr, node, 0, 0);
-    std::string s(reinterpret_cast<const char*>(xmlBufferContent(buffer)));
-    xmlBufferFree(buffer);
-    xmlFreeNode(node);
-    return s;
+    if (node) xmlNodeSetName(node, To_xml(descriptor.Tag()));
+    return Text_of(node);
 }
 
 // Reads one attribute of a table into the record.

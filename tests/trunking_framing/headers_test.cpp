@@ -11,6 +11,8 @@
 #include "crc.h"
 #include "shared/P25/P25_messages.h"
 
+#include "xml_text.h"
+
 using namespace XML_routines;
 using P25::P25_TSBK_DATA;
 using Octets = std::vector<std::uint8_t>;
@@ -21,15 +23,6 @@ const Info<void> test_root("/Test_framing");
 const Info<void> message("GRP_V_CH_GRANT");        // a handler's descriptor
 const Info<void> filed("/Test_framing/RFSS_STS");  // a descriptor filed under a root
 
-std::string Text_of(xmlNode* node) {
-    if (!node) return "(null)";
-    xmlBufferPtr buffer = xmlBufferCreate();
-    xmlNodeDump(buffer, nullptr, node, 0, 0);
-    std::string text(reinterpret_cast<const char*>(xmlBufferContent(buffer)));
-    xmlBufferFree(buffer);
-    xmlFreeNode(node);
-    return text;
-}
 
 // Files "/Test_framing/<element>" and reads it into its own record, poisoned
 // with 0xFF first so that octets no attribute or child reaches show.

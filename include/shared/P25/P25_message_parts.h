@@ -1000,29 +1000,6 @@ private:
     const Value_hash<unsigned>& escape_;
 };
 
-// The counted digit array: its count member is in digits, up to 2 x N.
-template <class T, std::size_t N, class L>
-class MemberArrayLen<T, P25::DTMF_byte, N, L> : public Accessor<T> {
-public:
-    template <class... A>
-    MemberArrayLen(P25::DTMF_byte (T::*member)[N], L T::*length, A&&... tables)
-        : member_(member), length_(length), array_(std::forward<A>(tables)...) {}
-    bool Read(Format::Scanner& s, T& r) const override {
-        const long n = array_.Read_some(s, r.*member_);
-        if (n < 0) return false;
-        r.*length_ = static_cast<L>(n);
-        return true;
-    }
-    void Write(Format::Printer& p, const T& r) const override {
-        array_.Write(p, r.*member_, static_cast<std::size_t>(r.*length_));
-    }
-
-private:
-    P25::DTMF_byte (T::*member_)[N];
-    L T::*length_;
-    DataArray<P25::DTMF_byte, N> array_;
-};
-
 }  // namespace Access
 }  // namespace XML_routines
 

@@ -244,9 +244,9 @@ public:
         r.*length_ = static_cast<L>(n);
         return true;
     }
+    // The array writes no more than its capacity, whatever the count says.
     void Write(Format::Printer& p, const T& r) const override {
-        const auto len = static_cast<std::size_t>(r.*length_);
-        array_.Write(p, r.*member_, len < N ? len : N);
+        array_.Write(p, r.*member_, static_cast<std::size_t>(r.*length_));
     }
 
 private:
