@@ -1,0 +1,393 @@
+// Record scripts: reading one line into its shared keys, the kind's own keys
+// and its air bytes, and handing it to its kind's logger.  The shared keys
+// are the table at the bottom of this file.
+#include "script.h"
+
+#include <cstdio>
+#include <iterator>
+
+namespace tessel {
+
+// The groups of kinds, in the order `tessel log --kinds` lists them.
+static const Kind_list* const kind_lists[] = {
+    &trunking_kinds,
+};
+
+const std::string* Record_line::Field(const std::string& name) const {
+    for (const auto& field : fields)
+        if (field.first == name) return &field.second;
+    return nullptr;
+}
+
+namespace {
+
+// Reads the value of one shared key into the line; false with a message
+// when it cannot.
+using Key_parser = bool (*)(const std::string& value, Record_line& line, std::string& error);
+
+struct Key_entry {
+    const char* name;  // the record's XML attribute name
+    unsigned bit;
+    Key_parser parse;
+};
+
+// The table, at the bottom of this file.
+extern const Key_entry key_table[];
+extern const std::size_t key_count;
+
+const Kind* Find_kind(const std::string& name) {
+    for (const Kind_list* list : kind_lists)
+        for (std::size_t i = 0; i < list->count; ++i)
+            if (name == list->kinds[i].name) return &list->kinds[i];
+    return nullptr;
+}
+
+const Key_entry* Find_key(const std::string& name) {
+    for (std::size_t i = 0; i < key_count; ++i)
+        if (name == key_table[i].name) return &key_table[i];
+    return nullptr;
+}
+
+const Field_key* Find_field(const Kind& kind, const std::string& name) {
+    for (const Field_key& field : kind.fields)
+        if (name == field.name) return &field;
+    return nullptr;
+}
+
+}  // namespace
+
+// ---- Values ---------------------------------------------------------------------------------
+
+// A token as it may be shown in a message: printable, and not too long.
+std::string Shown(const std::string& token) {
+    const std::size_t limit = 40;
+    std::string s;
+    for (std::size_t i = 0; i < token.size() && i < limit; ++i) {
+        const unsigned char c = static_cast<unsigned char>(token[i]);
+        s += (c >= 0x20 && c < 0x7F) ? static_cast<char>(c) : '?';
+    }
+    if (token.size() > limit) s += "...";
+    return "\"" + s + "\"";
+}
+
+int Digit_value(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Digits of one base, nothing else, at most max.
+bool Parse_number(const std::string& text, unsigned base, unsigned long max, unsigned long& out) {
+    if (text.empty()) return false;
+    unsigned long value = 0;
+    for (char c : text) {
+        const int d = Digit_value(c);
+        if (d < 0 || static_cast<unsigned>(d) >= base) return false;
+        if (static_cast<unsigned long>(d) > max || value > (max - static_cast<unsigned>(d)) / base) return false;
+        value = value * base + static_cast<unsigned>(d);
+    }
+    out = value;
+    return true;
+}
+
+namespace {
+
+bool Parse_octet(const char* key, const std::string& value, std::uint8_t& out, std::string& error) {
+    unsigned long n;
+    if (!Parse_number(value, 10, 255, n)) {
+        error = std::string("bad ") + key + " " + Shown(value) + ": a decimal number from 0 to 255 is needed";
+        return false;
+    }
+    out = static_cast<std::uint8_t>(n);
+    return true;
+}
+
+// Seconds as decimal digits with an optional fraction, to 50 MHz ticks,
+// truncated.  Exact: a tick is 2e-8 s, so the ticks of the fraction are half
+// its first eight digits.
+bool Parse_timestamp(const std::string& value, Record_line& line, std::string& error) {
+    const char* digits = "0123456789";
+    const std::size_t dot = value.find('.');
+    const std::string whole = value.substr(0, dot);
+    const std::string fraction = dot == std::string::npos ? "" : value.substr(dot + 1);
+    if (whole.empty() || whole.find_first_not_of(digits) != std::string::npos ||
+        (dot != std::string::npos && (fraction.empty() || fraction.find_first_not_of(digits) != std::string::npos))) {
+        error = "bad timestamp " + Shown(value) + ": seconds as decimal digits are needed";
+        return false;
+    }
+    unsigned long seconds = 0, first_eight = 0;
+    const bool fits = Parse_number(whole, 10, 85, seconds);
+    if (!fraction.empty()) Parse_number((fraction + "0000000").substr(0, 8), 10, 99999999, first_eight);
+    const unsigned long long ticks = seconds * 50000000ull + first_eight / 2;
+    if (!fits || ticks > 0xFFFFFFFFull) {
+        error = "timestamp " + Shown(value) + " out of range: the tick count holds at most 85.89934590 seconds";
+        return false;
+    }
+    line.source.timestamp.value = static_cast<std::uint32_t>(ticks);
+    return true;
+}
+
+bool Parse_phys_channel(const std::string& value, Record_line& line, std::string& error) {
+    return Parse_octet("phys_channel", value, line.source.phys_channel, error);
+}
+
+bool Parse_timeslot(const std::string& value, Record_line& line, std::string& error) {
+    return Parse_octet("timeslot", value, line.source.timeslot, error);
+}
+
+// A name of one of the library's enumeration tables.
+bool Parse_name(const char* key, const XML_routines::Value_hash<unsigned char>& names, const char* choices,
+                const std::string& value, std::uint8_t& out, std::string& error) {
+    unsigned char v;
+    if (value.empty() || !names.Lookup(value.c_str(), v)) {
+        error = std::string("bad ") + key + " " + Shown(value) + ": one of " + choices + " is needed";
+        return false;
+    }
+    out = v;
+    return true;
+}
+
+bool Parse_direction(const std::string& value, Record_line& line, std::string& error) {
+    return Parse_name("direction", XML_routines::direction_names, "rx, tx, rx_sim", value, line.source.dir_tx,
+                      error);
+}
+
+bool Parse_type(const std::string& value, Record_line& line, std::string& error) {
+    return Parse_name("type", XML_routines::type_names, "isp, osp", value, line.source.is_osp, error);
+}
+
+bool Parse_nac(const std::string& value, Record_line& line, std::string& error) {
+    std::string digits = value;
+    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) digits.erase(0, 2);
+    unsigned long n;
+    if (!Parse_number(digits, 16, 0xFFF, n)) {
+        error = "bad NAC " + Shown(value) + ": a hexadecimal number from 0 to FFF is needed";
+        return false;
+    }
+    line.nac = static_cast<std::uint32_t>(n);
+    return true;
+}
+
+// Symbols by name or as digits 0-3, separated by commas; empty for none.
+bool Parse_status(const std::string& value, Record_line& line, std::string& error) {
+    P25::Status_symbols statuses{};
+    std::size_t start = 0;
+    while (!value.empty() && start <= value.size()) {
+        std::size_t comma = value.find(',', start);
+        if (comma == std::string::npos) comma = value.size();
+        const std::string symbol = value.substr(start, comma - start);
+        unsigned char v = 0;
+        unsigned long digit;
+        const bool named = !symbol.empty() && XML_routines::status_names.Lookup(symbol.c_str(), v);
+        if (!named && !Parse_number(symbol, 10, 3, digit)) {
+            error = "bad status symbol " + Shown(symbol) + ": talk, BUSY, repeater, IDLE or 0-3 is needed";
+            return false;
+        }
+        if (statuses.count == P25::Status_symbols::capacity) {
+            error = "more than 24 status symbols";
+            return false;
+        }
+        statuses.syms[statuses.count++] = named ? v : static_cast<std::uint8_t>(digit);
+        start = comma + 1;
+    }
+    line.statuses = statuses;
+    return true;
+}
+
+// Three numbers of fixed widths joined by one separator: "2024/05/17".
+bool Parse_triple(const std::string& value, char separator, const int (&widths)[3], int (&out)[3]) {
+    std::size_t pos = 0;
+    for (int i = 0; i < 3; ++i) {
+        if (i > 0 && (pos >= value.size() || value[pos++] != separator)) return false;
+        const std::string field = value.substr(pos, static_cast<std::size_t>(widths[i]));
+        unsigned long n;
+        if (field.size() != static_cast<std::size_t>(widths[i]) || !Parse_number(field, 10, 9999, n)) return false;
+        out[i] = static_cast<int>(n);
+        pos += field.size();
+    }
+    return pos == value.size();
+}
+
+bool Leap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int Days_in_month(int year, int month) {
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && Leap(year) ? 29 : days[month - 1];
+}
+
+bool Parse_date(const std::string& value, Record_line& line, std::string& error) {
+    int f[3];
+    if (!Parse_triple(value, '/', {4, 2, 2}, f) || f[1] < 1 || f[1] > 12 || f[2] < 1 ||
+        f[2] > Days_in_month(f[0], f[1])) {
+        error = "bad date " + Shown(value) + ": a calendar date YYYY/MM/DD is needed";
+        return false;
+    }
+    line.date = {f[0], f[1], f[2]};
+    return true;
+}
+
+bool Parse_crc(const std::string& value, Record_line& line, std::string& error) {
+    if (value != "fill") {
+        error = "crc takes only \"fill\", got " + Shown(value);
+        return false;
+    }
+    line.fill_crc = true;
+    return true;
+}
+
+bool Parse_time(const std::string& value, Record_line& line, std::string& error) {
+    int f[3];
+    if (!Parse_triple(value, ':', {2, 2, 2}, f) || f[0] > 23 || f[1] > 59 || f[2] > 60) {
+        error = "bad time " + Shown(value) + ": a time of day HH:MM:SS is needed";
+        return false;
+    }
+    line.time = {f[0], f[1], f[2]};
+    return true;
+}
+
+// Pairs of hexadecimal digits, appended to the line's bytes.
+bool Parse_hex(const std::string& token, Record_line& line, std::string& error) {
+    for (char c : token)
+        if (Digit_value(c) < 0) {
+            error = "bad byte string " + Shown(token) + ": hexadecimal digits are needed";
+            return false;
+        }
+    if (token.size() % 2) {
+        error = "odd number of hexadecimal digits in " + Shown(token);
+        return false;
+    }
+    for (std::size_t i = 0; i < token.size(); i += 2)
+        line.bytes.push_back(static_cast<std::uint8_t>(Digit_value(token[i]) * 16 + Digit_value(token[i + 1])));
+    return true;
+}
+
+}  // namespace
+
+P25::DUID_Header Header_of(const Record_line& line) {
+    P25::DUID_Header header{};
+    header.metadata = line.source;
+    header.nid.nac = line.nac;
+    header.statuses = line.statuses;
+    return header;
+}
+
+// ---- Lines ------------------------------------------------------------------------------
+
+namespace {
+
+std::vector<std::string> Tokens(const std::string& text) {
+    std::vector<std::string> tokens;
+    std::size_t pos = 0;
+    const char* blanks = " \t\r\v\f";
+    while ((pos = text.find_first_not_of(blanks, pos)) != std::string::npos) {
+        const std::size_t end = text.find_first_of(blanks, pos);
+        tokens.push_back(text.substr(pos, end - pos));
+        pos = end;
+    }
+    return tokens;
+}
+
+std::string Byte_count_text(const Byte_count& b) {
+    if (b.max == 0) return "no bytes";
+    if (b.min == b.max) return std::to_string(b.min) + " bytes";
+    std::string s = std::to_string(b.min) + " to " + std::to_string(b.max) + " bytes";
+    if (b.step > 1) s += " in steps of " + std::to_string(b.step);
+    return s;
+}
+
+// Reads one line and logs its record.  False, with a message, for a line
+
+}  // namespace
+
+bool Log_line(const std::string& text, std::string& error) {
+    const std::vector<std::string> tokens = Tokens(text);
+    if (tokens.empty() || tokens[0][0] == '#') return true;
+
+    const Kind* kind = Find_kind(tokens[0]);
+    if (!kind) {
+        error = "unknown kind " + Shown(tokens[0]) + " ('tessel log --kinds' lists them)";
+        return false;
+    }
+    Record_line line;
+    for (std::size_t i = 1; i < tokens.size(); ++i) {
+        const std::string& token = tokens[i];
+        const std::size_t eq = token.find('=');
+        if (eq == std::string::npos) {
+            if (!Parse_hex(token, line, error)) return false;
+            continue;
+        }
+        const std::string name = token.substr(0, eq);
+        const Key_entry* key = Find_key(name);
+        if (const Field_key* field = key ? nullptr : Find_field(*kind, name)) {
+            if (!field->repeatable && line.Field(name)) {
+                error = "key " + Shown(name) + " given twice";
+                return false;
+            }
+            line.fields.emplace_back(name, token.substr(eq + 1));
+            continue;
+        }
+        if (!key) {
+            error = "unknown key " + Shown(name);
+            return false;
+        }
+        if (!(kind->keys & key->bit)) {
+            error = "key " + Shown(name) + " does not apply to " + kind->name;
+            return false;
+        }
+        if (line.keys & key->bit) {
+            error = "key " + Shown(name) + " given twice";
+            return false;
+        }
+        if (!key->parse(token.substr(eq + 1), line, error)) return false;
+        line.keys |= key->bit;
+    }
+    for (std::size_t i = 0; i < key_count; ++i)
+        if ((kind->required & key_table[i].bit) && !(line.keys & key_table[i].bit)) {
+            error = std::string(kind->name) + " needs key \"" + key_table[i].name + "\"";
+            return false;
+        }
+    for (const Field_key& field : kind->fields)
+        if (field.required && !line.Field(field.name)) {
+            error = std::string(kind->name) + " needs key \"" + field.name + "\"";
+            return false;
+        }
+    const Byte_count& b = line.fill_crc ? kind->bytes_without_crc : kind->bytes;
+    const std::size_t n = line.bytes.size();
+    if (n < b.min || n > b.max || (b.step > 1 && (n - b.min) % b.step)) {
+        error = std::string(kind->name) + " takes " + Byte_count_text(b) + ", got " + std::to_string(n);
+        return false;
+    }
+    return kind->log(line, error);
+}
+
+void List_kinds(std::FILE* out) {
+    for (const Kind_list* list : kind_lists)
+        for (std::size_t i = 0; i < list->count; ++i)
+            std::fprintf(out, "%-11s %s\n", list->kinds[i].name, list->kinds[i].help);
+}
+
+// Logs every line of the script; counts the lines refused.  False when the
+
+namespace {
+
+// ---- Tables ---------------------------------------------------------------------------------
+
+// Keys under the record's XML attribute names.
+const Key_entry key_table[] = {
+    {"timestamp", key_timestamp, Parse_timestamp},
+    {"phys_channel", key_phys_channel, Parse_phys_channel},
+    {"direction", key_direction, Parse_direction},
+    {"type", key_type, Parse_type},
+    {"timeslot", key_timeslot, Parse_timeslot},
+    {"NAC", key_nac, Parse_nac},
+    {"status", key_status, Parse_status},
+    {"date", key_date, Parse_date},
+    {"time", key_time, Parse_time},
+    {"crc", key_crc, Parse_crc},
+};
+const std::size_t key_count = std::size(key_table);
+
+}  // namespace
+
+}  // namespace tessel

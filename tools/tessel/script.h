@@ -1,0 +1,120 @@
+// Record scripts: one binary record a line, "KIND [KEY=VALUE]... [HEX]...".
+// The line reader (script.cpp) splits a line into the shared keys every
+// record starts with, the kind's own keys and its air bytes; each kind's
+// logger builds the kind's record from them and calls its entry point.
+//
+// Kinds are grouped by the area of the library they feed, one file a group
+// (kinds_trunking.cpp, ...); a group is a Kind_list named in log.cpp's list
+// of groups.
+#ifndef TESSEL_TOOL_SCRIPT_H
+#define TESSEL_TOOL_SCRIPT_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "P25_processing.h"
+
+namespace tessel {
+
+// The shared keys a line can give, one bit each.
+enum Key : unsigned {
+    key_timestamp = 1u << 0,
+    key_phys_channel = 1u << 1,
+    key_direction = 1u << 2,
+    key_type = 1u << 3,
+    key_timeslot = 1u << 4,
+    key_nac = 1u << 5,
+    key_status = 1u << 6,
+    key_date = 1u << 7,
+    key_time = 1u << 8,
+    key_crc = 1u << 9,
+};
+// The source fields every record carries.
+constexpr unsigned source_keys = key_timestamp | key_phys_channel | key_direction | key_type | key_timeslot;
+// The source, NID and status symbols of a data-unit header.
+constexpr unsigned header_keys = source_keys | key_nac | key_status;
+
+struct Calendar_date {
+    int year = 0, month = 0, day = 0;
+};
+struct Clock_time {
+    int hour = 0, minute = 0, second = 0;
+};
+
+struct Record_line {
+    P25::Source_info source{};  // until the keys say otherwise: 0 s, channel 0, rx, osp, timeslot 0
+    std::uint32_t nac = 0;
+    P25::Status_symbols statuses{};
+    Calendar_date date;
+    Clock_time time;
+    std::vector<std::uint8_t> bytes;
+    unsigned keys = 0;      // the shared keys the line gave
+    bool fill_crc = false;  // crc=fill: 10-octet TSBKs, each completed with its CRC
+    // The kind's own keys, name and value as written, in line order.
+    std::vector<std::pair<std::string, std::string>> fields;
+
+    Record_line() { source.is_osp = 1; }
+
+    // The value of the kind's own key NAME, or null when the line lacks it
+    // (the first one for a repeatable key).
+    const std::string* Field(const std::string& name) const;
+};
+
+// How many air bytes a kind takes: min to max, in steps of step.
+struct Byte_count {
+    std::size_t min, max, step;
+};
+constexpr Byte_count no_bytes{0, 0, 1};
+
+// Builds the kind's record from the line and calls its entry point; false
+// with a message, and nothing logged, when the record cannot be built.
+using Kind_logger = bool (*)(const Record_line& line, std::string& error);
+
+// A key of one kind's own, beside the shared ones.
+struct Field_key {
+    const char* name;  // the XML attribute or child name it fills
+    bool required = false;
+    bool repeatable = false;  // may be given more than once
+};
+
+struct Kind {
+    const char* name;
+    const char* help;   // the line in `tessel log --kinds`
+    unsigned keys;      // the shared keys it accepts
+    unsigned required;  // the shared keys it cannot do without
+    Byte_count bytes;
+    Byte_count bytes_without_crc;  // with crc=fill; no_bytes when the kind has no such key
+    Kind_logger log;
+    std::vector<Field_key> fields = {};  // its own keys
+};
+
+// One area's kinds.
+struct Kind_list {
+    const Kind* kinds;
+    std::size_t count;
+};
+extern const Kind_list trunking_kinds;  // kinds_trunking.cpp
+
+// ---- Helpers for the kinds' loggers ---------------------------------------------------
+
+// A token as it may be shown in a message: printable, and not too long.
+std::string Shown(const std::string& token);
+// The value of a hexadecimal digit, or -1.
+int Digit_value(char c);
+// Digits of one base, nothing else, at most max.
+bool Parse_number(const std::string& text, unsigned base, unsigned long max, unsigned long& out);
+// The source, NID and status symbols of the line as a data-unit header.
+P25::DUID_Header Header_of(const Record_line& line);
+
+// Reads one line and logs its record.  False, with a message, for a line
+// that cannot be read: nothing is logged for it.
+bool Log_line(const std::string& text, std::string& error);
+// Prints one line a kind: its name and its help.
+void List_kinds(std::FILE* out);
+
+}  // namespace tessel
+
+#endif
