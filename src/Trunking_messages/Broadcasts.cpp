@@ -57,10 +57,10 @@ struct RFSS_STS_BCST_packet {
 
 // The system ID of an explicit broadcast's header: the link ID is the LRA
 // (octet 3) and the system ID (octets 4-5).
-inline const System_ID_only& Link_system(const Alternate_MBT& header) {
+static inline const System_ID_only& Link_system(const Alternate_MBT& header) {
     return reinterpret_cast<const SYSID_LRA&>(header.common.l_link_id).system_id;
 }
-inline System_ID_only& Link_system(Alternate_MBT& header) {
+static inline System_ID_only& Link_system(Alternate_MBT& header) {
     return reinterpret_cast<SYSID_LRA&>(header.common.l_link_id).system_id;
 }
 
