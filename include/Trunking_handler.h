@@ -325,7 +325,9 @@ public:
 };
 
 // One message definition: T is its packed record (a whole number of
-// blocks) beginning with its header as the member `header`.
+// blocks) beginning with its header as the member `header`; its element has
+// the children of the sub-element table and, for the messages that have
+// them, the attributes of an attribute table.
 template <class T, class Link = void>
 class Trunking_handler : public Trunking_handler_link<Link>, public XML_routines::Info<T> {
     static_assert(sizeof(T) % sizeof(P25_TSBK_DATA) == 0, "a message record is a whole number of blocks");
@@ -340,6 +342,13 @@ public:
     template <class Opcode, std::size_t N>
     Trunking_handler(const char* name, Opcode opcode, XML_routines::Subelement_table<T> (&table)[N])
         : Trunking_handler_link<Link>(opcode), XML_routines::Info<T>(name, table) {
+        this->Register();
+    }
+    // A message whose element carries attributes, written before its children.
+    template <class Opcode, std::size_t N>
+    Trunking_handler(const char* name, Opcode opcode, const XML_routines::Attrib::Attrib_Hash<T>& attributes,
+                     XML_routines::Subelement_table<T> (&table)[N])
+        : Trunking_handler_link<Link>(opcode), XML_routines::Info<T>(name, attributes, table) {
         this->Register();
     }
     ~Trunking_handler() override {

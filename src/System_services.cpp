@@ -11,27 +11,6 @@ using P25::System_Services;
 
 namespace {
 
-// The 21 reserved bits of the extended form as the three octets that hold
-// them (octet 0 without its top three bits), so that they print as reserved
-// octets do and read back from that form.
-struct Reserved_octets {
-    std::uint8_t octets[3];
-};
-static_assert(sizeof(Reserved_octets) == 3, "three octets");
-
-struct GetSet_reserved_octets : Access::GetSet_copy {
-    using record_type = Extended_System_Sevices;
-    using value_type = Reserved_octets;
-    Reserved_octets Get(const Extended_System_Sevices& r) const {
-        const unsigned long v = r.Reserved();
-        return {{static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)}};
-    }
-    void Set(const Reserved_octets& o, Extended_System_Sevices& r) const {
-        r.Set_reserved(static_cast<unsigned long>(o.octets[0]) << 16 | static_cast<unsigned long>(o.octets[1]) << 8 |
-                       o.octets[2]);
-    }
-};
-
 // ---- attribute tables ------------------------------------------------------------------------
 
 Attrib::Attrib_Table<Normal_System_Sevices> normal_attr_table[] = {
@@ -65,7 +44,8 @@ const Attrib::Attrib_Hash<Normal_System_Sevices> normal_attr(normal_attr_table);
 Attrib::Attrib_Table<Extended_System_Sevices> extended_attr_table[] = {
     Get_attrib("type", Get_Access(GetSet_bf_type<Extended_System_Sevices, bool>())),
     Get_attrib("extension_flag", Get_Access(GetSet_bf_extension_flag<Extended_System_Sevices, bool>())),
-    Get_attrib("Reserved", Get_Access(GetSet_reserved_octets(), "%02X ")),
+    // The 21 reserved bits as one number.
+    Get_attrib("Reserved", &Extended_System_Sevices::Reserved, &Extended_System_Sevices::Set_reserved, "%02X "),
 };
 const Attrib::Attrib_Hash<Extended_System_Sevices> extended_attr(extended_attr_table);
 

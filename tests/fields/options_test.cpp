@@ -77,13 +77,15 @@ TEST(Services, FlagChoosesTheAttributeGroup) {
           "unit_status=\"true\" user_status_query=\"false\" unit_status_query=\"false\" unit_page=\"false\" "
           "alarm=\"false\"/>");
     // Octet 0 bit 5 belongs to no attribute of the extended form.
-    Check(supported, "DF 12 34", "<Supported_services type=\"true\" extension_flag=\"true\" Reserved=\"1F 12 34 \"/>",
+    Check(supported, "DF 12 34", "<Supported_services type=\"true\" extension_flag=\"true\" Reserved=\"1F1234 \"/>",
           "FF 12 34");
-    Check(supported, "80 00 01", "<Supported_services type=\"true\" extension_flag=\"false\" Reserved=\"00 00 01 \"/>",
+    Check(supported, "80 00 01", "<Supported_services type=\"true\" extension_flag=\"false\" Reserved=\"01 \"/>",
           "A0 00 01");
     // Reading an attribute sets its group's flag.
     EXPECT_EQ(available.Read_hex("<Available_services alarm=\"false\"/>"), "7F FF FE");
-    EXPECT_EQ(available.Read_hex("<Available_services Reserved=\"00 00 00\"/>"), "E0 00 00");
+    EXPECT_EQ(available.Read_hex("<Available_services Reserved=\"00\"/>"), "E0 00 00");
+    // One value of 21 bits, not three octets.
+    EXPECT_EQ(available.Read_hex("<Available_services Reserved=\"123456 \"/>"), "F2 34 56");
     P25::Extended_System_Sevices e = Record<P25::Extended_System_Sevices>("E0 00 00");
     e.Set_reserved(0xFFFFFFFF);
     EXPECT_EQ(Hex(e), "FF FF FF");
