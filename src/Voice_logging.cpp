@@ -98,7 +98,9 @@ const Value_entry<F2V_BURST> burst_table[] = {
     {"E", F2V_BURST::E},
     {"F", F2V_BURST::F},
 };
-const Value_hash<F2V_BURST> burst_names(burst_table);
+}  // namespace
+const Value_hash<F2V_BURST> XML_routines::burst_names(burst_table);
+namespace {
 
 Attrib::Attrib_Table<F2_Burst> burst_attr_table[] = {
     Get_attrib(Source_info_attr).Of(&F2_Burst::metadata),

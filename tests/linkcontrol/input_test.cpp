@@ -63,7 +63,9 @@ TEST(Input, WordsAreBuiltLoggedAndHandedOn) {
         EXPECT_EQ(trk::Replay(c.document, log), XML_routines::Read_status::ok);
         const std::string body = log.Body();
         EXPECT_EQ(trk::Tags(body), c.logged);
-        if (c.octets) EXPECT_EQ(Raw_octets(body), std::vector<std::string>{c.octets});
+        if (c.octets) {
+            EXPECT_EQ(Raw_octets(body), std::vector<std::string>{c.octets});
+        }
         EXPECT_EQ(log.Errors(), c.errors);
     }
 }
