@@ -153,7 +153,7 @@ void Log_link_control(const P25::Log_Dispatch_payload& payload) {
     XML_Log(lc_cooked_top, payload.lco, Channel_of(payload), Log_protocol_cooked);
 }
 
-// A voice element without a channel.
+// A TDMA item as raw protocol, without a channel.
 template <class T>
 void Log_unbound(const Info<T>& info, const T& record) {
     xmlNode* node = info.Write(record);
