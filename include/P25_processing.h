@@ -28,6 +28,8 @@ extern const Attrib::Attrib_Hash<P25::Source_info_NID> Source_info_nid_attr;
 extern const Value_hash<unsigned char> direction_names;
 extern const Value_hash<unsigned char> type_names;
 extern const Value_hash<unsigned char> status_names;
+// Names of the bursts of a TDMA voice item ("A" ... "F", "Invalid_burst").
+extern const Value_hash<P25::F2V_BURST> burst_names;
 
 // "/P25_log_data/Status_bits": the source attributes of a data-unit header,
 // its valid status symbols as text.

@@ -1,6 +1,7 @@
 // Manufacturer records and the filing of trunking message handlers.
 #include <cstdio>
 
+#include "LC_handler.h"
 #include "Trunking_handler.h"
 
 namespace P25 {
@@ -40,6 +41,12 @@ MFID_record::MFID_record(const char* name, std::uint8_t mfid) : mfid_(mfid), nam
     // Adopt the handlers that were built before this record.
     for (List<Trunking_handler_base>* n = List<Trunking_handler_base>::First(); n;) {
         List<Trunking_handler_base>* next = n->Next();
+        if (n->Item()->MFID() == mfid_ && n->Item()->Register_core()) delete n;
+        n = next;
+    }
+    // And the link-control word definitions.
+    for (List<LC_handler_base>* n = List<LC_handler_base>::First(); n;) {
+        List<LC_handler_base>* next = n->Next();
         if (n->Item()->MFID() == mfid_ && n->Item()->Register_core()) delete n;
         n = next;
     }

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "LC_handler.h"
 #include "Trunking_handler.h"
 #include "commands.h"
 
@@ -14,7 +15,19 @@ const char registry_usage[] =
     "\n"
     "Lists every manufacturer with its inbound (ISP) and outbound (OSP) trunking\n"
     "messages: opcode, element name, and the block counts defined for it (0 for a\n"
-    "single-block TSBK, 1 to 3 for the two- to four-block forms).\n";
+    "single-block TSBK, 1 to 3 for the two- to four-block forms).\n"
+    "Then lists each manufacturer's link-control words: opcode and element name.\n";
+
+// The link-control words, by manufacturer and opcode.
+static void List_link_control() {
+    std::printf("Link-control words:\n");
+    const P25::MFID_record* shown = nullptr;
+    P25::For_each_link_control([&shown](const P25::MFID_record& record, const P25::LC_handler_base& word) {
+        if (&record != shown) std::printf("MFID %02X: %s\n", record.MFID(), record.Name());
+        shown = &record;
+        std::printf("  %2d: %30.30s\n", word.Lco(), word.Name());
+    });
+}
 
 int Registry(const Arguments& args) {
     std::vector<std::string> positionals;
@@ -29,6 +42,7 @@ int Registry(const Arguments& args) {
     std::fflush(stderr);
     dup2(saved, 2);
     close(saved);
+    List_link_control();
     return exit_ok;
 }
 

@@ -11,6 +11,7 @@ namespace tessel {
 // The groups of kinds, in the order `tessel log --kinds` lists them.
 static const Kind_list* const kind_lists[] = {
     &trunking_kinds,
+    &voice_kinds,
 };
 
 const std::string* Record_line::Field(const std::string& name) const {
@@ -364,7 +365,7 @@ bool Log_line(const std::string& text, std::string& error) {
 void List_kinds(std::FILE* out) {
     for (const Kind_list* list : kind_lists)
         for (std::size_t i = 0; i < list->count; ++i)
-            std::fprintf(out, "%-11s %s\n", list->kinds[i].name, list->kinds[i].help);
+            std::fprintf(out, "%-12s %s\n", list->kinds[i].name, list->kinds[i].help);
 }
 
 // Logs every line of the script; counts the lines refused.  False when the

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <ctime>
 
+#include "shared/P25/P25_lco.h"
 #include "shared/P25/P25_messages.h"
 #include "shared/dispatcher.h"
 
@@ -147,28 +148,109 @@ struct HW_sync_payload {
     std::uint32_t state;
 };
 
+// ---- Link control and voice ------------------------------------------------------
+
+// A data-unit header followed by a link-control word at byte 44.  The
+// link-control log record, and every voice record that carries a word, keep
+// it there, so that all of them go through the link-control descriptors
+// unchanged.
+struct Duid_w_any_link_control {
+    DUID_Header header;
+    Any_link_control lc;
+
+    operator Any_link_control&() { return lc; }
+    operator const Any_link_control&() const { return lc; }
+};
+
+// The link-control log record.
+struct p25_LCO : Duid_w_any_link_control {};
+
+// A message indicator (encryption synchronisation), in air order.
+struct MI_vector {
+    std::uint8_t bytes[9];
+};
+
+// Header data unit: the encryption parameters and talk group of a call.
+struct p25_Voice_Hdr {
+    DUID_Header header;
+    MI_vector mi;
+    std::uint8_t pad[3];
+    std::uint16_t key_id;
+    std::uint16_t tgid;
+    std::uint8_t mfid;
+    std::uint8_t algid;
+};
+
+// Logical data unit 1: voice with a link-control word.
+struct p25_Ldu1 : Duid_w_any_link_control {};
+
+// Logical data unit 2: voice with the encryption parameters.
+struct p25_Ldu2 {
+    DUID_Header header;
+    MI_vector mi;
+    std::uint8_t pad[3];
+    std::uint16_t algid;  // the value fits in 8 bits
+    std::uint16_t key_id;
+};
+
+// Terminator without and with link control.
+struct p25_Term {
+    DUID_Header header;
+};
+struct p25_TermLC : Duid_w_any_link_control {};
+
+// Two-slot TDMA voice: the superframe (nine octets at the link-control
+// position), the terminators, the encryption sync header and the
+// link-control header.
+struct F2_Voice_SF : Duid_w_any_link_control {};
+struct F2_Term_no_LC {
+    DUID_Header header;
+};
+struct F2_Term_LC : Duid_w_any_link_control {};
+struct F2_Encrypt_Sync_Hdr {
+    DUID_Header header;
+    MI_vector mi;
+    std::uint8_t pad[3];
+    std::uint16_t key_id;
+    std::uint8_t algid;
+};
+struct F2_Link_Control_Hdr : Duid_w_any_link_control {};
+
+// The burst of a TDMA voice item.
+enum class F2V_BURST : std::int32_t { INVALID_BURST = -1, A = 0, B = 1, C = 2, D = 3, E = 4, F = 5 };
+
+// One TDMA voice burst; it carries no data-unit header.
+struct F2_Burst {
+    Source_info metadata;
+    std::uint8_t cach[3];
+    std::uint8_t vc1[9];
+    std::uint8_t vc2[9];
+    std::uint8_t vc3[9];
+    std::uint8_t protocol[6];
+    F2V_BURST burst;
+};
+
 // Every data-unit record the host passes to the entry points.  The members
-// still held as octets are the link-control, voice, control-channel word and
-// TDMA records described elsewhere; each octet member is the size of its
-// record.
+// still held as octets are the control-channel word and TDMA records
+// described elsewhere; each octet member is the size of its record.
 union Log_Dispatch_payload {
     DUID_Header header;
-    std::uint8_t lco[53];           // DUID_Header + 9-octet link-control word
+    p25_LCO lco;
     TSBK_PDU_data tsbk;
-    std::uint8_t voice_header[62];  // DUID_Header + MI, padding, key ID, TGID, MFID, ALGID
-    std::uint8_t ldu1[53];          // DUID_Header + link-control word
-    std::uint8_t ldu2[60];          // DUID_Header + MI, padding, ALGID, key ID
-    std::uint8_t termlc[53];        // DUID_Header + link-control word
-    std::uint8_t term[44];          // DUID_Header only
+    p25_Voice_Hdr voice_header;
+    p25_Ldu1 ldu1;
+    p25_Ldu2 ldu2;
+    p25_TermLC termlc;
+    p25_Term term;
     std::uint8_t snsz_data[120];    // Source_info + control-channel word bits
     std::uint8_t tdma_data[48];     // Source_info-led TDMA item
     Time_log time;
-    std::uint8_t f2linkcontrolhdr[53];  // DUID_Header + link-control word
-    std::uint8_t f2voicesf[53];         // DUID_Header + nine octets
-    std::uint8_t f2termnolc[44];        // DUID_Header only
-    std::uint8_t f2termlc[53];          // DUID_Header + link-control word
-    std::uint8_t f2burst[48];           // Source_info, CACH, 3 codewords, protocol, burst letter
-    std::uint8_t f2_enc_hdr[59];        // DUID_Header + MI, padding, key ID, ALGID
+    F2_Link_Control_Hdr f2linkcontrolhdr;
+    F2_Voice_SF f2voicesf;
+    F2_Term_no_LC f2termnolc;
+    F2_Term_LC f2termlc;
+    F2_Burst f2burst;
+    F2_Encrypt_Sync_Hdr f2_enc_hdr;
 };
 
 #pragma pack(pop)
@@ -204,6 +286,30 @@ static_assert(sizeof(Time_log) == 52 && offsetof(Time_log, metadata) == 0 && off
 static_assert(sizeof(HW_sync_payload) == 8 && offsetof(HW_sync_payload, timestamp) == 0 &&
                   offsetof(HW_sync_payload, state) == 4,
               "HW_sync_payload layout");
+static_assert(sizeof(Duid_w_any_link_control) == 53 && offsetof(Duid_w_any_link_control, lc) == 44 &&
+                  sizeof(p25_LCO) == 53,
+              "the link-control word sits at byte 44");
+static_assert(sizeof(MI_vector) == 9, "MI_vector is 9 octets");
+static_assert(sizeof(p25_Voice_Hdr) == 62 && offsetof(p25_Voice_Hdr, mi) == 44 && offsetof(p25_Voice_Hdr, pad) == 53 &&
+                  offsetof(p25_Voice_Hdr, key_id) == 56 && offsetof(p25_Voice_Hdr, tgid) == 58 &&
+                  offsetof(p25_Voice_Hdr, mfid) == 60 && offsetof(p25_Voice_Hdr, algid) == 61,
+              "p25_Voice_Hdr layout");
+static_assert(sizeof(p25_Ldu1) == 53 && sizeof(p25_TermLC) == 53 && sizeof(p25_Term) == 44, "FDMA voice records");
+static_assert(sizeof(p25_Ldu2) == 60 && offsetof(p25_Ldu2, mi) == 44 && offsetof(p25_Ldu2, pad) == 53 &&
+                  offsetof(p25_Ldu2, algid) == 56 && offsetof(p25_Ldu2, key_id) == 58,
+              "p25_Ldu2 layout");
+static_assert(sizeof(F2_Voice_SF) == 53 && sizeof(F2_Link_Control_Hdr) == 53 && sizeof(F2_Term_LC) == 53 &&
+                  sizeof(F2_Term_no_LC) == 44,
+              "TDMA voice records");
+static_assert(sizeof(F2_Encrypt_Sync_Hdr) == 59 && offsetof(F2_Encrypt_Sync_Hdr, mi) == 44 &&
+                  offsetof(F2_Encrypt_Sync_Hdr, pad) == 53 && offsetof(F2_Encrypt_Sync_Hdr, key_id) == 56 &&
+                  offsetof(F2_Encrypt_Sync_Hdr, algid) == 58,
+              "F2_Encrypt_Sync_Hdr layout");
+static_assert(sizeof(F2V_BURST) == 4, "F2V_BURST is 32 bits");
+static_assert(sizeof(F2_Burst) == 48 && offsetof(F2_Burst, cach) == 8 && offsetof(F2_Burst, vc1) == 11 &&
+                  offsetof(F2_Burst, vc2) == 20 && offsetof(F2_Burst, vc3) == 29 &&
+                  offsetof(F2_Burst, protocol) == 38 && offsetof(F2_Burst, burst) == 44,
+              "F2_Burst layout");
 static_assert(sizeof(Log_Dispatch_payload) == 1584 && alignof(Log_Dispatch_payload) == 1,
               "Log_Dispatch_payload is 1584 bytes");
 
