@@ -60,6 +60,12 @@ TEST(Calls, RepresentativesOfEachFamily) {
                          {0, 0, 0, 0, 0, 10, 0x20, 0x55, 0x5A, 0x01, 0x23, 0xF1}),
                  false);
              Log({trk::Tsbk("8A 00 12 34 56 7F 0F 00 AB CD")}, true);
+             // 34 digits: those of octets 20-23 are the packet CRC, those of
+             // octets 24-31 come from the host's block after the message.
+             Blocks m = Message("TELE_INT_DIAL_REQ", false, 2, 0x000123,
+                                {0, 0, 0, 0, 0, 34, 0x20, 0x55, 0x5A, 0x01, 0x23, 0xF1});
+             m.push_back(trk::Tsbk("98 76 54 32 10 98 76 54"));
+             P25::Log_PDU(trk::Payload(isp, m, 0x293, 2));
          }},
         // Autonomous and requested access with reserved bits 05, channels
         // 1-100 and 1-101, access control 256; a reconnect with data to send.
