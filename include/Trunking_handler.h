@@ -347,12 +347,14 @@ struct Message_blocks {
 };
 template <class T>
 struct Message_blocks<T, std::void_t<decltype(T::blocks)>> {
+    static_assert(sizeof(T) > T::blocks * sizeof(P25_TSBK_DATA), "a record declares its block count only to run past it");
     static constexpr unsigned value = T::blocks;
 };
 
 // One message definition: T is its packed record (a whole number of
-// blocks) beginning with its header as the member `header`.  The family of
-// the definition is the source file that builds it.
+// blocks, or longer when it declares its block count) beginning with its
+// header as the member `header`.  The family of the definition is the
+// source file that builds it.
 template <class T, class Link = void>
 class Trunking_handler : public Trunking_handler_link<Link>, public XML_routines::Info<T> {
     static constexpr unsigned block_count = Message_blocks<T>::value;
