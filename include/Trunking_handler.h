@@ -14,7 +14,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <type_traits>
+#include <vector>
 
 #include "shared/P25/P25_message_parts.h"
 #include "shared/P25/P25_messages.h"
@@ -243,6 +245,9 @@ public:
     static Opcode_record* Find_trunking_handler_in_all(bool outbound, const xmlChar* name);
     static void Dump_all();
     static void Dump_elements(int indent);
+    // Every registered definition: records in list order, in each the ISP
+    // opcodes 0-63 then the OSP opcodes, in each the slots by block count.
+    static std::vector<const Trunking_handler_base*> Handlers();
 
     std::uint8_t MFID() const { return mfid_; }
     const char* Name() const { return name_; }
@@ -285,10 +290,16 @@ public:
     // The element(s) of the multi-block header's logical link ID.
     virtual xmlNode* Write_link(const Local_link_ID& link) const = 0;
     virtual void Dump_elements(int indent) const = 0;
+    // Frames the message octets in blocks as this definition: its header
+    // fields, then the CRCs (the message as it would go on the air).
+    virtual void Frame(P25_TSBK_DATA* blocks) const = 0;
 
     std::uint8_t Opcode() const { return opcode_; }
     std::uint8_t MFID() const { return mfid_; }
     bool Outbound() const { return outbound_; }
+    // The message family: the name of the source file that defines it,
+    // without directory and extension ("Grants").
+    const std::string& Family() const { return family_; }
 
     void Register();
     bool Register_core();
@@ -297,11 +308,13 @@ public:
 protected:
     // Clears this handler's slot in its manufacturer's record.
     void Unfile();
+    void Set_family(const char* source_file);
 
 private:
     std::uint8_t opcode_;
     std::uint8_t mfid_;
     bool outbound_;
+    std::string family_;
     friend class MFID_record;
 };
 
@@ -324,15 +337,30 @@ public:
     void Dump_link(int) const {}
 };
 
+// The block count of a message record: its size in blocks, or, for a
+// record whose fields run on past its blocks, the count it declares as
+// `static constexpr unsigned blocks`.
+template <class T, class = void>
+struct Message_blocks {
+    static_assert(sizeof(T) % sizeof(P25_TSBK_DATA) == 0, "a message record is a whole number of blocks");
+    static constexpr unsigned value = sizeof(T) / sizeof(P25_TSBK_DATA);
+};
+template <class T>
+struct Message_blocks<T, std::void_t<decltype(T::blocks)>> {
+    static_assert(sizeof(T) > T::blocks * sizeof(P25_TSBK_DATA), "a record declares its block count only to run past it");
+    static constexpr unsigned value = T::blocks;
+};
+
 // One message definition: T is its packed record (a whole number of
-// blocks) beginning with its header as the member `header`; its element has
-// the children of the sub-element table and, for the messages that have
-// them, the attributes of an attribute table.
+// blocks, or longer when it declares its block count) beginning with its
+// header as the member `header`; its element has the children of the
+// sub-element table and, for the messages that have them, the attributes of
+// an attribute table.  The family of the definition is the source file that
+// builds it.
 template <class T, class Link = void>
 class Trunking_handler : public Trunking_handler_link<Link>, public XML_routines::Info<T> {
-    static_assert(sizeof(T) % sizeof(P25_TSBK_DATA) == 0, "a message record is a whole number of blocks");
-    static_assert(sizeof(T) / sizeof(P25_TSBK_DATA) >= 1 && sizeof(T) / sizeof(P25_TSBK_DATA) <= 4,
-                  "a message is 1 to 4 blocks");
+    static constexpr unsigned block_count = Message_blocks<T>::value;
+    static_assert(block_count >= 1 && block_count <= 4, "a message is 1 to 4 blocks");
     using Header = std::remove_cv_t<decltype(T::header)>;
     static_assert(std::is_same_v<Header, P25_TSBK_header> || std::is_same_v<Header, Alternate_MBT> ||
                       std::is_same_v<Header, Unconfirmed_data_opcode>,
@@ -340,15 +368,18 @@ class Trunking_handler : public Trunking_handler_link<Link>, public XML_routines
 
 public:
     template <class Opcode, std::size_t N>
-    Trunking_handler(const char* name, Opcode opcode, XML_routines::Subelement_table<T> (&table)[N])
+    Trunking_handler(const char* name, Opcode opcode, XML_routines::Subelement_table<T> (&table)[N],
+                     const char* source_file = __builtin_FILE())
         : Trunking_handler_link<Link>(opcode), XML_routines::Info<T>(name, table) {
+        this->Set_family(source_file);
         this->Register();
     }
     // A message whose element carries attributes, written before its children.
     template <class Opcode, std::size_t N>
     Trunking_handler(const char* name, Opcode opcode, const XML_routines::Attrib::Attrib_Hash<T>& attributes,
-                     XML_routines::Subelement_table<T> (&table)[N])
+                     XML_routines::Subelement_table<T> (&table)[N], const char* source_file = __builtin_FILE())
         : Trunking_handler_link<Link>(opcode), XML_routines::Info<T>(name, attributes, table) {
+        this->Set_family(source_file);
         this->Register();
     }
     ~Trunking_handler() override {
@@ -357,7 +388,7 @@ public:
     }
 
     const char* Name() const override { return XML_routines::Info<T>::Name(); }
-    unsigned BlockCount() const override { return sizeof(T) / sizeof(P25_TSBK_DATA); }
+    unsigned BlockCount() const override { return block_count; }
 
     XML_routines::Instance_base* Get_instance(XML_routines::Input_data& input, P25_TSBK_DATA* blocks) const override {
         T& message = *reinterpret_cast<T*>(blocks);
@@ -376,6 +407,12 @@ public:
     bool Finalize(T& message, XML_routines::Input_data&) const override {
         Set_checksum(&message.header, BlockCount());
         return true;
+    }
+
+    void Frame(P25_TSBK_DATA* blocks) const override {
+        T& message = *reinterpret_cast<T*>(blocks);
+        Setup_message(message.header, this->MFID(), this->Opcode(), BlockCount(), this->Outbound());
+        Set_checksum(&message.header, BlockCount());
     }
 
     void Dump_elements(int indent) const override {

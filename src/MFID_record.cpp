@@ -1,4 +1,5 @@
 // Manufacturer records and the filing of trunking message handlers.
+#include <algorithm>
 #include <cstdio>
 
 #include "LC_handler.h"
@@ -86,6 +87,16 @@ void MFID_record::Dump_all() {
     }
 }
 
+std::vector<const Trunking_handler_base*> MFID_record::Handlers() {
+    std::vector<const Trunking_handler_base*> all;
+    for (List<MFID_record>* n = List<MFID_record>::First(); n; n = n->Next())
+        for (const Opcode_record* table : {n->Item()->isp_, n->Item()->osp_})
+            for (unsigned op = 0; op < 64; ++op)
+                for (const Trunking_handler_base* h : table[op].slot)
+                    if (h) all.push_back(h);
+    return all;
+}
+
 void MFID_record::Dump_elements(int indent) {
     for (List<MFID_record>* n = List<MFID_record>::First(); n; n = n->Next()) {
         MFID_record& r = *n->Item();
@@ -111,6 +122,13 @@ bool Trunking_handler_base::Register_core() {
 
 void Trunking_handler_base::Register() {
     if (!Register_core()) new List<Trunking_handler_base>(this);
+}
+
+void Trunking_handler_base::Set_family(const char* source_file) {
+    std::string family = source_file ? source_file : "";
+    family.erase(0, family.find_last_of('/') + 1);
+    family.erase(std::min(family.find('.'), family.size()));
+    family_ = family;
 }
 
 void Trunking_handler_base::Deregister() {
