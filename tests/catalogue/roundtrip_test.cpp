@@ -14,15 +14,18 @@ using P25::Trunking_handler_base;
 
 namespace {
 
-// The definitions the registry holds: the calls, data and responses of the
-// catalogue (73); 114 once registration, mobility and broadcasts are in.
+// The definitions the registry holds: calls, data and responses (73),
+// registration, mobility and broadcasts (41).
 constexpr std::size_t expected_definitions = 114;
 
 struct Hidden {
     const char* name;
     unsigned blocks;
     const char* why;
-    void (*normalise)(std::uint8_t* octets);  // sets the hidden bits as a replay leaves them
+    // Sets the hidden bits as a replay leaves them; null where they depend on
+    // other fields' values: then only the XML must come back (the blocks are
+    // checked with those values avoided in mobility_catalogue_test.cpp).
+    void (*normalise)(std::uint8_t* octets);
 };
 
 void No_link_id(std::uint8_t* octets) { octets[3] = octets[4] = octets[5] = 0; }
@@ -42,6 +45,16 @@ const Hidden hidden[] = {
          octets[8] = octets[9] = octets[12] = 0;
          octets[13] = 34;
      }},
+    {"AUTH_RSP", 3, "no link element: the logical link ID (octets 3-5) is not written", No_link_id},
+    {"ROAM_ADDR_UPDT", 2, "no link element: the logical link ID (octets 3-5) is not written", No_link_id},
+    {"ROAM_ADDR_UPDT", 3, "no link element: the logical link ID (octets 3-5) is not written", No_link_id},
+    {"ROAM_ADDR_UPDT", 4, "no link element: the logical link ID (octets 3-5) is not written", No_link_id},
+    {"IDEN_UP", 1, "a zero transmit offset loses its sign bit", nullptr},
+    {"IDEN_UP_VU", 1, "a zero transmit offset loses its sign, one in a zero channel spacing its magnitude", nullptr},
+    {"IDEN_UP_TDMA", 1, "a zero transmit offset loses its sign, one in a zero channel spacing its magnitude", nullptr},
+    {"SYNC_BCST", 1, "a zero local time offset loses its sign bit", nullptr},
+    {"TIME_DATE_ANN", 1, "a zero local time offset loses its sign bit", nullptr},
+    {"SYS_SRV_BCST", 1, "octet 0 bit 5 of an extended services map belongs to no attribute", nullptr},
 };
 
 const Hidden* Hidden_bits_of(const Trunking_handler_base& h) {
@@ -100,7 +113,7 @@ TEST_P(Round_trip, RandomOctetsComeBackFromTheirXml) {
         for (P25::P25_TSBK_DATA& b : m)
             for (std::uint8_t& o : b.data) o = static_cast<std::uint8_t>(rng());
         m.back() = P25::P25_TSBK_DATA{};
-        if (hidden_bits) hidden_bits->normalise(m[0].data);
+        if (hidden_bits && hidden_bits->normalise) hidden_bits->normalise(m[0].data);
         h.Frame(m.data());
         m.pop_back();
         // Whole 1/64 s: seconds the "timestamp" attribute carries exactly.
@@ -119,7 +132,9 @@ TEST_P(Round_trip, RandomOctetsComeBackFromTheirXml) {
         trk::Log_capture second;
         EXPECT_EQ(trk::Replay(message[0], second), XML_routines::Read_status::ok);
         const std::string again = second.Body();
-        EXPECT_EQ(trk::Only(again, raw_tag), raw);
+        if (!hidden_bits || hidden_bits->normalise) {
+            EXPECT_EQ(trk::Only(again, raw_tag), raw);
+        }
         EXPECT_EQ(trk::Only(again, "Trunking_message"), message);
         EXPECT_EQ(second.Errors(), std::string(unimplemented) + unimplemented);
     }
