@@ -11,6 +11,7 @@ namespace tessel {
 // The groups of kinds, in the order `tessel log --kinds` lists them.
 static const Kind_list* const kind_lists[] = {
     &trunking_kinds,
+    &state_kinds,
 };
 
 const std::string* Record_line::Field(const std::string& name) const {
