@@ -12,6 +12,7 @@ namespace tessel {
 static const Kind_list* const kind_lists[] = {
     &trunking_kinds,
     &state_kinds,
+    &overhead_kinds,
 };
 
 const std::string* Record_line::Field(const std::string& name) const {
