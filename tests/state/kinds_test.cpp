@@ -6,22 +6,12 @@
 #include <iterator>
 #include <string>
 
+#include "state/support.h"
 #include "tool_fixture.h"
 
 namespace {
 
 using namespace tool_test;
-
-// The log on one line: its line breaks and indentation removed.
-std::string Compact(const std::string& text) {
-    std::string out;
-    bool line_start = true;
-    for (char c : text) {
-        if (c == '\n') line_start = true;
-        else if (!(line_start && c == ' ')) out += c, line_start = false;
-    }
-    return out;
-}
 
 using StateKinds = Tool_fixture;
 
