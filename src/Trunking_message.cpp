@@ -204,6 +204,7 @@ void Info<Trunking_data>::Dump_elements(int level) const {
     indent_printf(level, "<%s ", Name());
     if (attributes_) attributes_->Each_name(&dump_attr);
     std::printf(">\n");
+    if (text_) indent_printf(level + 1, "Text is allowed\n");
     if (!subs_) return;
     subs_->Dump_elements(level + 1);
     P25::MFID_record::Dump_elements(level + 1);
