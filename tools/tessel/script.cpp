@@ -366,7 +366,7 @@ bool Log_line(const std::string& text, std::string& error) {
 void List_kinds(std::FILE* out) {
     for (const Kind_list* list : kind_lists)
         for (std::size_t i = 0; i < list->count; ++i)
-            std::fprintf(out, "%-11s %s\n", list->kinds[i].name, list->kinds[i].help);
+            std::fprintf(out, "%-13s %s\n", list->kinds[i].name, list->kinds[i].help);
 }
 
 // Logs every line of the script; counts the lines refused.  False when the
