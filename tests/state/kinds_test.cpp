@@ -72,7 +72,13 @@ TEST_F(StateKinds, EachLineLogsItsElementOrIsReported) {
     EXPECT_EQ(Compact(r.out), "<?xml version=\"1.0\" encoding=\"UTF-8\"?><P25_log_data>" + out + "</P25_log_data>");
 }
 
-TEST_F(StateKinds, AreListed) {
+TEST_F(StateKinds, TheBundledScriptLogsCleanlyAndTheKindsAreListed) {
+    const Result demo = Run("log " + Quote(TESSEL_TEST_DATA "/../../examples/simulator.log"));
+    EXPECT_EQ(demo.status, 0);
+    EXPECT_EQ(demo.err, "");
+    std::size_t elements = 0;
+    for (std::size_t at = 0; (at = demo.out.find("\n  <", at)) != std::string::npos; ++at) ++elements;
+    EXPECT_EQ(elements, 15u) << demo.out;
     const Result kinds = Run("log --kinds");
     for (const char* kind : {"chan_enable", "chan_primary", "chan_rx", "chan_tx", "mobile_state", "control_state",
                              "traffic_state"})
