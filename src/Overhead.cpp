@@ -143,10 +143,13 @@ const Attrib::Attrib_Hash<Overhead_setup> overhead_attr(overhead_table);
 // The raw blocks of the slot's data unit (reading one sets it), then the
 // decoded message.
 using Duid = Access::GetSet_member<Trunking_data, std::uint32_t>;
+const Duid duid(&Trunking_data::duid);
+constexpr std::uint32_t tsdu = P25::TSDU;
+constexpr std::uint32_t pdu = P25::PDU;
 
 Subelement_table<Overhead_setup> overhead_subs[] = {
-    Subelement(tsbk_subinfo).If(Duid(&Trunking_data::duid), std::uint32_t{P25::TSDU}).Of(&Overhead_setup::trunking).Commit(),
-    Subelement(pdu_subinfo).If(Duid(&Trunking_data::duid), std::uint32_t{P25::PDU}).Of(&Overhead_setup::trunking).Commit(),
+    Subelement(tsbk_subinfo).If(duid, tsdu).Of(&Overhead_setup::trunking).Commit(),
+    Subelement(pdu_subinfo).If(duid, pdu).Of(&Overhead_setup::trunking).Commit(),
     Subelement<Trunking_data>().Of(&Overhead_setup::trunking).Commit(),
 };
 

@@ -31,7 +31,8 @@ bool Parse_duid(const std::string& value, std::uint32_t& duid, std::string& erro
         if (value == d.name) return duid = d.duid, true;
     unsigned long n;
     if (!Parse_number(value, 10, 0xFFFFFFFFul, n)) {
-        error = "bad duid " + Shown(value) + ": TSDU, PDU, SMARTZONE_OSW, SMARTZONE_ISW, SMARTZONE_RAW or a number is needed";
+        error = "bad duid " + Shown(value) +
+                ": TSDU, PDU, SMARTZONE_OSW, SMARTZONE_ISW, SMARTZONE_RAW or a number is needed";
         return false;
     }
     duid = static_cast<std::uint32_t>(n);
