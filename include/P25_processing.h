@@ -66,10 +66,25 @@ extern const Info<Filter_data> filters;
 template <>
 bool Info<Filter_data>::Finalize(Filter_data& record, Input_data& input) const;
 
+// Channel settings: "/P25_log_data/Set_primary_channel",
+// "/P25_log_data/Enable_channel", "/P25_log_data/Channel_rx_freq" and
+// "/P25_log_data/Channel_tx_freq" (one record, two tags).
+extern const Info<P25::Chan_operation> set_primary_channel_info;
+extern const Info<P25::Chan_set_enable> enable_channel_info;
+extern const Info<P25::Chan_freq> channel_rx_freq_info;
+extern const Info<P25::Chan_freq> channel_tx_freq_info;
+
 }  // namespace XML_routines
 
 // "/P25_log_data/DateTime" and "/P25_log_data/Sync".
 XML_DECLARE_INFO(P25::Time_log);
 XML_DECLARE_INFO(P25::HW_sync_payload);
+// Simulator states: "/P25_log_data/Mobile_state", "/P25_log_data/Control_state",
+// "/P25_log_data/Traffic_state"; a data item is anonymous, its one child
+// written inside the state element.
+XML_DECLARE_INFO(P25::Mobile_sim_state);
+XML_DECLARE_INFO(P25::Control_sim_state);
+XML_DECLARE_INFO(P25::Traffic_sim_state);
+XML_DECLARE_INFO(P25::Sim_state_data_type);
 
 #endif

@@ -34,6 +34,11 @@ enum DUID : std::uint32_t {
     LDU2 = 10,
     PDU = 12,
     TDULC = 15,
+    // Control-channel words of the SmartZone overhead.
+    SMARTZONE_OSW = 128,
+    SMARTZONE_ISW = 129,
+    SMARTZONE_RAW = 130,
+    SMARTZONE_COOKED = 131,
 };
 
 // Opcodes of the inbound signalling packets (manufacturer 0x00).
@@ -491,12 +496,54 @@ bool XML_routines::Info<P25::Trunking_data>::Commit(P25::Trunking_data&, XML_rou
 template <>
 void XML_routines::Info<P25::Trunking_data>::Dump_elements(int) const;
 template <>
-XML_routines::Instance_base* XML_routines::Info<P25::Trunking_data>::Get_instance(XML_routines::Input_data&) const;
+XML_routines::Instance_base* XML_routines::Info<P25::Trunking_data>::Lookup(const xmlChar*, unsigned*,
+                                                                           XML_routines::Input_data&,
+                                                                           P25::Trunking_data&) const;
 
 // The raw elements' input hooks (one pair for the four descriptors).
 template <>
 bool XML_routines::Info<P25::TSBK_PDU_data>::Finalize(P25::TSBK_PDU_data&, XML_routines::Input_data&) const;
 template <>
 bool XML_routines::Info<P25::TSBK_PDU_data>::Commit(P25::TSBK_PDU_data&, XML_routines::Input_data&) const;
+
+// ---- overhead slots ---------------------------------------------------------------
+
+namespace P25 {
+
+#pragma pack(push, 1)
+// An overhead slot as "P25_Overhead" shows it: the trunking message it
+// repeats, the interval and the host's handle.
+struct Overhead_setup {
+    Trunking_data trunking;  // zero-filled by its constructor
+    std::uint32_t handle = 0;
+    std::uint32_t repeat_time = 0;
+
+    // The host's record of the slot: the blocks of a TSDU (one) or PDU slot,
+    // no blocks for any other data unit.
+    operator Trunking_Overhead() const;
+};
+#pragma pack(pop)
+static_assert(sizeof(Overhead_setup) == 1564 && offsetof(Overhead_setup, handle) == 1556 &&
+                  offsetof(Overhead_setup, repeat_time) == 1560,
+              "Overhead_setup layout");
+
+}  // namespace P25
+
+namespace XML_routines {
+// The raw blocks of an overhead slot: "TSBK" and "PDU", with the source
+// attributes and the NAC.
+extern const Info<P25::Trunking_data> tsbk_subinfo;
+extern const Info<P25::Trunking_data> pdu_subinfo;
+}  // namespace XML_routines
+
+// "/P25_log_data/P25_Overhead": its children only for a slot that holds
+// blocks; reading one checks it (Finalize) and hands it to the host (Commit).
+XML_DECLARE_INFO(P25::Overhead_setup);
+template <>
+void XML_routines::Info<P25::Overhead_setup>::Write_subs(const P25::Overhead_setup&, xmlNode*) const;
+template <>
+bool XML_routines::Info<P25::Overhead_setup>::Finalize(P25::Overhead_setup&, XML_routines::Input_data&) const;
+template <>
+bool XML_routines::Info<P25::Overhead_setup>::Commit(P25::Overhead_setup&, XML_routines::Input_data&) const;
 
 #endif

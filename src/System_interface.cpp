@@ -49,7 +49,6 @@ void Receive_PDU_cont_from_XML(const TSBK_PDU_data& record) {
     Parse_Multiblock_Continuation(record.tsbk[0], record.header.metadata);
 }
 
-// Loading an overhead slot into the host is not there yet.
-void Receive_Overhead_from_XML(const Trunking_Overhead&) { Unimplemented("Receive_Overhead_from_XML"); }
+// Receive_Overhead_from_XML, which sends the slot to the dispatcher: Overhead.cpp.
 
 }  // namespace P25

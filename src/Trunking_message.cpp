@@ -68,73 +68,56 @@ xmlNode* Write_pdu_header(const Trunking_data& r, int& opcode, std::uint8_t& mfi
     }
 }
 
-// The parse state of "Trunking_message": a child that is not a header or
-// link ID is a message element, found through the registry.
-class Trunking_instance : public Dummy_instance<Trunking_data, Info<Trunking_data>> {
-public:
-    using Dummy_instance::Dummy_instance;
-
-    Instance_base* Get_subinstance(const xmlChar* tag) const override {
-        if (input_.trace) std::fprintf(stderr, "Instance<Trunking_data>: Look for sub-instance %s\n", From_xml(tag));
-        const Subelement_hash<Trunking_data>* subs = info_->Sub_elements();
-        if (!subs) return nullptr;
-        if (Subelement_base<Trunking_data>* entry = subs->Lookup(tag, counters_.get()))
-            return entry->Get_instance(input_, *record_);
-        if (const Info_base* filed = info_->Find(tag)) return filed->Get_instance(input_);
-        if (input_.trace) std::fprintf(stderr, "Look for trunking message %s\n", From_xml(tag));
-        return Message_instance(tag);
+// A child of "Trunking_message" that is not a header or link ID is a
+// message element, found through the registry; its parse state writes the
+// record's blocks.
+Instance_base* Message_instance(const xmlChar* name, Trunking_data& r, Input_data& input) {
+    const std::uint8_t* b = r.tsbk[0].data;
+    std::uint8_t mfid = 0;
+    bool outbound = r.metadata.is_osp != 0;
+    unsigned count = 1;
+    if (r.duid == TSDU) {
+        mfid = b[1];
+    } else if (r.duid == PDU) {
+        mfid = b[2];
+        outbound = (b[0] & 0x20) != 0;
+        count = (b[6] & 0x7F) + 1u;
+    } else {
+        return nullptr;
     }
-
-private:
-    Instance_base* Message_instance(const xmlChar* name) const {
-        Trunking_data& r = *record_;
-        const std::uint8_t* b = r.tsbk[0].data;
-        std::uint8_t mfid = 0;
-        bool outbound = r.metadata.is_osp != 0;
-        unsigned count = 1;
-        if (r.duid == TSDU) {
-            mfid = b[1];
-        } else if (r.duid == PDU) {
-            mfid = b[2];
-            outbound = (b[0] & 0x20) != 0;
-            count = (b[6] & 0x7F) + 1u;
-        } else {
-            return nullptr;
-        }
-        MFID_record* record = MFID_record::Find(mfid);
-        if (!record) {
-            input_.Error_handler("Unknown MFID %02X\n", 1, nullptr, mfid);
-            return nullptr;
-        }
-        Opcode_record* opcode = record->Find_trunking_handler(outbound, name);
-        if (!opcode) opcode = MFID_record::Find_trunking_handler_in_all(!outbound, name);
-        if (!opcode) opcode = MFID_record::Find_trunking_handler_in_all(outbound, name);
-        if (!opcode) {
-            input_.Error_handler("Unknown opcode %s\n", 1, nullptr, From_xml(name));
-            return nullptr;
-        }
-        Trunking_handler_base* handler = nullptr;
-        if (r.duid == TSDU) {
-            r.block_count = 1;
-            handler = opcode->slot[0];
-        } else if (count > 1) {
-            r.block_count = count;
-            handler = opcode->slot[count - 1];
-        } else {
-            for (unsigned blocks : {4u, 3u, 2u})
-                if (opcode->slot[blocks - 1]) {
-                    r.block_count = blocks;
-                    handler = opcode->slot[blocks - 1];
-                    break;
-                }
-        }
-        if (!handler) {
-            if (input_.report_errors) input_.Error_handler("Bad block count %d", 1, nullptr, static_cast<int>(r.block_count));
-            return nullptr;
-        }
-        return handler->Get_instance(input_, r.tsbk);
+    MFID_record* record = MFID_record::Find(mfid);
+    if (!record) {
+        input.Error_handler("Unknown MFID %02X\n", 1, nullptr, mfid);
+        return nullptr;
     }
-};
+    Opcode_record* opcode = record->Find_trunking_handler(outbound, name);
+    if (!opcode) opcode = MFID_record::Find_trunking_handler_in_all(!outbound, name);
+    if (!opcode) opcode = MFID_record::Find_trunking_handler_in_all(outbound, name);
+    if (!opcode) {
+        input.Error_handler("Unknown opcode %s\n", 1, nullptr, From_xml(name));
+        return nullptr;
+    }
+    Trunking_handler_base* handler = nullptr;
+    if (r.duid == TSDU) {
+        r.block_count = 1;
+        handler = opcode->slot[0];
+    } else if (count > 1) {
+        r.block_count = count;
+        handler = opcode->slot[count - 1];
+    } else {
+        for (unsigned blocks : {4u, 3u, 2u})
+            if (opcode->slot[blocks - 1]) {
+                r.block_count = blocks;
+                handler = opcode->slot[blocks - 1];
+                break;
+            }
+    }
+    if (!handler) {
+        if (input.report_errors) input.Error_handler("Bad block count %d", 1, nullptr, static_cast<int>(r.block_count));
+        return nullptr;
+    }
+    return handler->Get_instance(input, r.tsbk);
+}
 
 }  // namespace
 }  // namespace P25
@@ -180,9 +163,19 @@ void Info<Trunking_data>::Write_subs(const Trunking_data& r, xmlNode* node) cons
     Add_children(node, handler->Write(static_cast<TSBK_PDU_data>(r)));
 }
 
+// The children of a "Trunking_message", wherever it stands: the header and
+// link-ID children, then the message element through the registry.  The
+// raw "TSBK" and "PDU" children of an overhead slot, which share the
+// record type, have no children.
 template <>
-Instance_base* Info<Trunking_data>::Get_instance(Input_data& input) const {
-    return new P25::Trunking_instance(input, *this);
+Instance_base* Info<Trunking_data>::Lookup(const xmlChar* tag, unsigned* counters, Input_data& input,
+                                           Trunking_data& r) const {
+    if (input.trace) std::fprintf(stderr, "Instance<Trunking_data>: Look for sub-instance %s\n", From_xml(tag));
+    if (!subs_) return nullptr;
+    if (Subelement_base<Trunking_data>* entry = subs_->Lookup(tag, counters)) return entry->Get_instance(input, r);
+    if (const Info_base* filed = Find(tag)) return filed->Get_instance(input);
+    if (input.trace) std::fprintf(stderr, "Look for trunking message %s\n", From_xml(tag));
+    return P25::Message_instance(tag, r, input);
 }
 
 template <>
@@ -193,7 +186,7 @@ bool Info<Trunking_data>::Finalize(Trunking_data& r, Input_data& input) const {
         const P25::TSBK_PDU_data raw = r;
         XML_Log(r.duid == P25::TSDU ? tsbk_info : pdu_info, raw, channel, Log_protocol_raw);
     }
-    XML_Log(*this, r, channel, Log_protocol_cooked);
+    XML_Log(Trunking_info, r, channel, Log_protocol_cooked);
     P25::Receive_Trunk_from_XML(r);
     return true;
 }
@@ -211,7 +204,9 @@ void Info<Trunking_data>::Dump_elements(int level) const {
     indent_printf(level, "<%s ", Name());
     if (attributes_) attributes_->Each_name(&dump_attr);
     std::printf(">\n");
-    if (subs_) subs_->Dump_elements(level + 1);
+    if (text_) indent_printf(level + 1, "Text is allowed\n");
+    if (!subs_) return;
+    subs_->Dump_elements(level + 1);
     P25::MFID_record::Dump_elements(level + 1);
 }
 

@@ -3,7 +3,9 @@
 // are the table at the bottom of this file.
 #include "script.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <iterator>
 
 namespace tessel {
@@ -12,6 +14,8 @@ namespace tessel {
 static const Kind_list* const kind_lists[] = {
     &trunking_kinds,
     &voice_kinds,
+    &state_kinds,
+    &overhead_kinds,
 };
 
 const std::string* Record_line::Field(const std::string& name) const {
@@ -363,9 +367,13 @@ bool Log_line(const std::string& text, std::string& error) {
 }
 
 void List_kinds(std::FILE* out) {
+    int width = 0;
     for (const Kind_list* list : kind_lists)
         for (std::size_t i = 0; i < list->count; ++i)
-            std::fprintf(out, "%-12s %s\n", list->kinds[i].name, list->kinds[i].help);
+            width = std::max(width, static_cast<int>(std::strlen(list->kinds[i].name)));
+    for (const Kind_list* list : kind_lists)
+        for (std::size_t i = 0; i < list->count; ++i)
+            std::fprintf(out, "%-*s %s\n", width, list->kinds[i].name, list->kinds[i].help);
 }
 
 // Logs every line of the script; counts the lines refused.  False when the

@@ -98,6 +98,8 @@ struct Kind_list {
 };
 extern const Kind_list trunking_kinds;  // kinds_trunking.cpp
 extern const Kind_list voice_kinds;     // kinds_voice.cpp
+extern const Kind_list state_kinds;     // kinds_state.cpp
+extern const Kind_list overhead_kinds;  // kinds_overhead.cpp
 
 // ---- Helpers for the kinds' loggers ---------------------------------------------------
 

@@ -16,6 +16,7 @@
 #include <ctime>
 
 #include "shared/P25/P25_lco.h"
+#include "shared/P25/P25_message_parts.h"
 #include "shared/P25/P25_messages.h"
 #include "shared/dispatcher.h"
 
@@ -313,11 +314,244 @@ static_assert(sizeof(F2_Burst) == 48 && offsetof(F2_Burst, cach) == 8 && offseto
 static_assert(sizeof(Log_Dispatch_payload) == 1584 && alignof(Log_Dispatch_payload) == 1,
               "Log_Dispatch_payload is 1584 bytes");
 
+#pragma pack(push, 1)
+
+// ---- Overhead slots ---------------------------------------------------------------------
+
+// One overhead slot of a simulated control channel: what the host repeats
+// every repeat_time under handle.  A TSDU or PDU slot holds trunking blocks;
+// the SmartZone kinds (duid 128-130) hold control-channel words.
+struct Trunking_Overhead {
+    Source_info metadata;
+    std::uint32_t duid;  // TSDU, PDU, or a SmartZone word kind 128-130
+    std::uint32_t handle;
+    std::uint32_t repeat_time;
+    union {
+        TSBK_PDU_data tsbk;  // TSDU and PDU slots
+        // The other records a slot can carry, held as octets the size of each.
+        std::uint8_t voice_header[62];
+        std::uint8_t ldu1[53];
+        std::uint8_t ldu2[60];
+        std::uint8_t termlc[53];
+        std::uint8_t term[44];
+        std::uint8_t f2linkcontrolhdr[53];
+        std::uint8_t f2voicesf[53];
+        std::uint8_t f2termnolc[44];
+        std::uint8_t f2termlc[53];
+        std::uint8_t sz_bits[120];  // a whole control-channel data record (kind 130)
+        std::uint8_t snsz_osw[24];  // Source_info, word count, 3 four-octet words (kind 128)
+        std::uint8_t snsz_isw[21];  // Source_info, word count, 3 three-octet words (kind 129)
+    };
+};
+
+// The dispatcher message that loads an overhead slot into the host.
+struct Overhead_MBMessage {
+    static constexpr std::uint8_t destination = 2;
+    static constexpr std::uint32_t system = 9;
+    static constexpr std::uint32_t command = 0xC00001;
+
+    DispatcherHdr header;
+    Trunking_Overhead payload;
+};
+
+// ---- Channel settings and simulator state --------------------------------------------------
+
+// A physical channel made primary.
+struct Chan_operation {
+    std::uint32_t phys_channel;
+    Timestamp timestamp;
+};
+
+// A physical channel switched on or off.
+struct Chan_set_enable {
+    Chan_operation operation;
+    std::uint32_t enable;
+};
+
+// A physical channel tuned to a receive or transmit frequency (Hz).
+struct Chan_freq {
+    Chan_operation operation;
+    std::uint32_t frequency;
+};
+
+// What a data item of a simulator state says.
+enum SIM_STATE_TYPES : std::uint8_t {
+    SIM_NO_DATA = 0,
+    SIM_GROUP_ID = 1,
+    SIM_GROUP_ADDRESS = 2,
+    SIM_SOURCE_ID = 3,
+    SIM_SOURCE_ADDRESS = 4,
+    SIM_TARGET_ID = 5,
+    SIM_TARGET_ADDRESS = 6,
+    SIM_UNIT_ID = 7,
+    SIM_UNIT_ADDRESS = 8,
+    SIM_PSTN_ADDRESS = 9,
+    SIM_FREQ = 10,
+    SIM_SERVICE_OPTS = 11,
+    SIM_WACN = 12,
+    SIM_SYSTEM_ID = 13,
+    SIM_RESP = 14,
+    SIM_CALL_END_REASONS = 15,
+};
+
+// Why a call ended.
+enum Call_end_reasons : std::uint32_t {
+    NO_RADIO_DETECTED = 0,
+    RADIO_TERMINATED = 1,
+    SYSTEM_TERMINATED = 2,
+};
+
+// The value of a data item, read as its type says: an identifier or address
+// in air order, service options, or a 32-bit host-order number.
+union Sim_state_data {
+    GROUP_ID group_id;
+    GROUP_ADDRESS group_address;
+    SOURCE_ID source_id;
+    SOURCE_ADDRESS source_address;
+    TARGET_ID target_id;
+    TARGET_ADDRESS target_address;
+    UNIT_ID unit_id;
+    UNIT_ADDRESS unit_address;
+    Service_options service_options;
+    std::uint32_t value;  // frequency, WACN, system ID
+    Response_codes response;
+    Call_end_reasons call_end_reason;
+};
+
+// One data item: its value and its SIM_STATE_TYPES code.
+struct Sim_state_data_type {
+    Sim_state_data data;
+    std::uint8_t type;
+    std::uint8_t padding[3];
+};
+
+enum Mobile_sim_states : std::uint32_t {
+    MOBILE_CREATED = 0,
+    MOBILE_FIND_CONTROL_CHANNEL = 1,
+    MOBILE_NO_CONTROL_CHANNEL = 2,
+    MOBILE_NOT_CONTROL_CHANNEL = 3,
+    MOBILE_REGISTER_RESPONSE = 4,
+    MOBILE_AFFILIATED = 5,
+    MOBILE_UNIT_TO_UNIT_INITIATE = 6,
+    MOBILE_UNIT_TO_UNIT_RING = 7,
+    MOBILE_UNIT_TO_UNIT_ANSWER = 8,
+    MOBILE_UNIT_TO_UNIT_RX = 9,
+    MOBILE_UNIT_TO_UNIT_TX = 10,
+    MOBILE_UNIT_TO_UNIT_HANG = 11,
+    MOBILE_GROUP_RX = 12,
+    MOBILE_GROUP_TX = 13,
+    MOBILE_GROUP_HANG = 14,
+    MOBILE_PSTN_RX = 15,
+    MOBILE_PSTN_TX = 16,
+    MOBILE_UNKEY = 17,
+    MOBILE_NO_TRAFFIC_CHANNEL = 18,
+    MOBILE_NOT_FOR_ME = 19,
+    MOBILE_FOUND_CC = 20,
+    MOBILE_HW_TIMEOUT = 21,
+    MOBILE_DEAD = 22,
+    MOBILE_FIND_SZ_CONTROL_CHANNEL = 23,
+    MOBILE_FIND_TRAFFIC_CHANNEL = 24,
+    MOBILE_KEY = 25,
+};
+
+enum Control_sim_states : std::uint32_t {
+    CC_CREATED = 0,
+    CC_CANNOT_TUNE = 1,
+    CC_MOBILE_REG = 2,
+    CC_MOBILE_DEREG = 3,
+    CC_MOBILE_GRP_AFF = 4,
+    CC_MOBILE_GRP_REQ = 5,
+    CC_GRP_GRANT = 6,
+    CC_CALL_TEARDOWN = 7,
+    CC_DEAD = 8,
+};
+
+enum Traffic_sim_states : std::uint32_t {
+    TC_CREATED = 0,
+    TC_CANNOT_TUNE = 1,
+    TC_CALL_TEARDOWN = 2,
+    TC_DEAD = 3,
+    TC_GROUP_HANG = 4,
+    TC_GROUP_ACTIVE = 5,
+    TC_UNIT2UNIT_HANG = 6,
+    TC_UNIT2UNIT_ACTIVE = 7,
+};
+
+struct Mobile_sim_hdr {
+    std::uint32_t id;
+};
+
+// A simulated mobile changed state.
+struct Mobile_sim_state {
+    Mobile_sim_hdr header;
+    Timestamp timestamp;
+    Mobile_sim_states state;
+    Sim_state_data_type data;
+};
+
+struct Control_channel_hdr {
+    std::uint32_t phys_channel;
+    std::uint32_t timeslot;
+};
+
+// A simulated control channel changed state.
+struct Control_sim_state {
+    static constexpr std::size_t items = 4;
+    Control_channel_hdr header;
+    Timestamp timestamp;
+    Control_sim_states state;
+    Sim_state_data_type data[items];
+};
+
+struct Voice_channel_hdr {
+    std::uint32_t phys_channel;
+    std::uint32_t timeslot;
+};
+
+// A simulated traffic channel changed state.
+struct Traffic_sim_state {
+    static constexpr std::size_t items = 4;
+    Voice_channel_hdr header;
+    Timestamp timestamp;
+    Traffic_sim_states state;
+    Sim_state_data_type data[items];
+};
+
+#pragma pack(pop)
+
+static_assert(sizeof(Trunking_Overhead) == 1604 && offsetof(Trunking_Overhead, metadata) == 0 &&
+                  offsetof(Trunking_Overhead, duid) == 8 && offsetof(Trunking_Overhead, handle) == 12 &&
+                  offsetof(Trunking_Overhead, repeat_time) == 16 && offsetof(Trunking_Overhead, tsbk) == 20 &&
+                  offsetof(Trunking_Overhead, tsbk.tsbk) == 64 && offsetof(Trunking_Overhead, tsbk.block_count) == 1600,
+              "Trunking_Overhead layout");
+static_assert(sizeof(Overhead_MBMessage) == 1620 && sizeof(Overhead_MBMessage) % 4 == 0 &&
+                  offsetof(Overhead_MBMessage, payload) == 16,
+              "Overhead_MBMessage is a dispatcher header and a whole overhead slot");
+static_assert(sizeof(Chan_operation) == 8 && offsetof(Chan_operation, phys_channel) == 0 &&
+                  offsetof(Chan_operation, timestamp) == 4,
+              "Chan_operation layout");
+static_assert(sizeof(Chan_set_enable) == 12 && offsetof(Chan_set_enable, enable) == 8, "Chan_set_enable layout");
+static_assert(sizeof(Chan_freq) == 12 && offsetof(Chan_freq, frequency) == 8, "Chan_freq layout");
+static_assert(sizeof(Sim_state_data) == 4 && sizeof(Sim_state_data_type) == 8 &&
+                  offsetof(Sim_state_data_type, data) == 0 && offsetof(Sim_state_data_type, type) == 4,
+              "a simulator data item is 8 bytes, its type at 4");
+static_assert(sizeof(Mobile_sim_hdr) == 4 && sizeof(Mobile_sim_state) == 20 &&
+                  offsetof(Mobile_sim_state, timestamp) == 4 && offsetof(Mobile_sim_state, state) == 8 &&
+                  offsetof(Mobile_sim_state, data) == 12,
+              "Mobile_sim_state layout");
+static_assert(sizeof(Control_channel_hdr) == 8 && offsetof(Control_channel_hdr, timeslot) == 4 &&
+                  sizeof(Control_sim_state) == 48 && offsetof(Control_sim_state, timestamp) == 8 &&
+                  offsetof(Control_sim_state, state) == 12 && offsetof(Control_sim_state, data) == 16,
+              "Control_sim_state layout");
+static_assert(sizeof(Voice_channel_hdr) == 8 && offsetof(Voice_channel_hdr, timeslot) == 4 &&
+                  sizeof(Traffic_sim_state) == 48 && offsetof(Traffic_sim_state, timestamp) == 8 &&
+                  offsetof(Traffic_sim_state, state) == 12 && offsetof(Traffic_sim_state, data) == 16,
+              "Traffic_sim_state layout");
+
 // Records described by other parts of the library, named here for the
 // receive hooks.  Each begins with its Source_info.
 struct Trunking_data;
 struct p25_LCO;
-struct Trunking_Overhead;
 
 // The host's dispatcher, created when the library is loaded.
 extern Dispatcher* dispatcher;
@@ -348,6 +582,20 @@ void Log_F2_voice_sf(const Log_Dispatch_payload& payload);
 void Log_F2_burst(const Log_Dispatch_payload& payload);
 void Log_F2_enc_hdr(const Log_Dispatch_payload& payload);
 void Log_F2_lc_hdr(const Log_Dispatch_payload& payload);
+
+// An overhead slot of a simulated control channel, as "P25_Overhead" on its
+// channel, class Log_protocol_cooked.
+void Log_Overhead(const Trunking_Overhead& record);
+
+// Channel settings, class Log_Environment, on the record's channel.
+void Log_chan_enable(const Chan_set_enable& record);
+void Log_chan_primary(const Chan_operation& record);
+void Log_chan_rx(const Chan_freq& record);
+void Log_chan_tx(const Chan_freq& record);
+// Simulator states, class Log_Environment, without a channel.
+void Log_mobile_state(const Mobile_sim_state& record);
+void Log_control_state(const Control_sim_state& record);
+void Log_traffic_state(const Traffic_sim_state& record);
 
 // ---- Receive hooks: records read from input documents, on their way to the host -----
 

@@ -57,7 +57,9 @@ public:
     // names; null when it cannot be.
     virtual Subelement_base<T>* Clone(Subelement_sub_base* entry) const = 0;
 
-    const char* Name() const { return Info().Name(); }
+    // The child's tag: a top-level descriptor named by its path
+    // ("/Root/Tag") is a child under its last component.
+    const char* Name() const { return Info().Tag(); }
     void IncrRefCount() const { ++refs_; }
     void DecrRefCount() const {
         if (--refs_ < 1) delete this;
@@ -119,7 +121,11 @@ public:
     Instance_base* Get_instance(Input_data& input, T& record) const override {
         return new Instance<T, I>(input, info_, record);
     }
-    xmlNode* Write(const T& record) const override { return info_.Write(record); }
+    xmlNode* Write(const T& record) const override {
+        xmlNode* node = info_.Write(record);
+        if (node && node->name && node->name[0] == '/') xmlNodeSetName(node, To_xml(info_.Tag()));
+        return node;
+    }
     const Info_base& Info() const override { return info_; }
     Subelement_base<T>* Clone(Subelement_sub_base* entry) const override {
         auto* same = dynamic_cast<Subelement_base<T>*>(entry);
