@@ -97,6 +97,7 @@ struct Kind_list {
     std::size_t count;
 };
 extern const Kind_list trunking_kinds;  // kinds_trunking.cpp
+extern const Kind_list smartzone_kinds;  // kinds_smartzone.cpp
 
 // ---- Helpers for the kinds' loggers ---------------------------------------------------
 

@@ -147,6 +147,29 @@ struct HW_sync_payload {
     std::uint32_t state;
 };
 
+// The bits of one SmartZone/SmartNet control-channel word as the host's
+// decoder received or sent them.  Host byte order except the CRC; the word
+// starts at the first data byte, most significant bit first.
+struct SZ_bits {
+    static constexpr std::size_t capacity = 84;
+    std::uint32_t baud;            // 150, 300 or 3600
+    std::uint8_t reserved_4[8];    // not interpreted
+    std::uint8_t ch_type;          // 5 control channel, 4 traffic channel
+    std::uint8_t bits;             // bits received
+    std::uint8_t count;            // valid data bytes, 0-84
+    std::uint8_t bit_errs;         // corrected bit errors
+    std::uint8_t reserved_16[8];   // not interpreted
+    BE_ushort crc;
+    std::uint8_t reserved_26[2];   // not interpreted
+    std::uint8_t data[capacity];
+};
+
+// One control-channel word with its source.
+struct Smartnet_data_log {
+    Source_info metadata;
+    SZ_bits bits;
+};
+
 // Every data-unit record the host passes to the entry points.  The members
 // still held as octets are the link-control, voice, control-channel word and
 // TDMA records described elsewhere; each octet member is the size of its
@@ -160,7 +183,7 @@ union Log_Dispatch_payload {
     std::uint8_t ldu2[60];          // DUID_Header + MI, padding, ALGID, key ID
     std::uint8_t termlc[53];        // DUID_Header + link-control word
     std::uint8_t term[44];          // DUID_Header only
-    std::uint8_t snsz_data[120];    // Source_info + control-channel word bits
+    Smartnet_data_log snsz_data;
     std::uint8_t tdma_data[48];     // Source_info-led TDMA item
     Time_log time;
     std::uint8_t f2linkcontrolhdr[53];  // DUID_Header + link-control word
@@ -204,6 +227,14 @@ static_assert(sizeof(Time_log) == 52 && offsetof(Time_log, metadata) == 0 && off
 static_assert(sizeof(HW_sync_payload) == 8 && offsetof(HW_sync_payload, timestamp) == 0 &&
                   offsetof(HW_sync_payload, state) == 4,
               "HW_sync_payload layout");
+static_assert(sizeof(SZ_bits) == 112 && offsetof(SZ_bits, baud) == 0 && offsetof(SZ_bits, reserved_4) == 4 &&
+                  offsetof(SZ_bits, ch_type) == 12 && offsetof(SZ_bits, bits) == 13 && offsetof(SZ_bits, count) == 14 &&
+                  offsetof(SZ_bits, bit_errs) == 15 && offsetof(SZ_bits, reserved_16) == 16 &&
+                  offsetof(SZ_bits, crc) == 24 && offsetof(SZ_bits, reserved_26) == 26 && offsetof(SZ_bits, data) == 28,
+              "SZ_bits layout");
+static_assert(sizeof(Smartnet_data_log) == 120 && offsetof(Smartnet_data_log, metadata) == 0 &&
+                  offsetof(Smartnet_data_log, bits) == 8,
+              "Smartnet_data_log layout");
 static_assert(sizeof(Log_Dispatch_payload) == 1584 && alignof(Log_Dispatch_payload) == 1,
               "Log_Dispatch_payload is 1584 bytes");
 
