@@ -4,7 +4,9 @@
 // expander or payload.  Every slot is filled once, at load; lookups never
 // fail, they fall back to the handler that owns the table or to the generic
 // handler that shows the raw words.
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "Smartzone_processing.h"
 
@@ -194,36 +196,62 @@ namespace {
 template <class H>
 void Dump_sub(const char* what, H* const* table, unsigned count) {
     for (unsigned k = 0; k < count; ++k)
-        if (table[k]) std::fprintf(stderr, "   %s %u: %u %s\n", what, k, table[k]->Word_count(), table[k]->Name());
+        if (table[k]) std::fprintf(stderr, "       %s %u: %u %s\n", what, k, table[k]->Word_count(), table[k]->Name());
+}
+
+// One handler filed under a run of keys for one word count.
+template <class H>
+struct Run {
+    unsigned first, last, size_index;
+    const H* handler;
+};
+
+// The runs of a main table, by first key, then word count.
+template <class H, unsigned K, unsigned S>
+std::vector<Run<H>> Runs(H* const (&table)[K][S]) {
+    std::vector<Run<H>> runs;
+    for (unsigned s = 0; s < S; ++s)
+        for (unsigned id = 0; id < K; ++id) {
+            if (!table[id][s]) continue;
+            if (!runs.empty() && runs.back().size_index == s && runs.back().handler == table[id][s] &&
+                runs.back().last + 1 == id)
+                runs.back().last = id;
+            else
+                runs.push_back({id, id, s, table[id][s]});
+        }
+    std::stable_sort(runs.begin(), runs.end(), [](const Run<H>& a, const Run<H>& b) { return a.first < b.first; });
+    return runs;
+}
+
+template <class H>
+void Dump_run(const Run<H>& r) {
+    char keys[16];
+    if (r.first == r.last) std::snprintf(keys, sizeof keys, "%u", r.first);
+    else std::snprintf(keys, sizeof keys, "%u-%u", r.first, r.last);
+    std::fprintf(stderr, " %9s %u %s\n", keys, r.size_index + 1, r.handler->Name());
 }
 
 }  // namespace
 
 void Dump_all() {
     std::fprintf(stderr, "SmartZone OSWs (command, words, element):\n");
-    for (unsigned id = 0; id < Smartzone_OSW_opcode_base::commands; ++id)
-        for (unsigned s = 0; s < Smartzone_OSW_opcode_base::sizes; ++s) {
-            const Smartzone_OSW_opcode_base* h = Smartzone_OSW_opcode_base::table[id][s];
-            if (!h) continue;
-            std::fprintf(stderr, " %4u %u %s\n", id, s + 1, h->Name());
-            if (dynamic_cast<const Smartzone_status_basic*>(h) && id == SYSTEM_STATUS_AMSS)
-                Dump_sub("status opcode", Smartzone_status_basic::table, 8);
-            if (dynamic_cast<const Smartzone_extended_generic*>(h))
-                Dump_sub("expander", Smartzone_extended_generic::table, 64);
-            if (dynamic_cast<const Smartzone_extended3_generic*>(h))
-                Dump_sub("expander", Smartzone_extended3_generic::table, 64);
-        }
+    for (const Run<Smartzone_OSW_opcode_base>& r : Runs(Smartzone_OSW_opcode_base::table)) {
+        Dump_run(r);
+        if (dynamic_cast<const Smartzone_status_basic*>(r.handler))
+            Dump_sub("status opcode", Smartzone_status_basic::table, 8);
+        if (dynamic_cast<const Smartzone_extended_generic*>(r.handler))
+            Dump_sub("expander", Smartzone_extended_generic::table, 64);
+        if (dynamic_cast<const Smartzone_extended3_generic*>(r.handler))
+            Dump_sub("expander", Smartzone_extended3_generic::table, 64);
+    }
     std::fprintf(stderr, "SmartZone ISWs (type, words, element):\n");
-    for (unsigned id = 0; id < Smartzone_ISW_opcode_base::types; ++id)
-        for (unsigned s = 0; s < Smartzone_ISW_opcode_base::sizes; ++s) {
-            const Smartzone_ISW_opcode_base* h = Smartzone_ISW_opcode_base::table[id][s];
-            if (!h) continue;
-            std::fprintf(stderr, " %4u %u %s\n", id, s + 1, h->Name());
-            if (dynamic_cast<const Smartzone_extended_generic_isw*>(h)) {
-                Dump_sub("expander", Smartzone_extended_generic_isw::table, 64);
-                Dump_sub("payload", Smartzone_req_generic::table, 1024);
-            }
+    for (const Run<Smartzone_ISW_opcode_base>& r : Runs(Smartzone_ISW_opcode_base::table)) {
+        Dump_run(r);
+        if (dynamic_cast<const Smartzone_extended_generic_isw*>(r.handler)) {
+            Dump_sub("expander", Smartzone_extended_generic_isw::table, 64);
+            Dump_sub("payload", Smartzone_req_generic::table, 1024);
         }
+    }
 }
 
 }  // namespace Smartzone

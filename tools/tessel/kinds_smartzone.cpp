@@ -2,6 +2,7 @@
 // words as the host's decoder reports them (logged raw, decoded, lost to a
 // CRC error or a time-out), and the shorthands "osw" and "isw" for one
 // 3600-baud control-channel word written the way receivers print them.
+#include <algorithm>
 #include <iterator>
 
 #include "Smartzone_processing.h"
@@ -70,16 +71,19 @@ struct Field_reader {
         out = *value == "true";
     }
     // One of the names of a table.
-    template <class V>
-    void Name(const char* key, const char* const (&names)[2], const V (&values)[2], V& out) {
+    template <class V, std::size_t N>
+    void Name(const char* key, const char* const (&names)[N], const V (&values)[N], V& out) {
         const std::string* value = line.Field(key);
         if (!ok || !value) return;
-        for (int i = 0; i < 2; ++i)
+        std::string choices;
+        for (std::size_t i = 0; i < N; ++i) {
             if (*value == names[i]) {
                 out = values[i];
                 return;
             }
-        error = std::string("bad ") + key + " " + Shown(*value) + ": " + names[0] + " or " + names[1] + " is needed";
+            choices += std::string(i == 0 ? "" : i + 1 == N ? " or " : ", ") + names[i];
+        }
+        error = std::string("bad ") + key + " " + Shown(*value) + ": " + choices + " is needed";
         ok = false;
     }
 };
@@ -98,14 +102,9 @@ bool Data_record(const Record_line& line, std::string& error, P25::Smartnet_data
     b.count = static_cast<std::uint8_t>(line.bytes.size());
     std::copy(line.bytes.begin(), line.bytes.end(), b.data);
     Field_reader read{line, error};
-    static const char* const baud_names[2] = {"150", "300"};
-    if (const std::string* baud = line.Field("baud"); baud && *baud == "3600") {
-        b.baud = words_baud;
-    } else {
-        static const std::uint32_t slow[2] = {150, 300};
-        read.Name("baud", baud_names, slow, b.baud);
-        if (!read.ok) error = "bad baud " + Shown(*baud) + ": 150, 300 or 3600 is needed";
-    }
+    static const char* const baud_names[] = {"150", "300", "3600"};
+    static const std::uint32_t baud_values[] = {150, 300, words_baud};
+    read.Name("baud", baud_names, baud_values, b.baud);
     static const char* const ch_names[2] = {"Control", "Traffic"};
     static const std::uint8_t ch_values[2] = {control_channel, traffic_channel};
     read.Name("ch_type", ch_names, ch_values, b.ch_type);
