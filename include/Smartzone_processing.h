@@ -13,8 +13,6 @@
 #ifndef TESSEL_SMARTZONE_PROCESSING_H
 #define TESSEL_SMARTZONE_PROCESSING_H
 
-#include <assert.h>
-
 #include <cstdio>
 #include <initializer_list>
 
@@ -25,10 +23,13 @@
 // A registry invariant, checked at load in every build: a violation aborts
 // with the condition, the file and the function.
 #define SMARTZONE_CHECK_TEXT(condition, text) \
-    ((condition) ? void(0) : __assert_fail(text, __FILE__, __LINE__, __PRETTY_FUNCTION__))
+    ((condition) ? void(0) : ::Smartzone::Registration_failed(text, __FILE__, __LINE__, __PRETTY_FUNCTION__))
 #define SMARTZONE_CHECK(condition) SMARTZONE_CHECK_TEXT(condition, #condition)
 
 namespace Smartzone {
+
+// Reports a broken registry invariant as a failed assertion and aborts.
+[[noreturn]] void Registration_failed(const char* condition, const char* file, unsigned line, const char* function);
 
 // A run of commands a handler is filed under: first to last.
 struct Command_range {

@@ -4,6 +4,10 @@
 // expander or payload.  Every slot is filled once, at load; lookups never
 // fail, they fall back to the handler that owns the table or to the generic
 // handler that shows the raw words.
+// The failure report is the C library's, in every build.
+#undef NDEBUG
+#include <assert.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -11,6 +15,10 @@
 #include "Smartzone_processing.h"
 
 namespace Smartzone {
+
+void Registration_failed(const char* condition, const char* file, unsigned line, const char* function) {
+    __assert_fail(condition, file, line, function);
+}
 
 namespace {
 
