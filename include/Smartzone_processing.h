@@ -17,6 +17,7 @@
 #include <initializer_list>
 
 #include "P25_processing.h"
+#include "Trunking_handler.h"
 #include "shared/P25/Smartzone_messages.h"
 #include "shared/XML/XML_info.h"
 
@@ -428,6 +429,82 @@ extern const XML_routines::Info<P25::Smartnet_data_log> cooked_info;
 // "connect_tone".
 extern const XML_routines::Info<Talk_group_cmd> talk_group_affiliation;
 
+// The same data-record and message elements nested in another element,
+// named by their tag alone.
+extern const XML_routines::Info<P25::Smartnet_data_log> raw_nested;
+extern const XML_routines::Info<P25::Smartnet_data_log> cooked_nested;
+extern const XML_routines::Info<OSW_log> osw_nested;
+extern const XML_routines::Info<ISW_log> isw_nested;
+
+// ---- overhead ---------------------------------------------------------------------------------
+
+#pragma pack(push, 1)
+// The words of an overhead slot: their source, then their count and bytes.
+struct Overhead_osw {
+    P25::Source_info source;
+    Smartnet_osw_raw words;
+};
+struct Overhead_isw {
+    P25::Source_info source;
+    Smartnet_isw_raw words;
+};
+
+// The host's overhead record (P25::Trunking_Overhead, 1604 bytes) as a
+// SmartZone slot fills it: the data-unit ID selects the content.
+struct Overhead_record {
+    P25::Source_info metadata;
+    std::uint32_t duid;  // P25::SMARTZONE_OSW ... SMARTZONE_COOKED
+    std::uint32_t handle;
+    std::uint32_t repeat_time;
+    union {
+        P25::Smartnet_data_log sz_bits;  // SMARTZONE_RAW
+        Overhead_osw snsz_osw;           // SMARTZONE_OSW; SMARTZONE_COOKED converted
+        Overhead_isw snsz_isw;           // SMARTZONE_ISW
+        std::uint8_t content[1584];
+    };
+};
+
+// One overhead slot of a SmartZone control channel: "Smartzone_overhead".
+struct Smartzone_overhead {
+    std::uint32_t handle;
+    std::uint32_t interval;
+    std::uint32_t duid;
+    OSW_log osw;                  // SMARTZONE_OSW
+    ISW_log isw;                  // SMARTZONE_ISW
+    P25::Smartnet_data_log data;  // SMARTZONE_RAW, SMARTZONE_COOKED
+
+    // Empty: no words, every source zero.
+    Smartzone_overhead();
+    // The class and channel the slot is filtered by.
+    unsigned long Log_level() const;
+    unsigned Phys_chan() const;
+    // The host's overhead record of the slot.
+    void To_overhead(Overhead_record& out) const;
+};
+#pragma pack(pop)
+
+static_assert(sizeof(Overhead_osw) == 24 && sizeof(Overhead_isw) == 21, "overhead words");
+static_assert(sizeof(Overhead_record) == 1604 && offsetof(Overhead_record, duid) == 8 &&
+                  offsetof(Overhead_record, handle) == 12 && offsetof(Overhead_record, repeat_time) == 16 &&
+                  offsetof(Overhead_record, sz_bits) == 20 && offsetof(Overhead_record, snsz_osw) == 20,
+              "Overhead_record is the host's overhead record");
+static_assert(offsetof(Overhead_record, snsz_osw) + offsetof(Overhead_osw, words) == 28,
+              "the word count of a slot lies at offset 28");
+static_assert(sizeof(Smartzone_overhead) == 212 && offsetof(Smartzone_overhead, interval) == 4 &&
+                  offsetof(Smartzone_overhead, duid) == 8 && offsetof(Smartzone_overhead, osw) == 12 &&
+                  offsetof(Smartzone_overhead, isw) == 52 && offsetof(Smartzone_overhead, data) == 92,
+              "Smartzone_overhead layout");
+
+// A SmartZone slot of the host's overhead record: each word of an OSW or
+// ISW slot as "Smartzone_cooked", then "Smartzone_overhead" (class
+// Log_protocol_cooked); a raw slot as "Smartzone_overhead" alone; other
+// slots log nothing.
+void Log_Smartzone_overhead(const P25::Trunking_Overhead& overhead);
+
+// "/P25_log_data/Smartzone_overhead": attributes "interval", "handle"; the
+// slot's content as its one child.
+extern const XML_routines::Info<Smartzone_overhead> overhead_info;
+
 // Lists the registries on the error stream: command or type, word count,
 // element name; second-level entries under their parent.
 void Dump_all();
@@ -450,5 +527,9 @@ template <>
 XML_routines::Instance_base* XML_routines::Info<Smartzone::ISW_log>::Lookup(const xmlChar*, unsigned*,
                                                                           XML_routines::Input_data&,
                                                                           Smartzone::ISW_log&) const;
+
+template <>
+bool XML_routines::Info<Smartzone::Smartzone_overhead>::Commit(Smartzone::Smartzone_overhead&,
+                                                              XML_routines::Input_data&) const;
 
 #endif

@@ -32,6 +32,11 @@ enum DUID : std::uint32_t {
     LDU2 = 10,
     PDU = 12,
     TDULC = 15,
+    // SmartZone overhead content (see Smartzone_processing.h).
+    SMARTZONE_OSW = 128,
+    SMARTZONE_ISW = 129,
+    SMARTZONE_RAW = 130,
+    SMARTZONE_COOKED = 131,
 };
 
 // Opcodes of the inbound signalling packets (manufacturer 0x00).

@@ -268,6 +268,11 @@ const Info<OSW_log>& osw_info = Osw_info();
 const Info<ISW_log>& isw_info = Isw_info();
 }  // namespace
 
+const Info<Smartnet_data_log> raw_nested("Smartzone_raw", raw_attr, Data_bytes());
+const Info<Smartnet_data_log> cooked_nested("Smartzone_cooked", cooked_attr, Data_bytes());
+const Info<OSW_log> osw_nested("Smartzone_osw", osw_attr);
+const Info<ISW_log> isw_nested("Smartzone_isw", isw_attr);
+
 OSW_assembler osw_assemblers[4][2];
 ISW_assembler isw_assemblers[4][2];
 
@@ -280,11 +285,12 @@ void Info<Smartzone::OSW_log>::Write_subs(const Smartzone::OSW_log& log, xmlNode
     Smartzone::Smartzone_OSW_opcode_base::Find(log).Write_subs(log, node);
 }
 
-// A child is a message element, parsed by the handler filed under its tag.
+// A child is a message element, parsed by the handler filed under its tag
+// in "Smartzone_osw" (also when the element is nested in another).
 template <>
 Instance_base* Info<Smartzone::OSW_log>::Lookup(const xmlChar* tag, unsigned*, Input_data& input,
                                                 Smartzone::OSW_log& log) const {
-    const auto* handler = dynamic_cast<const Smartzone::Smartzone_OSW_opcode_base*>(Find(tag));
+    const auto* handler = dynamic_cast<const Smartzone::Smartzone_OSW_opcode_base*>(Smartzone::Osw_info().Find(tag));
     return handler ? handler->Get_instance(input, log) : nullptr;
 }
 
@@ -296,6 +302,6 @@ void Info<Smartzone::ISW_log>::Write_subs(const Smartzone::ISW_log& log, xmlNode
 template <>
 Instance_base* Info<Smartzone::ISW_log>::Lookup(const xmlChar* tag, unsigned*, Input_data& input,
                                                 Smartzone::ISW_log& log) const {
-    const auto* handler = dynamic_cast<const Smartzone::Smartzone_ISW_opcode_base*>(Find(tag));
+    const auto* handler = dynamic_cast<const Smartzone::Smartzone_ISW_opcode_base*>(Smartzone::Isw_info().Find(tag));
     return handler ? handler->Get_instance(input, log) : nullptr;
 }
