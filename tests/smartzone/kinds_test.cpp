@@ -76,6 +76,15 @@ TEST_F(SmartzoneKinds, EachLineLogsOrIsReported) {
     EXPECT_EQ(Count(r.out, "<Smartzone_tout "), 1u);
 }
 
+TEST_F(SmartzoneKinds, TheBundledScriptLogsCleanly) {
+    const Result r = Run("log " + Quote(TESSEL_TEST_DATA "/../../examples/smartzone.log"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    for (const char* message : {"<Background>", "<Status2>", "<Channel_assignment>", "<Adjacent_control_channel>",
+                                "<Affiliate_request>", "<Smartzone_crc_err "})
+        EXPECT_EQ(Count(r.out, message), 1u) << message;
+}
+
 TEST_F(SmartzoneKinds, TheRegistryListsTheSmartzoneMessages) {
     const Result r = Run("registry");
     EXPECT_EQ(r.status, 0);
