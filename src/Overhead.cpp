@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "P25_processing.h"
+#include "Smartzone_processing.h"
 #include "Trunking_handler.h"
 
 using namespace XML_routines;
@@ -22,9 +23,7 @@ constexpr bool Is_smartzone(std::uint32_t duid) {
 
 // The one place where a SmartZone slot leaves this module, for
 // Smartzone::Log_Smartzone_overhead.
-void Log_smartzone_slot(const Trunking_Overhead&) {
-    std::fprintf(stderr, "%s %s UNIMPLEMENTED\n", "Smartzone", "Log_Smartzone_overhead");
-}
+void Log_smartzone_slot(const Trunking_Overhead& record) { Smartzone::Log_Smartzone_overhead(record); }
 
 }  // namespace
 

@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "LC_handler.h"
+#include "Smartzone_processing.h"
 #include "Trunking_handler.h"
 #include "commands.h"
 
@@ -20,7 +21,10 @@ const char registry_usage[] =
     "Lists every manufacturer with its inbound (ISP) and outbound (OSP) trunking\n"
     "messages: opcode, element name, and the block counts defined for it (0 for a\n"
     "single-block TSBK, 1 to 3 for the two- to four-block forms).\n"
-    "Then lists each manufacturer's link-control words: opcode and element name.\n"
+    "Then the SmartZone outbound (OSW) and inbound (ISW) messages: command or type,\n"
+    "word count and element name, with the messages filed under a status opcode,\n"
+    "an extended-function expander or a request payload below their parent.\n"
+    "Last, each each manufacturer's link-control words: opcode and element name.\n"
     "\n"
     "  --markdown  print a Markdown table instead: one row per message family\n"
     "              (the source file that defines it), manufacturer, direction,\n"
@@ -74,6 +78,7 @@ int Registry(const Arguments& args) {
     const int saved = dup(2);
     if (saved < 0 || dup2(1, 2) < 0) return Usage_error("registry", "cannot redirect the listing");
     P25::MFID_record::Dump_all();
+    Smartzone::Dump_all();
     std::fflush(stderr);
     dup2(saved, 2);
     close(saved);

@@ -16,6 +16,7 @@ static const Kind_list* const kind_lists[] = {
     &voice_kinds,
     &state_kinds,
     &overhead_kinds,
+    &smartzone_kinds,
 };
 
 const std::string* Record_line::Field(const std::string& name) const {
@@ -324,7 +325,8 @@ bool Log_line(const std::string& text, std::string& error) {
         }
         const std::string name = token.substr(0, eq);
         const Key_entry* key = Find_key(name);
-        if (const Field_key* field = key ? nullptr : Find_field(*kind, name)) {
+        // A kind's own key may share its name with a shared key the kind does not take.
+        if (const Field_key* field = key && (kind->keys & key->bit) ? nullptr : Find_field(*kind, name)) {
             if (!field->repeatable && line.Field(name)) {
                 error = "key " + Shown(name) + " given twice";
                 return false;

@@ -4,7 +4,7 @@
 // logger builds the kind's record from them and calls its entry point.
 //
 // Kinds are grouped by the area of the library they feed, one file a group
-// (kinds_trunking.cpp, ...); a group is a Kind_list named in log.cpp's list
+// (kinds_trunking.cpp, ...); a group is a Kind_list named in script.cpp's list
 // of groups.
 #ifndef TESSEL_TOOL_SCRIPT_H
 #define TESSEL_TOOL_SCRIPT_H
@@ -96,10 +96,11 @@ struct Kind_list {
     const Kind* kinds;
     std::size_t count;
 };
-extern const Kind_list trunking_kinds;  // kinds_trunking.cpp
-extern const Kind_list voice_kinds;     // kinds_voice.cpp
-extern const Kind_list state_kinds;     // kinds_state.cpp
-extern const Kind_list overhead_kinds;  // kinds_overhead.cpp
+extern const Kind_list trunking_kinds;   // kinds_trunking.cpp
+extern const Kind_list voice_kinds;      // kinds_voice.cpp
+extern const Kind_list state_kinds;      // kinds_state.cpp
+extern const Kind_list overhead_kinds;   // kinds_overhead.cpp
+extern const Kind_list smartzone_kinds;  // kinds_smartzone.cpp
 
 // ---- Helpers for the kinds' loggers ---------------------------------------------------
 

@@ -231,6 +231,29 @@ struct F2_Burst {
     F2V_BURST burst;
 };
 
+// The bits of one SmartZone/SmartNet control-channel word as the host's
+// decoder received or sent them.  Host byte order except the CRC; the word
+// starts at the first data byte, most significant bit first.
+struct SZ_bits {
+    static constexpr std::size_t capacity = 84;
+    std::uint32_t baud;            // 150, 300 or 3600
+    std::uint8_t reserved_4[8];    // not interpreted
+    std::uint8_t ch_type;          // 5 control channel, 4 traffic channel
+    std::uint8_t bits;             // bits received
+    std::uint8_t count;            // valid data bytes, 0-84
+    std::uint8_t bit_errs;         // corrected bit errors
+    std::uint8_t reserved_16[8];   // not interpreted
+    BE_ushort crc;
+    std::uint8_t reserved_26[2];   // not interpreted
+    std::uint8_t data[capacity];
+};
+
+// One control-channel word with its source.
+struct Smartnet_data_log {
+    Source_info metadata;
+    SZ_bits bits;
+};
+
 // Every data-unit record the host passes to the entry points.  The members
 // still held as octets are the control-channel word and TDMA records
 // described elsewhere; each octet member is the size of its record.
@@ -243,7 +266,7 @@ union Log_Dispatch_payload {
     p25_Ldu2 ldu2;
     p25_TermLC termlc;
     p25_Term term;
-    std::uint8_t snsz_data[120];    // Source_info + control-channel word bits
+    Smartnet_data_log snsz_data;
     std::uint8_t tdma_data[48];     // Source_info-led TDMA item
     Time_log time;
     F2_Link_Control_Hdr f2linkcontrolhdr;
@@ -311,6 +334,14 @@ static_assert(sizeof(F2_Burst) == 48 && offsetof(F2_Burst, cach) == 8 && offseto
                   offsetof(F2_Burst, vc2) == 20 && offsetof(F2_Burst, vc3) == 29 &&
                   offsetof(F2_Burst, protocol) == 38 && offsetof(F2_Burst, burst) == 44,
               "F2_Burst layout");
+static_assert(sizeof(SZ_bits) == 112 && offsetof(SZ_bits, baud) == 0 && offsetof(SZ_bits, reserved_4) == 4 &&
+                  offsetof(SZ_bits, ch_type) == 12 && offsetof(SZ_bits, bits) == 13 && offsetof(SZ_bits, count) == 14 &&
+                  offsetof(SZ_bits, bit_errs) == 15 && offsetof(SZ_bits, reserved_16) == 16 &&
+                  offsetof(SZ_bits, crc) == 24 && offsetof(SZ_bits, reserved_26) == 26 && offsetof(SZ_bits, data) == 28,
+              "SZ_bits layout");
+static_assert(sizeof(Smartnet_data_log) == 120 && offsetof(Smartnet_data_log, metadata) == 0 &&
+                  offsetof(Smartnet_data_log, bits) == 8,
+              "Smartnet_data_log layout");
 static_assert(sizeof(Log_Dispatch_payload) == 1584 && alignof(Log_Dispatch_payload) == 1,
               "Log_Dispatch_payload is 1584 bytes");
 
@@ -328,17 +359,18 @@ struct Trunking_Overhead {
     std::uint32_t repeat_time;
     union {
         TSBK_PDU_data tsbk;  // TSDU and PDU slots
-        // The other records a slot can carry, held as octets the size of each.
-        std::uint8_t voice_header[62];
-        std::uint8_t ldu1[53];
-        std::uint8_t ldu2[60];
-        std::uint8_t termlc[53];
-        std::uint8_t term[44];
-        std::uint8_t f2linkcontrolhdr[53];
-        std::uint8_t f2voicesf[53];
-        std::uint8_t f2termnolc[44];
-        std::uint8_t f2termlc[53];
-        std::uint8_t sz_bits[120];  // a whole control-channel data record (kind 130)
+        // The other records a slot can carry.
+        p25_Voice_Hdr voice_header;
+        p25_Ldu1 ldu1;
+        p25_Ldu2 ldu2;
+        p25_TermLC termlc;
+        p25_Term term;
+        F2_Link_Control_Hdr f2linkcontrolhdr;
+        F2_Voice_SF f2voicesf;
+        F2_Term_no_LC f2termnolc;
+        F2_Term_LC f2termlc;
+        Smartnet_data_log sz_bits;  // a whole control-channel data record (kind 130)
+        // The SmartZone word slots (Smartzone::Overhead_record views them):
         std::uint8_t snsz_osw[24];  // Source_info, word count, 3 four-octet words (kind 128)
         std::uint8_t snsz_isw[21];  // Source_info, word count, 3 three-octet words (kind 129)
     };

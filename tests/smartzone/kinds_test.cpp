@@ -1,0 +1,97 @@
+// The SmartZone kinds of `tessel log`: words given as keys or as bytes,
+// the record keys of the channel-word kinds, and the lines refused.
+#include "tool_fixture.h"
+
+namespace {
+
+using namespace tool_test;
+using SmartzoneKinds = Tool_fixture;
+
+std::size_t Count(const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+TEST_F(SmartzoneKinds, EachLineLogsOrIsReported) {
+    struct Case {
+        const char* line;
+        const char* error;  // null: logged
+    } cases[] = {
+        {"osw address=2345 i_bit=true cmd=776", nullptr},
+        {"osw 56 73 32 00", nullptr},  // talk group 567, call type 3, channel 400
+        {"osw timestamp=1 phys_channel=1 direction=tx address=ABCD cmd=0x2F8", nullptr},
+        {"isw id=1234 type=8", nullptr},
+        {"isw 56 70 80", nullptr},
+        {"sz_cooked baud=300 ch_type=Traffic bits=24 bit_errs=1 crc=beef 01 02 03", nullptr},
+        {"sz_raw type=isp 12 34 40", nullptr},
+        {"sz_crc_err 12 34 32 00", nullptr},
+        {"sz_timeout", nullptr},
+        {"osw address=12345", "bad address \"12345\": a hexadecimal number from 0 to FFFF is needed"},
+        {"osw i_bit=1", "bad i_bit \"1\": true or false is needed"},
+        {"osw cmd=1024", "bad cmd \"1024\": a command from 0 to 1023 (decimal or 0x-hex) is needed"},
+        {"osw cmd=0x400", "bad cmd \"0x400\": a command from 0 to 1023 (decimal or 0x-hex) is needed"},
+        {"osw type=osp", "key \"type\" does not apply to osw"},
+        {"osw cmd=760 00 00 5F 00", "osw: give the word as keys or as bytes, not both"},
+        {"osw 00 00 5F", "osw takes 0 to 4 bytes in steps of 4, got 3"},
+        {"isw type=32", "bad type \"32\": a type from 0 to 31 (decimal or 0x-hex) is needed"},
+        {"isw id=1 id=2", "key \"id\" given twice"},
+        {"sz_cooked baud=1200", "bad baud \"1200\": 150, 300 or 3600 is needed"},
+        {"sz_cooked ch_type=control", "bad ch_type \"control\": Control or Traffic is needed"},
+        {"sz_cooked crc=fill", "bad crc \"fill\": a hexadecimal number from 0 to FFFF is needed"},
+        {"sz_raw bits=256", "bad bits \"256\": a decimal number from 0 to 255 is needed"},
+        {"sz_raw NAC=1", "key \"NAC\" does not apply to sz_raw"},
+    };
+    std::string script, err;
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        script += std::string(cases[i].line) + "\n";
+        if (cases[i].error) err += "-:" + std::to_string(i + 1) + ": " + cases[i].error + "\n";
+    }
+    script += "sz_raw ";
+    for (int i = 0; i < 85; ++i) script += "00";
+    err += "-:" + std::to_string(std::size(cases) + 1) + ": sz_raw takes 0 to 84 bytes, got 85\n";
+    const Result r = Log_text(script + "\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, err);
+    // A raw and a cooked element per shorthand word.
+    EXPECT_EQ(Count(r.out, "<Smartzone_raw "), 6u) << r.out;
+    EXPECT_EQ(Count(r.out, "<Smartzone_cooked "), 6u) << r.out;
+    // The word given as bytes completes the one given as keys.
+    EXPECT_NE(r.out.find("<Channel_assignment>\n      <Unit_id>2345</Unit_id>\n      <Talk_group>567</Talk_group>\n"
+                         "      <Call_type>CLEAR_PATCHED</Call_type>"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("direction=\"tx\" type=\"osp\" timeslot=\"0\">\n    <Background>\n      <payload>AB CD </payload>"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("<Affiliate_request>\n      <Unit_id>1234 </Unit_id>"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("ch_type=\"Traffic\" baud=\"300\" bits=\"24\" bit_errs=\"1\" crc=\"BEEF\">01 02 03 </"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("<Smartzone_raw timestamp=\" 0.00000000\" phys_channel=\"0\" direction=\"rx\" type=\"isp\" "
+                         "timeslot=\"0\" ch_type=\"Control\" baud=\"3600\" bits=\"21\">12 34 40 </Smartzone_raw>"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(Count(r.out, "<Smartzone_crc_err "), 1u);
+    EXPECT_EQ(Count(r.out, "<Smartzone_tout "), 1u);
+}
+
+TEST_F(SmartzoneKinds, TheBundledScriptLogsCleanly) {
+    const Result r = Run("log " + Quote(TESSEL_TEST_DATA "/../../examples/smartzone.log"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    for (const char* message : {"<Background>", "<Status2>", "<Channel_assignment>", "<Adjacent_control_channel>",
+                                "<Affiliate_request>", "<Smartzone_crc_err "})
+        EXPECT_EQ(Count(r.out, message), 1u) << message;
+}
+
+TEST_F(SmartzoneKinds, TheRegistryListsTheSmartzoneMessages) {
+    const Result r = Run("registry");
+    EXPECT_EQ(r.status, 0);
+    for (const char* line : {"SmartZone OSWs (command, words, element):\n", "     0-759 1 Group_update\n",
+                             "       779 3 Extended_OSW3\n       expander 24: 3 Adjacent_control_channel\n",
+                             "SmartZone ISWs (type, words, element):\n", "       payload 539: 2 Afiliate\n"})
+        EXPECT_NE(r.out.find(line), std::string::npos) << line;
+}
+
+}  // namespace

@@ -1,0 +1,140 @@
+// Test harness of the SmartZone control channel: channel-word records built
+// from their fields, the children of a logged element as (tag, text) pairs,
+// and golden files under tests/data/smartzone/.
+#ifndef TESSEL_TESTS_SMARTZONE_SUPPORT_H
+#define TESSEL_TESTS_SMARTZONE_SUPPORT_H
+
+#include <libxml/parser.h>
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Smartzone_processing.h"
+#include "trunking/support.h"
+
+namespace sz {
+
+using trk::Log_capture;
+
+// A 3600-baud control-channel word of channel, direction and time t (in
+// seconds, so that each word of a sequence can be told by its timestamp).
+inline P25::Smartnet_data_log Record(bool outbound, std::uint32_t value, unsigned t = 0, std::uint8_t channel = 0,
+                                     std::uint8_t dir_tx = 0, std::uint32_t baud = 3600) {
+    P25::Smartnet_data_log r{};
+    r.metadata.timestamp.value = t * 50000000u;
+    r.metadata.phys_channel = channel;
+    r.metadata.dir_tx = dir_tx;
+    r.metadata.is_osp = outbound ? 1 : 0;
+    r.bits.baud = baud;
+    r.bits.ch_type = 5;
+    r.bits.bits = outbound ? 27 : 21;
+    r.bits.count = outbound ? 4 : 3;
+    const unsigned n = outbound ? 4 : 3;
+    for (unsigned i = 0; i < n; ++i) r.bits.data[i] = static_cast<std::uint8_t>(value >> (8 * (n - 1 - i)));
+    return r;
+}
+
+// The 32-bit value of an outbound word: address, flag, command.
+constexpr std::uint32_t Osw(unsigned address, bool i_bit, unsigned cmd) {
+    return (address & 0xFFFFu) << 16 | (i_bit ? 1u : 0u) << 15 | (cmd & 0x3FFu) << 5;
+}
+// The 24-bit value of an inbound word: ID, type.
+constexpr std::uint32_t Isw(unsigned id, unsigned type) { return (id & 0xFFFFu) << 8 | (type & 0x1Fu) << 3; }
+
+// The children of the first element of an XML text, as (tag, text) pairs;
+// the element's own tag first, with an empty text.
+inline std::vector<std::pair<std::string, std::string>> Children(const std::string& xml) {
+    std::vector<std::pair<std::string, std::string>> out;
+    xmlDoc* doc = xmlReadMemory(xml.data(), static_cast<int>(xml.size()), "element.xml", nullptr, 0);
+    if (!doc) return out;
+    xmlNode* root = xmlDocGetRootElement(doc);
+    out.emplace_back(reinterpret_cast<const char*>(root->name), "");
+    for (xmlNode* c = root->children; c; c = c->next) {
+        if (c->type != XML_ELEMENT_NODE) continue;
+        xmlChar* text = xmlNodeGetContent(c);
+        out.emplace_back(reinterpret_cast<const char*>(c->name), text ? reinterpret_cast<const char*>(text) : "");
+        xmlFree(text);
+    }
+    xmlFreeDoc(doc);
+    return out;
+}
+
+namespace detail {
+// Drives a parse state over a tree node as the document reader does:
+// attributes, text, children (each finalised, hooked and committed), false
+// on the first refusal.
+inline bool Drive(XML_routines::Instance_base& state, xmlNode* node) {
+    if (!state.Read_attribs(node)) return false;
+    std::string text;
+    for (xmlNode* c = node->children; c; c = c->next)
+        if (c->type == XML_TEXT_NODE && c->content) text += reinterpret_cast<const char*>(c->content);
+    if (text.find_first_not_of(" \t\r\n") != std::string::npos) {
+        XML_routines::Format::Scanner scanner(text.c_str(), &state.Input());
+        if (!state.Text(scanner)) return false;
+    }
+    for (xmlNode* c = node->children; c; c = c->next) {
+        if (c->type != XML_ELEMENT_NODE) continue;
+        std::unique_ptr<XML_routines::Instance_base> sub(state.Get_subinstance(c->name));
+        if (!sub || !Drive(*sub, c) || !sub->Finalize()) return false;
+        sub->Run_hooks();
+        if (!sub->Commit()) return false;
+    }
+    return true;
+}
+}  // namespace detail
+
+// Reads an element's XML text back into a record through its descriptor.
+template <class T>
+bool Parse(const XML_routines::Info<T>& info, const std::string& xml, T& out) {
+    xmlDoc* doc = xmlReadMemory(xml.data(), static_cast<int>(xml.size()), "element.xml", nullptr, 0);
+    if (!doc) return false;
+    XML_routines::Input_data input;
+    input.report_errors = false;
+    std::unique_ptr<XML_routines::Instance_base> state(info.Get_instance(input));
+    auto* typed = dynamic_cast<XML_routines::Instance<T, XML_routines::Info<T>>*>(state.get());
+    bool ok = typed && detail::Drive(*state, xmlDocGetRootElement(doc)) && state->Finalize();
+    if (ok) {
+        state->Run_hooks();
+        ok = state->Commit() && input.Error_count() == 0;
+        out = typed->Record();
+    }
+    xmlFreeDoc(doc);
+    return ok;
+}
+
+// Empties every assembler without a trace in any log.
+inline void Idle_assemblers() {
+    Log_capture discard;
+    P25::Smartnet_data_log r{};
+    r.bits.baud = 3600;
+    for (unsigned ch = 0; ch < 4; ++ch)
+        for (std::uint8_t dir : {0, 1})
+            for (std::uint8_t osp : {0, 1}) {
+                r.metadata.phys_channel = static_cast<std::uint8_t>(ch);
+                r.metadata.dir_tx = dir;
+                r.metadata.is_osp = osp;
+                Smartzone::Log_timeout(r);
+            }
+}
+
+// Compares text with tests/data/smartzone/<name>; TESSEL_UPDATE_GOLDEN=1
+// rewrites the file instead.
+inline void Expect_golden(const std::string& name, const std::string& text) {
+    const std::string path = std::string(TESSEL_TEST_DATA) + "/smartzone/" + name;
+    const char* update = std::getenv("TESSEL_UPDATE_GOLDEN");
+    if (update && *update == '1') {
+        std::ofstream(path, std::ios::binary) << text;
+        return;
+    }
+    std::ifstream in(path, std::ios::binary);
+    ASSERT_TRUE(in) << "no golden file " << path;
+    std::ostringstream golden;
+    golden << in.rdbuf();
+    EXPECT_EQ(text, golden.str()) << "golden " << name;
+}
+
+}  // namespace sz
+
+#endif
