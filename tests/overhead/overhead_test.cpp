@@ -135,7 +135,7 @@ TEST(OverheadRoundTrip, SlotToMessageToLogIsTheSameElement) {
     EXPECT_EQ(log.Errors(), "");
 }
 
-TEST(OverheadLog, WritesTrunkingSlotsAndPassesSmartzoneSlotsOn) {
+TEST(OverheadLog, WritesTrunkingSlotsAndSmartzoneSlotsThroughTheirOwnElement) {
     P25::Trunking_Overhead slot;
     std::memset(&slot, 0, sizeof slot);
     slot.metadata = trk::Source(2, 1);
@@ -150,9 +150,19 @@ TEST(OverheadLog, WritesTrunkingSlotsAndPassesSmartzoneSlotsOn) {
         {"an empty PDU slot: the attributes only", P25::PDU, 0, empty, ""},
         {"a TSDU slot holds one block, whatever its count", P25::TSDU, 0, "TSBK", ""},
         {"more blocks than a data unit holds", P25::PDU, 129, "", "Overhead Log_Overhead block_count=129\n"},
-        {"an OSW slot", P25::SMARTZONE_OSW, 1, "", "Smartzone Log_Smartzone_overhead UNIMPLEMENTED\n"},
-        {"an ISW slot", P25::SMARTZONE_ISW, 1, "", "Smartzone Log_Smartzone_overhead UNIMPLEMENTED\n"},
-        {"a raw slot", P25::SMARTZONE_RAW, 1, "", "Smartzone Log_Smartzone_overhead UNIMPLEMENTED\n"},
+        {"an OSW slot goes to the SmartZone overhead", P25::SMARTZONE_OSW, 1,
+         "  <Smartzone_overhead interval=\"250\" handle=\"000000AB\">\n    <Smartzone_osw timestamp=\" 0.00000000\" "
+         "phys_channel=\"0\" direction=\"rx\" type=\"isp\" timeslot=\"0\"/>\n  </Smartzone_overhead>\n",
+         ""},
+        {"an ISW slot goes to the SmartZone overhead", P25::SMARTZONE_ISW, 1,
+         "  <Smartzone_overhead interval=\"250\" handle=\"000000AB\">\n    <Smartzone_isw timestamp=\" 0.00000000\" "
+         "phys_channel=\"0\" direction=\"rx\" type=\"isp\" timeslot=\"0\"/>\n  </Smartzone_overhead>\n",
+         ""},
+        {"a raw slot goes to the SmartZone overhead", P25::SMARTZONE_RAW, 1,
+         "  <Smartzone_overhead interval=\"250\" handle=\"000000AB\">\n    <Smartzone_raw timestamp=\" 0.00000000\" "
+         "phys_channel=\"0\" direction=\"rx\" type=\"isp\" timeslot=\"0\" ch_type=\"0x0\" baud=\"0x0\" bits=\"0\"/>\n"
+         "  </Smartzone_overhead>\n",
+         ""},
         {"a cooked control-channel record", P25::SMARTZONE_COOKED, 1, "", ""},
         {"a voice data unit", P25::LDU1, 1, "", ""},
     };

@@ -110,10 +110,11 @@ TEST_F(OverheadTool, TheOverheadKindLogsTheHostsRecord) {
     // Three slots logged, the numbered data unit 5 ignored.
     EXPECT_EQ(trk::Only(r.out.substr(r.out.find("<P25_log_data>\n") + 15), "P25_Overhead").size(), 3u) << r.out;
 
-    // A SmartZone slot stops at its one line until the SmartZone overhead takes it.
+    // A SmartZone slot is logged by the SmartZone overhead.
     const Result sz = Log_text("overhead duid=SMARTZONE_RAW 0102\n");
     EXPECT_EQ(sz.status, 0);
-    EXPECT_EQ(sz.err, "Smartzone Log_Smartzone_overhead UNIMPLEMENTED\n");
+    EXPECT_EQ(sz.err, "");
+    EXPECT_NE(sz.out.find("<Smartzone_overhead interval="), std::string::npos) << sz.out;
 }
 
 // The example loads six slots; each message, logged back through the host's
