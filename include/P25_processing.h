@@ -70,4 +70,11 @@ bool Info<Filter_data>::Finalize(Filter_data& record, Input_data& input) const;
 XML_DECLARE_INFO(P25::Time_log);
 XML_DECLARE_INFO(P25::HW_sync_payload);
 
+// "Status_bits" and "DateTime" read from a document go to the receive
+// listener (P25_receive.h).
+template <>
+bool XML_routines::Info<P25::DUID_Header>::Commit(P25::DUID_Header& header, Input_data& input) const;
+template <>
+bool XML_routines::Info<P25::Time_log>::Commit(P25::Time_log& record, Input_data& input) const;
+
 #endif

@@ -201,6 +201,7 @@ bool Info<Trunking_data>::Finalize(Trunking_data& r, Input_data& input) const {
 template <>
 bool Info<Trunking_data>::Commit(Trunking_data& r, Input_data& input) const {
     if (!input.Filters().Check(Log_protocol_cooked, r.metadata.phys_channel) || r.block_count == 0) return true;
+    P25::Tell_receive_listener(P25::Received::trunking_message, &r);
     P25::Receive_Trunk_from_XML(r);
     return true;
 }

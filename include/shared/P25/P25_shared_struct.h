@@ -17,6 +17,7 @@
 
 #include "shared/P25/P25_messages.h"
 #include "shared/dispatcher.h"
+#include "shared/P25/P25_receive.h"
 
 namespace P25 {
 

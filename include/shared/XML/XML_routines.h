@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "XML_hash.h"
@@ -291,6 +292,9 @@ public:
     void Flush();
     void Close();
     unsigned long Elements_written() const { return written_; }
+    // Once set, an element whose text was written already is dropped, so
+    // that a replayed log says each thing once.
+    void Write_each_once(bool once);
 
     FilterList& Filters() { return filters_; }
     const FilterList& Filters() const { return filters_; }
@@ -307,6 +311,7 @@ private:
     unsigned long written_ = 0;
     FilterList filters_;
     xmlBufferPtr buffer_;
+    std::unique_ptr<std::unordered_set<std::size_t>> written_texts_;  // hashes, with Write_each_once
 };
 
 // Parse context of one input document.
