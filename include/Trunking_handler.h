@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <cstring>
 #include <type_traits>
 
@@ -243,6 +244,8 @@ public:
     static Opcode_record* Find_trunking_handler_in_all(bool outbound, const xmlChar* name);
     static void Dump_all();
     static void Dump_elements(int indent);
+    // Every handler of every manufacturer, in the order of the grammar dump.
+    static void Each_handler(const std::function<void(const Trunking_handler_base&)>& f);
 
     std::uint8_t MFID() const { return mfid_; }
     const char* Name() const { return name_; }
@@ -444,6 +447,9 @@ template <>
 bool XML_routines::Info<P25::Trunking_data>::Commit(P25::Trunking_data&, XML_routines::Input_data&) const;
 template <>
 void XML_routines::Info<P25::Trunking_data>::Dump_elements(int) const;
+// Its children, and every registered message definition as a choice.
+template <>
+void XML_routines::Info<P25::Trunking_data>::Describe(Element_description& d) const;
 template <>
 XML_routines::Instance_base* XML_routines::Info<P25::Trunking_data>::Get_instance(XML_routines::Input_data&) const;
 

@@ -18,6 +18,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "XML_describe.h"
 #include "XML_hash.h"
 #include "shared/endian.h"
 
@@ -199,6 +200,8 @@ public:
     virtual Instance_base* Get_instance(Input_data& input) const;
     virtual void Dump_elements(int level) const;
     virtual void Subregister(Subelement_register& reg) const;
+    // The element's grammar (tag and filed descriptors here).
+    virtual void Describe(Element_description& d) const;
 
     const char* Name() const { return name_; }
     // The element tag: the last component of a path name.
