@@ -45,7 +45,7 @@ const std::regex allowed_strong(
     R"((const |void |bool |unsigned |int |_xmlNode\* |char const\* |P25::[A-Za-z_0-9<>:]+ |unsigned (int|long|char) )*)"
     R"((P25|Smartzone|XML_routines)::|Dispatcher::|Dispatcher$|ccitt_16\(|crc_32\()|)"
     // what a sanitized build adds beside each exported global
-    R"(^__odr_asan_gen_)");
+    R"(^__odr_asan(_gen_|\.))");
 
 // Names a host calls that must be exported whatever else is added.
 const char* const required_tessel[] = {

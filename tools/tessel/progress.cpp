@@ -23,11 +23,13 @@ Progress::Progress(const std::string& input_path, const char* what) : what_(what
 void Progress::Draw(unsigned long count, unsigned long long bytes, Clock::time_point now) {
     const double seconds = std::chrono::duration<double>(now - start_).count();
     const double rate = seconds > 0 ? count / seconds : 0;
+    // The cursor is left at the start of the line, so that a report written
+    // meanwhile takes the line over instead of running on after it.
     if (bytes && size_)
-        std::fprintf(stderr, "\r%lu %s, %.0f%% of %.1f MB, %.0f %s/s ", count, what_, 100.0 * bytes / size_,
-                     size_ / 1e6, rate, what_);
+        std::fprintf(stderr, "\r\033[K%lu %s, %.0f%% of %.1f MB, %.0f %s/s\r", count, what_,
+                     100.0 * bytes / size_, size_ / 1e6, rate, what_);
     else
-        std::fprintf(stderr, "\r%lu %s, %.0f %s/s ", count, what_, rate, what_);
+        std::fprintf(stderr, "\r\033[K%lu %s, %.0f %s/s\r", count, what_, rate, what_);
     std::fflush(stderr);
 }
 
