@@ -36,6 +36,8 @@ TEST_F(Receive, ReplayOfALogHasNoPlaceholderReports) {
     ASSERT_EQ(Run("log ../examples/grants.log --out " + Quote(Temp("g.xml"))).status, 0);
     const Result r = Run("replay " + Quote(Temp("g.xml")));
     EXPECT_EQ(r.err.find("UNIMPLEMENTED"), std::string::npos) << r.err;
+    // Standard error is a file here: no progress line.
+    EXPECT_EQ(r.err.find('\r'), std::string::npos) << r.err;
 }
 
 TEST_F(Receive, QuietRelogWritesEachElementOnce) {

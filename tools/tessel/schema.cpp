@@ -32,8 +32,11 @@ const char schema_usage[] =
 namespace {
 
 // Elements the log writes in place of a registry's message when it cannot
-// decode one; no descriptor reads them, so they stand here, open.
-const char* const error_elements[] = {"DATA_CRC_ERROR", "UNKNOWN_FORMAT"};
+// decode one (a bad CRC, a header of an unknown format); no descriptor reads
+// them, so they stand here, open.  The error that replaces a message's
+// fields inside its element ("Illegal_block_count", "INVALID_FORMAT") is
+// not described: the message's own content leaves no room for it.
+const char* const error_elements[] = {"DATA_CRC_ERROR", "UNKNOWN_FORMAT", "Multiblock_header"};
 
 using XML_routines::Element_description;
 using XML_routines::Info_base;
