@@ -87,4 +87,11 @@ XML_DECLARE_INFO(P25::Control_sim_state);
 XML_DECLARE_INFO(P25::Traffic_sim_state);
 XML_DECLARE_INFO(P25::Sim_state_data_type);
 
+// "Status_bits" and "DateTime" read from a document go to the receive
+// listener (P25_receive.h).
+template <>
+bool XML_routines::Info<P25::DUID_Header>::Commit(P25::DUID_Header& header, Input_data& input) const;
+template <>
+bool XML_routines::Info<P25::Time_log>::Commit(P25::Time_log& record, Input_data& input) const;
+
 #endif

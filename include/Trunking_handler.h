@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -253,6 +254,8 @@ public:
     // Every registered definition: records in list order, in each the ISP
     // opcodes 0-63 then the OSP opcodes, in each the slots by block count.
     static std::vector<const Trunking_handler_base*> Handlers();
+    // Every handler of every manufacturer, in the order of the grammar dump.
+    static void Each_handler(const std::function<void(const Trunking_handler_base&)>& f);
 
     std::uint8_t MFID() const { return mfid_; }
     const char* Name() const { return name_; }
@@ -495,6 +498,9 @@ template <>
 bool XML_routines::Info<P25::Trunking_data>::Commit(P25::Trunking_data&, XML_routines::Input_data&) const;
 template <>
 void XML_routines::Info<P25::Trunking_data>::Dump_elements(int) const;
+// Its children, and every registered message definition as a choice.
+template <>
+void XML_routines::Info<P25::Trunking_data>::Describe(Element_description& d) const;
 template <>
 XML_routines::Instance_base* XML_routines::Info<P25::Trunking_data>::Lookup(const xmlChar*, unsigned*,
                                                                            XML_routines::Input_data&,

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace XML_routines {
 
@@ -111,6 +112,11 @@ void Output_file::Write_one(xmlNode* node) {
     // Level 1: the element's own lines are indented as a child of the root;
     // its first line is indented here.
     if (xmlNodeDump(buffer_, node->doc, node, 1, 1) < 0) return;
+    if (written_texts_) {
+        const std::string_view text(reinterpret_cast<const char*>(xmlBufferContent(buffer_)),
+                                    static_cast<std::size_t>(xmlBufferLength(buffer_)));
+        if (!written_texts_->insert(std::hash<std::string_view>()(text)).second) return;
+    }
     std::fputs("  ", stream_);
     std::fwrite(xmlBufferContent(buffer_), 1, static_cast<std::size_t>(xmlBufferLength(buffer_)), stream_);
     std::fputc('\n', stream_);
@@ -119,6 +125,11 @@ void Output_file::Write_one(xmlNode* node) {
         xmlBufferFree(buffer_);
         buffer_ = nullptr;
     }
+}
+
+void Output_file::Write_each_once(bool once) {
+    if (!once) written_texts_.reset();
+    else if (!written_texts_) written_texts_ = std::make_unique<std::unordered_set<std::size_t>>();
 }
 
 void Output_file::Flush() {

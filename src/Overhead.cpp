@@ -70,6 +70,7 @@ Overhead_setup::operator Trunking_Overhead() const {
 }
 
 void Receive_Overhead_from_XML(const Trunking_Overhead& record) {
+    Tell_receive_listener(Received::overhead, &record);
     Overhead_MBMessage message;
     message.header.length = sizeof message / 4;
     message.header.dst = Overhead_MBMessage::destination;

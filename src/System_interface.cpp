@@ -12,7 +12,9 @@ Dispatcher* dispatcher = Dispatcher::create();
 
 namespace {
 
+// A hook with nothing behind it reports itself, unless the host listens.
 void Unimplemented(const char* function) {
+    if (Has_receive_listener()) return;
     std::fprintf(stderr, "%s %s UNIMPLEMENTED\n", "System_interface", function);
 }
 
@@ -28,24 +30,35 @@ constexpr unsigned Handed_on_channels = 4;
 
 }  // namespace
 
+// Trunking messages reach the listener from their element's commit: this
+// hook is called at finalize and at commit for each of them.
 void Receive_Trunk_from_XML(const Trunking_data& record) {
     if (Source_of(record).phys_channel < Handed_on_channels) Unimplemented("Receive_Trunk_from_XML");
 }
 
 void Receive_LCO_from_XML(const p25_LCO& record) {
+    Tell_receive_listener(Received::link_control, &record);
     if (Source_of(record).phys_channel < Handed_on_channels) Unimplemented("Receive_LCO_from_XML");
 }
 
-void Receive_TSBK_from_XML(const TSBK_PDU_data&) { Unimplemented("Receive_TSBK_from_XML"); }
+void Receive_TSBK_from_XML(const TSBK_PDU_data& record) {
+    Tell_receive_listener(Received::tsbk, &record);
+    Unimplemented("Receive_TSBK_from_XML");
+}
 
-void Receive_PDU_from_XML(const TSBK_PDU_data&) { Unimplemented("Receive_PDU_from_XML"); }
+void Receive_PDU_from_XML(const TSBK_PDU_data& record) {
+    Tell_receive_listener(Received::pdu, &record);
+    Unimplemented("Receive_PDU_from_XML");
+}
 
 // Blocks read from input documents go to the input-side assemblers.
 void Receive_PDU_header_from_XML(const TSBK_PDU_data& record) {
+    Tell_receive_listener(Received::pdu_header, &record);
     Parse_Multiblock_Header(record.tsbk[0], record.header.metadata);
 }
 
 void Receive_PDU_cont_from_XML(const TSBK_PDU_data& record) {
+    Tell_receive_listener(Received::pdu_cont, &record);
     Parse_Multiblock_Continuation(record.tsbk[0], record.header.metadata);
 }
 

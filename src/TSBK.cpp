@@ -259,11 +259,11 @@ xmlNode* Illegal_blockcount(const Info_base& info, int count) {
 namespace XML_routines {
 
 // Direction of a multi-block header, octet 0 bit 5.
-static const Value_entry<bool> direction_names[] = {
+static const Value_entry<bool> header_direction_names[] = {
     {"isp", false},
     {"osp", true},
 };
-static const Value_hash<bool> direction_hash(direction_names);
+static const Value_hash<bool> direction_hash(header_direction_names);
 
 // "P25_TSBK_header"
 static const Attrib::Attrib_Table<P25::P25_TSBK_header> tsbk_header_table[] = {

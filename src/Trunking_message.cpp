@@ -194,6 +194,7 @@ bool Info<Trunking_data>::Finalize(Trunking_data& r, Input_data& input) const {
 template <>
 bool Info<Trunking_data>::Commit(Trunking_data& r, Input_data& input) const {
     if (!input.Filters().Check(Log_protocol_cooked, r.metadata.phys_channel) || r.block_count == 0) return true;
+    P25::Tell_receive_listener(P25::Received::trunking_message, &r);
     P25::Receive_Trunk_from_XML(r);
     return true;
 }
@@ -208,6 +209,14 @@ void Info<Trunking_data>::Dump_elements(int level) const {
     if (!subs_) return;
     subs_->Dump_elements(level + 1);
     P25::MFID_record::Dump_elements(level + 1);
+}
+
+template <>
+void Info<Trunking_data>::Describe(Element_description& d) const {
+    Describe_tables(d);
+    P25::MFID_record::Each_handler([&d](const P25::Trunking_handler_base& handler) {
+        if (const auto* info = dynamic_cast<const Info_base*>(&handler)) d.choices.push_back(info);
+    });
 }
 
 namespace XML_routines {

@@ -130,3 +130,17 @@ const Info<HW_sync_payload> Info<HW_sync_payload>::info("/P25_log_data/Sync", sy
                                                        Get_Access(&HW_sync_payload::state, "%d"));
 
 }  // namespace XML_routines
+
+// Read from an input document, the status symbols and the host's time are
+// handed to the host's receive listener; nothing else is done with them.
+template <>
+bool XML_routines::Info<P25::DUID_Header>::Commit(P25::DUID_Header& header, Input_data&) const {
+    if (this == &status_info) P25::Tell_receive_listener(P25::Received::status, &header);
+    return true;
+}
+
+template <>
+bool XML_routines::Info<P25::Time_log>::Commit(P25::Time_log& record, Input_data&) const {
+    P25::Tell_receive_listener(P25::Received::time, &record);
+    return true;
+}

@@ -38,6 +38,10 @@ int Log(const Arguments& args);
 extern const char log_usage[];
 int Registry(const Arguments& args);
 extern const char registry_usage[];
+int Encode(const Arguments& args);
+extern const char encode_usage[];
+int Schema(const Arguments& args);
+extern const char schema_usage[];
 
 // One option a command accepts.  An option with a value is given as
 // "--name VALUE" or "--name=VALUE"; a flag as "--name".

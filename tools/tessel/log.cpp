@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "progress.h"
 #include "script.h"
 
 namespace tessel {
@@ -49,6 +50,8 @@ namespace {
 
 // script could not be read to its end.
 bool Log_script(std::FILE* in, const std::string& name, unsigned long& refused) {
+    Progress progress(name, "lines");
+    unsigned long long bytes = 0;
     char* buffer = nullptr;
     std::size_t capacity = 0;
     unsigned long number = 0;
@@ -56,6 +59,8 @@ bool Log_script(std::FILE* in, const std::string& name, unsigned long& refused) 
     while ((length = getline(&buffer, &capacity, in)) >= 0) {
         std::string text(buffer, static_cast<std::size_t>(length));
         ++number;
+        bytes += static_cast<unsigned long long>(length);
+        progress.Update(number, bytes);
         if (!text.empty() && text.back() == '\n') text.pop_back();
         if (number == 1 && text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
         std::string error;

@@ -26,6 +26,8 @@ const std::vector<Command>& Commands() {
         {"grammar", "print the grammar of the elements the library accepts", grammar_usage, Grammar},
         {"log", "log a record script through the library's entry points", log_usage, Log},
         {"registry", "list the trunking messages by manufacturer, direction and opcode", registry_usage, Registry},
+        {"encode", "write the records of an input document as a record script", encode_usage, Encode},
+        {"schema", "print an XML Schema of the log and input documents", schema_usage, Schema},
         {"help", "list the commands or show the usage of one", help_usage, Help},
     };
     return commands;

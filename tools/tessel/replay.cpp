@@ -11,12 +11,13 @@
 
 #include "P25_processing.h"
 #include "commands.h"
+#include "progress.h"
 #include "shared/dispatcher.h"
 
 namespace tessel {
 
 const char replay_usage[] =
-    "Usage: tessel replay [FILE] [--out FILE] [--dispatch FILE] [--trace]\n"
+    "Usage: tessel replay [FILE] [--out FILE] [--dispatch FILE] [--trace] [--quiet-relog]\n"
     "\n"
     "Reads an input document (standard input when FILE is absent or \"-\") and\n"
     "hands each element below its root <P25_log_data> to the library.\n"
@@ -25,6 +26,8 @@ const char replay_usage[] =
     "  --dispatch FILE  write each dispatcher message to FILE, one line per message:\n"
     "                   its octets as upper-case hexadecimal pairs separated by blanks\n"
     "  --trace          report the start and end of each element on standard error\n"
+    "  --quiet-relog    write each element once: one the log already holds (an\n"
+    "                   input element the library logs again) is not repeated\n"
     "\n"
     "Errors are reported on standard error.  Exit status: 0 when every element\n"
     "was accepted, 1 when anything was refused or reported, 2 for a document\n"
@@ -52,12 +55,13 @@ void Write_message(std::FILE* out, const std::uint8_t* message, std::size_t size
 
 int Replay(const Arguments& args) {
     std::string out_path, dispatch_path;
-    bool trace = false;
+    bool trace = false, quiet_relog = false;
     std::vector<std::string> files;
     if (!Parse_options("replay", args,
                        {{"--out", &out_path, nullptr},
                         {"--dispatch", &dispatch_path, nullptr},
-                        {"--trace", nullptr, &trace}},
+                        {"--trace", nullptr, &trace},
+                        {"--quiet-relog", nullptr, &quiet_relog}},
                        files))
         return exit_usage;
     if (files.size() > 1) return Usage_error("replay", "more than one input document");
@@ -90,12 +94,21 @@ int Replay(const Arguments& args) {
     if (std::FILE* f = dispatch_file.get())
         dispatcher->Set_listener([f](const std::uint8_t* m, std::size_t n) { Write_message(f, m, n); });
 
+    log->Write_each_once(quiet_relog);
+    // The records the elements deliver are this host's to take: it takes
+    // them (and counts them for the progress line).
+    Progress progress(input_path, "records");
+    unsigned long received = 0;
+    P25::Set_receive_listener([&](P25::Received, const void*) { progress.Update(++received); });
+
     XML_routines::Input_data input(log.get());
     input.trace = trace;
     const XML_routines::Read_status status =
         XML_routines::Read_document(from_stdin ? nullptr : input_path.c_str(), XML_routines::P25_log_data, input);
 
     // Nothing may reach the log or the message file once they are closed.
+    P25::Set_receive_listener(nullptr);
+    progress.Done();
     dispatcher->Set_listener(nullptr);
     XML_routines::Output_file::Set_current(nullptr);
     log->Close();

@@ -994,6 +994,14 @@ public:
         std::memcpy(a, state.Octets(), N);
         return static_cast<long>(names);
     }
+    // Digit names of either table, any number of them.
+    void Describe(Value_description& d, bool) const {
+        d.kind = Value_description::named;
+        d.name_list.clear();
+        for (const Value_hash<unsigned>* table : {&normal_, &escape_})
+            for (unsigned i = 0; i < table->Count(); ++i) d.name_list.push_back((*table)[i].name);
+        d = d.Repeated(0);
+    }
 
 private:
     const Value_hash<unsigned>& normal_;

@@ -19,6 +19,7 @@
 #include "shared/P25/P25_message_parts.h"
 #include "shared/P25/P25_messages.h"
 #include "shared/dispatcher.h"
+#include "shared/P25/P25_receive.h"
 
 namespace P25 {
 

@@ -149,6 +149,8 @@ public:
     virtual ~Accessor() = default;
     virtual bool Read(Format::Scanner& s, T& record) const = 0;
     virtual void Write(Format::Printer& p, const T& record) const = 0;
+    // The form of the text; any text unless the accessor says.
+    virtual void Describe(Value_description&) const {}
     void IncrRefCount() { ++refs_; }
     void Drop() {
         if (--refs_ < 1) delete this;
@@ -165,6 +167,7 @@ public:
     explicit Primative(A&&... format) : formatter_(std::forward<A>(format)...) {}
     bool Read(Format::Scanner& s, T& v) const override { return formatter_.Read(s, v); }
     void Write(Format::Printer& p, const T& v) const override { formatter_.Write(p, v); }
+    void Describe(Value_description& d) const override { formatter_.Describe(d); }
 
 private:
     Formatter<T> formatter_;
@@ -183,6 +186,7 @@ public:
         return true;
     }
     void Write(Format::Printer& p, const T& record) const override { inner_->Write(p, getset_->Get(record)); }
+    void Describe(Value_description& d) const override { inner_->Describe(d); }
 
 private:
     std::unique_ptr<G> getset_;
@@ -213,6 +217,11 @@ public:
             if (!formatter_.Read(s, a[i])) return -1;
         return static_cast<long>(i);
     }
+    // Up to N values (fewer when the count is another member).
+    void Describe(Value_description& d, bool exact) const {
+        formatter_.Describe(d);
+        d = d.Repeated(exact ? unsigned(N) : 0u);
+    }
 
 private:
     Formatter<E> formatter_;
@@ -225,6 +234,7 @@ public:
     MemberArray(E (T::*member)[N], A&&... format) : member_(member), array_(std::forward<A>(format)...) {}
     bool Read(Format::Scanner& s, T& r) const override { return array_.Read(s, r.*member_); }
     void Write(Format::Printer& p, const T& r) const override { array_.Write(p, r.*member_); }
+    void Describe(Value_description& d) const override { array_.Describe(d, true); }
 
 private:
     E (T::*member_)[N];
@@ -248,6 +258,7 @@ public:
     void Write(Format::Printer& p, const T& r) const override {
         array_.Write(p, r.*member_, static_cast<std::size_t>(r.*length_));
     }
+    void Describe(Value_description& d) const override { array_.Describe(d, false); }
 
 private:
     E (T::*member_)[N];
@@ -280,6 +291,9 @@ public:
     bool Read(Format::Scanner& s, T& r) const {
         if (!a_) return s.Error("No text allowed");
         return a_->Read(s, r);
+    }
+    void Describe(Value_description& d) const {
+        if (a_) a_->Describe(d);
     }
 
 private:

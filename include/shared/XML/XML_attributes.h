@@ -66,6 +66,7 @@ public:
     virtual bool Read(Format::Scanner& s, T& record) const = 0;
     virtual ~Hash_entry() = default;
     virtual const char* Name() const = 0;
+    virtual void Describe(Value_description&) const {}
 };
 
 template <class T>
@@ -83,6 +84,7 @@ public:
     explicit Wrapped_endpoint(const Hash_entry<S>* inner) : inner_(inner) {}
     ~Wrapped_endpoint() override { delete inner_; }
     const char* Name() const override { return inner_->Name(); }
+    void Describe(Value_description& d) const override { inner_->Describe(d); }
 
 protected:
     const Hash_entry<S>* inner_;
@@ -139,6 +141,7 @@ private:
         explicit Hash_endpoint(const Single& single) : single_(single) {}
         bool Read(Format::Scanner& s, T& record) const override { return single_.Read(s, record); }
         const char* Name() const override { return single_.Name(); }
+        void Describe(Value_description& d) const override { single_.accessor_.Describe(d); }
 
     private:
         const Single& single_;

@@ -39,6 +39,7 @@ public:
     virtual ~Base() = default;
     // Printed between the elements of an array before every one but the first.
     virtual void Space_if_needed(Printer&) const {}
+    virtual void Describe(Value_description&) const {}
 };
 
 namespace detail {
@@ -105,6 +106,12 @@ public:
     explicit String(const char* format = "%d") : format_(format) {}
     bool Read(Scanner& s, T& v) const override { return detail::Scan(s, v, format_); }
     void Write(Printer& p, const T& v) const override { detail::Print(p, v, format_); }
+    void Describe(Value_description& d) const override {
+        constexpr bool number = detail::Typed<T> || std::is_enum_v<T> || (sizeof(T) == 4 && !std::is_array_v<T>);
+        const bool block = !number || (!detail::Typed<T> && sizeof(T) == 4 && format_.Is_block());
+        d = Value_description::Of_format(format_, std::is_floating_point_v<T>, std::is_same_v<T, bool>,
+                                         block ? unsigned(sizeof(T)) : 0u);
+    }
 
 private:
     format_info format_;
@@ -150,6 +157,11 @@ public:
         else p.Invalid(detail::As_number(v));
     }
     void Space_if_needed(Printer& p) const override { p.Print(" "); }
+    void Describe(Value_description& d) const override {
+        d.kind = Value_description::named;
+        d.name_list.clear();
+        for (unsigned i = 0; i < table_->Count(); ++i) d.name_list.push_back((*table_)[i].name);
+    }
 
 private:
     const Value_hash<T>* table_;
@@ -186,6 +198,7 @@ public:
         From_tm(record, t);
         return true;
     }
+    void Describe(Value_description& d) const override { d = Value_description::Of_date(mode_); }
 
 private:
     static std::tm To_tm(const T& r) {
@@ -215,6 +228,7 @@ public:
     bool Read(Format::Scanner& s, T& v) const { return format_->Read(s, v); }
     void Write(Format::Printer& p, const T& v) const { format_->Write(p, v); }
     void Space_if_needed(Format::Printer& p) const { format_->Space_if_needed(p); }
+    void Describe(Value_description& d) const { format_->Describe(d); }
 
 private:
     std::unique_ptr<Format::Base<T>> format_;

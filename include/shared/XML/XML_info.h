@@ -53,6 +53,9 @@ public:
     Instance_base* Get_instance(Input_data& input) const override;
     void Dump_elements(int level) const override;
     void Subregister(Subelement_register& reg) const override;
+    void Describe(Element_description& d) const override { Describe_tables(d); }
+    // What the tables say: attributes, text, children.
+    void Describe_tables(Element_description& d) const;
     virtual xmlNode* Write(const T& record) const;
     virtual void Start(T&, Input_data&) const {}
     virtual bool Finalize(T& record, Input_data& input) const;
@@ -93,6 +96,11 @@ public:
     Info_primative(const char* name, Format::TIME_MODE mode) : Info_base(name), text_(Get_Access<T>(mode)) {}
 
     Instance_base* Get_instance(Input_data& input) const override;
+    void Describe(Element_description& d) const override {
+        Info_base::Describe(d);
+        d.has_text = true;
+        text_.Describe(d.text);
+    }
     virtual xmlNode* Write(const T& value) const {
         xmlNode* node = xmlNewNode(nullptr, To_xml(Name()));
         if (!node) return nullptr;
@@ -257,6 +265,31 @@ template <class T>
 void Info<T>::Subregister(Subelement_register& reg) const {
     if (!subs_) return;
     for (unsigned i = 0; i < subs_->Count(); ++i) reg.Register((*subs_)[i]);
+}
+
+// Anonymous descriptors among the children give their own children.
+template <class T>
+void Info<T>::Describe_tables(Element_description& d) const {
+    Info_base::Describe(d);
+    if (attributes_)
+        attributes_->Each([&d](const xmlChar* name, const Attrib::Hash_entry<T>& endpoint) {
+            d.attributes.emplace_back(From_xml(name), Value_description());
+            endpoint.Describe(d.attributes.back().second);
+        });
+    d.has_text = static_cast<bool>(text_);
+    text_.Describe(d.text);
+    if (!subs_) return;
+    for (unsigned i = 0; i < subs_->Count(); ++i) {
+        const Info_base& child = (*subs_)[i]->Info();
+        if (*child.Name()) {
+            d.children.push_back(&child);
+            continue;
+        }
+        Element_description spliced;
+        child.Describe(spliced);
+        d.children.insert(d.children.end(), spliced.children.begin(), spliced.children.end());
+        d.choices.insert(d.choices.end(), spliced.choices.begin(), spliced.choices.end());
+    }
 }
 
 template <class T>

@@ -15,8 +15,10 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
+#include "XML_describe.h"
 #include "XML_hash.h"
 #include "shared/endian.h"
 
@@ -198,6 +200,8 @@ public:
     virtual Instance_base* Get_instance(Input_data& input) const;
     virtual void Dump_elements(int level) const;
     virtual void Subregister(Subelement_register& reg) const;
+    // The element's grammar (tag and filed descriptors here).
+    virtual void Describe(Element_description& d) const;
 
     const char* Name() const { return name_; }
     // The element tag: the last component of a path name.
@@ -291,6 +295,9 @@ public:
     void Flush();
     void Close();
     unsigned long Elements_written() const { return written_; }
+    // Once set, an element whose text was written already is dropped, so
+    // that a replayed log says each thing once.
+    void Write_each_once(bool once);
 
     FilterList& Filters() { return filters_; }
     const FilterList& Filters() const { return filters_; }
@@ -307,6 +314,7 @@ private:
     unsigned long written_ = 0;
     FilterList filters_;
     xmlBufferPtr buffer_;
+    std::unique_ptr<std::unordered_set<std::size_t>> written_texts_;  // hashes, with Write_each_once
 };
 
 // Parse context of one input document.

@@ -1,0 +1,50 @@
+# What a host program gets: the two shared libraries with their SONAMEs, the
+# public headers, the `tessel` program, a CMake package (find_package(Tessel)
+# gives Tessel::Tessel and Tessel::XML_routines) and a pkg-config file.
+#
+# Exported symbols: the libraries are compiled with hidden visibility, and
+# every public header is read first under default visibility (a generated
+# header forced into each library source).  So whatever a header under
+# include/ declares is exported (entry points, receive hooks, descriptors,
+# the runtime interface) and everything declared only inside a source file
+# is hidden, with no mark on any declaration: a new header or a new entry
+# point in an existing one is exported as it is added.
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+file(GLOB_RECURSE TESSEL_PUBLIC_HEADERS CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR}/include
+     ${CMAKE_SOURCE_DIR}/include/*.h)
+list(SORT TESSEL_PUBLIC_HEADERS)
+set(exports "// Generated: every public header, declared with default visibility.\n")
+string(APPEND exports "#pragma GCC visibility push(default)\n")
+foreach(h IN LISTS TESSEL_PUBLIC_HEADERS)
+  string(APPEND exports "#include \"${h}\"\n")
+endforeach()
+string(APPEND exports "#pragma GCC visibility pop\n")
+set(TESSEL_EXPORTS_HEADER ${CMAKE_BINARY_DIR}/generated/tessel_exports.h)
+file(CONFIGURE OUTPUT ${TESSEL_EXPORTS_HEADER} CONTENT "${exports}")
+
+foreach(lib Tessel XML_routines)
+  set_target_properties(${lib} PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+  target_compile_options(${lib} PRIVATE -include ${TESSEL_EXPORTS_HEADER})
+  target_include_directories(${lib} PUBLIC $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/tessel>
+                                           $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/tessel/shared/XML>)
+  set_target_properties(${lib} PROPERTIES EXPORT_NAME ${lib})
+endforeach()
+
+install(TARGETS Tessel XML_routines EXPORT TesselTargets
+        LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tessel
+        FILES_MATCHING PATTERN "*.h")
+
+set(TESSEL_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Tessel)
+install(EXPORT TesselTargets NAMESPACE Tessel:: DESTINATION ${TESSEL_CMAKE_DIR})
+configure_package_config_file(${CMAKE_SOURCE_DIR}/cmake/TesselConfig.cmake.in
+                              ${CMAKE_BINARY_DIR}/generated/TesselConfig.cmake INSTALL_DESTINATION ${TESSEL_CMAKE_DIR})
+write_basic_package_version_file(${CMAKE_BINARY_DIR}/generated/TesselConfigVersion.cmake
+                                 VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_BINARY_DIR}/generated/TesselConfig.cmake ${CMAKE_BINARY_DIR}/generated/TesselConfigVersion.cmake
+        DESTINATION ${TESSEL_CMAKE_DIR})
+
+configure_file(${CMAKE_SOURCE_DIR}/cmake/tessel.pc.in ${CMAKE_BINARY_DIR}/generated/tessel.pc @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/generated/tessel.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
