@@ -121,6 +121,36 @@ void Output_file::Write_one(xmlNode* node) {
     }
 }
 
+Stream_sink& Output_file::Stream() {
+    if (!sink_) sink_.reset(new Stream_sink);
+    sink_->Clear();
+    return *sink_;
+}
+
+bool Output_file::Stream_done() {
+    Stream_sink& sink = *sink_;
+    if (sink.Irregular()) {
+        sink.Clear();
+        return false;
+    }
+    const std::string& text = sink.Output();
+    if (!text.empty()) std::fwrite(text.data(), 1, text.size(), stream_);
+    written_ += sink.Elements();
+    if (text.capacity() > Buffer_keep) sink_.reset();
+    else sink.Clear();
+    return true;
+}
+
+Output_file* Output_file::For(unsigned long log_class, unsigned channel) {
+    Output_file* log = Current();
+    return log && log->Filters().Check(log_class, channel) ? log : nullptr;
+}
+
+Output_file* Output_file::For(unsigned long log_class) {
+    Output_file* log = Current();
+    return log && log->Filters().Check_any(log_class) ? log : nullptr;
+}
+
 void Output_file::Flush() {
     if (!closed_ && stream_) std::fflush(stream_);
 }
@@ -178,6 +208,7 @@ void XML_Log(xmlNode*& node, const unsigned long& log_class) {
 
 void Add_children(xmlNode* parent, xmlNode* child) {
     if (!child) return;
+    if (Sink* sink = Sink::Of(parent)) return sink->Node(child);
     if (!parent) {  // nowhere to put it: it is taken over all the same
         Free_node(child);
         return;

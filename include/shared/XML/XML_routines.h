@@ -57,12 +57,25 @@ public:
     const std::string& Flags() const { return flags_; }
     int Precision() const { return precision_; }
 
+    // How the printer writes a value, decided once when the format is read:
+    // integers under d, i, u, x and X with at most the flags 0 and - are
+    // written by hand; everything else goes through snprintf with the
+    // conversion strings made here.
+    bool Hand_integer() const { return hand_; }
+    bool Left() const { return left_; }
+    bool Zero_pad() const { return zero_; }
+    const std::string& Printf_unsigned() const { return printf_unsigned_; }
+    const std::string& Printf_signed() const { return printf_signed_; }
+    const std::string& Printf_double() const { return printf_double_; }
+
 private:
     std::string format_, prefix_, suffix_, flags_;
     int width_ = -1;
     int precision_ = -1;
     char conversion_ = 'd';
     bool block_ = false;
+    bool hand_ = false, left_ = false, zero_ = false;
+    std::string printf_unsigned_, printf_signed_, printf_double_;
 };
 
 // Text of one value (attribute or element text) being written.
@@ -90,17 +103,22 @@ public:
     // A value that has no name in its enumeration table.
     void Invalid(unsigned long v);
 
+    // Appends the printed text to a node (or to the sink the node stands
+    // for while a writing hook runs).
     void Add_content(xmlNode* node);
     void Reset() { length_ = 0; }
-    char* Ptr() { return &buffer_[length_]; }
+    char* Ptr() { return Room(0); }
+    const char* Data() const { return buffer_.data(); }
     std::size_t Length() const { return length_; }
     operator const char*();
     const char* c_str() { return *this; }
 
 private:
     void Append(const char* s, std::size_t n);
+    char* Room(std::size_t n);
     void Print_signed(long long v, const format_info& f);
     void Print_unsigned(unsigned long long v, const format_info& f);
+    void Hand_integer(unsigned long long magnitude, bool negative, const format_info& f);
     std::vector<char> buffer_;
     std::size_t length_ = 0;
 };
@@ -184,6 +202,135 @@ class Subelement_register {
 public:
     virtual void Register(Subelement_sub_base* entry) = 0;
     virtual ~Subelement_register();
+};
+
+// Where a descriptor writes an element.  Writing walks the descriptors once
+// and tells the sink what it meets: an element starts, an attribute, text,
+// a finished libxml2 tree, the element ends.  The tree sink builds the
+// libxml2 element that Write returns; the stream sink writes the element's
+// text straight into the log.
+//
+// An element with an empty name stands for its contents: its attributes,
+// text and children go to the enclosing element.  The writing hooks of a
+// descriptor (Write_text, Write_subs) receive an xmlNode*: the element
+// itself under the tree sink, a node standing for the stream under the
+// stream sink, which Add_children, Printer::Add_content and Sink::For
+// recognise (and whatever a hook attaches to it by hand is written too).
+class Sink {
+public:
+    Sink() = default;
+    Sink(const Sink&) = delete;
+    Sink& operator=(const Sink&) = delete;
+    virtual ~Sink();
+
+    // Starts an element; false when it cannot be made (then nothing of it is
+    // written and End is not called).
+    virtual bool Start(const char* name) = 0;
+    virtual void Attribute(const char* name, const char* value) = 0;
+    // Text of the current element; nothing when length is 0.
+    virtual void Text(const char* text, std::size_t length) = 0;
+    // A finished element tree, taken over; null is ignored.
+    virtual void Node(xmlNode* tree) = 0;
+    virtual void End() = 0;
+    // The node the writing hooks of the current element receive, and the
+    // end of a hook's run (whatever it attached by hand is taken over).
+    virtual xmlNode* Hook_node() = 0;
+    virtual void Hook_done() = 0;
+
+    // One printer for every value the sink receives, reused.
+    Format::Printer& Printer() { return printer_; }
+
+    // The sink a hook node stands for, or null.
+    static Sink* Of(const xmlNode* node);
+    // The sink a hook node stands for; for any other node, spare made to
+    // add to that node.
+    static Sink& For(xmlNode* node, class Tree_sink& spare);
+
+protected:
+    // Marks a node as standing for this sink.
+    void Mark(xmlNode* node);
+
+private:
+    Format::Printer printer_;
+};
+
+// Builds libxml2 elements: a nameless one is taken apart into the element
+// that receives it, as Add_children does.
+class Tree_sink : public Sink {
+public:
+    Tree_sink() = default;
+    // Adds to an existing element instead of making a new one.
+    explicit Tree_sink(xmlNode* node) { Adopt(node); }
+    ~Tree_sink() override;
+    Tree_sink& Adopt(xmlNode* node);
+
+    bool Start(const char* name) override;
+    void Attribute(const char* name, const char* value) override;
+    void Text(const char* text, std::size_t length) override;
+    void Node(xmlNode* tree) override;
+    void End() override;
+    xmlNode* Hook_node() override;
+    void Hook_done() override;
+
+    // The finished element (null when none was made); the caller owns it.
+    xmlNode* Take();
+
+private:
+    std::vector<xmlNode*> open_;
+    xmlNode* adopted_ = nullptr;
+    xmlNode* done_ = nullptr;
+};
+
+// Writes elements as the log's text, exactly as libxml2 dumps the same tree
+// at level 1 with formatting (two blanks a level, "/>" for an empty
+// element, no formatting inside an element that has text, attribute values
+// and text escaped).  What it cannot write without seeing the whole tree
+// first (an attribute or text that reaches an element after its children,
+// a nameless element at the top) marks the element for the tree path.
+class Stream_sink : public Sink {
+public:
+    Stream_sink();
+    ~Stream_sink() override;
+
+    bool Start(const char* name) override;
+    void Attribute(const char* name, const char* value) override;
+    void Text(const char* text, std::size_t length) override;
+    void Node(xmlNode* tree) override;
+    void End() override;
+    xmlNode* Hook_node() override;
+    void Hook_done() override;
+
+    // Drops what was written; the next element starts at the top level.
+    void Clear();
+    // The text of the top-level elements written since Clear, each
+    // indented as a child of the root and ended by a newline.
+    const std::string& Output() const { return out_; }
+    unsigned long Elements() const { return elements_; }
+    // Whether an element needs the tree path.
+    bool Irregular() const { return irregular_; }
+
+private:
+    struct Frame {
+        const char* name;
+        bool nameless;
+        bool open_tag;       // "<name ..." written, ">" not yet
+        bool children;       // an element child was written
+        bool text;           // text was written
+        bool format;         // formatting inside the element
+        int level;
+    };
+    Frame* Target();
+    void Close_tag(Frame& f);
+    void Indent(int level);
+    void Escaped(const char* s, std::size_t n, bool attribute);
+    void Walk(xmlNode* tree);
+    void Drain_hook();
+
+    std::vector<Frame> frames_;
+    std::string out_;
+    unsigned long elements_ = 0;
+    bool irregular_ = false;
+    xmlNode* hook_ = nullptr;
 };
 
 // Base of every descriptor: the tag name and the descriptors filed under it.
@@ -279,12 +426,20 @@ public:
     static std::unique_ptr<Output_file> Open(const char* path);
     ~Output_file();
 
-    // Builds the element with the descriptor's Write and appends it.
+    // Writes the element of the record straight into the log through the
+    // descriptor's Write to a sink; an element the stream cannot write
+    // exactly is built as a tree and appended instead.
     template <class T, class D>
     void Write(const T& record, const D& descriptor) {
-        xmlNode* node = descriptor.Write(record);
-        if (node) Write_node(node);
+        if (!Writable()) return;
+        descriptor.Write(record, Stream());
+        if (Stream_done()) return;
+        if (xmlNode* node = descriptor.Write(record)) Write_node(node);
     }
+    // The log that XML_Log hands an element of this class (and channel)
+    // to: the current log when its filter keeps the element, else null.
+    static Output_file* For(unsigned long log_class, unsigned channel);
+    static Output_file* For(unsigned long log_class);
     // Appends an element and frees it.  A tag that is a path "/Root/X" is
     // written as X; a nameless node contributes its children.
     void Write_node(xmlNode* node);
@@ -300,7 +455,13 @@ public:
     static void Set_current(Output_file* file);
 
 private:
+    bool Writable() const { return !closed_ && stream_; }
+    Stream_sink& Stream();
+    // Writes what the stream sink holds; false (nothing written) when the
+    // element needs the tree path.
+    bool Stream_done();
     void Write_one(xmlNode* node);
+    std::unique_ptr<Stream_sink> sink_;
     std::FILE* stream_;
     bool owns_;
     bool closed_ = false;
