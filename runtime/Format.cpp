@@ -324,7 +324,19 @@ void Printer::Print(long long v, const format_info& f) {
 
 void Printer::Print(double v, const format_info& f) {
     Append(f.Prefix().data(), f.Prefix().size());
-    Append_printf(buffer_, length_, f.Printf_double(), v);
+    if (f.last_length_ && std::memcmp(&v, &f.last_value_, sizeof v) == 0) {
+        Append(f.last_text_, f.last_length_);
+    } else {
+        const std::size_t start = length_;
+        Append_printf(buffer_, length_, f.Printf_double(), v);
+        const std::size_t n = length_ - start;
+        f.last_length_ = 0;
+        if (n > 0 && n < sizeof f.last_text_) {
+            std::memcpy(f.last_text_, &buffer_[start], n);
+            std::memcpy(&f.last_value_, &v, sizeof v);
+            f.last_length_ = static_cast<unsigned char>(n);
+        }
+    }
     Append(f.Suffix().data(), f.Suffix().size());
 }
 

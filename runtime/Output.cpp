@@ -133,10 +133,9 @@ bool Output_file::Stream_done() {
         sink.Clear();
         return false;
     }
-    const std::string& text = sink.Output();
-    if (!text.empty()) std::fwrite(text.data(), 1, text.size(), stream_);
+    if (sink.Size()) std::fwrite(sink.Data(), 1, sink.Size(), stream_);
     written_ += sink.Elements();
-    if (text.capacity() > Buffer_keep) sink_.reset();
+    if (sink.Capacity() > Buffer_keep) sink_.reset();
     else sink.Clear();
     return true;
 }

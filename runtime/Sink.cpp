@@ -2,6 +2,7 @@
 // written straight from the descriptor walk.
 #include "XML_routines.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace XML_routines {
@@ -56,7 +57,7 @@ bool Tree_sink::Start(const char* name) {
     return true;
 }
 
-void Tree_sink::Attribute(const char* name, const char* value) {
+void Tree_sink::Attribute(const char* name, const char* value, std::size_t) {
     if (!open_.empty() && open_.back()) xmlNewProp(open_.back(), To_xml(name), To_xml(value));
 }
 
@@ -107,14 +108,17 @@ const int Max_indent_levels = 30;
 const char Blanks[2 * Max_indent_levels + 1] = "                                                            ";
 
 // Characters written as they are: printable ASCII other than the markup
-// characters (and the quote in attribute values).
-bool Plain(const char* s, std::size_t n, bool attribute) {
-    for (std::size_t i = 0; i < n; ++i) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        if (c < 0x20 || c >= 0x7F || c == '<' || c == '>' || c == '&' || (attribute && c == '"')) return false;
+// characters (bit 1 in text, bit 2 also in attribute values, where the
+// quote is escaped too).
+struct Plain_table {
+    unsigned char bits[256] = {};
+    Plain_table() {
+        for (int c = 0x20; c < 0x7F; ++c) bits[c] = 3;
+        bits['<'] = bits['>'] = bits['&'] = 0;
+        bits['"'] = 1;
     }
-    return true;
-}
+};
+const Plain_table plain;
 
 // Anything else is escaped by libxml2 itself: the value is dumped as the
 // only attribute or the text of a scratch element, and cut out of it.
@@ -143,15 +147,17 @@ std::string Escaped_by_libxml2(const char* s, std::size_t n, bool attribute) {
 }
 }  // namespace
 
-Stream_sink::Stream_sink() { out_.reserve(4096); }
+Stream_sink::Stream_sink() : out_(4096) {}
 
 Stream_sink::~Stream_sink() {
     if (hook_) xmlFreeNode(hook_);
 }
 
+void Stream_sink::Grow(std::size_t n) { out_.resize(std::max(2 * out_.size(), length_ + n + 4096)); }
+
 void Stream_sink::Clear() {
     frames_.clear();
-    out_.clear();
+    length_ = 0;
     elements_ = 0;
     irregular_ = false;
 }
@@ -166,17 +172,30 @@ Stream_sink::Frame* Stream_sink::Target() {
 
 void Stream_sink::Close_tag(Frame& f) {
     if (!f.open_tag) return;
-    out_ += '>';
+    Put('>');
     f.open_tag = false;
 }
 
 void Stream_sink::Indent(int level) {
-    out_.append(Blanks, 2 * static_cast<std::size_t>(level < Max_indent_levels ? level : Max_indent_levels));
+    Put(Blanks, 2 * static_cast<std::size_t>(level < Max_indent_levels ? level : Max_indent_levels));
 }
 
+// Copies the value while it is plain; escapes it as a whole otherwise.
 void Stream_sink::Escaped(const char* s, std::size_t n, bool attribute) {
-    if (Plain(s, n, attribute)) out_.append(s, n);
-    else out_ += Escaped_by_libxml2(s, n, attribute);
+    const unsigned char mask = attribute ? 2 : 1;
+    char* out = Room(n);
+    std::size_t i = 0;
+    for (; i < n; ++i) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        if (!(plain.bits[c] & mask)) break;
+        out[i] = static_cast<char>(c);
+    }
+    if (i == n) {
+        length_ += n;
+        return;
+    }
+    const std::string escaped = Escaped_by_libxml2(s, n, attribute);
+    Put(escaped.data(), escaped.size());
 }
 
 bool Stream_sink::Start(const char* name) {
@@ -193,7 +212,7 @@ bool Stream_sink::Start(const char* name) {
     if (parent) {
         Close_tag(*parent);
         format = parent->format;
-        if (format && !parent->children) out_ += '\n';
+        if (format && !parent->children) Put('\n');
         parent->children = true;
         level = parent->level + 1;
         if (format) Indent(level);
@@ -203,15 +222,18 @@ bool Stream_sink::Start(const char* name) {
             const char* tag = std::strrchr(name, '/') + 1;
             if (*tag) name = tag;
         }
-        out_ += "  ";
+        Put("  ", 2);
     }
-    out_ += '<';
-    out_ += name;
+    const std::size_t n = std::strlen(name);
+    char* out = Room(n + 1);
+    out[0] = '<';
+    std::memcpy(out + 1, name, n);
+    length_ += n + 1;
     frames_.push_back(Frame{name, false, true, false, false, format, level});
     return true;
 }
 
-void Stream_sink::Attribute(const char* name, const char* value) {
+void Stream_sink::Attribute(const char* name, const char* value, std::size_t length) {
     Drain_hook();
     Frame* target = Target();
     // Hoisted from a nameless element, or after the start tag was closed:
@@ -220,11 +242,15 @@ void Stream_sink::Attribute(const char* name, const char* value) {
         irregular_ = true;
         return;
     }
-    out_ += ' ';
-    out_ += name;
-    out_ += "=\"";
-    Escaped(value ? value : "", value ? std::strlen(value) : 0, true);
-    out_ += '"';
+    const std::size_t n = std::strlen(name);
+    char* out = Room(n + 3);
+    out[0] = ' ';
+    std::memcpy(out + 1, name, n);
+    out[n + 1] = '=';
+    out[n + 2] = '"';
+    length_ += n + 3;
+    if (value) Escaped(value, length, true);
+    Put('"');
 }
 
 void Stream_sink::Text(const char* text, std::size_t length) {
@@ -250,17 +276,21 @@ void Stream_sink::End() {
     frames_.pop_back();
     if (f.nameless) return;
     if (f.open_tag) {
-        out_ += "/>";
+        Put("/>", 2);
     } else {
         if (f.children && f.format) Indent(f.level);
-        out_ += "</";
-        out_ += f.name;
-        out_ += '>';
+        const std::size_t n = std::strlen(f.name);
+        char* out = Room(n + 3);
+        out[0] = '<';
+        out[1] = '/';
+        std::memcpy(out + 2, f.name, n);
+        out[n + 2] = '>';
+        length_ += n + 3;
     }
     if (Frame* parent = Target()) {
-        if (parent->format) out_ += '\n';
+        if (parent->format) Put('\n');
     } else {
-        out_ += '\n';
+        Put('\n');
         ++elements_;
     }
 }
@@ -304,8 +334,7 @@ void Stream_sink::Hook_done() { Drain_hook(); }
 
 // What a hook attached to the hook node by hand belongs to the element the
 // hook was writing: it is written before anything that follows.
-void Stream_sink::Drain_hook() {
-    if (!hook_ || (!hook_->properties && !hook_->children)) return;
+void Stream_sink::Drain_hook_slow() {
     xmlAttr* attrs = hook_->properties;
     xmlNode* children = hook_->children;
     hook_->properties = nullptr;

@@ -127,7 +127,7 @@ public:
     void Log(Sink& sink, const T& record, Format::Printer& p) const override {
         p.Reset();
         accessor_.Write(p, record);
-        sink.Attribute(name_, p.c_str());
+        sink.Attribute(name_, p.c_str(), p.Length());
     }
     void Add(const Register<T>& reg) const override { reg.Add_to_hash(new Hash_endpoint(*this)); }
 

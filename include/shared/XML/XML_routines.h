@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -76,6 +77,13 @@ private:
     bool block_ = false;
     bool hand_ = false, left_ = false, zero_ = false;
     std::string printf_unsigned_, printf_signed_, printf_double_;
+    // The last floating value printed with this format and its text: the
+    // source attributes of the elements of one record print one timestamp
+    // several times.  (Writing runs on one thread at a time.)
+    mutable double last_value_ = 0;
+    mutable char last_text_[40] = {};
+    mutable unsigned char last_length_ = 0;
+    friend class Printer;
 };
 
 // Text of one value (attribute or element text) being written.
@@ -226,7 +234,10 @@ public:
     // Starts an element; false when it cannot be made (then nothing of it is
     // written and End is not called).
     virtual bool Start(const char* name) = 0;
-    virtual void Attribute(const char* name, const char* value) = 0;
+    // An attribute of the current element: length characters of value,
+    // which is NUL-terminated there.
+    virtual void Attribute(const char* name, const char* value, std::size_t length) = 0;
+    void Attribute(const char* name, const char* value) { Attribute(name, value, std::strlen(value)); }
     // Text of the current element; nothing when length is 0.
     virtual void Text(const char* text, std::size_t length) = 0;
     // A finished element tree, taken over; null is ignored.
@@ -264,8 +275,9 @@ public:
     ~Tree_sink() override;
     Tree_sink& Adopt(xmlNode* node);
 
+    using Sink::Attribute;
     bool Start(const char* name) override;
-    void Attribute(const char* name, const char* value) override;
+    void Attribute(const char* name, const char* value, std::size_t length) override;
     void Text(const char* text, std::size_t length) override;
     void Node(xmlNode* tree) override;
     void End() override;
@@ -292,8 +304,9 @@ public:
     Stream_sink();
     ~Stream_sink() override;
 
+    using Sink::Attribute;
     bool Start(const char* name) override;
-    void Attribute(const char* name, const char* value) override;
+    void Attribute(const char* name, const char* value, std::size_t length) override;
     void Text(const char* text, std::size_t length) override;
     void Node(xmlNode* tree) override;
     void End() override;
@@ -304,7 +317,10 @@ public:
     void Clear();
     // The text of the top-level elements written since Clear, each
     // indented as a child of the root and ended by a newline.
-    const std::string& Output() const { return out_; }
+    const char* Data() const { return out_.data(); }
+    std::size_t Size() const { return length_; }
+    std::string Output() const { return std::string(out_.data(), length_); }
+    std::size_t Capacity() const { return out_.size(); }
     unsigned long Elements() const { return elements_; }
     // Whether an element needs the tree path.
     bool Irregular() const { return irregular_; }
@@ -324,10 +340,27 @@ private:
     void Indent(int level);
     void Escaped(const char* s, std::size_t n, bool attribute);
     void Walk(xmlNode* tree);
-    void Drain_hook();
+    void Drain_hook() {
+        if (hook_ && (hook_->properties || hook_->children)) Drain_hook_slow();
+    }
+    void Drain_hook_slow();
+    char* Room(std::size_t n) {
+        if (length_ + n > out_.size()) Grow(n);
+        return out_.data() + length_;
+    }
+    void Grow(std::size_t n);
+    void Put(const char* s, std::size_t n) {
+        std::memcpy(Room(n), s, n);
+        length_ += n;
+    }
+    void Put(char c) {
+        *Room(1) = c;
+        ++length_;
+    }
 
     std::vector<Frame> frames_;
-    std::string out_;
+    std::vector<char> out_;
+    std::size_t length_ = 0;
     unsigned long elements_ = 0;
     bool irregular_ = false;
     xmlNode* hook_ = nullptr;
