@@ -105,6 +105,7 @@ void Output_file::Write_node(xmlNode* node) {
 
 void Output_file::Write_one(xmlNode* node) {
     if (closed_ || !stream_) return;
+    Drain();
     if (!buffer_) buffer_ = xmlBufferCreate();
     if (!buffer_) return;
     xmlBufferEmpty(buffer_);
@@ -121,23 +122,32 @@ void Output_file::Write_one(xmlNode* node) {
     }
 }
 
+// Elements written by the stream sink are handed to the stream in pieces
+// of about this size.
+const std::size_t Stream_piece = 32 * 1024;
+
 Stream_sink& Output_file::Stream() {
     if (!sink_) sink_.reset(new Stream_sink);
-    sink_->Clear();
+    sink_->Begin();
     return *sink_;
 }
 
 bool Output_file::Stream_done() {
     Stream_sink& sink = *sink_;
     if (sink.Irregular()) {
-        sink.Clear();
+        sink.Rewind();
         return false;
     }
-    if (sink.Size()) std::fwrite(sink.Data(), 1, sink.Size(), stream_);
-    written_ += sink.Elements();
-    if (sink.Capacity() > Buffer_keep) sink_.reset();
-    else sink.Clear();
+    if (sink.Size() >= Stream_piece) Drain();
     return true;
+}
+
+void Output_file::Drain() {
+    if (!sink_) return;
+    if (sink_->Size() && stream_) std::fwrite(sink_->Data(), 1, sink_->Size(), stream_);
+    written_ += sink_->Elements();
+    if (sink_->Capacity() > Buffer_keep) sink_.reset();
+    else sink_->Clear();
 }
 
 Output_file* Output_file::For(unsigned long log_class, unsigned channel) {
@@ -151,13 +161,16 @@ Output_file* Output_file::For(unsigned long log_class) {
 }
 
 void Output_file::Flush() {
-    if (!closed_ && stream_) std::fflush(stream_);
+    if (closed_ || !stream_) return;
+    Drain();
+    std::fflush(stream_);
 }
 
 void Output_file::Close() {
     if (closed_) return;
     closed_ = true;
     if (!stream_) return;
+    Drain();
     std::fprintf(stream_, "</%s>\n", Root_tag);
     std::fflush(stream_);
     if (owns_) std::fclose(stream_);

@@ -156,9 +156,22 @@ Stream_sink::~Stream_sink() {
 void Stream_sink::Grow(std::size_t n) { out_.resize(std::max(2 * out_.size(), length_ + n + 4096)); }
 
 void Stream_sink::Clear() {
-    frames_.clear();
     length_ = 0;
     elements_ = 0;
+    Begin();
+}
+
+void Stream_sink::Begin() {
+    frames_.clear();
+    mark_ = length_;
+    elements_mark_ = elements_;
+    irregular_ = false;
+}
+
+void Stream_sink::Rewind() {
+    frames_.clear();
+    length_ = mark_;
+    elements_ = elements_mark_;
     irregular_ = false;
 }
 
@@ -194,6 +207,11 @@ void Stream_sink::Escaped(const char* s, std::size_t n, bool attribute) {
         length_ += n;
         return;
     }
+    // A NUL cuts text short in the tree, and text then ends differently.
+    if (!attribute && std::memchr(s + i, '\0', n - i)) {
+        irregular_ = true;
+        return;
+    }
     const std::string escaped = Escaped_by_libxml2(s, n, attribute);
     Put(escaped.data(), escaped.size());
 }
@@ -203,7 +221,7 @@ bool Stream_sink::Start(const char* name) {
     if (!name) name = "";
     if (!*name) {
         if (!Target()) irregular_ = true;  // a nameless element at the top
-        frames_.push_back(Frame{name, true, false, false, false, false, 0});
+        frames_.push_back(Frame{name, 0, true, false, false, false, false, 0});
         return true;
     }
     Frame* parent = Target();
@@ -229,7 +247,7 @@ bool Stream_sink::Start(const char* name) {
     out[0] = '<';
     std::memcpy(out + 1, name, n);
     length_ += n + 1;
-    frames_.push_back(Frame{name, false, true, false, false, format, level});
+    frames_.push_back(Frame{name, n, false, true, false, false, format, level});
     return true;
 }
 
@@ -257,9 +275,8 @@ void Stream_sink::Text(const char* text, std::size_t length) {
     Drain_hook();
     if (!length) return;
     Frame* target = Target();
-    // Text after children changes the layout of children already written;
-    // a NUL cuts the text short in the tree.
-    if (!target || target->children || std::memchr(text, '\0', length)) {
+    // Text after children changes the layout of children already written.
+    if (!target || target->children) {
         irregular_ = true;
         return;
     }
@@ -279,7 +296,7 @@ void Stream_sink::End() {
         Put("/>", 2);
     } else {
         if (f.children && f.format) Indent(f.level);
-        const std::size_t n = std::strlen(f.name);
+        const std::size_t n = f.name_length;
         char* out = Room(n + 3);
         out[0] = '<';
         out[1] = '/';
@@ -294,6 +311,7 @@ void Stream_sink::End() {
         ++elements_;
     }
 }
+
 
 void Stream_sink::Walk(xmlNode* node) {
     if (node->type == XML_TEXT_NODE) {

@@ -315,6 +315,10 @@ public:
 
     // Drops what was written; the next element starts at the top level.
     void Clear();
+    // Starts the next top-level element after what was written, and drops
+    // that element again.
+    void Begin();
+    void Rewind();
     // The text of the top-level elements written since Clear, each
     // indented as a child of the root and ended by a newline.
     const char* Data() const { return out_.data(); }
@@ -328,6 +332,7 @@ public:
 private:
     struct Frame {
         const char* name;
+        std::size_t name_length;
         bool nameless;
         bool open_tag;       // "<name ..." written, ">" not yet
         bool children;       // an element child was written
@@ -361,6 +366,8 @@ private:
     std::vector<Frame> frames_;
     std::vector<char> out_;
     std::size_t length_ = 0;
+    std::size_t mark_ = 0;
+    unsigned long elements_mark_ = 0;
     unsigned long elements_ = 0;
     bool irregular_ = false;
     xmlNode* hook_ = nullptr;
@@ -478,7 +485,7 @@ public:
     void Write_node(xmlNode* node);
     void Flush();
     void Close();
-    unsigned long Elements_written() const { return written_; }
+    unsigned long Elements_written() const { return written_ + (sink_ ? sink_->Elements() : 0); }
 
     FilterList& Filters() { return filters_; }
     const FilterList& Filters() const { return filters_; }
@@ -489,10 +496,13 @@ public:
 
 private:
     bool Writable() const { return !closed_ && stream_; }
+    // The stream sink, ready for the next element; the elements it wrote
+    // are kept until enough of them are there, or until the tree path, a
+    // flush or the end of the log.
     Stream_sink& Stream();
-    // Writes what the stream sink holds; false (nothing written) when the
-    // element needs the tree path.
+    // False (and the element dropped) when the element needs the tree path.
     bool Stream_done();
+    void Drain();
     void Write_one(xmlNode* node);
     std::unique_ptr<Stream_sink> sink_;
     std::FILE* stream_;
