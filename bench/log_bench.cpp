@@ -223,12 +223,16 @@ struct Contender {
     std::function<void(const std::vector<Grant>&, std::FILE*)> run;
 };
 
+// The host keeps one record and fills in what each TSBK changes.
 void Run_tessel(const std::vector<Grant>& grants, std::FILE* out) {
     static P25::Log_Dispatch_payload payload;
+    To_payload(grants.front(), payload);
     XML_routines::Output_file log(out);
     XML_routines::Output_file::Set_current(&log);
     for (const Grant& g : grants) {
-        To_payload(g, payload);
+        payload.tsbk.header.metadata.timestamp.value = g.ticks;
+        payload.tsbk.header.metadata.phys_channel = static_cast<std::uint8_t>(g.channel);
+        std::memcpy(payload.tsbk.tsbk[0].data, g.b, 12);
         P25::Log_TSBK(payload);
     }
     XML_routines::Output_file::Set_current(nullptr);

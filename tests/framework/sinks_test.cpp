@@ -168,6 +168,33 @@ TEST(Sinks, WhatTheStreamCannotWriteGoesThroughTheTree) {
     EXPECT_EQ(probe.first, probe.second);
 }
 
+// Streamed elements wait in the sink's buffer; a tree element, a flush or
+// the end of the log hands them over first, so the order holds.
+TEST(Sinks, StreamedAndTreeElementsKeepTheirOrder) {
+    fw::Gauge g{};
+    g.level = 0xABCD;
+    char* data = nullptr;
+    std::size_t size = 0;
+    std::FILE* f = open_memstream(&data, &size);
+    {
+        Output_file file(f);
+        file.Write(g, Info<fw::Gauge>::info);
+        file.Write_node(xmlNewNode(nullptr, To_xml("Between")));
+        file.Write(g, Info<fw::Gauge>::info);
+        EXPECT_EQ(file.Elements_written(), 3u);
+        file.Flush();
+        EXPECT_NE(std::string(data, size).find("ABCD"), std::string::npos);
+    }
+    std::fclose(f);
+    const std::string text(data, size);
+    std::free(data);
+    const std::size_t first = text.find("<Gauge"), between = text.find("<Between/>"), second = text.rfind("<Gauge");
+    EXPECT_LT(first, between);
+    EXPECT_LT(between, second);
+    EXPECT_NE(second, std::string::npos);
+    EXPECT_EQ(text.substr(text.size() - 16), "</P25_log_data>\n");
+}
+
 // Sink events the descriptors never produce in this order still end up as
 // libxml2 would place them, through the tree.
 TEST(Sinks, LateAttributesAndTextAfterChildrenAreIrregular) {
