@@ -295,8 +295,17 @@ public:
     virtual XML_routines::Instance_base* Get_instance(XML_routines::Input_data& input, P25_TSBK_DATA* blocks) const = 0;
     // The message element of a logged message, or an error element.
     virtual xmlNode* Write(const TSBK_PDU_data& record) const = 0;
+    // The same written to a sink, from the message's blocks.
+    virtual void Write(const P25_TSBK_DATA* blocks, unsigned block_count, XML_routines::Sink& sink) const {
+        TSBK_PDU_data record;
+        std::memset(&record, 0, sizeof record);
+        std::memcpy(record.tsbk, blocks, sizeof record.tsbk);
+        record.block_count = block_count;
+        sink.Node(Write(record));
+    }
     // The element(s) of the multi-block header's logical link ID.
     virtual xmlNode* Write_link(const Local_link_ID& link) const = 0;
+    virtual void Write_link(const Local_link_ID& link, XML_routines::Sink& sink) const { sink.Node(Write_link(link)); }
     virtual void Dump_elements(int indent) const = 0;
     // Frames the message octets in blocks as this definition: its header
     // fields, then the CRCs (the message as it would go on the air).
@@ -335,6 +344,9 @@ public:
     xmlNode* Write_link(const Local_link_ID& link) const override {
         return XML_routines::XML_Write(reinterpret_cast<const Link&>(link));
     }
+    void Write_link(const Local_link_ID& link, XML_routines::Sink& sink) const override {
+        XML_routines::XML_Write(reinterpret_cast<const Link&>(link), sink);
+    }
     void Dump_link(int indent) const { XML_routines::Info<Link>::info.Dump_elements(indent); }
 };
 template <>
@@ -342,6 +354,7 @@ class Trunking_handler_link<void> : public Trunking_handler_base {
 public:
     using Trunking_handler_base::Trunking_handler_base;
     xmlNode* Write_link(const Local_link_ID&) const override { return nullptr; }
+    void Write_link(const Local_link_ID&, XML_routines::Sink&) const override {}
     void Dump_link(int) const {}
 };
 
@@ -406,9 +419,14 @@ public:
     using XML_routines::Info<T>::Get_instance;
 
     xmlNode* Write(const TSBK_PDU_data& record) const override {
-        const T& message = *reinterpret_cast<const T*>(record.tsbk);
-        if (xmlNode* error = Check_message(message.header, *this, BlockCount(), record.block_count)) return error;
-        return XML_routines::Info<T>::Write(message);
+        XML_routines::Tree_sink sink;
+        Write(record.tsbk, record.block_count, sink);
+        return sink.Take();
+    }
+    void Write(const P25_TSBK_DATA* blocks, unsigned block_count, XML_routines::Sink& sink) const override {
+        const T& message = *reinterpret_cast<const T*>(blocks);
+        if (Check_message(message.header, *this, BlockCount(), block_count, sink)) return;
+        XML_routines::Info<T>::Write(message, sink);
     }
     using XML_routines::Info<T>::Write;
 

@@ -172,6 +172,15 @@ format_info::format_info(const char* format) : format_(format ? format : "") {
         i = j + 1;
     }
     block_ = !suffix_.empty() && Is_blank(suffix_.back());
+
+    const char c = conversion_;
+    hand_ = (c == 'd' || c == 'i' || c == 'u' || c == 'x' || c == 'X') && precision_ < 0 &&
+            flags_.find_first_not_of("0-") == std::string::npos;
+    left_ = flags_.find('-') != std::string::npos;
+    zero_ = !left_ && flags_.find('0') != std::string::npos;
+    printf_unsigned_ = Printf_format(*this, "ll", (c == 'x' || c == 'X' || c == 'o') ? c : 'u');
+    printf_signed_ = Printf_format(*this, "ll", c == 'i' ? 'i' : 'd');
+    printf_double_ = Printf_format(*this, "", Double_conversion(c));
 }
 
 // -------------------------------------------------------------------- Printer
@@ -180,6 +189,7 @@ namespace {
 // Appends the snprintf output of printf_format and value to buffer at length.
 template <class V>
 void Append_printf(std::vector<char>& buffer, std::size_t& length, const std::string& printf_format, V value) {
+    if (buffer.size() < length + 32) buffer.resize(length + 64);
     for (;;) {
         std::size_t room = buffer.size() - length;
         int n = std::snprintf(&buffer[length], room, printf_format.c_str(), value);
@@ -191,17 +201,41 @@ void Append_printf(std::vector<char>& buffer, std::size_t& length, const std::st
         buffer.resize(length + static_cast<std::size_t>(n) + 1);
     }
 }
+
+const char Upper_hex[] = "0123456789ABCDEF";
+const char Lower_hex[] = "0123456789abcdef";
+
+bool Twos_complement(const format_info& f) {
+    char c = f.Conversion();
+    return c == 'x' || c == 'X' || c == 'o';
+}
+
+// The usual format of octet blocks: two upper-case digits and a blank.
+bool Octet_and_blank(const format_info& f) {
+    return f.Hand_integer() && f.Conversion() == 'X' && f.Width() == 2 && f.Zero_pad() && f.Prefix().empty() &&
+           f.Suffix() == " ";
+}
 }  // namespace
 
-Printer::Printer(int initial_size) : buffer_(initial_size > 0 ? static_cast<std::size_t>(initial_size) + 1 : 64) {}
+// The buffer is made on first use and kept for every value after.
+Printer::Printer(int initial_size) {
+    if (initial_size > 0) buffer_.reserve(static_cast<std::size_t>(initial_size) + 1);
+}
 
-void Printer::Append(const char* s, std::size_t n) {
+// Room for n more characters (and a terminating NUL) at the end.
+char* Printer::Room(std::size_t n) {
     if (buffer_.size() < length_ + n + 1) {
         std::size_t size = buffer_.size() * 2;
+        if (size < 64) size = 64;
         if (size < length_ + n + 1) size = length_ + n + 1;
         buffer_.resize(size);
     }
-    if (n) std::memcpy(&buffer_[length_], s, n);
+    return &buffer_[length_];
+}
+
+void Printer::Append(const char* s, std::size_t n) {
+    if (!n) return;
+    std::memcpy(Room(n), s, n);
     length_ += n;
 }
 
@@ -209,35 +243,57 @@ void Printer::Print(const char* literal) {
     if (literal) Append(literal, std::strlen(literal));
 }
 
-void Printer::Print_unsigned(unsigned long long v, const format_info& f) {
-    char c = f.Conversion();
-    if (Is_float_conversion(c)) {
-        Print(static_cast<double>(v), f);
-        return;
+// An integer under d, i, u, x or X, width and the flags 0 and - as printf
+// applies them.
+void Printer::Hand_integer(unsigned long long magnitude, bool negative, const format_info& f) {
+    char digits[24];
+    int n = 0;
+    const char c = f.Conversion();
+    if (c == 'x' || c == 'X') {
+        const char* table = c == 'X' ? Upper_hex : Lower_hex;
+        do {
+            digits[n++] = table[magnitude & 15];
+            magnitude >>= 4;
+        } while (magnitude);
+    } else {
+        do {
+            digits[n++] = static_cast<char>('0' + magnitude % 10);
+            magnitude /= 10;
+        } while (magnitude);
     }
-    char conv = (c == 'x' || c == 'X' || c == 'o') ? c : 'u';
+    const int length = n + (negative ? 1 : 0);
+    const int pad = f.Width() > length ? f.Width() - length : 0;
+    const std::string& prefix = f.Prefix();
+    const std::string& suffix = f.Suffix();
+    char* out = Room(prefix.size() + static_cast<std::size_t>(length + pad) + suffix.size());
+    char* p = out;
+    if (!prefix.empty()) p = static_cast<char*>(std::memcpy(p, prefix.data(), prefix.size())) + prefix.size();
+    if (pad && !f.Left() && !f.Zero_pad()) p = static_cast<char*>(std::memset(p, ' ', static_cast<std::size_t>(pad))) + pad;
+    if (negative) *p++ = '-';
+    if (pad && f.Zero_pad()) p = static_cast<char*>(std::memset(p, '0', static_cast<std::size_t>(pad))) + pad;
+    while (n) *p++ = digits[--n];
+    if (pad && f.Left()) p = static_cast<char*>(std::memset(p, ' ', static_cast<std::size_t>(pad))) + pad;
+    if (!suffix.empty()) p = static_cast<char*>(std::memcpy(p, suffix.data(), suffix.size())) + suffix.size();
+    length_ += static_cast<std::size_t>(p - out);
+}
+
+void Printer::Print_unsigned(unsigned long long v, const format_info& f) {
+    if (f.Hand_integer()) return Hand_integer(v, false, f);
+    if (Is_float_conversion(f.Conversion())) return Print(static_cast<double>(v), f);
     Append(f.Prefix().data(), f.Prefix().size());
-    Append_printf(buffer_, length_, Printf_format(f, "ll", conv), v);
+    Append_printf(buffer_, length_, f.Printf_unsigned(), v);
     Append(f.Suffix().data(), f.Suffix().size());
 }
 
 void Printer::Print_signed(long long v, const format_info& f) {
-    char c = f.Conversion();
-    if (Is_float_conversion(c)) {
-        Print(static_cast<double>(v), f);
-        return;
-    }
+    if (f.Hand_integer())
+        return Hand_integer(v < 0 ? 0ull - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v), v < 0,
+                            f);
+    if (Is_float_conversion(f.Conversion())) return Print(static_cast<double>(v), f);
     Append(f.Prefix().data(), f.Prefix().size());
-    Append_printf(buffer_, length_, Printf_format(f, "ll", c == 'i' ? 'i' : 'd'), v);
+    Append_printf(buffer_, length_, f.Printf_signed(), v);
     Append(f.Suffix().data(), f.Suffix().size());
 }
-
-namespace {
-bool Twos_complement(const format_info& f) {
-    char c = f.Conversion();
-    return c == 'x' || c == 'X' || c == 'o';
-}
-}  // namespace
 
 void Printer::Print(unsigned char v, const format_info& f) { Print_unsigned(v, f); }
 void Printer::Print(unsigned short v, const format_info& f) { Print_unsigned(v, f); }
@@ -268,13 +324,26 @@ void Printer::Print(long long v, const format_info& f) {
 
 void Printer::Print(double v, const format_info& f) {
     Append(f.Prefix().data(), f.Prefix().size());
-    Append_printf(buffer_, length_, Printf_format(f, "", Double_conversion(f.Conversion())), v);
+    if (f.last_length_ && std::memcmp(&v, &f.last_value_, sizeof v) == 0) {
+        Append(f.last_text_, f.last_length_);
+    } else {
+        const std::size_t start = length_;
+        Append_printf(buffer_, length_, f.Printf_double(), v);
+        const std::size_t n = length_ - start;
+        f.last_length_ = 0;
+        if (n > 0 && n < sizeof f.last_text_) {
+            std::memcpy(f.last_text_, &buffer_[start], n);
+            std::memcpy(&f.last_value_, &v, sizeof v);
+            f.last_length_ = static_cast<unsigned char>(n);
+        }
+    }
     Append(f.Suffix().data(), f.Suffix().size());
 }
 
 void Printer::Print(bool v, const format_info& f) {
     Append(f.Prefix().data(), f.Prefix().size());
-    Print(v ? "true" : "false");
+    if (v) Append("true", 4);
+    else Append("false", 5);
     Append(f.Suffix().data(), f.Suffix().size());
 }
 
@@ -283,22 +352,32 @@ void Printer::Print(const BE_24bit& v, const format_info& f) { Print_unsigned(v.
 
 void Printer::Print(const void* block, std::size_t size, const format_info& f) {
     const unsigned char* p = static_cast<const unsigned char*>(block);
+    if (Octet_and_blank(f)) {  // one pass through the digit table
+        char* out = Room(3 * size);
+        for (std::size_t i = 0; i < size; ++i) {
+            out[3 * i] = Upper_hex[p[i] >> 4];
+            out[3 * i + 1] = Upper_hex[p[i] & 15];
+            out[3 * i + 2] = ' ';
+        }
+        length_ += 3 * size;
+        return;
+    }
     for (std::size_t i = 0; i < size; ++i) Print_unsigned(p[i], f);
 }
 
 void Printer::Invalid(unsigned long v) {
-    Append("0x", 2);
-    Append_printf(buffer_, length_, std::string("%lX"), v);
+    static const format_info hex("0x%lX");
+    Hand_integer(v, false, hex);
 }
 
 void Printer::Add_content(xmlNode* node) {
     if (!node || length_ == 0) return;
+    if (Sink* sink = Sink::Of(node)) return sink->Text(buffer_.data(), length_);
     xmlNodeAddContentLen(node, reinterpret_cast<const xmlChar*>(buffer_.data()), static_cast<int>(length_));
 }
 
 Printer::operator const char*() {
-    if (buffer_.size() < length_ + 1) buffer_.resize(length_ + 1);
-    buffer_[length_] = '\0';
+    Room(0)[0] = '\0';
     return buffer_.data();
 }
 

@@ -106,17 +106,16 @@ void Output_file::Write_node(xmlNode* node) {
 
 void Output_file::Write_one(xmlNode* node) {
     if (closed_ || !stream_) return;
+    Drain();
     if (!buffer_) buffer_ = xmlBufferCreate();
     if (!buffer_) return;
     xmlBufferEmpty(buffer_);
     // Level 1: the element's own lines are indented as a child of the root;
     // its first line is indented here.
     if (xmlNodeDump(buffer_, node->doc, node, 1, 1) < 0) return;
-    if (written_texts_) {
-        const std::string_view text(reinterpret_cast<const char*>(xmlBufferContent(buffer_)),
-                                    static_cast<std::size_t>(xmlBufferLength(buffer_)));
-        if (!written_texts_->insert(std::hash<std::string_view>()(text)).second) return;
-    }
+    if (!First_time(std::string_view(reinterpret_cast<const char*>(xmlBufferContent(buffer_)),
+                                     static_cast<std::size_t>(xmlBufferLength(buffer_)))))
+        return;
     std::fputs("  ", stream_);
     std::fwrite(xmlBufferContent(buffer_), 1, static_cast<std::size_t>(xmlBufferLength(buffer_)), stream_);
     std::fputc('\n', stream_);
@@ -127,19 +126,74 @@ void Output_file::Write_one(xmlNode* node) {
     }
 }
 
+// With Write_each_once, false for an element whose text was written before
+// (by either path); the text is compared without the indentation of its
+// first line and the newline that ends it.
+bool Output_file::First_time(std::string_view element) {
+    if (!written_texts_) return true;
+    if (element.substr(0, 2) == "  ") element.remove_prefix(2);
+    if (!element.empty() && element.back() == '\n') element.remove_suffix(1);
+    return written_texts_->insert(std::hash<std::string_view>()(element)).second;
+}
+
 void Output_file::Write_each_once(bool once) {
     if (!once) written_texts_.reset();
     else if (!written_texts_) written_texts_ = std::make_unique<std::unordered_set<std::size_t>>();
 }
 
+// Elements written by the stream sink are handed to the stream in pieces
+// of about this size.
+const std::size_t Stream_piece = 32 * 1024;
+
+Stream_sink& Output_file::Stream() {
+    if (!sink_) sink_.reset(new Stream_sink);
+    sink_->Begin();
+    return *sink_;
+}
+
+bool Output_file::Stream_done() {
+    Stream_sink& sink = *sink_;
+    if (sink.Irregular()) {
+        sink.Rewind();
+        return false;
+    }
+    if (!First_time(sink.Last())) {
+        sink.Rewind();
+        return true;
+    }
+    if (sink.Size() >= Stream_piece) Drain();
+    return true;
+}
+
+void Output_file::Drain() {
+    if (!sink_) return;
+    if (sink_->Size() && stream_) std::fwrite(sink_->Data(), 1, sink_->Size(), stream_);
+    written_ += sink_->Elements();
+    if (sink_->Capacity() > Buffer_keep) sink_.reset();
+    else sink_->Clear();
+}
+
+Output_file* Output_file::For(unsigned long log_class, unsigned channel) {
+    Output_file* log = Current();
+    return log && log->Filters().Check(log_class, channel) ? log : nullptr;
+}
+
+Output_file* Output_file::For(unsigned long log_class) {
+    Output_file* log = Current();
+    return log && log->Filters().Check_any(log_class) ? log : nullptr;
+}
+
 void Output_file::Flush() {
-    if (!closed_ && stream_) std::fflush(stream_);
+    if (closed_ || !stream_) return;
+    Drain();
+    std::fflush(stream_);
 }
 
 void Output_file::Close() {
     if (closed_) return;
     closed_ = true;
     if (!stream_) return;
+    Drain();
     std::fprintf(stream_, "</%s>\n", Root_tag);
     std::fflush(stream_);
     if (owns_) std::fclose(stream_);
@@ -189,6 +243,7 @@ void XML_Log(xmlNode*& node, const unsigned long& log_class) {
 
 void Add_children(xmlNode* parent, xmlNode* child) {
     if (!child) return;
+    if (Sink* sink = Sink::Of(parent)) return sink->Node(child);
     if (!parent) {  // nowhere to put it: it is taken over all the same
         Free_node(child);
         return;

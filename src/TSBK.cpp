@@ -91,7 +91,9 @@ using XML_routines::GetSet_bf_is_osp;
 using XML_routines::GetSet_bf_last_block;
 using XML_routines::GetSet_bf_opcode;
 using XML_routines::Info_base;
-using XML_routines::To_xml;
+using XML_routines::Sink;
+using XML_routines::Tree_sink;
+namespace Format = XML_routines::Format;
 
 namespace {
 
@@ -129,41 +131,44 @@ void Setup_common(MultiBlock_common_header& h, std::uint8_t mfid, unsigned forma
 
 // The multi-block Check_message: block count of the record, header format,
 // then the header's own blocks to follow.
-xmlNode* Check_common(const MultiBlock_common_header& h, unsigned format, const Info_base& info, unsigned expected,
-                      unsigned actual) {
-    if (actual != expected) return Illegal_blockcount(info, static_cast<int>(actual));
-    const unsigned header_format = h.Get_format();
-    if (header_format != format) return Illegal_fmt(info, static_cast<int>(header_format));
-    const unsigned announced = h.Get_blocks_to_follow() + 1;
-    if (announced != expected) return Illegal_blockcount(info, static_cast<int>(announced));
-    return nullptr;
-}
-
-// A number as element text or attribute value.
-struct Number {
-    xmlChar text[12];
-    Number(const char* format, int value) { xmlStrPrintf(text, sizeof text, format, value); }
-    Number(const char* format, unsigned value) { xmlStrPrintf(text, sizeof text, format, value); }
-};
-
-// An element named after the descriptor holding one child; null (and the
-// child freed) when either is missing.
-xmlNode* Wrap(const Info_base& info, xmlNode* child) {
-    if (!child) return nullptr;
-    xmlNode* node = xmlNewNode(nullptr, To_xml(info.Tag()));
-    if (!node) {
-        xmlFreeNode(child);
-        return nullptr;
+bool Check_common(const MultiBlock_common_header& h, unsigned format, const Info_base& info, unsigned expected,
+                  unsigned actual, Sink& sink) {
+    if (actual != expected) {
+        Illegal_blockcount(sink, info, static_cast<int>(actual));
+        return true;
     }
-    xmlAddChild(node, child);
-    return node;
+    const unsigned header_format = h.Get_format();
+    if (header_format != format) {
+        Illegal_fmt(sink, info, static_cast<int>(header_format));
+        return true;
+    }
+    const unsigned announced = h.Get_blocks_to_follow() + 1;
+    if (announced != expected) {
+        Illegal_blockcount(sink, info, static_cast<int>(announced));
+        return true;
+    }
+    return false;
 }
+
+const Format::format_info decimal("%d");
+const Format::format_info crc_digits("%08X");
 
 // An element whose text is a number.
-xmlNode* Number_element(const char* name, int value) {
-    xmlNode* node = xmlNewNode(nullptr, To_xml(name));
-    if (node) xmlNodeAddContent(node, Number("%d", value).text);
-    return node;
+void Number_element(Sink& sink, const char* name, int value) {
+    if (!sink.Start(name)) return;
+    Format::Printer& p = sink.Printer();
+    p.Reset();
+    p.Print(value, decimal);
+    sink.Text(p.Data(), p.Length());
+    sink.End();
+}
+
+// The error element of a tree-building caller.
+template <class F>
+xmlNode* As_tree(F&& write) {
+    Tree_sink sink;
+    write(sink);
+    return sink.Take();
 }
 
 }  // namespace
@@ -198,18 +203,33 @@ void Set_checksum(Unconfirmed_data_opcode* header, unsigned block_count) {
     Set_message_crcs(reinterpret_cast<std::uint8_t*>(header), block_count);
 }
 
-xmlNode* Check_message(const P25_TSBK_header&, const Info_base& info, unsigned expected, unsigned actual) {
-    if (actual != expected) return Illegal_blockcount(info, static_cast<int>(actual));
-    return nullptr;
+bool Check_message(const P25_TSBK_header&, const Info_base& info, unsigned expected, unsigned actual, Sink& sink) {
+    if (actual == expected) return false;
+    Illegal_blockcount(sink, info, static_cast<int>(actual));
+    return true;
+}
+
+bool Check_message(const Alternate_MBT& header, const Info_base& info, unsigned expected, unsigned actual,
+                   Sink& sink) {
+    return Check_common(header.common, Alternate_MBT_format, info, expected, actual, sink);
+}
+
+bool Check_message(const Unconfirmed_data_opcode& header, const Info_base& info, unsigned expected, unsigned actual,
+                   Sink& sink) {
+    return Check_common(header.common, Unconfirmed_format, info, expected, actual, sink);
+}
+
+xmlNode* Check_message(const P25_TSBK_header& header, const Info_base& info, unsigned expected, unsigned actual) {
+    return As_tree([&](Sink& sink) { Check_message(header, info, expected, actual, sink); });
 }
 
 xmlNode* Check_message(const Alternate_MBT& header, const Info_base& info, unsigned expected, unsigned actual) {
-    return Check_common(header.common, Alternate_MBT_format, info, expected, actual);
+    return As_tree([&](Sink& sink) { Check_message(header, info, expected, actual, sink); });
 }
 
 xmlNode* Check_message(const Unconfirmed_data_opcode& header, const Info_base& info, unsigned expected,
                        unsigned actual) {
-    return Check_common(header.common, Unconfirmed_format, info, expected, actual);
+    return As_tree([&](Sink& sink) { Check_message(header, info, expected, actual, sink); });
 }
 
 void Dump_header(int indent, const P25_TSBK_header*, unsigned opcode, unsigned) {
@@ -228,28 +248,53 @@ void Dump_header(int indent, const Unconfirmed_data_opcode*, unsigned, unsigned 
 
 // ---- error elements --------------------------------------------------------------
 
+void Bad_CRC(Sink& sink, std::uint32_t sent, std::uint32_t computed) {
+    if (!sink.Start("DATA_CRC_ERROR")) return;
+    Format::Printer& p = sink.Printer();
+    p.Reset();
+    p.Print(static_cast<unsigned>(sent), crc_digits);
+    sink.Attribute("crc_sent", p.c_str());
+    p.Reset();
+    p.Print(static_cast<unsigned>(computed), crc_digits);
+    sink.Attribute("crc_computed", p.c_str());
+    sink.End();
+}
+
+void Unknown_fmt(Sink& sink, int format) { Number_element(sink, "UNKNOWN_FORMAT", format); }
+
+void Illegal_fmt(Sink& sink, int format) { Number_element(sink, "INVALID_FORMAT", format); }
+
+// The error element inside an element named after the definition.
+void Illegal_fmt(Sink& sink, const Info_base& info, int format) {
+    if (!sink.Start(info.Tag())) return;
+    Illegal_fmt(sink, format);
+    sink.End();
+}
+
+void Illegal_blockcount(Sink& sink, const Info_base& info, int count) {
+    if (!sink.Start(info.Tag())) return;
+    Number_element(sink, "Illegal_block_count", count);
+    sink.End();
+}
+
 xmlNode* Bad_CRC(std::uint32_t sent, std::uint32_t computed) {
-    xmlNode* node = xmlNewNode(nullptr, To_xml("DATA_CRC_ERROR"));
-    if (!node) return nullptr;
-    xmlNewProp(node, To_xml("crc_sent"), Number("%08X", static_cast<unsigned>(sent)).text);
-    xmlNewProp(node, To_xml("crc_computed"), Number("%08X", static_cast<unsigned>(computed)).text);
-    return node;
+    return As_tree([&](Sink& sink) { Bad_CRC(sink, sent, computed); });
 }
 
 xmlNode* Unknown_fmt(int format) {
-    return Number_element("UNKNOWN_FORMAT", format);
+    return As_tree([&](Sink& sink) { Unknown_fmt(sink, format); });
 }
 
 xmlNode* Illegal_fmt(int format) {
-    return Number_element("INVALID_FORMAT", format);
+    return As_tree([&](Sink& sink) { Illegal_fmt(sink, format); });
 }
 
 xmlNode* Illegal_fmt(const Info_base& info, int format) {
-    return Wrap(info, Illegal_fmt(format));
+    return As_tree([&](Sink& sink) { Illegal_fmt(sink, info, format); });
 }
 
 xmlNode* Illegal_blockcount(const Info_base& info, int count) {
-    return Wrap(info, Number_element("Illegal_block_count", count));
+    return As_tree([&](Sink& sink) { Illegal_blockcount(sink, info, count); });
 }
 
 }  // namespace P25

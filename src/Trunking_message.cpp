@@ -43,27 +43,31 @@ const MultiBlock_common_header& Common_header(const Trunking_data& r) {
 
 // The header child of a logged multi-block message; sets the opcode and
 // manufacturer the header carries (no opcode: -1).
-xmlNode* Write_pdu_header(const Trunking_data& r, int& opcode, std::uint8_t& mfid) {
+void Write_pdu_header(const Trunking_data& r, int& opcode, std::uint8_t& mfid, Sink& sink) {
     const std::uint8_t* b = r.tsbk[0].data;
     switch (b[0] & 0x1F) {
     case Unconfirmed_format:
         opcode = b[12] & 0x3F;
         mfid = b[2];
-        return XML_Write<Unconfirmed_data_opcode>(r);
+        return XML_Write<Unconfirmed_data_opcode>(r, sink);
     case Response_format:
         mfid = b[2];
-        return XML_Write<Response_packet>(r);
+        return XML_Write<Response_packet>(r, sink);
     case Confirmed_format:
         mfid = b[2];
-        return XML_Write<Confirmed_data_packet>(r);
+        return XML_Write<Confirmed_data_packet>(r, sink);
     case Alternate_format:
         opcode = b[7] & 0x3F;
         mfid = b[2];
-        return XML_Write<Alternate_MBT>(r);
+        return XML_Write<Alternate_MBT>(r, sink);
     default: {
-        xmlNode* header = XML_Write(Common_header(r));
-        if (header) Add_children(header, Unknown_fmt(b[0] & 0x1F));
-        return header;
+        // The common header, with the unknown format as its child.
+        const Info<MultiBlock_common_header>& info = Info<MultiBlock_common_header>::info;
+        if (!sink.Start(info.Name())) return;
+        if (const auto* attributes = info.Attributes()) attributes->Log(sink, Common_header(r), sink.Printer());
+        Unknown_fmt(sink, b[0] & 0x1F);
+        sink.End();
+        return;
     }
     }
 }
@@ -128,27 +132,29 @@ template <>
 void Info<Trunking_data>::Write_subs(const Trunking_data& r, xmlNode* node) const {
     using namespace P25;
     if (r.block_count == 0 || !subs_) return;
+    Tree_sink spare;
+    Sink& sink = Sink::For(node, spare);
     int opcode = -1;
     std::uint8_t mfid = 0;
     bool outbound = r.metadata.is_osp != 0;
     const std::uint8_t* b = r.tsbk[0].data;
     if (r.duid == TSDU) {
-        Add_children(node, XML_Write<P25_TSBK_header>(r));
+        XML_Write<P25_TSBK_header>(r, sink);
         opcode = b[0] & 0x3F;
         mfid = b[1];
     } else if (r.duid == PDU) {
         outbound = (b[0] & 0x20) != 0;
-        Add_children(node, Write_pdu_header(r, opcode, mfid));
+        Write_pdu_header(r, opcode, mfid, sink);
         const CRC_RESULTS crc = Check_CRC(r.tsbk, r.block_count);
         if (!crc) {
             // A bad header CRC leaves the packet CRC unchecked: show the
             // header's pair instead.
             if (crc.state == HEADER_CRC_BAD)
-                Add_children(node, Bad_CRC(static_cast<std::uint16_t>(crc.header_crc_sent),
-                                           static_cast<std::uint16_t>(crc.header_crc_computed)));
+                Bad_CRC(sink, static_cast<std::uint16_t>(crc.header_crc_sent),
+                        static_cast<std::uint16_t>(crc.header_crc_computed));
             else
-                Add_children(node, Bad_CRC(static_cast<std::uint32_t>(crc.data_crc_sent),
-                                           static_cast<std::uint32_t>(crc.data_crc_computed)));
+                Bad_CRC(sink, static_cast<std::uint32_t>(crc.data_crc_sent),
+                        static_cast<std::uint32_t>(crc.data_crc_computed));
             return;
         }
     } else {
@@ -159,8 +165,8 @@ void Info<Trunking_data>::Write_subs(const Trunking_data& r, xmlNode* node) cons
     const Trunking_handler_base* handler =
         record->Find_trunking_handler(outbound, static_cast<std::uint8_t>(opcode)).For_blocks(r.block_count);
     if (!handler) return;
-    if (r.duid == PDU) Add_children(node, handler->Write_link(r));
-    Add_children(node, handler->Write(static_cast<TSBK_PDU_data>(r)));
+    if (r.duid == PDU) handler->Write_link(r, sink);
+    handler->Write(r.tsbk, r.block_count, sink);
 }
 
 // The children of a "Trunking_message", wherever it stands: the header and

@@ -75,6 +75,11 @@ int Replay(const Arguments& args) {
     if (!out_path.empty() && !dispatch_path.empty() && (out_path == dispatch_path || Same_file(out_path, dispatch_path)))
         return Usage_error("replay", "--out and --dispatch name the same file");
 
+    // Reports and diagnostic lines (one a message for some elements) are
+    // buffered: they still come out in order, at the latest at exit.
+    static char error_buffer[1 << 16];
+    std::setvbuf(stderr, error_buffer, _IOFBF, sizeof error_buffer);
+
     File dispatch_file;
     if (!dispatch_path.empty()) {
         dispatch_file.reset(std::fopen(dispatch_path.c_str(), "w"));
@@ -125,6 +130,7 @@ int Replay(const Arguments& args) {
             if (result == exit_ok) result = exit_reported;
         }
     }
+    std::fflush(stderr);
     return result;
 }
 

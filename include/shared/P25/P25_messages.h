@@ -212,6 +212,14 @@ xmlNode* Check_message(const Alternate_MBT& header, const XML_routines::Info_bas
 xmlNode* Check_message(const Unconfirmed_data_opcode& header, const XML_routines::Info_base& info, unsigned expected,
                        unsigned actual);
 
+// The same check writing the error element to a sink: true when it did.
+bool Check_message(const P25_TSBK_header& header, const XML_routines::Info_base& info, unsigned expected,
+                   unsigned actual, XML_routines::Sink& sink);
+bool Check_message(const Alternate_MBT& header, const XML_routines::Info_base& info, unsigned expected,
+                   unsigned actual, XML_routines::Sink& sink);
+bool Check_message(const Unconfirmed_data_opcode& header, const XML_routines::Info_base& info, unsigned expected,
+                   unsigned actual, XML_routines::Sink& sink);
+
 // One grammar-dump line naming the header; the header itself may be null.
 void Dump_header(int indent, const P25_TSBK_header* header, unsigned opcode, unsigned block_count);
 void Dump_header(int indent, const Alternate_MBT* header, unsigned opcode, unsigned block_count);
@@ -229,6 +237,13 @@ xmlNode* Illegal_fmt(int format);
 xmlNode* Illegal_fmt(const XML_routines::Info_base& info, int format);
 // <Message><Illegal_block_count>count</Illegal_block_count></Message>
 xmlNode* Illegal_blockcount(const XML_routines::Info_base& info, int count);
+
+// The same error elements written to a sink.
+void Bad_CRC(XML_routines::Sink& sink, std::uint32_t sent, std::uint32_t computed);
+void Unknown_fmt(XML_routines::Sink& sink, int format);
+void Illegal_fmt(XML_routines::Sink& sink, int format);
+void Illegal_fmt(XML_routines::Sink& sink, const XML_routines::Info_base& info, int format);
+void Illegal_blockcount(XML_routines::Sink& sink, const XML_routines::Info_base& info, int count);
 
 }  // namespace P25
 

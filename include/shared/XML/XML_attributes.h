@@ -37,7 +37,8 @@ public:
     Table_entry& operator=(const Table_entry&) = delete;
     virtual ~Table_entry() = default;
     virtual void Add(const Register<T>& reg) const = 0;
-    virtual void Log(xmlNode* node, const T& record, Format::Printer& printer) const = 0;
+    // Writes the entry's attributes of the record to the sink's element.
+    virtual void Log(Sink& sink, const T& record, Format::Printer& printer) const = 0;
 
     // The same attributes, of the enclosing record O converted to T (its T
     // base part, or what its conversion to T returns).
@@ -112,7 +113,7 @@ public:
     template <class S, class = std::enable_if_t<!std::is_same_v<S, T>>>
     Attrib_Table(const Table_entry<S>& entry) : entry_(&entry.template Of<T>()) {}
     void Add(const Register<T>& reg) const { entry_->Add(reg); }
-    void Log(xmlNode* node, const T& r, Format::Printer& p) const { entry_->Log(node, r, p); }
+    void Log(Sink& sink, const T& r, Format::Printer& p) const { entry_->Log(sink, r, p); }
     const Table_entry<T>* Entry() const { return entry_; }
 
 private:
@@ -125,10 +126,10 @@ class Single : public Table_entry<T> {
 public:
     Single(const char* name, Access::Accessor<T>* accessor) : name_(name), accessor_(accessor) {}
 
-    void Log(xmlNode* node, const T& record, Format::Printer& p) const override {
+    void Log(Sink& sink, const T& record, Format::Printer& p) const override {
         p.Reset();
         accessor_.Write(p, record);
-        xmlNewProp(node, To_xml(name_), To_xml(static_cast<const char*>(p)));
+        sink.Attribute(name_, p.c_str(), p.Length());
     }
     void Add(const Register<T>& reg) const override { reg.Add_to_hash(new Hash_endpoint(*this)); }
 
@@ -156,9 +157,9 @@ class Child : public Table_entry<T> {
 public:
     Child(const A& access, const Table_entry<S>& inner) : access_(access), inner_(inner) {}
 
-    void Log(xmlNode* node, const T& record, Format::Printer& p) const override {
+    void Log(Sink& sink, const T& record, Format::Printer& p) const override {
         const S& sub = access_.Get(record);
-        inner_.Log(node, sub, p);
+        inner_.Log(sink, sub, p);
     }
     void Add(const Register<T>& reg) const override {
         inner_.Add(Wrapping_register<T, S, Chain, Child>(reg, *this));
@@ -189,7 +190,7 @@ template <class T>
 class SubHash : public Table_entry<T> {
 public:
     explicit SubHash(const Attrib_Hash<T>& hash) : hash_(hash) {}
-    void Log(xmlNode* node, const T& record, Format::Printer& p) const override { hash_.Log(node, record, p); }
+    void Log(Sink& sink, const T& record, Format::Printer& p) const override { hash_.Log(sink, record, p); }
     void Add(const Register<T>& reg) const override {
         for (unsigned i = 0; i < hash_.Count(); ++i) hash_[i].Add(reg);
     }
@@ -203,8 +204,8 @@ template <class T, std::size_t N>
 class Subtable : public Table_entry<T> {
 public:
     explicit Subtable(const Attrib_Table<T> (&table)[N]) : table_(table) {}
-    void Log(xmlNode* node, const T& record, Format::Printer& p) const override {
-        for (const auto& e : table_) e.Log(node, record, p);
+    void Log(Sink& sink, const T& record, Format::Printer& p) const override {
+        for (const auto& e : table_) e.Log(sink, record, p);
     }
     void Add(const Register<T>& reg) const override {
         for (const auto& e : table_) e.Add(reg);
@@ -221,8 +222,8 @@ public:
     IfCondition(const A& access, bool value, const Table_entry<T>& inner)
         : access_(access), value_(value), inner_(inner) {}
 
-    void Log(xmlNode* node, const T& record, Format::Printer& p) const override {
-        if (static_cast<bool>(access_.Get(record)) == value_) inner_.Log(node, record, p);
+    void Log(Sink& sink, const T& record, Format::Printer& p) const override {
+        if (static_cast<bool>(access_.Get(record)) == value_) inner_.Log(sink, record, p);
     }
     void Add(const Register<T>& reg) const override {
         inner_.Add(Wrapping_register<T, T, Chain, IfCondition>(reg, *this));
@@ -264,8 +265,13 @@ public:
         this->Add(*endpoint, To_xml(endpoint->Name()));
     }
     const Attrib_Table<T>& operator[](unsigned i) const { return table_[i]; }
+    void Log(Sink& sink, const T& record, Format::Printer& p) const {
+        for (unsigned i = 0; i < this->Count(); ++i) table_[i].Log(sink, record, p);
+    }
+    // The attributes added to an existing element.
     void Log(xmlNode* node, const T& record, Format::Printer& p) const {
-        for (unsigned i = 0; i < this->Count(); ++i) table_[i].Log(node, record, p);
+        Tree_sink sink(node);
+        Log(sink, record, p);
     }
     // Attribute names in table order, for grammar dumps.
     template <class F>

@@ -56,16 +56,25 @@ public:
     void Describe(Element_description& d) const override { Describe_tables(d); }
     // What the tables say: attributes, text, children.
     void Describe_tables(Element_description& d) const;
+    // The element of the record as a libxml2 tree (the caller owns it), or null.
     virtual xmlNode* Write(const T& record) const;
+    // The element of the record written to a sink: attributes, then text,
+    // then children, through the writing hooks below.
+    virtual void Write(const T& record, Sink& sink) const;
     virtual void Start(T&, Input_data&) const {}
     virtual bool Finalize(T& record, Input_data& input) const;
     virtual bool Commit(T& record, Input_data& input) const;
 
     xmlNode* Write_header(const T& record) const;
+    // The writing hooks: a record type may replace either by a
+    // specialisation.  The node is the element being written (under the
+    // stream sink, a node standing for it: see Sink).
     void Write_text(const T& record, xmlNode* node) const;
     void Write_subs(const T& record, xmlNode* node) const;
     void Text(const T& record, xmlNode* node) const;
     void Subs(const T& record, xmlNode* node) const;
+    void Text(const T& record, Sink& sink) const;
+    void Subs(const T& record, Sink& sink) const;
     unsigned Tag_count() const;
 
     Instance_base* Lookup(const xmlChar* tag, unsigned* counters, Input_data& input, T& record) const;
@@ -102,12 +111,17 @@ public:
         text_.Describe(d.text);
     }
     virtual xmlNode* Write(const T& value) const {
-        xmlNode* node = xmlNewNode(nullptr, To_xml(Name()));
-        if (!node) return nullptr;
-        Format::Printer p(0);
+        Tree_sink sink;
+        Write(value, sink);
+        return sink.Take();
+    }
+    virtual void Write(const T& value, Sink& sink) const {
+        if (!sink.Start(Name())) return;
+        Format::Printer& p = sink.Printer();
+        p.Reset();
         text_.Write(p, value);
-        p.Add_content(node);
-        return node;
+        sink.Text(p.Data(), p.Length());
+        sink.End();
     }
     unsigned Tag_count() const { return 0; }
     void Start(T&, Input_data&) const {}
@@ -133,24 +147,30 @@ const Info_primative<S>& Reserved_info() {
 
 // ---- log entry templates -----------------------------------------------------------
 
+// The element of a value as a libxml2 tree, through T's canonical descriptor.
 template <class T>
 xmlNode* XML_Write(const T& value) {
     return Info<T>::info.Write(value);
 }
+// The same element written to a sink.
+template <class T>
+void XML_Write(const T& value, Sink& sink) {
+    Info<T>::info.Write(value, sink);
+}
+// Logs the element of a value: when the current log's filter keeps its
+// class (on the channel), the descriptor writes it straight into the log;
+// otherwise nothing is written at all.
 template <class T>
 void XML_Log(const Info<T>& info, const T& value, unsigned int channel, const unsigned long& log_class) {
-    xmlNode* node = info.Write(value);
-    XML_Log(node, channel, log_class);
+    if (Output_file* log = Output_file::For(log_class, channel)) log->Write(value, info);
 }
 template <class T>
 void XML_Log(const T& value, unsigned int channel, const unsigned long& log_class) {
-    xmlNode* node = XML_Write(value);
-    XML_Log(node, channel, log_class);
+    XML_Log(Info<T>::info, value, channel, log_class);
 }
 template <class T>
 void XML_Log(const T& value, const unsigned long& log_class) {
-    xmlNode* node = XML_Write(value);
-    XML_Log(node, log_class);
+    if (Output_file* log = Output_file::For(log_class)) log->Write(value, Info<T>::info);
 }
 
 }  // namespace XML_routines
@@ -193,19 +213,30 @@ Instance_base* Info_primative<T>::Get_instance(Input_data& input) const {
 
 template <class T>
 xmlNode* Info<T>::Write(const T& record) const {
-    xmlNode* node = Write_header(record);
-    if (!node) return nullptr;
-    Write_text(record, node);
-    Write_subs(record, node);
-    return node;
+    Tree_sink sink;
+    Write(record, sink);
+    return sink.Take();
+}
+
+template <class T>
+void Info<T>::Write(const T& record, Sink& sink) const {
+    if (!sink.Start(Name())) return;
+    if (attributes_) attributes_->Log(sink, record, sink.Printer());
+    Write_text(record, sink.Hook_node());
+    sink.Hook_done();
+    Write_subs(record, sink.Hook_node());
+    sink.Hook_done();
+    sink.End();
 }
 
 template <class T>
 xmlNode* Info<T>::Write_header(const T& record) const {
     xmlNode* node = xmlNewNode(nullptr, To_xml(Name()));
     if (!node) return nullptr;
-    Format::Printer p(0);
-    if (attributes_) attributes_->Log(node, record, p);
+    if (attributes_) {
+        Tree_sink sink(node);
+        attributes_->Log(sink, record, sink.Printer());
+    }
     return node;
 }
 
@@ -220,16 +251,33 @@ void Info<T>::Write_subs(const T& record, xmlNode* node) const {
 
 template <class T>
 void Info<T>::Text(const T& record, xmlNode* node) const {
-    if (!text_) return;
-    Format::Printer p(0);
-    text_.Write(p, record);
-    p.Add_content(node);
+    if (!text_ || !node) return;
+    if (Sink* sink = Sink::Of(node)) return Text(record, *sink);
+    Tree_sink sink(node);
+    Text(record, sink);
 }
 
 template <class T>
 void Info<T>::Subs(const T& record, xmlNode* node) const {
+    if (!subs_ || !node) return;
+    if (Sink* sink = Sink::Of(node)) return Subs(record, *sink);
+    Tree_sink sink(node);
+    Subs(record, sink);
+}
+
+template <class T>
+void Info<T>::Text(const T& record, Sink& sink) const {
+    if (!text_) return;
+    Format::Printer& p = sink.Printer();
+    p.Reset();
+    text_.Write(p, record);
+    sink.Text(p.Data(), p.Length());
+}
+
+template <class T>
+void Info<T>::Subs(const T& record, Sink& sink) const {
     if (!subs_) return;
-    for (unsigned i = 0; i < subs_->Count(); ++i) Add_children(node, (*subs_)[i]->Write(record));
+    for (unsigned i = 0; i < subs_->Count(); ++i) (*subs_)[i]->Write(record, sink);
 }
 
 template <class T>

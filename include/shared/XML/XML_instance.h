@@ -12,11 +12,27 @@
 
 namespace XML_routines {
 
+// The occurrence counters of a parse state, one per distinct sub-element
+// tag, all 0 at start (null when there are none); a few live in place.
+class Tag_counters {
+public:
+    explicit Tag_counters(unsigned count) : count_(count) {
+        if (count > in_place) heap_.reset(new unsigned[count]());
+    }
+    unsigned* get() const { return count_ == 0 ? nullptr : heap_ ? heap_.get() : local_; }
+
+private:
+    static constexpr unsigned in_place = 8;
+    unsigned count_;
+    mutable unsigned local_[in_place] = {};
+    std::unique_ptr<unsigned[]> heap_;
+};
+
 template <class T, class I>
 class Instance : public Instance_base {
 public:
-    Instance(Input_data& input, const I& info, T& record) : Instance_base(input), info_(&info), record_(&record) {
-        if (const unsigned n = info.Tag_count()) counters_.reset(new unsigned[n]());
+    Instance(Input_data& input, const I& info, T& record)
+        : Instance_base(input), info_(&info), record_(&record), counters_(info.Tag_count()) {
         info.Start(record, input);
         if (input.trace) std::fprintf(stderr, "%s Start processing\n", info.Name());
     }
@@ -38,7 +54,7 @@ public:
 protected:
     const I* info_;
     T* record_;
-    std::unique_ptr<unsigned[]> counters_;
+    Tag_counters counters_;
 };
 
 namespace detail {

@@ -13,6 +13,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <string_view>
 #include <memory>
 #include <string>
 #include <unordered_set>
@@ -59,12 +61,32 @@ public:
     const std::string& Flags() const { return flags_; }
     int Precision() const { return precision_; }
 
+    // How the printer writes a value, decided once when the format is read:
+    // integers under d, i, u, x and X with at most the flags 0 and - are
+    // written by hand; everything else goes through snprintf with the
+    // conversion strings made here.
+    bool Hand_integer() const { return hand_; }
+    bool Left() const { return left_; }
+    bool Zero_pad() const { return zero_; }
+    const std::string& Printf_unsigned() const { return printf_unsigned_; }
+    const std::string& Printf_signed() const { return printf_signed_; }
+    const std::string& Printf_double() const { return printf_double_; }
+
 private:
     std::string format_, prefix_, suffix_, flags_;
     int width_ = -1;
     int precision_ = -1;
     char conversion_ = 'd';
     bool block_ = false;
+    bool hand_ = false, left_ = false, zero_ = false;
+    std::string printf_unsigned_, printf_signed_, printf_double_;
+    // The last floating value printed with this format and its text: the
+    // source attributes of the elements of one record print one timestamp
+    // several times.  (Writing runs on one thread at a time.)
+    mutable double last_value_ = 0;
+    mutable char last_text_[40] = {};
+    mutable unsigned char last_length_ = 0;
+    friend class Printer;
 };
 
 // Text of one value (attribute or element text) being written.
@@ -92,17 +114,22 @@ public:
     // A value that has no name in its enumeration table.
     void Invalid(unsigned long v);
 
+    // Appends the printed text to a node (or to the sink the node stands
+    // for while a writing hook runs).
     void Add_content(xmlNode* node);
     void Reset() { length_ = 0; }
-    char* Ptr() { return &buffer_[length_]; }
+    char* Ptr() { return Room(0); }
+    const char* Data() const { return buffer_.data(); }
     std::size_t Length() const { return length_; }
     operator const char*();
     const char* c_str() { return *this; }
 
 private:
     void Append(const char* s, std::size_t n);
+    char* Room(std::size_t n);
     void Print_signed(long long v, const format_info& f);
     void Print_unsigned(unsigned long long v, const format_info& f);
+    void Hand_integer(unsigned long long magnitude, bool negative, const format_info& f);
     std::vector<char> buffer_;
     std::size_t length_ = 0;
 };
@@ -186,6 +213,169 @@ class Subelement_register {
 public:
     virtual void Register(Subelement_sub_base* entry) = 0;
     virtual ~Subelement_register();
+};
+
+// Where a descriptor writes an element.  Writing walks the descriptors once
+// and tells the sink what it meets: an element starts, an attribute, text,
+// a finished libxml2 tree, the element ends.  The tree sink builds the
+// libxml2 element that Write returns; the stream sink writes the element's
+// text straight into the log.
+//
+// An element with an empty name stands for its contents: its attributes,
+// text and children go to the enclosing element.  The writing hooks of a
+// descriptor (Write_text, Write_subs) receive an xmlNode*: the element
+// itself under the tree sink, a node standing for the stream under the
+// stream sink, which Add_children, Printer::Add_content and Sink::For
+// recognise (and whatever a hook attaches to it by hand is written too).
+class Sink {
+public:
+    Sink() = default;
+    Sink(const Sink&) = delete;
+    Sink& operator=(const Sink&) = delete;
+    virtual ~Sink();
+
+    // Starts an element; false when it cannot be made (then nothing of it is
+    // written and End is not called).
+    virtual bool Start(const char* name) = 0;
+    // An attribute of the current element: length characters of value,
+    // which is NUL-terminated there.
+    virtual void Attribute(const char* name, const char* value, std::size_t length) = 0;
+    void Attribute(const char* name, const char* value) { Attribute(name, value, std::strlen(value)); }
+    // Text of the current element; nothing when length is 0.
+    virtual void Text(const char* text, std::size_t length) = 0;
+    // A finished element tree, taken over; null is ignored.
+    virtual void Node(xmlNode* tree) = 0;
+    virtual void End() = 0;
+    // The node the writing hooks of the current element receive, and the
+    // end of a hook's run (whatever it attached by hand is taken over).
+    virtual xmlNode* Hook_node() = 0;
+    virtual void Hook_done() = 0;
+
+    // One printer for every value the sink receives, reused.
+    Format::Printer& Printer() { return printer_; }
+
+    // The sink a hook node stands for, or null.
+    static Sink* Of(const xmlNode* node);
+    // The sink a hook node stands for; for any other node, spare made to
+    // add to that node.
+    static Sink& For(xmlNode* node, class Tree_sink& spare);
+
+protected:
+    // Marks a node as standing for this sink.
+    void Mark(xmlNode* node);
+
+private:
+    Format::Printer printer_;
+};
+
+// Builds libxml2 elements: a nameless one is taken apart into the element
+// that receives it, as Add_children does.
+class Tree_sink : public Sink {
+public:
+    Tree_sink() = default;
+    // Adds to an existing element instead of making a new one.
+    explicit Tree_sink(xmlNode* node) { Adopt(node); }
+    ~Tree_sink() override;
+    Tree_sink& Adopt(xmlNode* node);
+
+    using Sink::Attribute;
+    bool Start(const char* name) override;
+    void Attribute(const char* name, const char* value, std::size_t length) override;
+    void Text(const char* text, std::size_t length) override;
+    void Node(xmlNode* tree) override;
+    void End() override;
+    xmlNode* Hook_node() override;
+    void Hook_done() override;
+
+    // The finished element (null when none was made); the caller owns it.
+    xmlNode* Take();
+
+private:
+    std::vector<xmlNode*> open_;
+    xmlNode* adopted_ = nullptr;
+    xmlNode* done_ = nullptr;
+};
+
+// Writes elements as the log's text, exactly as libxml2 dumps the same tree
+// at level 1 with formatting (two blanks a level, "/>" for an empty
+// element, no formatting inside an element that has text, attribute values
+// and text escaped).  What it cannot write without seeing the whole tree
+// first (an attribute or text that reaches an element after its children,
+// a nameless element at the top) marks the element for the tree path.
+class Stream_sink : public Sink {
+public:
+    Stream_sink();
+    ~Stream_sink() override;
+
+    using Sink::Attribute;
+    bool Start(const char* name) override;
+    void Attribute(const char* name, const char* value, std::size_t length) override;
+    void Text(const char* text, std::size_t length) override;
+    void Node(xmlNode* tree) override;
+    void End() override;
+    xmlNode* Hook_node() override;
+    void Hook_done() override;
+
+    // Drops what was written; the next element starts at the top level.
+    void Clear();
+    // Starts the next top-level element after what was written, and drops
+    // that element again.
+    void Begin();
+    void Rewind();
+    // The text of the top-level elements written since Clear, each
+    // indented as a child of the root and ended by a newline.
+    const char* Data() const { return out_.data(); }
+    std::size_t Size() const { return length_; }
+    std::string Output() const { return std::string(out_.data(), length_); }
+    std::size_t Capacity() const { return out_.size(); }
+    unsigned long Elements() const { return elements_; }
+    // The element begun last, as written so far.
+    std::string_view Last() const { return {out_.data() + mark_, length_ - mark_}; }
+    // Whether an element needs the tree path.
+    bool Irregular() const { return irregular_; }
+
+private:
+    struct Frame {
+        const char* name;
+        std::size_t name_length;
+        bool nameless;
+        bool open_tag;       // "<name ..." written, ">" not yet
+        bool children;       // an element child was written
+        bool text;           // text was written
+        bool format;         // formatting inside the element
+        int level;
+    };
+    Frame* Target();
+    void Close_tag(Frame& f);
+    void Indent(int level);
+    void Escaped(const char* s, std::size_t n, bool attribute);
+    void Walk(xmlNode* tree);
+    void Drain_hook() {
+        if (hook_ && (hook_->properties || hook_->children)) Drain_hook_slow();
+    }
+    void Drain_hook_slow();
+    char* Room(std::size_t n) {
+        if (length_ + n > out_.size()) Grow(n);
+        return out_.data() + length_;
+    }
+    void Grow(std::size_t n);
+    void Put(const char* s, std::size_t n) {
+        std::memcpy(Room(n), s, n);
+        length_ += n;
+    }
+    void Put(char c) {
+        *Room(1) = c;
+        ++length_;
+    }
+
+    std::vector<Frame> frames_;
+    std::vector<char> out_;
+    std::size_t length_ = 0;
+    std::size_t mark_ = 0;
+    unsigned long elements_mark_ = 0;
+    unsigned long elements_ = 0;
+    bool irregular_ = false;
+    xmlNode* hook_ = nullptr;
 };
 
 // Base of every descriptor: the tag name and the descriptors filed under it.
@@ -283,18 +473,26 @@ public:
     static std::unique_ptr<Output_file> Open(const char* path);
     ~Output_file();
 
-    // Builds the element with the descriptor's Write and appends it.
+    // Writes the element of the record straight into the log through the
+    // descriptor's Write to a sink; an element the stream cannot write
+    // exactly is built as a tree and appended instead.
     template <class T, class D>
     void Write(const T& record, const D& descriptor) {
-        xmlNode* node = descriptor.Write(record);
-        if (node) Write_node(node);
+        if (!Writable()) return;
+        descriptor.Write(record, Stream());
+        if (Stream_done()) return;
+        if (xmlNode* node = descriptor.Write(record)) Write_node(node);
     }
+    // The log that XML_Log hands an element of this class (and channel)
+    // to: the current log when its filter keeps the element, else null.
+    static Output_file* For(unsigned long log_class, unsigned channel);
+    static Output_file* For(unsigned long log_class);
     // Appends an element and frees it.  A tag that is a path "/Root/X" is
     // written as X; a nameless node contributes its children.
     void Write_node(xmlNode* node);
     void Flush();
     void Close();
-    unsigned long Elements_written() const { return written_; }
+    unsigned long Elements_written() const { return written_ + (sink_ ? sink_->Elements() : 0); }
     // Once set, an element whose text was written already is dropped, so
     // that a replayed log says each thing once.
     void Write_each_once(bool once);
@@ -307,7 +505,16 @@ public:
     static void Set_current(Output_file* file);
 
 private:
+    bool Writable() const { return !closed_ && stream_; }
+    // The stream sink, ready for the next element; the elements it wrote
+    // are kept until enough of them are there, or until the tree path, a
+    // flush or the end of the log.
+    Stream_sink& Stream();
+    // False (and the element dropped) when the element needs the tree path.
+    bool Stream_done();
+    void Drain();
     void Write_one(xmlNode* node);
+    std::unique_ptr<Stream_sink> sink_;
     std::FILE* stream_;
     bool owns_;
     bool closed_ = false;
@@ -315,6 +522,7 @@ private:
     FilterList filters_;
     xmlBufferPtr buffer_;
     std::unique_ptr<std::unordered_set<std::size_t>> written_texts_;  // hashes, with Write_each_once
+    bool First_time(std::string_view element);
 };
 
 // Parse context of one input document.

@@ -52,6 +52,8 @@ public:
 
     virtual Instance_base* Get_instance(Input_data& input, T& record) const = 0;
     virtual xmlNode* Write(const T& record) const = 0;
+    // The child written to a sink; by default its tree, handed over.
+    virtual void Write(const T& record, Sink& sink) const { sink.Node(Write(record)); }
     virtual const Info_base& Info() const = 0;
     // This entry rebuilt around an entry of the anonymous descriptor it
     // names; null when it cannot be.
@@ -126,6 +128,7 @@ public:
         if (node && node->name && node->name[0] == '/') xmlNodeSetName(node, To_xml(info_.Tag()));
         return node;
     }
+    void Write(const T& record, Sink& sink) const override { info_.Write(record, sink); }
     const Info_base& Info() const override { return info_; }
     Subelement_base<T>* Clone(Subelement_sub_base* entry) const override {
         auto* same = dynamic_cast<Subelement_base<T>*>(entry);
@@ -151,6 +154,7 @@ public:
         : Info_primative<T>(name, std::forward<F>(format)...),
           Subelement_entry<T, Info_primative<T>>(static_cast<const Info_primative<T>&>(*this)) {}
     xmlNode* Write(const T& record) const override { return Info_primative<T>::Write(record); }
+    void Write(const T& record, Sink& sink) const override { Info_primative<T>::Write(record, sink); }
 };
 
 // A link that passes a part S of the record T on to the next link.
@@ -173,6 +177,7 @@ public:
         return this->next_.Get_instance(input, detail::As<S>(record));
     }
     xmlNode* Write(const T& record) const override { return this->next_.Write(detail::As<S>(record)); }
+    void Write(const T& record, Sink& sink) const override { this->next_.Write(detail::As<S>(record), sink); }
     Subelement_base<T>* Clone(Subelement_sub_base* entry) const override {
         Subelement_base<S>* next = this->next_.Clone(entry);
         return next ? new Subelement_cast(*next) : nullptr;
@@ -202,6 +207,7 @@ public:
         }
     }
     xmlNode* Write(const T& record) const override { return this->next_.Write(access_.Get(record)); }
+    void Write(const T& record, Sink& sink) const override { this->next_.Write(access_.Get(record), sink); }
     Subelement_base<T>* Clone(Subelement_sub_base* entry) const override {
         Subelement_base<S>* next = this->next_.Clone(entry);
         return next ? new Subelement_access(access_, *next) : nullptr;
@@ -235,6 +241,9 @@ public:
         if ((static_cast<C>(access_.Get(record)) == value_) != equal_) return nullptr;
         return this->next_.Write(detail::As<S>(record));
     }
+    void Write(const T& record, Sink& sink) const override {
+        if ((static_cast<C>(access_.Get(record)) == value_) == equal_) this->next_.Write(detail::As<S>(record), sink);
+    }
     Subelement_base<T>* Clone(Subelement_sub_base* entry) const override {
         Subelement_base<S>* next = this->next_.Clone(entry);
         return next ? new IfCondition(access_, value_, equal_, *next) : nullptr;
@@ -259,6 +268,7 @@ public:
         return state;
     }
     xmlNode* Write(const T& record) const override { return this->next_.Write(detail::As<S>(record)); }
+    void Write(const T& record, Sink& sink) const override { this->next_.Write(detail::As<S>(record), sink); }
     Subelement_base<T>* Clone(Subelement_sub_base* entry) const override {
         Subelement_base<S>* next = this->next_.Clone(entry);
         return next ? new Subelement_commit(fn_, *next) : nullptr;
