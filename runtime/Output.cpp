@@ -3,6 +3,7 @@
 #include "XML_routines.h"
 
 #include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -68,6 +69,7 @@ Output_file::Output_file(std::FILE* stream, bool owns_stream)
         return;
     }
     std::fprintf(stream_, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<%s>\n", Root_tag);
+    Check_stream(0);
 }
 
 std::unique_ptr<Output_file> Output_file::Open(const char* path) {
@@ -104,7 +106,7 @@ void Output_file::Write_node(xmlNode* node) {
 }
 
 void Output_file::Write_one(xmlNode* node) {
-    if (closed_ || !stream_) return;
+    if (closed_ || !stream_ || error_) return;
     if (!buffer_) buffer_ = xmlBufferCreate();
     if (!buffer_) return;
     xmlBufferEmpty(buffer_);
@@ -114,6 +116,7 @@ void Output_file::Write_one(xmlNode* node) {
     std::fputs("  ", stream_);
     std::fwrite(xmlBufferContent(buffer_), 1, static_cast<std::size_t>(xmlBufferLength(buffer_)), stream_);
     std::fputc('\n', stream_);
+    Check_stream(0);
     if (node->type == XML_ELEMENT_NODE) ++written_;
     if (static_cast<std::size_t>(xmlBufferLength(buffer_)) > Buffer_keep) {
         xmlBufferFree(buffer_);
@@ -121,18 +124,36 @@ void Output_file::Write_one(xmlNode* node) {
     }
 }
 
-void Output_file::Flush() {
-    if (!closed_ && stream_) std::fflush(stream_);
+// Keeps the first write error of the stream: a full disk or a closed pipe
+// shows at the write, the flush or the close that meets it.  Nothing more is
+// written after it.
+void Output_file::Check_stream(int result) {
+    if (error_) return;
+    if (result != 0 || std::ferror(stream_)) error_ = errno ? errno : EIO;
 }
 
-void Output_file::Close() {
-    if (closed_) return;
+void Output_file::Flush() {
+    if (closed_ || !stream_ || error_) return;
+    errno = 0;
+    Check_stream(std::fflush(stream_));
+}
+
+bool Output_file::Close() {
+    if (closed_) return !error_;
     closed_ = true;
-    if (!stream_) return;
-    std::fprintf(stream_, "</%s>\n", Root_tag);
-    std::fflush(stream_);
-    if (owns_) std::fclose(stream_);
+    if (!stream_) return !error_;
+    errno = 0;
+    if (!error_) {
+        std::fprintf(stream_, "</%s>\n", Root_tag);
+        Check_stream(std::fflush(stream_));
+    }
+    if (owns_) {
+        errno = 0;
+        const int result = std::fclose(stream_);
+        if (result != 0 && !error_) error_ = errno ? errno : EIO;
+    }
     stream_ = nullptr;
+    return !error_;
 }
 
 namespace {

@@ -111,7 +111,7 @@ int Log(const Arguments& args) {
     unsigned long refused = 0;
     const bool read = Log_script(from_stdin ? stdin : script.get(), input_path, refused);
     XML_routines::Output_file::Set_current(nullptr);
-    log->Close();
+    if (!log->Close()) return Write_error("log", out_path.empty() ? "-" : out_path, log->Error());
 
     if (!read) {
         std::fprintf(stderr, "tessel log: error reading %s\n", input_path.c_str());

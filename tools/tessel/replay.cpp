@@ -98,19 +98,17 @@ int Replay(const Arguments& args) {
     // Nothing may reach the log or the message file once they are closed.
     dispatcher->Set_listener(nullptr);
     XML_routines::Output_file::Set_current(nullptr);
-    log->Close();
-    log.reset();
-
     int result = exit_ok;
     if (status == XML_routines::Read_status::not_well_formed) result = exit_usage;
     else if (status == XML_routines::Read_status::reported || input.Error_count() > 0) result = exit_reported;
 
+    if (!log->Close()) result = Write_error("replay", out_path.empty() ? "-" : out_path, log->Error());
+    log.reset();
     if (dispatch_file) {
+        errno = 0;
         const bool failed = std::ferror(dispatch_file.get()) != 0;
-        if (std::fclose(dispatch_file.release()) != 0 || failed) {
-            std::fprintf(stderr, "tessel replay: error writing %s\n", dispatch_path.c_str());
-            if (result == exit_ok) result = exit_reported;
-        }
+        if (std::fclose(dispatch_file.release()) != 0 || failed)
+            result = Write_error("replay", dispatch_path, errno);
     }
     return result;
 }

@@ -289,7 +289,11 @@ public:
     // written as X; a nameless node contributes its children.
     void Write_node(xmlNode* node);
     void Flush();
-    void Close();
+    // Writes the end of the root and closes the stream (when owned); false
+    // when any write, flush or close of the log failed.
+    bool Close();
+    // The first write error of the log (an errno value), or 0.
+    int Error() const { return error_; }
     unsigned long Elements_written() const { return written_; }
 
     FilterList& Filters() { return filters_; }
@@ -301,9 +305,11 @@ public:
 
 private:
     void Write_one(xmlNode* node);
+    void Check_stream(int result);
     std::FILE* stream_;
     bool owns_;
     bool closed_ = false;
+    int error_ = 0;
     unsigned long written_ = 0;
     FilterList filters_;
     xmlBufferPtr buffer_;
