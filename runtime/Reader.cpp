@@ -551,8 +551,11 @@ private:
             Naming naming(input_, frame.tag.c_str());
             ok = frame.state->Finalize();
             if (ok) {
+                // A hook that reports (a value that does not fit its field)
+                // refuses the element.
+                const unsigned before_hooks = input_.Error_count();
                 frame.state->Run_hooks();
-                ok = frame.state->Commit();
+                ok = input_.Error_count() == before_hooks && frame.state->Commit();
             }
         }
         if (!ok && input_.Error_count() == frame.errors_at_start)

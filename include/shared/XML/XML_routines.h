@@ -158,6 +158,7 @@ private:
     std::string text_;
     std::size_t pos_ = 0;
     Input_data* input_;
+    bool exact_width_ = false;  // reading the octets of a block
 };
 
 }  // namespace Format
