@@ -99,22 +99,22 @@ bool Read_digits(const std::string& s, std::size_t& pos, int base, int max_digit
 bool Is_digit(char c) { return c >= '0' && c <= '9'; }
 
 // Reads a floating-point number at s[pos] in the notation the printer
-// uses for the conversion: decimal digits with an optional fraction, an
-// exponent only under e and g, hexadecimal only under a and x; never "nan"
-// or "inf".
+// uses for the conversion: an optional minus, decimal digits and an
+// optional point followed by digits; an exponent only under e and g,
+// hexadecimal only under a and x; never "nan" or "inf".
 bool Read_double(const std::string& s, std::size_t& pos, double& value, char conversion = 'f') {
     const char* start = s.c_str() + pos;
     if (*start == '\0' || Is_blank(*start)) return false;
     const char* p = start;
-    if (*p == '+' || *p == '-') ++p;
+    if (*p == '-') ++p;
     const bool hex = p[0] == '0' && (p[1] == 'x' || p[1] == 'X');
     const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(conversion)));
-    if (hex ? (c != 'a' && c != 'x') : !(Is_digit(*p) || (*p == '.' && Is_digit(p[1])))) return false;
+    if (hex ? (c != 'a' && c != 'x') : !Is_digit(*p)) return false;
     if (!hex && c != 'e' && c != 'g') {
-        // Only digits and one point: strtod would take an exponent.
+        // Digits, a point and digits, nothing else: strtod would take more.
         const char* q = p;
         while (Is_digit(*q)) ++q;
-        if (*q == '.') ++q;
+        if (*q == '.' && !Is_digit(*++q)) return false;
         while (Is_digit(*q)) ++q;
         if (*q == 'e' || *q == 'E') return false;
     }

@@ -111,7 +111,9 @@ TEST_F(Reliability, ScriptsAndDocumentsAgree) {
     const struct { const char *key, *value; bool valid; } cases[] = {
         {"timestamp", "1.5", true},   {"timestamp", "85.89934590", true}, {"timestamp", "85.8993460", false},
         {"timestamp", "-1", false},   {"timestamp", "nan", false},        {"timestamp", "inf", false},
-        {"timestamp", "1e1", false},  {"timestamp", "0x10", false},       {"NAC", "FFF", true},
+        {"timestamp", "1e1", false},  {"timestamp", "0x10", false},       {"timestamp", "+1", false},
+        {"timestamp", "-0", false},   {"timestamp", ".5", false},         {"timestamp", "1.", false},
+        {"NAC", "FFF", true},
         {"NAC", "FFFFF", false},      {"date", "2024/02/29", true},       {"date", "2024/13/45", false},
         {"date", "2023/02/29", false}, {"time", "23:59:60", true},        {"time", "25:61:99", false},
     };

@@ -42,7 +42,7 @@ const char log_usage[] =
     "A line that cannot be read is reported on standard error as FILE:LINE:\n"
     "message and nothing is logged for it; the other lines are still logged.\n"
     "Exit status: 0 when every line was logged, 1 when a line was refused,\n"
-    "2 for an unreadable file or a bad command line.\n";
+    "2 for a file that cannot be read or written, or a bad command line.\n";
 
 
 namespace {

@@ -28,7 +28,8 @@ const char replay_usage[] =
     "\n"
     "Errors are reported on standard error.  Exit status: 0 when every element\n"
     "was accepted, 1 when anything was refused or reported, 2 for a document\n"
-    "that is not well-formed, an unreadable file or a bad command line.\n";
+    "that is not well-formed, a file that cannot be read or written, or a bad\n"
+    "command line.\n";
 
 namespace {
 
