@@ -77,6 +77,8 @@ bool Keeps(const G& g, const V& v, const T& record, Format::Scanner& s) {
         // The largest value the field keeps: all ones, cut to its bits.
         g.Set(V(~0u), copy);
         const long long largest = As_number(g.Get(copy));
+        if (As_number(v) >= 0 && As_number(v) <= largest)  // a step the field cannot show, say
+            return s.Error("Value %lld cannot be held exactly", As_number(v));
         return s.Error(Out_of_range, As_number(v), static_cast<unsigned long long>(largest));
     } else {
         return true;
