@@ -9,6 +9,13 @@ CTEST ?= ctest
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-bench
+FUZZ_BUILD ?= build-fuzz
+FUZZ_CXX ?= clang++-14
+# `make fuzz` runs each harness this long; `make test` runs each for
+# FUZZ_CHECK_SECONDS on its corpus.
+FUZZ_SECONDS ?= 600
+FUZZ_CHECK_SECONDS ?= 30
+FUZZERS = reader entry_points script roundtrip
 TESSEL = $(BUILD)/tools/tessel/tessel
 
 # Sanitizer reports fail the run and show where they came from.  Their exit
@@ -18,7 +25,7 @@ export UBSAN_OPTIONS = halt_on_error=1:print_stacktrace=1:exitcode=66
 # Tests that fail print their output; nothing waits on a terminal.
 export CTEST_OUTPUT_ON_FAILURE = 1
 
-.PHONY: all deps demo test test-debug test-asan check32 bench clean
+.PHONY: all deps demo test test-debug test-asan check32 bench clean fuzz fuzz-build fuzz-check
 
 all: demo
 
@@ -36,6 +43,7 @@ test: deps
 	$(MAKE) test-debug
 	$(MAKE) test-asan
 	$(MAKE) check32
+	$(MAKE) fuzz-check
 
 test-debug:
 	$(CMAKE) -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Debug -DTESSEL_SANITIZE=OFF -DTESSEL_TESTS=ON
@@ -64,5 +72,17 @@ bench: deps
 	done; \
 	[ $$found -eq 1 ] || echo "bench: no benchmarks yet"
 
+# libFuzzer harnesses (fuzz/), built with clang in $(FUZZ_BUILD).
+fuzz-build:
+	$(CMAKE) -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DTESSEL_SANITIZE=OFF -DTESSEL_TESTS=OFF -DTESSEL_FUZZ=ON
+	$(CMAKE) --build $(FUZZ_BUILD) $(JOBS)
+
+fuzz: deps fuzz-build
+	fuzz/run $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZERS)
+
+fuzz-check: fuzz-build
+	fuzz/run $(FUZZ_BUILD) $(FUZZ_CHECK_SECONDS) $(FUZZERS)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)

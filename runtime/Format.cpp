@@ -3,6 +3,8 @@
 // through them, Scanner reads back whatever Printer wrote.
 #include "XML_routines.h"
 
+#include <cctype>
+
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -72,9 +74,11 @@ char Double_conversion(char c) {
     return 'f';  // d, i, u, o and anything else
 }
 
-// Reads digits of base at s[pos], at most max_digits of them (-1: no limit).
-// False when there is no digit or the value overflows.
-bool Read_digits(const std::string& s, std::size_t& pos, int base, int max_digits, unsigned long long& value) {
+// Reads digits of base at s[pos], at most max_digits of them (-1: no limit)
+// and at least min_digits.  False when there are fewer or the value
+// overflows.
+bool Read_digits(const std::string& s, std::size_t& pos, int base, int max_digits, unsigned long long& value,
+                 int min_digits = 1) {
     unsigned long long v = 0;
     int n = 0;
     std::size_t p = pos;
@@ -86,16 +90,34 @@ bool Read_digits(const std::string& s, std::size_t& pos, int base, int max_digit
         ++p;
         ++n;
     }
-    if (n == 0) return false;
+    if (n == 0 || n < min_digits) return false;
     pos = p;
     value = v;
     return true;
 }
 
-// Reads a floating-point number at s[pos].
-bool Read_double(const std::string& s, std::size_t& pos, double& value) {
+bool Is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Reads a floating-point number at s[pos] in the notation the printer
+// uses for the conversion: an optional minus, decimal digits and an
+// optional point followed by digits; an exponent only under e and g,
+// hexadecimal only under a and x; never "nan" or "inf".
+bool Read_double(const std::string& s, std::size_t& pos, double& value, char conversion = 'f') {
     const char* start = s.c_str() + pos;
     if (*start == '\0' || Is_blank(*start)) return false;
+    const char* p = start;
+    if (*p == '-') ++p;
+    const bool hex = p[0] == '0' && (p[1] == 'x' || p[1] == 'X');
+    const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(conversion)));
+    if (hex ? (c != 'a' && c != 'x') : !Is_digit(*p)) return false;
+    if (!hex && c != 'e' && c != 'g') {
+        // Digits, a point and digits, nothing else: strtod would take more.
+        const char* q = p;
+        while (Is_digit(*q)) ++q;
+        if (*q == '.' && !Is_digit(*++q)) return false;
+        while (Is_digit(*q)) ++q;
+        if (*q == 'e' || *q == 'E') return false;
+    }
     char* end = nullptr;
     errno = 0;
     double v = std::strtod(start, &end);
@@ -420,7 +442,7 @@ int Digit_limit(const format_info& f, unsigned long long hi, int base) {
 // text[pos]: hexadecimal (with 0x when the format has no width or has '#'),
 // octal or decimal.
 bool Read_magnitude(const std::string& text, std::size_t& pos, const format_info& f, unsigned long long hi,
-                    unsigned long long& v) {
+                    unsigned long long& v, bool exact_width) {
     char c = f.Conversion();
     int base = 10;
     std::size_t p = pos;
@@ -433,7 +455,8 @@ bool Read_magnitude(const std::string& text, std::size_t& pos, const format_info
     } else if (c == 'o') {
         base = 8;
     }
-    if (!Read_digits(text, p, base, Digit_limit(f, hi, base), v)) return false;
+    const int limit = Digit_limit(f, hi, base);
+    if (!Read_digits(text, p, base, limit, v, exact_width && limit > 0 ? limit : 1)) return false;
     pos = p;
     return true;
 }
@@ -450,12 +473,12 @@ bool Scanner::Scan_unsigned(unsigned long long& v, unsigned long long hi, const 
     unsigned long long value = 0;
     if (Is_float_conversion(f.Conversion())) {
         double d;
-        if (!Read_double(text_, pos_, d)) return fail();
+        if (!Read_double(text_, pos_, d, f.Conversion())) return fail();
         if (!(d >= 0.0) || d >= 18446744073709551616.0 || d != std::floor(d)) return fail();
         value = static_cast<unsigned long long>(d);
     } else {
         if (pos_ < text_.size() && text_[pos_] == '+') ++pos_;
-        if (!Read_magnitude(text_, pos_, f, hi, value)) return fail();
+        if (!Read_magnitude(text_, pos_, f, hi, value, exact_width_)) return fail();
     }
     if (value > hi) return fail();
     if (!Literal(f.Suffix())) return fail();
@@ -486,7 +509,7 @@ bool Scanner::Scan_signed(long long& v, long long lo, long long hi, const format
     long long value = 0;
     if (Is_float_conversion(c)) {
         double d;
-        if (!Read_double(text_, pos_, d)) return fail();
+        if (!Read_double(text_, pos_, d, f.Conversion())) return fail();
         if (!(d >= -9223372036854775808.0) || d >= 9223372036854775808.0 || d != std::floor(d)) return fail();
         value = static_cast<long long>(d);
     } else {
@@ -569,7 +592,7 @@ bool Scanner::Scan(double& v, const format_info& f) {
     double d;
     if (!Literal(f.Prefix())) goto fail;
     Skip_blanks();
-    if (!Read_double(text_, pos_, d)) goto fail;
+    if (!Read_double(text_, pos_, d, Double_conversion(f.Conversion()))) goto fail;
     if (!Literal(f.Suffix())) goto fail;
     v = d;
     return true;
@@ -621,15 +644,20 @@ bool Scanner::Scan(BE_24bit& v, const format_info& f) {
     return true;
 }
 
+// Each octet of a block under a fixed-width format ("%02X ") has all its
+// digits, as printed: "A" is not an octet.
 bool Scanner::Scan(void* block, std::size_t size, const format_info& f) {
     std::size_t start = pos_;
     std::vector<unsigned char> octets(size);
+    exact_width_ = true;
     for (std::size_t i = 0; i < size; ++i) {
         if (!Scan(octets[i], f)) {
+            exact_width_ = false;
             pos_ = start;
             return false;
         }
     }
+    exact_width_ = false;
     if (size) std::memcpy(block, octets.data(), size);
     return true;
 }

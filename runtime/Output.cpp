@@ -3,6 +3,7 @@
 #include "XML_routines.h"
 
 #include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -69,6 +70,7 @@ Output_file::Output_file(std::FILE* stream, bool owns_stream)
         return;
     }
     std::fprintf(stream_, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<%s>\n", Root_tag);
+    Check_stream(0);
 }
 
 std::unique_ptr<Output_file> Output_file::Open(const char* path) {
@@ -105,7 +107,7 @@ void Output_file::Write_node(xmlNode* node) {
 }
 
 void Output_file::Write_one(xmlNode* node) {
-    if (closed_ || !stream_) return;
+    if (closed_ || !stream_ || error_) return;
     Drain();
     if (!buffer_) buffer_ = xmlBufferCreate();
     if (!buffer_) return;
@@ -119,11 +121,20 @@ void Output_file::Write_one(xmlNode* node) {
     std::fputs("  ", stream_);
     std::fwrite(xmlBufferContent(buffer_), 1, static_cast<std::size_t>(xmlBufferLength(buffer_)), stream_);
     std::fputc('\n', stream_);
+    Check_stream(0);
     if (node->type == XML_ELEMENT_NODE) ++written_;
     if (static_cast<std::size_t>(xmlBufferLength(buffer_)) > Buffer_keep) {
         xmlBufferFree(buffer_);
         buffer_ = nullptr;
     }
+}
+
+// Keeps the first write error of the stream: a full disk or a closed pipe
+// shows at the write, the flush or the close that meets it.  Nothing more is
+// written after it.
+void Output_file::Check_stream(int result) {
+    if (error_) return;
+    if (result != 0 || std::ferror(stream_)) error_ = errno ? errno : EIO;
 }
 
 // With Write_each_once, false for an element whose text was written before
@@ -167,7 +178,10 @@ bool Output_file::Stream_done() {
 
 void Output_file::Drain() {
     if (!sink_) return;
-    if (sink_->Size() && stream_) std::fwrite(sink_->Data(), 1, sink_->Size(), stream_);
+    if (sink_->Size() && stream_ && !error_) {
+        std::fwrite(sink_->Data(), 1, sink_->Size(), stream_);
+        Check_stream(0);
+    }
     written_ += sink_->Elements();
     if (sink_->Capacity() > Buffer_keep) sink_.reset();
     else sink_->Clear();
@@ -184,20 +198,29 @@ Output_file* Output_file::For(unsigned long log_class) {
 }
 
 void Output_file::Flush() {
-    if (closed_ || !stream_) return;
+    if (closed_ || !stream_ || error_) return;
     Drain();
-    std::fflush(stream_);
+    errno = 0;
+    Check_stream(std::fflush(stream_));
 }
 
-void Output_file::Close() {
-    if (closed_) return;
+bool Output_file::Close() {
+    if (closed_) return !error_;
     closed_ = true;
-    if (!stream_) return;
+    if (!stream_) return !error_;
+    errno = 0;
     Drain();
-    std::fprintf(stream_, "</%s>\n", Root_tag);
-    std::fflush(stream_);
-    if (owns_) std::fclose(stream_);
+    if (!error_) {
+        std::fprintf(stream_, "</%s>\n", Root_tag);
+        Check_stream(std::fflush(stream_));
+    }
+    if (owns_) {
+        errno = 0;
+        const int result = std::fclose(stream_);
+        if (result != 0 && !error_) error_ = errno ? errno : EIO;
+    }
     stream_ = nullptr;
+    return !error_;
 }
 
 namespace {

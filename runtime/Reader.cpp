@@ -1,7 +1,12 @@
-// The document reader: streams an input document through libxml2's
-// xmlTextReader and drives the parse states of the descriptors filed under
-// the root, one element at a time, in bounded memory.
+// The document reader: streams an input document through libxml2's push
+// parser and drives the parse states of the descriptors filed under the
+// root from its events, one element at a time, in bounded memory.  Each
+// element is processed as soon as its end tag is parsed, so a fault later in
+// the document (a log cut off, junk after the root) costs nothing before it.
 #include "XML_routines.h"
+
+#include <libxml/SAX2.h>
+#include <libxml/parser.h>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -16,7 +21,6 @@
 namespace XML_routines {
 namespace {
 
-const int Reader_options = XML_PARSE_NONET | XML_PARSE_BIG_LINES;
 // Character data gathered for one call of Text is capped (libxml2's own
 // limit for one text node), so that no document can make it grow without
 // bound.
@@ -32,12 +36,17 @@ bool Is_blank(const char* s, std::size_t n) {
     return true;
 }
 
-// The text of a report quoting input: blanks trimmed, cut when long.
+// The text of a report quoting input, on one line: blanks trimmed, each
+// run of blanks inside (line ends too) shown as one, cut when long.
 std::string Quote(const char* s) {
     std::size_t begin = 0, end = std::strlen(s);
     while (begin < end && Blank(s[begin])) ++begin;
     while (end > begin && Blank(s[end - 1])) --end;
-    std::string q(s + begin, end - begin);
+    std::string q;
+    for (std::size_t i = begin; i < end && q.size() <= Quote_limit; ++i) {
+        if (!Blank(s[i])) q += s[i];
+        else if (q.back() != ' ') q += ' ';
+    }
     if (q.size() > Quote_limit) {
         q.resize(Quote_limit);
         q += "...";
@@ -46,101 +55,52 @@ std::string Quote(const char* s) {
 }
 
 // ---------------------------------------------------------------------------
-// Sources.  The reader is fed one piece at a time, each ending just after
-// the '>' of an end tag or of an empty-element tag where there is one, so
-// that the parser never runs past the end of an element before that element
-// has been delivered: a parse error then costs nothing that was complete
-// before it.  (Start tags need no cut of their own: a piece may run on past
-// them.)
+// Sources: the document in pieces, handed to the parser as they come.  The
+// parser reports each construct as soon as it is complete, so nothing
+// before a fault is held back by the fault.
 class Source {
 public:
     virtual ~Source() = default;
-    static int Read(void* context, char* out, int len) { return static_cast<Source*>(context)->Piece(out, len); }
+    // The next piece: its size, 0 at the end, -1 when the source failed.
+    virtual long Next(const char*& data) = 0;
     // Why the source failed, or null.
     virtual const char* Failure() const { return nullptr; }
-    // Whether anything but blanks was delivered.
-    bool Content() const { return content_; }
-
-protected:
-    // Refills data_/size_ (pos_ reset); false at the end, error_ on failure.
-    virtual bool Refill() { return false; }
-    const char* data_ = nullptr;
-    std::size_t size_ = 0;
-    std::size_t pos_ = 0;
-    bool error_ = false;
-    bool content_ = false;
-
-private:
-    // How far back the '<' of a tag is looked for; a tag not recognised as
-    // a start tag is cut after, which is always safe.
-    static constexpr std::size_t Tag_window = 256;
-
-    // Whether the '>' at data_[i] ends an end tag or an empty-element tag
-    // (or may do so).
-    bool Ends_element(std::size_t i) const {
-        if (i > 0 && data_[i - 1] == '/') return true;
-        const std::size_t low = i > Tag_window ? i - Tag_window : 0;
-        for (std::size_t j = i; j-- > low;)
-            if (data_[j] == '<') return j + 1 >= size_ || data_[j + 1] == '/';
-        return true;
-    }
-
-    int Piece(char* out, int len) {
-        if (len <= 0) return 0;
-        if (pos_ >= size_ && !Refill()) return error_ ? -1 : 0;
-        std::size_t n = size_ - pos_;
-        if (n > static_cast<std::size_t>(len)) n = static_cast<std::size_t>(len);
-        const char* const begin = data_ + pos_;
-        for (const char* from = begin;;) {
-            const void* gt = std::memchr(from, '>', n - static_cast<std::size_t>(from - begin));
-            if (!gt) break;
-            const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(gt) - data_);
-            if (Ends_element(at)) {
-                n = at + 1 - pos_;
-                break;
-            }
-            from = static_cast<const char*>(gt) + 1;
-        }
-        if (!content_) content_ = !Is_blank(begin, n);
-        std::memcpy(out, begin, n);
-        pos_ += n;
-        return static_cast<int>(n);
-    }
 };
+
+const std::size_t Piece_size = 64 * 1024;
 
 class Memory_source : public Source {
 public:
-    Memory_source(const char* text, std::size_t size) {
-        data_ = text;
-        size_ = text ? size : 0;
+    Memory_source(const char* text, std::size_t size) : text_(text), size_(text ? size : 0) {}
+    long Next(const char*& data) override {
+        const std::size_t n = std::min(Piece_size, size_ - pos_);
+        data = text_ + pos_;
+        pos_ += n;
+        return static_cast<long>(n);
     }
+
+private:
+    const char* text_;
+    std::size_t size_;
+    std::size_t pos_ = 0;
 };
 
 class Fd_source : public Source {
 public:
-    explicit Fd_source(int fd) : fd_(fd), buffer_(64 * 1024) {}
-
-protected:
-    bool Refill() override {
+    explicit Fd_source(int fd) : fd_(fd), buffer_(Piece_size) {}
+    long Next(const char*& data) override {
         for (;;) {
             const ssize_t n = ::read(fd_, buffer_.data(), buffer_.size());
-            if (n > 0) {
-                data_ = buffer_.data();
-                size_ = static_cast<std::size_t>(n);
-                pos_ = 0;
-                return true;
+            if (n >= 0) {
+                data = buffer_.data();
+                return static_cast<long>(n);
             }
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) {
-                read_errno_ = errno;
-                error_ = true;
-            }
-            return false;
+            if (errno == EINTR) continue;
+            read_errno_ = errno;
+            return -1;
         }
     }
-
-public:
-    const char* Failure() const override { return error_ ? std::strerror(read_errno_) : nullptr; }
+    const char* Failure() const override { return read_errno_ ? std::strerror(read_errno_) : nullptr; }
 
 private:
     int fd_;
@@ -186,87 +146,48 @@ void Report(Input_data& input, int line, const char* element, const char* format
     va_end(args);
 }
 
-// What the parser reports while a document is read.
-struct Parser_errors {
-    Input_data& input;
-    const Source& source;
-    xmlTextReaderPtr reader = nullptr;
-    bool failed = false;        // an error: the document is not well-formed
-    std::string generic;        // a message arriving in pieces
-    // Where the element cycle stands, for clearer end-of-input reports.
-    bool root_seen = false;
-    std::size_t open = 0;       // elements started and not ended
-
-    Parser_errors(Input_data& in, const Source& src) : input(in), source(src) {}
-
-    int Line() const {
-        const int line = reader ? xmlTextReaderGetParserLineNumber(reader) : 0;
-        return line > 0 ? line : input.line;
+// libxml2's messages made without a parser context (input/output,
+// encoding), which would go to stderr on their own, as reports.
+class Generic_trap {
+public:
+    Generic_trap(Input_data& input, const int& line)
+        : input_(input), line_(line), old_function_(xmlGenericError), old_context_(xmlGenericErrorContext) {
+        xmlSetGenericErrorFunc(this, &Generic_trap::Error);
     }
-
-    // Reports from the parser proper (xmlTextReaderSetErrorHandler).
-    static void Reader_error(void* arg, const char* msg, xmlParserSeverities severity, xmlTextReaderLocatorPtr) {
-        auto* self = static_cast<Parser_errors*>(arg);
-        if (severity == XML_PARSER_SEVERITY_WARNING || severity == XML_PARSER_SEVERITY_VALIDITY_WARNING) return;
-        self->failed = true;
-        // One line per report.
-        std::string text = msg ? msg : "parser error";
-        while (!text.empty() && Blank(text.back())) text.pop_back();
-        for (char& c : text)
-            if (c == '\n' || c == '\r') c = ' ';
-        // The push parser's word for input that ends too early.
-        if (text == "Extra content at the end of the document" && (!self->root_seen || self->open > 0))
-            text = self->root_seen || self->source.Content() ? "Premature end of the document" : "Document is empty";
-        Report(self->input, self->Line(), nullptr, "%s", text.c_str());
+    ~Generic_trap() {
+        xmlSetGenericErrorFunc(old_context_, old_function_);
+        if (!Is_blank(pending_.data(), pending_.size())) Report(input_, line_, nullptr, "%s", pending_.c_str());
     }
+    Generic_trap(const Generic_trap&) = delete;
+    Generic_trap& operator=(const Generic_trap&) = delete;
 
-    // Reports libxml2 makes without a parser context (input/output,
-    // encoding): they would go to stderr on their own.
-    static void Generic_error(void* arg, const char* msg, ...) {
-        auto* self = static_cast<Parser_errors*>(arg);
+private:
+    // A message may arrive in pieces: one report a line.
+    static void Error(void* context, const char* msg, ...) {
+        auto* self = static_cast<Generic_trap*>(context);
         char text[1024];
         va_list args;
         va_start(args, msg);
         const int n = std::vsnprintf(text, sizeof text, msg, args);
         va_end(args);
         if (n <= 0) return;
-        self->generic.append(text, std::min(static_cast<std::size_t>(n), sizeof text - 1));
+        self->pending_.append(text, std::min(static_cast<std::size_t>(n), sizeof text - 1));
         std::size_t end;
-        while ((end = self->generic.find('\n')) != std::string::npos) {
-            const std::string line = self->generic.substr(0, end);
-            self->generic.erase(0, end + 1);
-            if (!Is_blank(line.data(), line.size())) Report(self->input, self->Line(), nullptr, "%s", line.c_str());
+        while ((end = self->pending_.find('\n')) != std::string::npos) {
+            const std::string line = self->pending_.substr(0, end);
+            self->pending_.erase(0, end + 1);
+            if (!Is_blank(line.data(), line.size())) Report(self->input_, self->line_, nullptr, "%s", line.c_str());
         }
     }
-    void Flush_generic() {
-        if (!Is_blank(generic.data(), generic.size())) Report(input, Line(), nullptr, "%s", generic.c_str());
-        generic.clear();
-    }
-};
-
-// Routes libxml2's context-less messages to the parse context while a
-// document is read, restoring the previous handler afterwards.
-class Generic_trap {
-public:
-    explicit Generic_trap(Parser_errors& errors)
-        : errors_(errors), old_function_(xmlGenericError), old_context_(xmlGenericErrorContext) {
-        xmlSetGenericErrorFunc(&errors, &Parser_errors::Generic_error);
-    }
-    ~Generic_trap() {
-        xmlSetGenericErrorFunc(old_context_, old_function_);
-        errors_.Flush_generic();
-    }
-    Generic_trap(const Generic_trap&) = delete;
-    Generic_trap& operator=(const Generic_trap&) = delete;
-
-private:
-    Parser_errors& errors_;
+    Input_data& input_;
+    const int& line_;
+    std::string pending_;
     xmlGenericErrorFunc old_function_;
     void* old_context_;
 };
 
 // ---------------------------------------------------------------------------
-// The element cycle.
+// The element cycle, driven by the parser's SAX events.
 
 struct Frame {
     std::unique_ptr<Instance_base> state;  // null for the document element
@@ -275,108 +196,243 @@ struct Frame {
     unsigned errors_at_start = 0;
     bool failed = false;
     std::string text;
-    int text_line = 0;
+    int text_line = 0;  // where the first non-blank character stands
     bool text_overflow = false;
+    unsigned long entity_references = 0;
+};
+
+// Entity references in one element reported one by one; the rest are counted.
+const unsigned long Entity_reports = 3;
+
+struct Parser_free {
+    void operator()(xmlParserCtxtPtr ctxt) const {
+        if (ctxt->myDoc) xmlFreeDoc(ctxt->myDoc);
+        ctxt->myDoc = nullptr;
+        xmlFreeParserCtxt(ctxt);
+    }
 };
 
 class Document_reader {
 public:
-    Document_reader(const Info_base& root, Input_data& input, Parser_errors& errors)
-        : root_(root), input_(input), errors_(errors) {}
+    Document_reader(const Info_base& root, Input_data& input) : root_(root), input_(input) {}
     // Open states are deleted innermost first, without being finalised.
-    ~Document_reader() {
-        while (!frames_.empty()) frames_.pop_back();
-    }
+    ~Document_reader() { Drop_open(); }
     Document_reader(const Document_reader&) = delete;
     Document_reader& operator=(const Document_reader&) = delete;
 
-    Read_status Run(xmlTextReaderPtr reader) {
+    Read_status Run(Source& source, const char* url) {
         const unsigned errors_before = input_.Error_count();
-        int rc = xmlTextReaderRead(reader);
-        while (rc == 1 && !errors_.failed) {
-            bool skip = false;
-            switch (xmlTextReaderNodeType(reader)) {
-            case XML_READER_TYPE_ELEMENT:
-                if (!Start(reader, skip)) return Read_status::reported;
-                break;
-            case XML_READER_TYPE_END_ELEMENT:
-                End();
-                break;
-            case XML_READER_TYPE_TEXT:
-            case XML_READER_TYPE_CDATA:
-            case XML_READER_TYPE_SIGNIFICANT_WHITESPACE:
-                Character_data(reader);
-                break;
-            case XML_READER_TYPE_ENTITY_REFERENCE:
-                Entity_reference(reader);
-                break;
-            default:
-                break;
-            }
-            errors_.root_seen = seen_root_;
-            errors_.open = frames_.size();
-            rc = skip ? xmlTextReaderNext(reader) : xmlTextReaderRead(reader);
+        Generic_trap trap(input_, line_);
+        const char* data = nullptr;
+        long n = source.Next(data);
+        if (n > 0) Note_content(data, static_cast<std::size_t>(n));
+        // The first octets tell the encoding.
+        const int head = n > 4 ? 4 : (n > 0 ? static_cast<int>(n) : 0);
+        ctxt_.reset(xmlCreatePushParserCtxt(&Handler(), nullptr, data, head, url));
+        if (!ctxt_) {
+            Report(input_, 0, nullptr, "Cannot read the document");
+            return Read_status::not_well_formed;
         }
-        if (rc < 0 || errors_.failed || !frames_.empty()) {
-            if (!errors_.failed) Report(input_, errors_.Line(), nullptr, "Document is not well-formed");
-            while (!frames_.empty()) frames_.pop_back();
+        ctxt_->_private = this;
+        xmlCtxtUseOptions(ctxt_.get(), XML_PARSE_NONET);
+        if (n > head) Parse(data + head, static_cast<int>(n - head), false);
+        while (n > 0 && !stopped_) {
+            n = source.Next(data);
+            if (n > 0) {
+                Note_content(data, static_cast<std::size_t>(n));
+                Parse(data, static_cast<int>(n), false);
+            }
+        }
+        if (n < 0) {
+            Report(input_, Line(), nullptr, "Cannot read the document: %s", source.Failure());
+            failed_ = true;
+        } else if (!stopped_) {
+            ending_ = true;
+            Parse(nullptr, 0, true);
+        }
+        if (failed_ || (!wrong_root_ && !frames_.empty())) {
+            if (!failed_) Report(input_, Line(), nullptr, "Document is not well-formed");
+            Drop_open();
             return Read_status::not_well_formed;
         }
         if (!seen_root_) {
-            Report(input_, errors_.Line(), nullptr, "Document has no element");
+            Report(input_, Line(), nullptr, "Document has no element");
             return Read_status::not_well_formed;
         }
+        Drop_open();
         return input_.Error_count() != errors_before ? Read_status::reported : Read_status::ok;
     }
 
 private:
-    int Node_line(xmlTextReaderPtr reader) const {
-        long line = 0;
-        if (xmlNodePtr node = xmlTextReaderCurrentNode(reader)) line = xmlGetLineNo(node);
-        if (line <= 0 || line >= 65535) line = errors_.Line();
-        return static_cast<int>(line);
+    // ---- The parser and its events ----
+
+    static xmlSAXHandler& Handler() {
+        static xmlSAXHandler sax = [] {
+            xmlSAXHandler h;
+            std::memset(&h, 0, sizeof h);
+            h.initialized = XML_SAX2_MAGIC;
+            // Entity declarations are kept (in a document of no nodes) only
+            // so that a reference to one is recognised and refused.
+            h.startDocument = xmlSAX2StartDocument;
+            h.internalSubset = xmlSAX2InternalSubset;
+            h.entityDecl = xmlSAX2EntityDecl;
+            h.getEntity = xmlSAX2GetEntity;
+            h.getParameterEntity = xmlSAX2GetParameterEntity;
+            h.startElementNs = &Document_reader::On_start;
+            h.endElementNs = &Document_reader::On_end;
+            h.characters = &Document_reader::On_characters;
+            h.ignorableWhitespace = &Document_reader::On_characters;
+            h.cdataBlock = &Document_reader::On_characters;
+            h.reference = &Document_reader::On_reference;
+            h.comment = &Document_reader::On_comment;
+            h.processingInstruction = &Document_reader::On_instruction;
+            h.serror = &Document_reader::On_error;
+            return h;
+        }();
+        return sax;
     }
 
-    // An element starts; false when it is a document element of the wrong name.
-    bool Start(xmlTextReaderPtr reader, bool& skip) {
-        const char* tag = From_xml(xmlTextReaderConstName(reader));
-        if (!tag) tag = "";
-        const int line = Node_line(reader);
-        const bool empty = xmlTextReaderIsEmptyElement(reader) == 1;
+    // The reader of an event, or null for the events of an entity's content,
+    // which libxml2 parses with a context of its own.
+    static Document_reader* Self(void* context) {
+        auto* ctxt = static_cast<xmlParserCtxtPtr>(context);
+        auto* self = ctxt ? static_cast<Document_reader*>(ctxt->_private) : nullptr;
+        return self && self->ctxt_.get() == ctxt ? self : nullptr;
+    }
 
+    void Parse(const char* data, int size, bool terminate) {
+        xmlParseChunk(ctxt_.get(), data, size, terminate ? 1 : 0);
+        if (ctxt_->disableSAX || ctxt_->instate == XML_PARSER_EOF) stopped_ = true;
+    }
+
+    void Stop() {
+        stopped_ = true;
+        xmlStopParser(ctxt_.get());
+    }
+
+    int Line() const {
+        const int line = ctxt_ && ctxt_->input ? ctxt_->input->line : 0;
+        return line > 0 ? line : line_;
+    }
+
+    void Note_content(const char* data, std::size_t size) {
+        if (!content_) content_ = !Is_blank(data, size);
+    }
+
+    static void On_start(void* context, const xmlChar* localname, const xmlChar* prefix, const xmlChar*, int,
+                         const xmlChar**, int nb_attributes, int, const xmlChar** attributes) {
+        Document_reader* self = Self(context);
+        if (!self || self->stopped_) return;
+        std::string tag = From_xml(localname);
+        if (prefix) tag = From_xml(prefix) + (":" + tag);
+        self->Start(tag, nb_attributes, attributes);
+        self->line_ = self->Line();
+    }
+
+    static void On_end(void* context, const xmlChar*, const xmlChar*, const xmlChar*) {
+        Document_reader* self = Self(context);
+        if (!self || self->stopped_) return;
+        self->End();
+        self->line_ = self->Line();
+    }
+
+    static void On_characters(void* context, const xmlChar* text, int size) {
+        Document_reader* self = Self(context);
+        if (!self || self->stopped_) return;
+        self->Character_data(From_xml(text), static_cast<std::size_t>(size));
+        self->line_ = self->Line();
+    }
+
+    static void On_reference(void* context, const xmlChar* name) {
+        Document_reader* self = Self(context);
+        if (!self || self->stopped_) return;
+        self->Entity_reference(name ? From_xml(name) : "");
+        self->line_ = self->Line();
+    }
+
+    static void On_comment(void* context, const xmlChar*) {
+        if (Document_reader* self = Self(context)) self->line_ = self->Line();
+    }
+
+    static void On_instruction(void* context, const xmlChar*, const xmlChar*) {
+        if (Document_reader* self = Self(context)) self->line_ = self->Line();
+    }
+
+    // The parser's reports: the first error ends the document.
+    static void On_error(void* context, xmlErrorPtr error) {
+        Document_reader* self = Self(context);
+        if (!self || !error || self->failed_ || self->wrong_root_) return;
+        if (error->level != XML_ERR_ERROR && error->level != XML_ERR_FATAL) return;
+        self->Parser_error(*error);
+    }
+
+    void Parser_error(const xmlError& error) {
+        failed_ = true;
+        Stop();
+        int line = error.line > 0 ? error.line : Line();
+        std::string text = error.message ? error.message : "parser error";
+        while (!text.empty() && Blank(text.back())) text.pop_back();
+        for (char& c : text)
+            if (c == '\n' || c == '\r') c = ' ';
+        if (!seen_root_ && (error.code == XML_ERR_DOCUMENT_EMPTY || error.code == XML_ERR_DOCUMENT_END ||
+                            error.code == XML_ERR_DOCUMENT_START)) {
+            text = content_ ? "Not an XML document: it holds no element, only text" : "Document is empty";
+            line = 1;
+        } else if (ending_ && !frames_.empty()) {
+            // The input ended inside an element: a log cut off while it was
+            // being written, say.
+            const Frame& open = frames_.back();
+            line = Line();
+            Report(input_, line, nullptr, "Premature end of the document: <%s> of line %d is not closed",
+                   open.tag.c_str(), open.line);
+            return;
+        }
+        Report(input_, line, nullptr, "%s", text.c_str());
+    }
+
+    // ---- The element cycle ----
+
+    void Start(const std::string& tag, int nb_attributes, const xmlChar** attributes) {
+        if (skip_depth_) {
+            ++skip_depth_;
+            return;
+        }
         if (frames_.empty()) {  // the document element
+            const int line = Line();
             seen_root_ = true;
-            if (std::strcmp(tag, root_.Tag()) != 0) {
-                Report(input_, line, nullptr, "Document element is <%s>, expected <%s>", tag, root_.Tag());
-                return false;
+            if (tag != root_.Tag()) {
+                Report(input_, line, nullptr, "Document element is <%s>, expected <%s>", tag.c_str(), root_.Tag());
+                wrong_root_ = true;
+                Stop();
+                return;
             }
             frames_.emplace_back();
             frames_.back().tag = tag;
             frames_.back().line = line;
-            if (empty) frames_.pop_back();
-            return true;
+            return;
         }
 
+        const int line = line_;
         Frame& parent = frames_.back();
         Flush_text(parent);
         const unsigned errors_at_start = input_.Error_count();
         input_.line = line;
         Instance_base* state = nullptr;
         {
-            Naming naming(input_, tag);
+            Naming naming(input_, tag.c_str());
             if (!parent.state) {
-                if (const Info_base* info = root_.Find(tag)) state = info->Get_instance(input_);
+                if (const Info_base* info = root_.Find(tag.c_str())) state = info->Get_instance(input_);
             } else {
-                state = parent.state->Get_subinstance(To_xml(tag));
+                state = parent.state->Get_subinstance(To_xml(tag.c_str()));
             }
         }
         if (!state) {
             // A descriptor that refused the child has said why already.
             if (input_.Error_count() == errors_at_start)
-                Report(input_, line, nullptr, "Unknown element <%s> in <%s>", tag, parent.tag.c_str());
+                Report(input_, line, nullptr, "Unknown element <%s> in <%s>", tag.c_str(), parent.tag.c_str());
             if (parent.state) parent.failed = true;
-            skip = true;
-            return true;
+            skip_depth_ = 1;
+            return;
         }
 
         frames_.emplace_back();
@@ -385,67 +441,70 @@ private:
         frame.tag = tag;
         frame.line = line;
         frame.errors_at_start = errors_at_start;
-        Attributes(reader, frame);
-        if (empty) End();
-        return true;
-    }
-
-    void Attributes(xmlTextReaderPtr reader, Frame& frame) {
-        if (xmlTextReaderHasAttributes(reader) != 1) return;
-        while (xmlTextReaderMoveToNextAttribute(reader) == 1) {
-            if (xmlTextReaderIsNamespaceDecl(reader) == 1) continue;
-            const xmlChar* name = xmlTextReaderConstName(reader);
-            const xmlChar* value = xmlTextReaderConstValue(reader);
-            const std::string attribute = name ? From_xml(name) : "";
-            input_.line = frame.line;
-            Naming naming(input_, frame.tag.c_str(), attribute.c_str());
-            Format::Scanner scanner(value ? From_xml(value) : "", &input_);
-            const unsigned before = input_.Error_count();
-            const bool ok = frame.state->Attribute(To_xml(attribute.c_str()), scanner);
-            Check_read(frame, scanner, ok, "value", before);
+        for (int i = 0; i < nb_attributes; ++i) {
+            const xmlChar* const* a = attributes + 5 * i;  // localname, prefix, URI, value, end
+            std::string name = From_xml(a[0]);
+            if (a[1]) name = From_xml(a[1]) + (":" + name);
+            std::string value(From_xml(a[3]), static_cast<std::size_t>(a[4] - a[3]));
+            // Without entity substitution the parser keeps an escaped '&' as
+            // a character reference.
+            for (std::size_t at; (at = value.find("&#38;")) != std::string::npos;) value.replace(at, 5, "&");
+            Attribute(frame, name, value);
         }
-        xmlTextReaderMoveToElement(reader);
     }
 
-    void Character_data(xmlTextReaderPtr reader) {
-        if (frames_.empty()) return;
+    void Attribute(Frame& frame, const std::string& name, const std::string& value) {
+        input_.line = frame.line;
+        Naming naming(input_, frame.tag.c_str(), name.c_str());
+        Format::Scanner scanner(value.c_str(), &input_);
+        const unsigned before = input_.Error_count();
+        const bool ok = frame.state->Attribute(To_xml(name.c_str()), scanner);
+        Check_read(frame, scanner, ok, "value", before);
+    }
+
+    void Character_data(const char* value, std::size_t n) {
+        if (skip_depth_ || frames_.empty()) return;
         Frame& frame = frames_.back();
-        const char* value = From_xml(xmlTextReaderConstValue(reader));
-        if (!value || frame.text_overflow) return;
-        const std::size_t n = std::strlen(value);
+        if (frame.text_overflow) return;
         if (frame.text.size() + n > Text_limit) {
-            Report(input_, Node_line(reader), frame.tag.c_str(), "Text longer than %zu octets", Text_limit);
+            Report(input_, frame.line, frame.tag.c_str(), "Text longer than %zu octets", Text_limit);
             frame.text_overflow = true;
             frame.text.clear();
             if (frame.state) frame.failed = true;
             return;
         }
-        if (!frame.text_line && !Is_blank(value, n)) frame.text_line = Node_line(reader);
+        if (!frame.text_line) {
+            std::size_t i = 0;
+            int line = line_;
+            for (; i < n && Blank(value[i]); ++i)
+                if (value[i] == '\n') ++line;
+            if (i < n) frame.text_line = line;
+        }
         frame.text.append(value, n);
     }
 
-    void Entity_reference(xmlTextReaderPtr reader) {
-        if (frames_.empty()) return;
+    void Entity_reference(const char* name) {
+        if (skip_depth_ || frames_.empty()) return;
         Frame& frame = frames_.back();
-        const char* name = From_xml(xmlTextReaderConstName(reader));
-        Report(input_, Node_line(reader), frame.tag.c_str(), "Entity reference &%s; is not supported",
-               name ? name : "");
+        if (++frame.entity_references <= Entity_reports)
+            Report(input_, line_, frame.tag.c_str(), "Entity reference &%s; is not supported", name);
         if (frame.state) frame.failed = true;
     }
 
     // Hands the gathered character data to the state when it is not blank.
+    // Reports name the element's first line and quote the text on one line.
     void Flush_text(Frame& frame) {
         if (frame.text.empty()) return;
         std::string text;
         text.swap(frame.text);
-        const int line = frame.text_line ? frame.text_line : frame.line;
+        const int text_line = frame.text_line;
         frame.text_line = 0;
         if (Is_blank(text.data(), text.size())) return;
         if (!frame.state) {  // the document element has no text
-            Report(input_, line, frame.tag.c_str(), "Unexpected text \"%s\"", Quote(text.c_str()).c_str());
+            Report(input_, text_line, frame.tag.c_str(), "Unexpected text \"%s\"", Quote(text.c_str()).c_str());
             return;
         }
-        input_.line = line;
+        input_.line = frame.line;
         Naming naming(input_, frame.tag.c_str());
         Format::Scanner scanner(text.c_str(), &input_);
         const unsigned before = input_.Error_count();
@@ -472,9 +531,16 @@ private:
 
     // An element ends: finalise, run the hooks, commit, delete.
     void End() {
+        if (skip_depth_) {
+            --skip_depth_;
+            return;
+        }
         if (frames_.empty()) return;
         Frame& frame = frames_.back();
         Flush_text(frame);
+        if (frame.entity_references > Entity_reports)
+            Report(input_, frame.line, frame.tag.c_str(), "%lu more entity references are not supported",
+                   frame.entity_references - Entity_reports);
         if (!frame.state) {  // the document element
             frames_.pop_back();
             return;
@@ -485,8 +551,11 @@ private:
             Naming naming(input_, frame.tag.c_str());
             ok = frame.state->Finalize();
             if (ok) {
+                // A hook that reports (a value that does not fit its field)
+                // refuses the element.
+                const unsigned before_hooks = input_.Error_count();
                 frame.state->Run_hooks();
-                ok = frame.state->Commit();
+                ok = input_.Error_count() == before_hooks && frame.state->Commit();
             }
         }
         if (!ok && input_.Error_count() == frame.errors_at_start)
@@ -496,41 +565,30 @@ private:
         if (!ok && !frames_.empty() && frames_.back().state) frames_.back().failed = true;
     }
 
+    void Drop_open() {
+        while (!frames_.empty()) frames_.pop_back();
+    }
+
     const Info_base& root_;
     Input_data& input_;
-    Parser_errors& errors_;
+    std::unique_ptr<xmlParserCtxt, Parser_free> ctxt_;
     std::deque<Frame> frames_;
+    int line_ = 1;              // where the last event ended: where the next one starts
+    unsigned long skip_depth_ = 0;  // inside an element skipped with its subtree
     bool seen_root_ = false;
-};
-
-struct Reader_free {
-    void operator()(xmlTextReaderPtr reader) const { xmlFreeTextReader(reader); }
+    bool wrong_root_ = false;
+    bool content_ = false;  // anything but blanks in the input
+    bool failed_ = false;   // not well-formed, or unreadable
+    bool stopped_ = false;
+    bool ending_ = false;   // the input has ended
 };
 
 Read_status Read_source(Source& source, const char* url, const Info_base& root, Input_data& input) {
     input.line = 0;
     input.element = nullptr;
     input.attribute = nullptr;
-    Parser_errors errors(input, source);
-    Generic_trap trap(errors);
-    std::unique_ptr<xmlTextReader, Reader_free> reader(
-        xmlReaderForIO(&Source::Read, nullptr, &source, url, nullptr, Reader_options));
-    if (!reader) {
-        Report(input, 0, nullptr, "Cannot read the document");
-        return Read_status::not_well_formed;
-    }
-    errors.reader = reader.get();
-    xmlTextReaderSetErrorHandler(reader.get(), &Parser_errors::Reader_error, &errors);
-    Read_status status;
-    {
-        Document_reader document(root, input, errors);
-        status = document.Run(reader.get());
-    }
-    if (const char* failure = source.Failure())
-        Report(input, errors.Line(), nullptr, "Cannot read the document: %s", failure);
-    if (source.Failure()) status = Read_status::not_well_formed;
-    xmlTextReaderSetErrorHandler(reader.get(), nullptr, nullptr);
-    return status;
+    Document_reader document(root, input);
+    return document.Run(source, url);
 }
 
 }  // namespace

@@ -116,7 +116,7 @@ namespace {
 // The source attributes, then the network access code.
 Attrib::Attrib_Table<TSBK_PDU_data> raw_attr_table[] = {
     Get_attrib(Source_info_attr).Of(&P25::DUID_Header::metadata).Of(&TSBK_PDU_data::header),
-    Get_attrib("NAC", &P25::p25_Nid::nac, "%03X").Of(&P25::DUID_Header::nid).Of(&TSBK_PDU_data::header),
+    Get_attrib("NAC", Get_Access(Access::Low_bits<12>(&P25::p25_Nid::nac), "%03X")).Of(&P25::DUID_Header::nid).Of(&TSBK_PDU_data::header),
 };
 const Attrib::Attrib_Hash<TSBK_PDU_data> raw_attr(raw_attr_table);
 

@@ -26,8 +26,9 @@ TEST(Channels, IdentifierAndNumberAsAttributes) {
     Check<P25::Group_update>(
         "10 01 2F FF 00 07",
         "<Channel id=\"1\" number=\"1\"/><Channel id=\"2\" number=\"4095\"/><Group_address>0007</Group_address>");
-    // Reading cuts to the field width.
-    EXPECT_EQ(Read_hex<P25::CHANNEL>("<Channel number=\"4097\"/>"), "F0 01");
+    // A number or identifier wider than its field is refused, not cut.
+    EXPECT_EQ(Read_hex<P25::CHANNEL>("<Channel number=\"4097\"/>"), "refused");
+    EXPECT_EQ(Read_hex<P25::CHANNEL>("<Channel id=\"16\"/>"), "refused");
 }
 
 TEST(SystemIds, EveryFormWritesWacnAndSystemId) {

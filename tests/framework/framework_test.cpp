@@ -179,11 +179,26 @@ TEST(Reading, RepeatedTagsFillSuccessiveEntriesAndAThirdIsRefused) {
     EXPECT_EQ(fw::Committed()[0].channel, 9);
 }
 
-TEST(Reading, BitFieldLeafKeepsOnlyItsBits) {
-    // 0x3E is wider than the 4-bit unit: its low bits land, the neighbours stay.
-    ASSERT_EQ(Read("<Probe><Gauge alarm=\"true\" mode=\"quick\"><Unit>3E</Unit></Gauge></Probe>").status,
+// A bit field takes its bits and leaves its neighbours; a value wider than
+// the field is refused, as attribute (through its accessor) or as child
+// (through the copy stored back), never cut to its low bits.
+TEST(Reading, BitFieldsTakeOnlyValuesThatFit) {
+    ASSERT_EQ(Read("<Probe><Gauge alarm=\"true\" mode=\"quick\"><Unit>E</Unit></Gauge></Probe>").status,
               Read_status::ok);
     EXPECT_EQ(fw::Committed()[0].first.bits, 0xAE);  // alarm, mode 2 (second name), unit 14
+    const struct { const char *gauge, *report; } refused[] = {
+        {"<Gauge><Unit>3E</Unit></Gauge>", "Value 62 out of range 0\xE2\x80\x93" "15"},
+        {"<Gauge><Unit>10</Unit></Gauge>", "Value 16 out of range 0\xE2\x80\x93" "15"},
+        {"<Gauge mode=\"0x8\"/>", "Value 8 out of range 0\xE2\x80\x93" "7"},
+        {"<Gauge mode=\"4294967295\"/>", "Value 4294967295 out of range 0\xE2\x80\x93" "7"},
+    };
+    for (const auto& r : refused) {
+        SCOPED_TRACE(r.gauge);
+        const Reading result = Read(std::string("<Probe>") + r.gauge + "</Probe>");
+        EXPECT_EQ(result.status, Read_status::reported);
+        EXPECT_EQ(result.last_error, r.report);
+        EXPECT_TRUE(fw::Committed().empty());
+    }
 }
 
 TEST(Reading, ErrorsNameTheProblem) {

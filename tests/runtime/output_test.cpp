@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -132,4 +133,19 @@ TEST(Input, ReportsAndFilters) {
     EXPECT_EQ(input.Filters()[5], static_cast<std::uint32_t>(Log_Voice));  // no change announced
     FilterList::Changed();
     EXPECT_EQ(input.Filters()[5], static_cast<std::uint32_t>(Log_RAW));
+}
+
+// A log that cannot be written says so at Close, with the first error, and
+// writes nothing more once it failed; a good one closes clean.
+TEST(Output, CloseReportsTheFirstWriteError) {
+    const struct { const char* path; int error; } cases[] = {{"/dev/full", ENOSPC}, {"/dev/null", 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        std::unique_ptr<Output_file> log = Output_file::Open(c.path);
+        ASSERT_TRUE(log);
+        for (int i = 0; i < 2000; ++i) log->Write_node(xmlNewNode(nullptr, To_xml("Element")));
+        EXPECT_EQ(log->Close(), c.error == 0);
+        EXPECT_EQ(log->Error(), c.error);
+        EXPECT_EQ(log->Close(), c.error == 0);  // a second Close changes nothing
+    }
 }

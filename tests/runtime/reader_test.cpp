@@ -60,6 +60,7 @@ public:
         return true;
     }
     bool Text(Format::Scanner& scanner) override {
+        if (tag_ == "Bad_text") return false;
         std::string all;
         for (std::string t = scanner.BiteOffString(); !t.empty(); t = scanner.BiteOffString())
             all += (all.empty() ? "" : " ") + t;
@@ -184,10 +185,53 @@ TEST(Reader, NotWellFormedKeepsWhatWasCompleted) {
     EXPECT_EQ(events.back(), "delete Top");
     // The open states are deleted innermost first, without being finalised.
     EXPECT_EQ(Read("<Test_log>\n<Top a=\"1\">\n<Sub>\n<Leaf>text").stderr_text,
-              "in.xml:4: error: Premature end of the document\n");
+              "in.xml:4: error: Premature end of the document: <Leaf> of line 4 is not closed\n");
     EXPECT_EQ(Count("finalize"), 0u);
     const std::vector<std::string> tail(events.end() - 3, events.end());
     EXPECT_EQ(tail, (std::vector<std::string>{"delete Leaf", "delete Sub", "delete Top"}));
+}
+
+// A document that goes wrong after some complete elements: every one of
+// them is processed, and the report says what is wrong and where.
+TEST(Reader, FaultsLoseNothingCompleteBeforeThem) {
+    const std::string comment = "<!--" + std::string(8000, 'c') + "-->\n";
+    const struct { std::string tail, report; } faults[] = {
+        // A log cut off while it was being written.
+        {"", "in.xml:3: error: Premature end of the document: <Test_log> of line 1 is not closed"},
+        {comment, "in.xml:4: error: Premature end of the document: <Test_log> of line 1 is not closed"},
+        {"<Top n=\"3\">ab", "in.xml:4: error: Premature end of the document: <Top> of line 4 is not closed"},
+        {"<Top n=\"3\"", "in.xml:4: error: Premature end of the document: <Test_log> of line 1 is not closed"},
+        // Junk after the root, a second root.
+        {"</Test_log>\njunk\n", "in.xml:5: error: Extra content at the end of the document"},
+        {"</Test_log>\n" + comment + "<Test_log/>", "in.xml:6: error: Extra content at the end of the document"},
+        // A mismatched end tag.
+        {comment + "<Top n=\"3\"></Other>",
+         "in.xml:5: error: Opening and ending tag mismatch: Top line 5 and Other"},
+    };
+    for (const auto& f : faults) {
+        SCOPED_TRACE(f.report);
+        const Result r = Read("<Test_log>\n<Top n=\"1\"/>\n<Top n=\"2\">x</Top>\n" + f.tail);
+        EXPECT_EQ(r.status, Read_status::not_well_formed);
+        EXPECT_EQ(r.stderr_text, f.report + "\n");
+        EXPECT_EQ(Count("commit Top"), 2u);
+        EXPECT_EQ(Count("create"), Count("delete"));
+    }
+}
+
+// Reports quote text on one line at the element's first line, and count
+// what repeats.
+TEST(Reader, ReportsStayShort) {
+    Result r = Read("<Test_log>\n<Top>\n<Bad_text>\n  80 00\n  81\t01\n</Bad_text></Top>\n</Test_log>\n");
+    EXPECT_EQ(r.stderr_text, "in.xml:3: error: <Bad_text>: Bad text \"80 00 81 01\"\n");
+    std::string refs;
+    for (int i = 0; i < 20000; ++i) refs += "&e;";
+    r = Read("<!DOCTYPE Test_log [<!ENTITY e \"x\">]><Test_log>\n<Top>" + refs + "</Top>\n<Top/></Test_log>\n");
+    EXPECT_EQ(r.status, Read_status::reported);
+    EXPECT_EQ(r.errors, 4u);
+    EXPECT_EQ(std::count(r.stderr_text.begin(), r.stderr_text.end(), '\n'), 4);
+    EXPECT_NE(r.stderr_text.find("in.xml:2: error: <Top>: 19997 more entity references are not supported\n"),
+              std::string::npos);
+    EXPECT_EQ(Count("commit Top"), 1u);
 }
 
 TEST(Reader, BrokenDocumentsAreReportedAndLeakNothing) {
@@ -195,6 +239,7 @@ TEST(Reader, BrokenDocumentsAreReportedAndLeakNothing) {
     const struct { std::string text; const char* report; Read_status status = Read_status::not_well_formed; } docs[] = {
         {"", "in.xml:1: error: Document is empty\n"},
         {" \n\n", "in.xml:1: error: Document is empty\n"},
+        {"hello\nworld\n", "in.xml:1: error: Not an XML document: it holds no element, only text\n"},
         {"<Other_log>\n<Top/>\n</Other_log>", "in.xml:1: error: Document element is <Other_log>, expected <Test_log>\n",
          Read_status::reported},
         {"<Test_log/><Test_log/>", nullptr},

@@ -71,6 +71,10 @@ bool Same_file(const std::string& a, const std::string& b);
 // returns exit_usage.
 int Usage_error(const char* command, const std::string& message);
 
+// Prints "tessel COMMAND: cannot write FILE: reason" on stderr, once per
+// file ("-" is standard output); returns exit_usage.
+int Write_error(const char* command, const std::string& file, int error);
+
 }  // namespace tessel
 
 #endif

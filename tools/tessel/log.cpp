@@ -43,7 +43,7 @@ const char log_usage[] =
     "A line that cannot be read is reported on standard error as FILE:LINE:\n"
     "message and nothing is logged for it; the other lines are still logged.\n"
     "Exit status: 0 when every line was logged, 1 when a line was refused,\n"
-    "2 for an unreadable file or a bad command line.\n";
+    "2 for a file that cannot be read or written, or a bad command line.\n";
 
 
 namespace {
@@ -116,7 +116,7 @@ int Log(const Arguments& args) {
     unsigned long refused = 0;
     const bool read = Log_script(from_stdin ? stdin : script.get(), input_path, refused);
     XML_routines::Output_file::Set_current(nullptr);
-    log->Close();
+    if (!log->Close()) return Write_error("log", out_path.empty() ? "-" : out_path, log->Error());
 
     if (!read) {
         std::fprintf(stderr, "tessel log: error reading %s\n", input_path.c_str());

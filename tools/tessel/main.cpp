@@ -2,7 +2,9 @@
 // prints its grammar; `tessel --help` lists the commands.
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "commands.h"
@@ -121,6 +123,19 @@ int Usage_error(const char* command, const std::string& message) {
     return exit_usage;
 }
 
+namespace {
+bool stdout_reported = false;
+}  // namespace
+
+int Write_error(const char* command, const std::string& file, int error) {
+    const bool is_stdout = file == "-";
+    if (!(is_stdout && stdout_reported))
+        std::fprintf(stderr, "tessel %s: cannot write %s: %s\n", command,
+                     is_stdout ? "standard output" : file.c_str(), std::strerror(error ? error : EIO));
+    if (is_stdout) stdout_reported = true;
+    return exit_usage;
+}
+
 }  // namespace tessel
 
 int main(int argc, char** argv) {
@@ -149,9 +164,7 @@ int main(int argc, char** argv) {
         }
     }
     const int status = command->run(args);
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::fprintf(stderr, "tessel %s: error writing standard output\n", command->name);
-        return status == exit_ok ? exit_reported : status;
-    }
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) return Write_error(command->name, "-", errno);
     return status;
 }

@@ -31,7 +31,8 @@ const char replay_usage[] =
     "\n"
     "Errors are reported on standard error.  Exit status: 0 when every element\n"
     "was accepted, 1 when anything was refused or reported, 2 for a document\n"
-    "that is not well-formed, an unreadable file or a bad command line.\n";
+    "that is not well-formed, a file that cannot be read or written, or a bad\n"
+    "command line.\n";
 
 namespace {
 
@@ -54,6 +55,10 @@ void Write_message(std::FILE* out, const std::uint8_t* message, std::size_t size
 }  // namespace
 
 int Replay(const Arguments& args) {
+    // Reports, trace lines and the library's diagnostics can come by the
+    // thousand: standard error is written in blocks (flushed at exit).
+    static char error_buffer[64 * 1024];
+    std::setvbuf(stderr, error_buffer, _IOFBF, sizeof error_buffer);
     std::string out_path, dispatch_path;
     bool trace = false, quiet_relog = false;
     std::vector<std::string> files;
@@ -116,19 +121,17 @@ int Replay(const Arguments& args) {
     progress.Done();
     dispatcher->Set_listener(nullptr);
     XML_routines::Output_file::Set_current(nullptr);
-    log->Close();
-    log.reset();
-
     int result = exit_ok;
     if (status == XML_routines::Read_status::not_well_formed) result = exit_usage;
     else if (status == XML_routines::Read_status::reported || input.Error_count() > 0) result = exit_reported;
 
+    if (!log->Close()) result = Write_error("replay", out_path.empty() ? "-" : out_path, log->Error());
+    log.reset();
     if (dispatch_file) {
+        errno = 0;
         const bool failed = std::ferror(dispatch_file.get()) != 0;
-        if (std::fclose(dispatch_file.release()) != 0 || failed) {
-            std::fprintf(stderr, "tessel replay: error writing %s\n", dispatch_path.c_str());
-            if (result == exit_ok) result = exit_reported;
-        }
+        if (std::fclose(dispatch_file.release()) != 0 || failed)
+            result = Write_error("replay", dispatch_path, errno);
     }
     std::fflush(stderr);
     return result;

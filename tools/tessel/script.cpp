@@ -302,20 +302,18 @@ std::string Byte_count_text(const Byte_count& b) {
     return s;
 }
 
-// Reads one line and logs its record.  False, with a message, for a line
-
 }  // namespace
 
-bool Log_line(const std::string& text, std::string& error) {
+bool Read_line(const std::string& text, const Kind*& kind, Record_line& line, std::string& error) {
+    kind = nullptr;
     const std::vector<std::string> tokens = Tokens(text);
     if (tokens.empty() || tokens[0][0] == '#') return true;
 
-    const Kind* kind = Find_kind(tokens[0]);
+    kind = Find_kind(tokens[0]);
     if (!kind) {
         error = "unknown kind " + Shown(tokens[0]) + " ('tessel log --kinds' lists them)";
         return false;
     }
-    Record_line line;
     for (std::size_t i = 1; i < tokens.size(); ++i) {
         const std::string& token = tokens[i];
         const std::size_t eq = token.find('=');
@@ -365,7 +363,14 @@ bool Log_line(const std::string& text, std::string& error) {
         error = std::string(kind->name) + " takes " + Byte_count_text(b) + ", got " + std::to_string(n);
         return false;
     }
-    return kind->log(line, error);
+    return true;
+}
+
+bool Log_line(const std::string& text, std::string& error) {
+    const Kind* kind = nullptr;
+    Record_line line;
+    if (!Read_line(text, kind, line, error)) return false;
+    return !kind || kind->log(line, error);
 }
 
 void List_kinds(std::FILE* out) {
@@ -377,8 +382,6 @@ void List_kinds(std::FILE* out) {
         for (std::size_t i = 0; i < list->count; ++i)
             std::fprintf(out, "%-*s %s\n", width, list->kinds[i].name, list->kinds[i].help);
 }
-
-// Logs every line of the script; counts the lines refused.  False when the
 
 namespace {
 

@@ -113,6 +113,10 @@ bool Parse_number(const std::string& text, unsigned base, unsigned long max, uns
 // The source, NID and status symbols of the line as a data-unit header.
 P25::DUID_Header Header_of(const Record_line& line);
 
+// Reads one line into its kind and its record, without logging it: false,
+// with a message, for a line that cannot be read; kind stays null for a
+// blank line or a comment.
+bool Read_line(const std::string& text, const Kind*& kind, Record_line& line, std::string& error);
 // Reads one line and logs its record.  False, with a message, for a line
 // that cannot be read: nothing is logged for it.
 bool Log_line(const std::string& text, std::string& error);

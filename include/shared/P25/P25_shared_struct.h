@@ -33,6 +33,12 @@ struct Timestamp {
     std::uint32_t value;
 
     double Get() const { return value / ticks_per_second; }
+    // The seconds a tick count holds: 0 to 85.89934590; a document giving
+    // others is refused rather than wrapped.
+    static bool Fits(double seconds) {
+        return seconds >= 0 && !std::signbit(seconds) && std::trunc(seconds * ticks_per_second + 1e-3) <= 4294967295.0;
+    }
+    static const char* Range() { return "0\xE2\x80\x93" "85.89934590"; }
     // Seconds to ticks, truncated toward zero; only the low 32 bits of the
     // tick count are kept, so any finite number of seconds is stored.  The
     // product is nudged away from zero by far less than a tick first, so that

@@ -21,6 +21,81 @@ struct GetSet_nocopy {};
 
 // ---- get-set objects --------------------------------------------------------
 
+// A value as a number, for limits and reports.
+template <class V>
+long long As_number(const V& v) {
+    if constexpr (std::is_enum_v<V>) return static_cast<long long>(static_cast<std::underlying_type_t<V>>(v));
+    else return static_cast<long long>(v);
+}
+
+// Get-set objects whose field holds fewer values than its type say so with
+// a static `Fits` (value), and with either a static `max` (bit fields and
+// other fields of a few bits: 0 to max) or a static `Range` () text: a
+// value read from a document that does not fit is refused, never cut to
+// the bits the field keeps.
+template <class G, class = void>
+struct Limited : std::false_type {};
+template <class G>
+struct Limited<G, std::void_t<decltype(&G::Fits)>> : std::true_type {};
+template <class G, class = void>
+struct Has_max : std::false_type {};
+template <class G>
+struct Has_max<G, std::void_t<decltype(G::max)>> : std::true_type {};
+
+// The report of a value that does not fit its field.
+constexpr const char* Out_of_range = "Value %lld out of range 0\xE2\x80\x93%llu";
+
+template <class G, class V>
+bool Refuse_out_of_range(Format::Scanner& s, const V& v) {
+    if constexpr (Has_max<G>::value) return s.Error(Out_of_range, As_number(v), G::max);
+    else return s.Error("Value %g out of range %s", static_cast<double>(v), G::Range());
+}
+
+// A value of integral kind (integers, enumerations, booleans and small
+// records convertible to one integer, such as a channel identifier).
+template <class V, class = void>
+struct Number_like : std::false_type {};
+template <class V>
+struct Number_like<V, std::void_t<decltype(static_cast<long long>(std::declval<const V&>())),
+                                  decltype(V(static_cast<unsigned>(0)))>>
+    : std::bool_constant<!std::is_floating_point_v<V>> {};
+
+
+// Whether the field reached through g keeps the value v: a field with
+// limits of its own (Fits) is asked; a field of integral kind reached
+// through member functions (which mask like bit fields) is tried on a copy
+// of the record, and must give the value back.  A value that does not fit
+// is reported through the scanner.
+template <class G, class V, class T>
+bool Keeps(const G& g, const V& v, const T& record, Format::Scanner& s) {
+    if constexpr (Limited<G>::value) {
+        return G::Fits(v) || Refuse_out_of_range<G>(s, v);
+    } else if constexpr (std::is_base_of_v<GetSet_copy, G> && Number_like<V>::value) {
+        T copy = record;
+        g.Set(v, copy);
+        if (As_number(g.Get(copy)) == As_number(v)) return true;
+        // The largest value the field keeps: all ones, cut to its bits.
+        g.Set(V(~0u), copy);
+        const long long largest = As_number(g.Get(copy));
+        if (As_number(v) >= 0 && As_number(v) <= largest)  // a step the field cannot show, say
+            return s.Error("Value %lld cannot be held exactly", As_number(v));
+        return s.Error(Out_of_range, As_number(v), static_cast<unsigned long long>(largest));
+    } else {
+        return true;
+    }
+}
+
+// The limits of a record type that has them (a static Fits and Range), for
+// the get-set objects that reach it through its member functions.
+template <class T, class V, class = void>
+struct Limits_of {};
+template <class T, class V>
+struct Limits_of<T, V, std::void_t<decltype(&T::Fits)>> {
+    static bool Fits(const V& v) { return T::Fits(v); }
+    static const char* Range() { return T::Range(); }
+};
+
+
 template <class T, class S>
 class GetSet_member : public GetSet_nocopy {
 public:
@@ -35,6 +110,24 @@ public:
 private:
     S T::*member_;
 };
+
+// A data member of which only the low Width bits are significant (a 12-bit
+// network access code held in 32 bits).
+template <class T, class S, unsigned Width>
+class GetSet_low_bits : public GetSet_member<T, S> {
+public:
+    static constexpr unsigned long long max = (1ull << Width) - 1u;
+    static bool Fits(const S& v) {
+        const long long n = As_number(v);
+        return n >= 0 && static_cast<unsigned long long>(n) <= max;
+    }
+    using GetSet_member<T, S>::GetSet_member;
+    GetSet_low_bits* Clone() const { return new GetSet_low_bits(*this); }
+};
+template <unsigned Width, class T, class S>
+GetSet_low_bits<T, S, Width> Low_bits(S T::*member) {
+    return GetSet_low_bits<T, S, Width>(member);
+}
 
 template <class T, class E, std::size_t N>
 class GetSet_member_arr : public GetSet_nocopy {
@@ -52,7 +145,7 @@ private:
 
 // A value reached through a const getter and a setter of the record.
 template <class T, class G, class S, class R = void>
-class GetSet_func : public GetSet_copy {
+class GetSet_func : public GetSet_copy, public Limits_of<T, std::remove_cv_t<std::remove_reference_t<G>>> {
 public:
     using record_type = T;
     using value_type = std::remove_cv_t<std::remove_reference_t<G>>;
@@ -105,7 +198,8 @@ public:
 
 // A bit field of a packed record: Width bits whose lowest is bit Lo of the
 // big-endian window of Bytes octets starting at octet Byte.  Setting keeps
-// only the low Width bits of the value and leaves every other bit alone.
+// only the low Width bits of the value and leaves every other bit alone;
+// readers refuse a value that does not fit (Fits) before setting it.
 template <class Record, class Value, std::size_t Byte, unsigned Lo, unsigned Width, std::size_t Bytes = 1>
 class Bit_field : public GetSet_copy {
     static_assert(Width >= 1 && Lo + Width <= 8 * Bytes && Bytes <= 4, "bit field lies outside its octets");
@@ -115,6 +209,11 @@ public:
     using record_type = Record;
     using value_type = Value;
     static constexpr std::uint32_t mask = Width >= 32 ? 0xFFFFFFFFu : ((1u << Width) - 1u);
+    static constexpr unsigned long long max = mask;
+    static bool Fits(const Value& v) {
+        const long long n = As_number(v);
+        return n >= 0 && static_cast<unsigned long long>(n) <= max;
+    }
 
     Value Get(const Record& r) const { return static_cast<Value>((Window(r) >> Lo) & mask); }
     void Set(const Value& v, Record& r) const {
@@ -182,6 +281,7 @@ public:
     bool Read(Format::Scanner& s, T& record) const override {
         V temporary = getset_->Get(record);
         if (!inner_->Read(s, temporary)) return false;
+        if (!Keeps(*getset_, temporary, record, s)) return false;
         getset_->Set(temporary, record);
         return true;
     }

@@ -195,12 +195,31 @@ public:
         if ((mode_ & SECOND) && !s.Scan(t.tm_sec, second_)) return false;
         if (mode_ & YEAR) t.tm_year = year - 1900;
         if (mode_ & MONTH) t.tm_mon = month - 1;
+        if (!Valid_date(t)) return s.Error("No such date %04d/%02d/%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday);
+        if (!Valid_time(t)) return s.Error("No such time %02d:%02d:%02d", t.tm_hour, t.tm_min, t.tm_sec);
         From_tm(record, t);
         return true;
     }
     void Describe(Value_description& d) const override { d = Value_description::Of_date(mode_); }
 
 private:
+    // The fields read must make a calendar date of years 0 to 9999 and a
+    // time of day 00:00:00 to 23:59:60 (a leap second).
+    bool Valid_date(const std::tm& t) const {
+        static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        const int year = t.tm_year + 1900;
+        if ((mode_ & YEAR) && (year < 0 || year > 9999)) return false;
+        if ((mode_ & MONTH) && (t.tm_mon < 0 || t.tm_mon > 11)) return false;
+        if (!(mode_ & DAY)) return true;
+        const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+        const int month = t.tm_mon >= 0 && t.tm_mon <= 11 ? t.tm_mon : 0;
+        return t.tm_mday >= 1 && t.tm_mday <= days[month] + (month == 1 && leap ? 1 : 0);
+    }
+    bool Valid_time(const std::tm& t) const {
+        return (!(mode_ & HOUR) || (t.tm_hour >= 0 && t.tm_hour <= 23)) &&
+               (!(mode_ & MINUTE) || (t.tm_min >= 0 && t.tm_min <= 59)) &&
+               (!(mode_ & SECOND) || (t.tm_sec >= 0 && t.tm_sec <= 60));
+    }
     static std::tm To_tm(const T& r) {
         if constexpr (std::is_same_v<T, std::tm>) return r;
         else return static_cast<std::tm>(r);

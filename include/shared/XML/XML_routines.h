@@ -187,6 +187,7 @@ private:
     std::string text_;
     std::size_t pos_ = 0;
     Input_data* input_;
+    bool exact_width_ = false;  // reading the octets of a block
 };
 
 }  // namespace Format
@@ -491,7 +492,11 @@ public:
     // written as X; a nameless node contributes its children.
     void Write_node(xmlNode* node);
     void Flush();
-    void Close();
+    // Writes the end of the root and closes the stream (when owned); false
+    // when any write, flush or close of the log failed.
+    bool Close();
+    // The first write error of the log (an errno value), or 0.
+    int Error() const { return error_; }
     unsigned long Elements_written() const { return written_ + (sink_ ? sink_->Elements() : 0); }
     // Once set, an element whose text was written already is dropped, so
     // that a replayed log says each thing once.
@@ -515,9 +520,11 @@ private:
     void Drain();
     void Write_one(xmlNode* node);
     std::unique_ptr<Stream_sink> sink_;
+    void Check_stream(int result);
     std::FILE* stream_;
     bool owns_;
     bool closed_ = false;
+    int error_ = 0;
     unsigned long written_ = 0;
     FilterList filters_;
     xmlBufferPtr buffer_;

@@ -196,7 +196,7 @@ public:
         if constexpr (std::is_base_of_v<Access::GetSet_nocopy, A>) {
             return this->next_.Get_instance(input, access_.Ref(record));
         } else {
-            auto* hook = new CopyBack(record, access_);
+            auto* hook = new CopyBack(input, record, access_);
             Instance_base* state = this->next_.Get_instance(input, hook->temporary);
             if (!state) {
                 delete hook;
@@ -214,9 +214,15 @@ public:
     }
 
 private:
+    // A value that does not fit its field is reported, which refuses the
+    // child, and not stored.
     struct CopyBack : Finalize_hook {
-        CopyBack(T& r, const A& a) : record(r), access(a), temporary(a.Get(r)) {}
-        void Hook() override { access.Set(temporary, record); }
+        CopyBack(Input_data& in, T& r, const A& a) : input(in), record(r), access(a), temporary(a.Get(r)) {}
+        void Hook() override {
+            Format::Scanner report("", &input);
+            if (Access::Keeps(access, temporary, record, report)) access.Set(temporary, record);
+        }
+        Input_data& input;
         T& record;
         const A& access;
         S temporary;
