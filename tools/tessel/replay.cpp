@@ -55,10 +55,6 @@ void Write_message(std::FILE* out, const std::uint8_t* message, std::size_t size
 }  // namespace
 
 int Replay(const Arguments& args) {
-    // Reports, trace lines and the library's diagnostics can come by the
-    // thousand: standard error is written in blocks (flushed at exit).
-    static char error_buffer[64 * 1024];
-    std::setvbuf(stderr, error_buffer, _IOFBF, sizeof error_buffer);
     std::string out_path, dispatch_path;
     bool trace = false, quiet_relog = false;
     std::vector<std::string> files;
