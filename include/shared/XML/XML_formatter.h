@@ -195,14 +195,37 @@ public:
         if ((mode_ & SECOND) && !s.Scan(t.tm_sec, second_)) return false;
         if (mode_ & YEAR) t.tm_year = year - 1900;
         if (mode_ & MONTH) t.tm_mon = month - 1;
-        if (!Valid_date(t)) return s.Error("No such date %04d/%02d/%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday);
-        if (!Valid_time(t)) return s.Error("No such time %02d:%02d:%02d", t.tm_hour, t.tm_min, t.tm_sec);
-        From_tm(record, t);
+        if constexpr (Host_calendar) {
+            // The host's own calendar record: the fields must name a real date and time.
+            if (!Valid_date(t)) return s.Error("No such date %04d/%02d/%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday);
+            if (!Valid_time(t)) return s.Error("No such time %02d:%02d:%02d", t.tm_hour, t.tm_min, t.tm_sec);
+            From_tm(record, t);
+        } else {
+            // Calendar fields of a message, in bit fields of their own: any
+            // value they hold is read back (a received message may carry month
+            // 14), and one they cannot hold is refused.
+            T held = record;
+            From_tm(held, t);
+            if (!Same_fields(To_tm(held), t)) return s.Error("Date or time cannot be held by the message's fields");
+            record = held;
+        }
         return true;
     }
     void Describe(Value_description& d) const override { d = Value_description::Of_date(mode_); }
 
 private:
+    // The host's calendar record holds tm's fields as whole integers.
+    template <class U, class = void>
+    struct Has_tm_fields : std::false_type {};
+    template <class U>
+    struct Has_tm_fields<U, std::void_t<decltype(U::tm_year)>> : std::true_type {};
+    static constexpr bool Host_calendar = std::is_same_v<T, std::tm> || Has_tm_fields<T>::value;
+
+    bool Same_fields(const std::tm& a, const std::tm& b) const {
+        return (!(mode_ & YEAR) || a.tm_year == b.tm_year) && (!(mode_ & MONTH) || a.tm_mon == b.tm_mon) &&
+               (!(mode_ & DAY) || a.tm_mday == b.tm_mday) && (!(mode_ & HOUR) || a.tm_hour == b.tm_hour) &&
+               (!(mode_ & MINUTE) || a.tm_min == b.tm_min) && (!(mode_ & SECOND) || a.tm_sec == b.tm_sec);
+    }
     // The fields read must make a calendar date of years 0 to 9999 and a
     // time of day 00:00:00 to 23:59:60 (a leap second).
     bool Valid_date(const std::tm& t) const {
