@@ -113,6 +113,8 @@ bool Parse_number(const std::string& text, unsigned base, unsigned long max, uns
 // The source, NID and status symbols of the line as a data-unit header.
 P25::DUID_Header Header_of(const Record_line& line);
 
+// The kind of that name, or null.
+const Kind* Find_kind(const std::string& name);
 // Reads one line and logs its record.  False, with a message, for a line
 // that cannot be read: nothing is logged for it.
 bool Log_line(const std::string& text, std::string& error);
