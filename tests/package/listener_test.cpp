@@ -138,7 +138,9 @@ TEST(Listener, LogOnlyElementsArriveWithTheirRecordAndElement) {
         const auto& e = *static_cast<const P25::Received_element*>(record);
         tags.push_back(e.tag);
         ASSERT_NE(e.element, nullptr);
-        EXPECT_STREQ(reinterpret_cast<const char*>(e.element->name), e.tag);
+        // Written as Info<T>::Write writes a top-level descriptor's record:
+        // named by the descriptor's path.
+        EXPECT_EQ(reinterpret_cast<const char*>(e.element->name), "/P25_log_data/" + tags.back());
         if (tags.back() == "Voice_Header") tgid = static_cast<const P25::p25_Voice_Hdr*>(e.record)->tgid;
         if (tags.back() == "Control_state")
             for (unsigned i = 0; i < 4; ++i) items[i] = static_cast<const P25::Control_sim_state*>(e.record)->data[i].type;
