@@ -156,6 +156,9 @@ Instance_base* Info<P25::Any_link_control>::Lookup(const xmlChar*, unsigned*, In
                                                    P25::Any_link_control&) const;
 template <>
 void Info<P25::Any_link_control>::Dump_elements(int) const;
+// The "Mfid" child, and every definition's element as a choice.
+template <>
+void Info<P25::Any_link_control>::Describe(Element_description&) const;
 
 // The top-level elements: the decoded word at byte 44, and the input hook
 // that logs a word read from a document and hands it to the host.

@@ -86,6 +86,15 @@ XML_DECLARE_INFO(P25::Mobile_sim_state);
 XML_DECLARE_INFO(P25::Control_sim_state);
 XML_DECLARE_INFO(P25::Traffic_sim_state);
 XML_DECLARE_INFO(P25::Sim_state_data_type);
+// A data item read from a document goes into the first free item.
+template <>
+XML_routines::Instance_base* XML_routines::Info<P25::Control_sim_state>::Lookup(const xmlChar*, unsigned*,
+                                                                              Input_data&,
+                                                                              P25::Control_sim_state&) const;
+template <>
+XML_routines::Instance_base* XML_routines::Info<P25::Traffic_sim_state>::Lookup(const xmlChar*, unsigned*,
+                                                                              Input_data&,
+                                                                              P25::Traffic_sim_state&) const;
 
 // "Status_bits" and "DateTime" read from a document go to the receive
 // listener (P25_receive.h).
@@ -93,5 +102,40 @@ template <>
 bool XML_routines::Info<P25::DUID_Header>::Commit(P25::DUID_Header& header, Input_data& input) const;
 template <>
 bool XML_routines::Info<P25::Time_log>::Commit(P25::Time_log& record, Input_data& input) const;
+
+// Elements read from a document that feed no hook of their own hand their
+// record to the receive listener as a Received_element, from their commit
+// (top-level elements only: the same records nested in another element go
+// with it).
+namespace P25 {
+template <class T>
+bool Tell_element(const XML_routines::Info<T>& info, const T& record) {
+    if (!Has_receive_listener() || info.Name()[0] != '/') return true;
+    xmlNode* element = info.Write(record);
+    const Received_element received{info.Tag(), &record, element};
+    Tell_receive_listener(Received::element, &received);
+    xmlFreeNode(element);
+    return true;
+}
+}  // namespace P25
+#define P25_COMMIT_TELLS_ELEMENT(T) \
+    template <>                     \
+    bool XML_routines::Info<T>::Commit(T& record, XML_routines::Input_data&) const
+P25_COMMIT_TELLS_ELEMENT(P25::p25_Voice_Hdr);
+P25_COMMIT_TELLS_ELEMENT(P25::p25_Ldu1);
+P25_COMMIT_TELLS_ELEMENT(P25::p25_Ldu2);
+P25_COMMIT_TELLS_ELEMENT(P25::p25_Term);
+P25_COMMIT_TELLS_ELEMENT(P25::p25_TermLC);
+P25_COMMIT_TELLS_ELEMENT(P25::F2_Voice_SF);
+P25_COMMIT_TELLS_ELEMENT(P25::F2_Burst);
+P25_COMMIT_TELLS_ELEMENT(P25::F2_Encrypt_Sync_Hdr);
+P25_COMMIT_TELLS_ELEMENT(P25::F2_Link_Control_Hdr);
+P25_COMMIT_TELLS_ELEMENT(P25::Chan_operation);
+P25_COMMIT_TELLS_ELEMENT(P25::Chan_set_enable);
+P25_COMMIT_TELLS_ELEMENT(P25::Chan_freq);
+P25_COMMIT_TELLS_ELEMENT(P25::Mobile_sim_state);
+P25_COMMIT_TELLS_ELEMENT(P25::Control_sim_state);
+P25_COMMIT_TELLS_ELEMENT(P25::Traffic_sim_state);
+P25_COMMIT_TELLS_ELEMENT(P25::Smartnet_data_log);
 
 #endif

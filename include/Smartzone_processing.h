@@ -533,6 +533,13 @@ XML_routines::Instance_base* XML_routines::Info<Smartzone::ISW_log>::Lookup(cons
                                                                           XML_routines::Input_data&,
                                                                           Smartzone::ISW_log&) const;
 
+// Every message element filed under "Smartzone_osw" ("Smartzone_isw") as a
+// choice, also for the element nested in an overhead slot.
+template <>
+void XML_routines::Info<Smartzone::OSW_log>::Describe(XML_routines::Element_description&) const;
+template <>
+void XML_routines::Info<Smartzone::ISW_log>::Describe(XML_routines::Element_description&) const;
+
 template <>
 bool XML_routines::Info<Smartzone::Smartzone_overhead>::Commit(Smartzone::Smartzone_overhead&,
                                                               XML_routines::Input_data&) const;

@@ -265,3 +265,34 @@ const Info<Control_sim_state> Info<Control_sim_state>::info("/P25_log_data/Contr
 template <>
 const Info<Traffic_sim_state> Info<Traffic_sim_state>::info("/P25_log_data/Traffic_state", traffic_attr,
                                                             traffic_subs);
+
+// A data item read from a document goes into the first item still free,
+// whatever its child's tag, so that items of different kinds do not land
+// in the same one.
+namespace {
+template <class Record>
+Instance_base* Item_lookup(const Subelement_hash<Record>* subs, const xmlChar* tag, unsigned* counters,
+                           Input_data& input, Record& r) {
+    if (!subs) return nullptr;
+    const auto* list = subs->Lookup(tag);
+    if (list && list->Count() == Record::items) {
+        for (unsigned i = 0; i < Record::items; ++i)
+            if (r.data[i].type == SIM_NO_DATA) return (*list)[i]->Get_instance(input, r);
+        return nullptr;
+    }
+    Subelement_base<Record>* entry = subs->Lookup(tag, counters);
+    return entry ? entry->Get_instance(input, r) : nullptr;
+}
+}  // namespace
+
+template <>
+Instance_base* Info<Control_sim_state>::Lookup(const xmlChar* tag, unsigned* counters, Input_data& input,
+                                               Control_sim_state& r) const {
+    return Item_lookup(subs_.get(), tag, counters, input, r);
+}
+
+template <>
+Instance_base* Info<Traffic_sim_state>::Lookup(const xmlChar* tag, unsigned* counters, Input_data& input,
+                                               Traffic_sim_state& r) const {
+    return Item_lookup(subs_.get(), tag, counters, input, r);
+}

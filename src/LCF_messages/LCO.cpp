@@ -124,6 +124,15 @@ void Info<Any_link_control>::Dump_elements(int level) const {
     P25::Dump_words(level);
 }
 
+template <>
+void Info<Any_link_control>::Describe(Element_description& d) const {
+    Describe_tables(d);
+    if (!subs_) return;
+    P25::For_each_link_control([&d](const P25::MFID_record&, const P25::LC_handler_base& handler) {
+        if (const auto* info = dynamic_cast<const Info_base*>(&handler)) d.choices.push_back(info);
+    });
+}
+
 // ---- the top-level elements ----------------------------------------------------------------
 
 template <>

@@ -295,6 +295,13 @@ Instance_base* Info<Smartzone::OSW_log>::Lookup(const xmlChar* tag, unsigned*, I
 }
 
 template <>
+void Info<Smartzone::OSW_log>::Describe(Element_description& d) const {
+    Describe_tables(d);
+    if (this != &Smartzone::Osw_info())
+        for (const Info_base* message : Smartzone::Osw_info().Info_base::Subs()) d.choices.push_back(message);
+}
+
+template <>
 void Info<Smartzone::ISW_log>::Write_subs(const Smartzone::ISW_log& log, xmlNode* node) const {
     Smartzone::Smartzone_ISW_opcode_base::Find(log).Write_subs(log, node);
 }
@@ -304,4 +311,11 @@ Instance_base* Info<Smartzone::ISW_log>::Lookup(const xmlChar* tag, unsigned*, I
                                                 Smartzone::ISW_log& log) const {
     const auto* handler = dynamic_cast<const Smartzone::Smartzone_ISW_opcode_base*>(Smartzone::Isw_info().Find(tag));
     return handler ? handler->Get_instance(input, log) : nullptr;
+}
+
+template <>
+void Info<Smartzone::ISW_log>::Describe(Element_description& d) const {
+    Describe_tables(d);
+    if (this != &Smartzone::Isw_info())
+        for (const Info_base* message : Smartzone::Isw_info().Info_base::Subs()) d.choices.push_back(message);
 }

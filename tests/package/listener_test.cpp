@@ -114,4 +114,50 @@ TEST(Listener, MessageArrivesComplete) {
     EXPECT_EQ(static_cast<std::uint16_t>(~ccitt_16(0, block.data, 10)), (block.data[10] << 8) | block.data[11]);
 }
 
+// Elements the library only logs reach the listener as Received::element:
+// their tag, their record and the element written from the record; the
+// same record nested in an overhead slot goes with the slot only.
+TEST(Listener, LogOnlyElementsArriveWithTheirRecordAndElement) {
+    const std::string doc =
+        "<P25_log_data>\n"
+        "  <Voice_Header phys_channel=\"1\" NAC=\"293\"><Group_ID>0BAD</Group_ID></Voice_Header>\n"
+        "  <Control_state phys_channel=\"1\"><State>CC_MOBILE_REG</State><Source_ID>000011</Source_ID>"
+        "<WACN>BEE00</WACN><Registration_value>ACCEPT</Registration_value></Control_state>\n"
+        "  <Smartzone_raw phys_channel=\"2\" baud=\"3600\" bits=\"27\">2F 5A 5F 00</Smartzone_raw>\n"
+        "  <Smartzone_overhead interval=\"1\" handle=\"2A\"><Smartzone_raw phys_channel=\"3\">01</Smartzone_raw>"
+        "</Smartzone_overhead>\n"
+        "</P25_log_data>\n";
+    std::vector<std::string> tags;
+    std::uint16_t tgid = 0;
+    std::uint8_t items[4] = {};
+    unsigned element_calls = 0, overhead_calls = 0;
+    P25::Set_receive_listener([&](Received what, const void* record) {
+        if (what == Received::overhead) ++overhead_calls;
+        if (what != Received::element) return;
+        ++element_calls;
+        const auto& e = *static_cast<const P25::Received_element*>(record);
+        tags.push_back(e.tag);
+        ASSERT_NE(e.element, nullptr);
+        // Written as Info<T>::Write writes a top-level descriptor's record:
+        // named by the descriptor's path.
+        EXPECT_EQ(reinterpret_cast<const char*>(e.element->name), "/P25_log_data/" + tags.back());
+        if (tags.back() == "Voice_Header") tgid = static_cast<const P25::p25_Voice_Hdr*>(e.record)->tgid;
+        if (tags.back() == "Control_state")
+            for (unsigned i = 0; i < 4; ++i) items[i] = static_cast<const P25::Control_sim_state*>(e.record)->data[i].type;
+    });
+    XML_routines::Input_data input;
+    XML_routines::Read_memory(doc.data(), doc.size(), "doc", XML_routines::P25_log_data, input);
+    P25::Set_receive_listener(nullptr);
+    EXPECT_EQ(input.Error_count(), 0u);
+    EXPECT_EQ(tags, (std::vector<std::string>{"Voice_Header", "Control_state", "Smartzone_raw"}));
+    EXPECT_EQ(element_calls, 3u);
+    EXPECT_EQ(overhead_calls, 1u);
+    EXPECT_EQ(tgid, 0x0BAD);
+    // Each data item in an item of its own, in document order.
+    EXPECT_EQ(items[0], P25::SIM_SOURCE_ID);
+    EXPECT_EQ(items[1], P25::SIM_WACN);
+    EXPECT_EQ(items[2], P25::SIM_RESP);
+    EXPECT_EQ(items[3], P25::SIM_NO_DATA);
+}
+
 }  // namespace

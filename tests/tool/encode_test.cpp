@@ -83,6 +83,45 @@ TEST_F(Encode, RefusedElementIsLocatedAndTheRestEncoded) {
     EXPECT_EQ(r.out, "status timestamp=2 phys_channel=1 type=isp status=IDLE,talk\n");
 }
 
+// How elements join into lines: a decoded word alone is its word; an LDU1
+// takes the word after it on its source, and the "LCF" of that word gives
+// nothing more; a word on another source is a word of its own; status
+// symbols go into the voice item of their source; a state's children are
+// its keys and items.
+TEST_F(Encode, ElementsJoinIntoTheLinesOfTheirKinds) {
+    const struct {
+        const char* elements;
+        const char* script;
+    } cases[] = {
+        {"<LCF phys_channel=\"1\" type=\"osp\"><LC_GRP_V_CH_USR><Group_address>0BAD</Group_address>"
+         "<Source_address>123456</Source_address></LC_GRP_V_CH_USR></LCF>",
+         "lc phys_channel=1 00 00 00 00 0B AD 12 34 56\n"},
+        {"<Status_bits phys_channel=\"2\" type=\"osp\">talk</Status_bits><LDU1 phys_channel=\"2\" type=\"osp\" NAC=\"293\"/>"
+         "<Link_Control phys_channel=\"2\" type=\"osp\">00 00 80 00 0B AD 12 34 56</Link_Control>"
+         "<LCF phys_channel=\"2\" type=\"osp\"><LC_GRP_V_CH_USR><Service_options emergency=\"true\"/>"
+         "<Group_address>0BAD</Group_address><Source_address>123456</Source_address></LC_GRP_V_CH_USR></LCF>",
+         "ldu1 phys_channel=2 NAC=293 status=talk 00 00 80 00 0B AD 12 34 56\n"},
+        {"<LDU1 phys_channel=\"2\" type=\"osp\"/><Link_Control phys_channel=\"3\" type=\"osp\">"
+         "4F 00 00 00 00 00 12 34 56</Link_Control><Term phys_channel=\"2\" type=\"osp\"/>",
+         "ldu1 phys_channel=2\nlc phys_channel=3 4F 00 00 00 00 00 12 34 56\nterm phys_channel=2\n"},
+        {"<Status_bits phys_channel=\"4\" type=\"osp\">BUSY</Status_bits><Term phys_channel=\"2\" type=\"osp\"/>",
+         "status phys_channel=4 status=BUSY\nterm phys_channel=2\n"},
+        {"<Traffic_state phys_channel=\"2\"><State>TC_GROUP_ACTIVE</State><Group_address>0101</Group_address>"
+         "<Source_address>000011</Source_address></Traffic_state>",
+         "traffic_state phys_channel=2 State=TC_GROUP_ACTIVE item=Group_address:0101 item=Source_address:000011\n"},
+        {"<Smartzone_crc_err phys_channel=\"1\" type=\"osp\" ch_type=\"Control\" baud=\"3600\" bits=\"27\" "
+         "bit_errs=\"3\" crc=\"1D0F\">12 34 56 78</Smartzone_crc_err>",
+         "sz_crc_err phys_channel=1 ch_type=Control baud=3600 bits=27 bit_errs=3 crc=1D0F 12 34 56 78\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.elements);
+        const Result r =
+            Run("encode " + Quote(Write(dir_ / "join.xml", std::string("<P25_log_data>") + c.elements + "</P25_log_data>")));
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, c.script);
+    }
+}
+
 TEST_F(Encode, CommandLineAndDocumentFaults) {
     const std::string broken = Write(dir_ / "broken.xml", "<P25_log_data><TSBK>\n");
     const struct {

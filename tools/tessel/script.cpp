@@ -19,6 +19,13 @@ static const Kind_list* const kind_lists[] = {
     &smartzone_kinds,
 };
 
+const Kind* Find_kind(const std::string& name) {
+    for (const Kind_list* list : kind_lists)
+        for (std::size_t i = 0; i < list->count; ++i)
+            if (name == list->kinds[i].name) return &list->kinds[i];
+    return nullptr;
+}
+
 const std::string* Record_line::Field(const std::string& name) const {
     for (const auto& field : fields)
         if (field.first == name) return &field.second;
@@ -40,13 +47,6 @@ struct Key_entry {
 // The table, at the bottom of this file.
 extern const Key_entry key_table[];
 extern const std::size_t key_count;
-
-const Kind* Find_kind(const std::string& name) {
-    for (const Kind_list* list : kind_lists)
-        for (std::size_t i = 0; i < list->count; ++i)
-            if (name == list->kinds[i].name) return &list->kinds[i];
-    return nullptr;
-}
 
 const Key_entry* Find_key(const std::string& name) {
     for (std::size_t i = 0; i < key_count; ++i)

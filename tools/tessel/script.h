@@ -117,6 +117,8 @@ P25::DUID_Header Header_of(const Record_line& line);
 // with a message, for a line that cannot be read; kind stays null for a
 // blank line or a comment.
 bool Read_line(const std::string& text, const Kind*& kind, Record_line& line, std::string& error);
+// The kind of that name, or null.
+const Kind* Find_kind(const std::string& name);
 // Reads one line and logs its record.  False, with a message, for a line
 // that cannot be read: nothing is logged for it.
 bool Log_line(const std::string& text, std::string& error);

@@ -33,6 +33,19 @@ enum class Received : unsigned {
     overhead,          // Trunking_Overhead: an overhead slot
     status,            // DUID_Header: the status symbols of "Status_bits"
     time,              // Time_log: a "DateTime"
+    element,           // Received_element: an element that feeds no hook of its own
+};
+
+// An element read from a document that the library only logs (the voice
+// items, channel settings, simulator states and SmartZone channel words):
+// its tag, the record it was read into (the record its logging entry point
+// takes: p25_Voice_Hdr for "Voice_Header", Smartnet_data_log for
+// "Smartzone_raw", ...) and the element as the log writes that record
+// (a libxml2 tree).
+struct Received_element {
+    const char* tag;
+    const void* record;
+    const struct _xmlNode* element;
 };
 
 // Shaped like the dispatcher's listener: the record is valid during the
