@@ -27,15 +27,20 @@ inline P25::Source_info Source(std::uint8_t channel, std::uint8_t dir_tx = 0, st
     return {{ticks}, channel, dir_tx, osp, 0};
 }
 
+// "80 00 85 ..." -> the first `size` octets (missing octets are left alone).
+inline void Octets_from_hex(const char* hex, std::uint8_t* octets, std::size_t size) {
+    char* end = nullptr;
+    for (std::size_t i = 0; i < size; ++i, hex = end) {
+        const unsigned long v = std::strtoul(hex, &end, 16);
+        if (end == hex) break;
+        octets[i] = static_cast<std::uint8_t>(v);
+    }
+}
+
 // "80 00 85 ..." -> one block (missing octets are 0), its CRC-16 set.
 inline P25::P25_TSBK_DATA Tsbk(const char* hex) {
     P25::P25_TSBK_DATA b{};
-    char* end = nullptr;
-    for (unsigned i = 0; i < sizeof b.data; ++i, hex = end) {
-        const unsigned long v = std::strtoul(hex, &end, 16);
-        if (end == hex) break;
-        b.data[i] = static_cast<std::uint8_t>(v);
-    }
+    Octets_from_hex(hex, b.data, sizeof b.data);
     P25::Set_checksum(reinterpret_cast<P25::P25_TSBK_header*>(b.data), 1);
     return b;
 }
