@@ -14,7 +14,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <functional>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -254,8 +253,6 @@ public:
     // Every registered definition: records in list order, in each the ISP
     // opcodes 0-63 then the OSP opcodes, in each the slots by block count.
     static std::vector<const Trunking_handler_base*> Handlers();
-    // Every handler of every manufacturer, in the order of the grammar dump.
-    static void Each_handler(const std::function<void(const Trunking_handler_base&)>& f);
 
     std::uint8_t MFID() const { return mfid_; }
     const char* Name() const { return name_; }

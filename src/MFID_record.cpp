@@ -105,16 +105,6 @@ void MFID_record::Dump_elements(int indent) {
     }
 }
 
-void MFID_record::Each_handler(const std::function<void(const Trunking_handler_base&)>& f) {
-    for (List<MFID_record>* n = List<MFID_record>::First(); n; n = n->Next()) {
-        MFID_record& r = *n->Item();
-        for (Opcode_record* table : {r.isp_, r.osp_})
-            for (unsigned op = 0; op < 64; ++op)
-                for (unsigned i = 0; i < 4; ++i)
-                    if (table[op].slot[i]) f(*table[op].slot[i]);
-    }
-}
-
 // ---- handler filing ----------------------------------------------------------------
 
 bool Trunking_handler_base::Register_core() {

@@ -220,9 +220,8 @@ void Info<Trunking_data>::Dump_elements(int level) const {
 template <>
 void Info<Trunking_data>::Describe(Element_description& d) const {
     Describe_tables(d);
-    P25::MFID_record::Each_handler([&d](const P25::Trunking_handler_base& handler) {
-        if (const auto* info = dynamic_cast<const Info_base*>(&handler)) d.choices.push_back(info);
-    });
+    for (const P25::Trunking_handler_base* handler : P25::MFID_record::Handlers())
+        if (const auto* info = dynamic_cast<const Info_base*>(handler)) d.choices.push_back(info);
 }
 
 namespace XML_routines {

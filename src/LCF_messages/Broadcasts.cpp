@@ -12,18 +12,6 @@ namespace {
 
 #pragma pack(push, 1)
 
-// The status of a site: the fields of the adjacent-site and RFSS status
-// broadcasts, as in their TSBKs.  The upper nibble of the system ID's first
-// octet is the broadcast's own.
-struct Site_status {
-    LRA lra;                             // 0
-    System_ID_only system;               // 1-2
-    std::uint8_t rfss_id;                // 3
-    std::uint8_t site_id;                // 4
-    CHANNEL channel;                     // 5-6
-    System_service_class service_class;  // 7
-};
-
 // Synchronisation broadcast.
 struct LC_SYNC_BCAST_packet {
     Link_control_header header;  // 0
@@ -41,19 +29,14 @@ struct LC_SYS_SRV_BCST_packet {
 
 // Secondary control channel broadcast: two channels with their classes.
 struct LC_SCCB_packet {
-    Link_control_header header;            // 0
-    std::uint8_t rfss_id;                  // 1
-    std::uint8_t site_id;                  // 2
-    CHANNEL channel_1;                     // 3-4
-    System_service_class service_class_1;  // 5
-    CHANNEL channel_2;                     // 6-7
-    System_service_class service_class_2;  // 8
+    Link_control_header header;  // 0
+    SCCB_data channels;          // 1-8
 };
 
 // Adjacent site and RFSS status broadcasts.
 struct LC_ADJ_STS_BCST_packet {
     Link_control_header header;  // 0
-    Site_status status;          // 1-8
+    ADJ_STS_BCST_data status;    // 1-8
 };
 
 // Network status broadcast.
@@ -134,20 +117,12 @@ struct LC_NET_STS_BCST_EXP_packet {
 
 #pragma pack(pop)
 
-static_assert(sizeof(Site_status) == 8 && offsetof(Site_status, system) == 1 && offsetof(Site_status, rfss_id) == 3 &&
-                  offsetof(Site_status, site_id) == 4 && offsetof(Site_status, channel) == 5 &&
-                  offsetof(Site_status, service_class) == 7,
-              "Site_status layout");
 static_assert(sizeof(LC_SYNC_BCAST_packet) == 9 && offsetof(LC_SYNC_BCAST_packet, sync) == 1,
               "LC_SYNC_BCAST_packet layout");
 static_assert(sizeof(LC_SYS_SRV_BCST_packet) == 9 && offsetof(LC_SYS_SRV_BCST_packet, priority) == 2 &&
                   offsetof(LC_SYS_SRV_BCST_packet, available) == 3 && offsetof(LC_SYS_SRV_BCST_packet, supported) == 6,
               "LC_SYS_SRV_BCST_packet layout");
-static_assert(sizeof(LC_SCCB_packet) == 9 && offsetof(LC_SCCB_packet, rfss_id) == 1 &&
-                  offsetof(LC_SCCB_packet, site_id) == 2 && offsetof(LC_SCCB_packet, channel_1) == 3 &&
-                  offsetof(LC_SCCB_packet, service_class_1) == 5 && offsetof(LC_SCCB_packet, channel_2) == 6 &&
-                  offsetof(LC_SCCB_packet, service_class_2) == 8,
-              "LC_SCCB_packet layout");
+static_assert(sizeof(LC_SCCB_packet) == 9 && offsetof(LC_SCCB_packet, channels) == 1, "LC_SCCB_packet layout");
 static_assert(sizeof(LC_ADJ_STS_BCST_packet) == 9 && offsetof(LC_ADJ_STS_BCST_packet, status) == 1,
               "LC_ADJ_STS_BCST_packet layout");
 static_assert(sizeof(LC_NET_STS_BCST_packet) == 9 && offsetof(LC_NET_STS_BCST_packet, system) == 2 &&
@@ -182,14 +157,14 @@ static_assert(sizeof(LC_NET_STS_BCST_EXP_packet) == 9 && offsetof(LC_NET_STS_BCS
 // The upper nibble of the status's system ID octet, upper- and lower-case hexadecimal.
 Attrib::Attrib_Table<LC_ADJ_STS_BCST_packet> adj_sts_bcst_table[] = {
     Get_attrib("Reserved", &System_ID_only::Get_res4, &System_ID_only::Set_res4, "%1X")
-        .Of(&Site_status::system)
+        .Of(&ADJ_STS_BCST_data::system)
         .Of(&LC_ADJ_STS_BCST_packet::status),
 };
 const Attrib::Attrib_Hash<LC_ADJ_STS_BCST_packet> adj_sts_bcst_attr(adj_sts_bcst_table);
 
 Attrib::Attrib_Table<LC_ADJ_STS_BCST_packet> rfss_sts_bcst_table[] = {
     Get_attrib("Reserved", &System_ID_only::Get_res4, &System_ID_only::Set_res4, "%1x")
-        .Of(&Site_status::system)
+        .Of(&ADJ_STS_BCST_data::system)
         .Of(&LC_ADJ_STS_BCST_packet::status),
 };
 const Attrib::Attrib_Hash<LC_ADJ_STS_BCST_packet> rfss_sts_bcst_attr(rfss_sts_bcst_table);
@@ -206,16 +181,6 @@ const Attrib::Attrib_Hash<Adj_exp> adj_sts_bcst_exp_attr(adj_sts_bcst_exp_table)
 
 // ---- word fields, in wire order ------------------------------------------------------
 
-Subelement_table<Site_status> site_status_fields[] = {
-    Subelement(&Site_status::lra),                                // "LRA"
-    Subelement(&Site_status::system),                             // "System_ID"
-    Subelement(&Site_status::rfss_id, "RF_subsys_ID", "%02X"),
-    Subelement(&Site_status::site_id, "Site_ID", "%02X"),
-    Subelement(&Site_status::channel),                            // "Channel"
-    Subelement(&Site_status::service_class),                      // "Service_class"
-};
-const Info<Site_status> site_status_info("", site_status_fields);
-
 Subelement_table<LC_SYNC_BCAST_packet> sync_bcast_fields[] = {
     // "Reserved", "Minute_correction", "Local_offset", "Date", "Time", "Microslots"
     Subelement(&LC_SYNC_BCAST_packet::sync, sync_info),
@@ -229,17 +194,12 @@ Subelement_table<LC_SYS_SRV_BCST_packet> sys_srv_bcst_fields[] = {
 };
 
 Subelement_table<LC_SCCB_packet> sccb_fields[] = {
-    Subelement(&LC_SCCB_packet::rfss_id, "RF_subsys_ID", "%02X"),
-    Subelement(&LC_SCCB_packet::site_id, "Site_ID", "%02X"),
-    Subelement(&LC_SCCB_packet::channel_1),
-    Subelement(&LC_SCCB_packet::service_class_1),
-    Subelement(&LC_SCCB_packet::channel_2),
-    Subelement(&LC_SCCB_packet::service_class_2),
+    Subelement(&LC_SCCB_packet::channels),  // "RF_subsys_ID", "Site_ID", then channel and service class twice
 };
 
 Subelement_table<LC_ADJ_STS_BCST_packet> adj_sts_bcst_fields[] = {
     // "LRA", "System_ID", "RF_subsys_ID", "Site_ID", "Channel", "Service_class"
-    Subelement(&LC_ADJ_STS_BCST_packet::status, site_status_info),
+    Subelement(&LC_ADJ_STS_BCST_packet::status),
 };
 
 Subelement_table<LC_NET_STS_BCST_packet> net_sts_bcst_fields[] = {

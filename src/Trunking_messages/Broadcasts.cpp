@@ -14,27 +14,6 @@ namespace P25 {
 
 #pragma pack(push, 1)
 
-// Site of an adjacent status or RFSS status broadcast (8 octets).
-struct ADJ_STS_BCST_data {
-    LRA lra;                             // 0
-    System_ID_only system;               // 1-2
-    std::uint8_t rfss_id;                // 3
-    std::uint8_t site_id;                // 4
-    CHANNEL channel;                     // 5-6
-    System_service_class service_class;  // 7
-};
-using RFSS_STS_BCST_data = ADJ_STS_BCST_data;
-
-// Secondary control channels of a site (8 octets).
-struct SCCB_data {
-    std::uint8_t rfss_id;                  // 0
-    std::uint8_t site_id;                  // 1
-    CHANNEL channel_1;                     // 2-3
-    System_service_class service_class_1;  // 4
-    CHANNEL channel_2;                     // 5-6
-    System_service_class service_class_2;  // 7
-};
-
 // Adjacent site status broadcast (TSBK).
 struct ADJ_STS_BCST_packet {
     P25_TSBK_header header;
@@ -153,14 +132,6 @@ struct SYS_SRV_BCST_packet {
 
 #pragma pack(pop)
 
-static_assert(sizeof(ADJ_STS_BCST_data) == 8 && offsetof(ADJ_STS_BCST_data, system) == 1 &&
-                  offsetof(ADJ_STS_BCST_data, rfss_id) == 3 && offsetof(ADJ_STS_BCST_data, site_id) == 4 &&
-                  offsetof(ADJ_STS_BCST_data, channel) == 5 && offsetof(ADJ_STS_BCST_data, service_class) == 7,
-              "ADJ_STS_BCST_data layout");
-static_assert(sizeof(SCCB_data) == 8 && offsetof(SCCB_data, channel_1) == 2 &&
-                  offsetof(SCCB_data, service_class_1) == 4 && offsetof(SCCB_data, channel_2) == 5 &&
-                  offsetof(SCCB_data, service_class_2) == 7,
-              "SCCB_data layout");
 static_assert(sizeof(ADJ_STS_BCST_packet) == 12 && offsetof(ADJ_STS_BCST_packet, site) == 2,
               "ADJ_STS_BCST_packet layout");
 static_assert(sizeof(RFSS_STS_BCST_packet) == 12 && offsetof(RFSS_STS_BCST_packet, site) == 2,

@@ -15,13 +15,13 @@ TEST(Broadcasts_golden, StatusAndServiceBroadcasts) {
             // Octet 3 = E5: reserved 3, roamer, not on the network; system 567.
             {Tsbk_of("3A 00 07 E5 67 01 02 10 65 70"), true},
             // The flags in the link ID's system ID: conventional; system 123.
-            {Mbt_of(P25::ADJ_STS_BCST, 2, 0x078123, {0x02, 0x09, 0, 0, 0x10, 0x64, 0x10, 0x65, 0x71, 0xAA, 0xBB, 0xCC}),
+            {Mbt(P25::ADJ_STS_BCST, 2, 0x078123, {0x02, 0x09, 0, 0, 0x10, 0x64, 0x10, 0x65, 0x71, 0xAA, 0xBB, 0xCC}),
              true},
-            {Mbt_of(P25::RFSS_STS_BCST, 2, 0x07D277, {0xAA, 0xBB, 0, 0, 0x01, 0x02, 0x10, 0x64, 0x10, 0x65, 0x70, 0xCC}),
+            {Mbt(P25::RFSS_STS_BCST, 2, 0x07D277, {0xAA, 0xBB, 0, 0, 0x01, 0x02, 0x10, 0x64, 0x10, 0x65, 0x70, 0xCC}),
              true},
             {Tsbk_of("3B 00 07 BE E0 02 77 10 64 70"), true},
             // Reserved bits F of the link ID's system ID; a WACN with reserved bits 5.
-            {Mbt_of(P25::NET_STS_BCST, 2, 0x07F277, {0xAA, 0xBB, 0, 0, 0xBE, 0xE0, 0x05, 0x10, 0x64, 0x10, 0x65, 0x70}),
+            {Mbt(P25::NET_STS_BCST, 2, 0x07F277, {0xAA, 0xBB, 0, 0, 0xBE, 0xE0, 0x05, 0x10, 0x64, 0x10, 0x65, 0x70}),
              true},
             {Tsbk_of("39 00 01 05 10 64 70 10 65 72"), true},
             {Tsbk_of("29 00 01 05 10 64 AA 10 65 70"), true},

@@ -16,21 +16,6 @@ using namespace trk;
 // A TSBK from its octets 0-9 in hex, the MFID as given, CRC set.
 inline Blocks Tsbk_of(const char* hex) { return {trk::Tsbk(hex)}; }
 
-// An alternate MBT of `count` blocks in either direction: link ID `link`,
-// message octets 8 onward from `body` (the CRC positions are overwritten),
-// both CRCs set.
-inline Blocks Mbt_of(unsigned opcode, unsigned count, std::uint32_t link, const std::vector<std::uint8_t>& body,
-                     bool outbound = true) {
-    Blocks m(count, P25::P25_TSBK_DATA{});
-    P25::Setup_message(*reinterpret_cast<P25::Alternate_MBT*>(m.data()), 0x00, static_cast<std::uint8_t>(opcode),
-                       count, outbound);
-    auto* octets = reinterpret_cast<std::uint8_t*>(m.data());
-    for (int i = 0; i < 3; ++i) octets[3 + i] = static_cast<std::uint8_t>(link >> (16 - 8 * i));
-    for (std::size_t i = 0; i < body.size() && 8 + i < 12 * count; ++i) octets[8 + i] = body[i];
-    Seal(m);
-    return m;
-}
-
 // The log body of one message: a TSBK (one block) or a PDU, outbound or inbound.
 inline std::string Log_message(const Blocks& m, bool outbound = true) {
     Idle_assemblers();
@@ -78,21 +63,8 @@ inline bool Registered(const char* name, bool outbound) {
     return P25::MFID_record::Find_trunking_handler_in_all(outbound, reinterpret_cast<const xmlChar*>(name)) != nullptr;
 }
 
-// Compares text with tests/data/catalogue/<name>; TESSEL_UPDATE_GOLDEN=1
-// rewrites the file instead.
-inline void Expect_golden(const std::string& name, const std::string& text) {
-    const std::string path = std::string(TESSEL_TEST_DATA) + "/catalogue/" + name;
-    const char* update = std::getenv("TESSEL_UPDATE_GOLDEN");
-    if (update && *update == '1') {
-        std::ofstream(path, std::ios::binary) << text;
-        return;
-    }
-    std::ifstream in(path, std::ios::binary);
-    ASSERT_TRUE(in) << "no golden file " << path;
-    std::ostringstream golden;
-    golden << in.rdbuf();
-    EXPECT_EQ(text, golden.str()) << "golden " << name;
-}
+// Compares text with tests/data/catalogue/<name>.
+inline void Expect_golden(const std::string& name, const std::string& text) { Expect_golden_file("catalogue", name, text); }
 
 // Logs each message and compares the decoded elements, in order, with one golden file.
 struct Logged {

@@ -27,11 +27,11 @@ TEST(Registration_golden, RegistrationAndLocation) {
             // Emergency, capabilities valid, two-slot TDMA, eight-level simulcast, the second mode.
             {Tsbk_of("2C 00 E5 BE E0 02 77 27 FB 17"), isp},
             // Denied, from the same unit.
-            {Mbt_of(P25::U_REG_RSP, 3, 0x27FB17,
-                    With_system({0x27, 0xFB, 0x17, 0x27, 0xFB, 0x17, 0x02, 0xAA, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x55})),
+            {Mbt(P25::U_REG_RSP, 3, 0x27FB17,
+                 With_system({0x27, 0xFB, 0x17, 0x27, 0xFB, 0x17, 0x02, 0xAA, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x55})),
              osp},
             {Tsbk_of("2B 00 00 05 5D 01 02 A1 45 56"), osp},
-            {Mbt_of(P25::LOC_REG_REQ, 2, 0xA14556, With_system({0xA1, 0x45, 0x56, 0x07, 0x05, 0x5D}), false), isp},
+            {Mbt(P25::LOC_REG_REQ, 2, 0xA14556, With_system({0xA1, 0x45, 0x56, 0x07, 0x05, 0x5D}), false), isp},
         });
 }
 
@@ -42,19 +42,19 @@ TEST(Registration_golden, AffiliationAndAuthentication) {
             // Octet 3 bits 7-4 (A) are the system ID's reserved bits.
             {Tsbk_of("28 00 00 A2 77 05 5D A1 45 56"), isp},
             // The group's home system BEE00/278, announcement group 0001, accepted.
-            {Mbt_of(P25::GRP_AFF_RSP, 3, 0xA14556,
-                    With_system({0x27, 0xFB, 0x17, 0xBE, 0xE0, 0x02, 0x78, 0x05, 0x5D, 0x00, 0x01, 0x00})),
+            {Mbt(P25::GRP_AFF_RSP, 3, 0xA14556,
+                 With_system({0x27, 0xFB, 0x17, 0xBE, 0xE0, 0x02, 0x78, 0x05, 0x5D, 0x00, 0x01, 0x00})),
              osp},
         });
     Expect_golden_messages(
         "authentication.xml",
         {
-            {Mbt_of(P25::AUTH_RSP, 3, 0x000000,
-                    With_system({0xA1, 0x45, 0x56, 0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF}), false),
+            {Mbt(P25::AUTH_RSP, 3, 0x000000,
+                 With_system({0xA1, 0x45, 0x56, 0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF}), false),
              isp},
-            {Mbt_of(P25::P_PARM_BCST, 3, 0xA14556,
-                    {0x01, 0x84, 0, 0, 0x12, 0x34, 0, 1, 2, 3, 4, 5, 6, 7, 8, 0xF0, 0xF1, 0xF2, 0xF3, 0xF4, 0xF5,
-                     0xF6, 0xF7, 0xF8}),
+            {Mbt(P25::P_PARM_BCST, 3, 0xA14556,
+                 {0x01, 0x84, 0, 0, 0x12, 0x34, 0, 1, 2, 3, 4, 5, 6, 7, 8, 0xF0, 0xF1, 0xF2, 0xF3, 0xF4, 0xF5,
+                  0xF6, 0xF7, 0xF8}),
              osp},
         });
 }

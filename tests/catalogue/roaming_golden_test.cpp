@@ -22,8 +22,8 @@ TEST(Roaming_golden, ResponseOfThreeBlocksAndUpdateOfTwo) {
     std::vector<std::uint8_t> update = Roaming_body(0x81, 0);
     update.insert(update.end(), {0x27, 0xFB, 0x17});
     Expect_golden_messages("roaming.xml", {
-                                              {Mbt_of(P25::ROAM_ADDR_RSP, 3, 0x27FB17, Roaming_body(0x82, 4), false), false},
-                                              {Mbt_of(P25::ROAM_ADDR_UPDT, 2, 0x000000, update), true},
+                                              {Mbt(P25::ROAM_ADDR_RSP, 3, 0x27FB17, Roaming_body(0x82, 4), false), false},
+                                              {Mbt(P25::ROAM_ADDR_UPDT, 2, 0x000000, update), true},
                                           });
 }
 
@@ -40,7 +40,7 @@ TEST(Roaming_golden, EachSizeCarriesItsWacnSystemIds) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.blocks));
         const Blocks m = c.blocks == 1 ? Tsbk_of("37 00 82 BE E0 02 77 27 FB 17")
-                                       : Mbt_of(P25::ROAM_ADDR_RSP, c.blocks, 0x27FB17, Roaming_body(0x82, 7), c.outbound);
+                                       : Mbt(P25::ROAM_ADDR_RSP, c.blocks, 0x27FB17, Roaming_body(0x82, 7), c.outbound);
         const std::string xml = Messages(Log_message(m, c.outbound));
         EXPECT_FALSE(Has_error_element(xml)) << xml;
         EXPECT_NE(xml.find(std::string("<") + c.name + ">"), std::string::npos) << xml;

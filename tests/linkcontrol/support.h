@@ -3,7 +3,6 @@
 #ifndef TESSEL_TESTS_LINKCONTROL_SUPPORT_H
 #define TESSEL_TESTS_LINKCONTROL_SUPPORT_H
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -16,12 +15,7 @@ namespace lc_test {
 // "00 90 80 ..." -> a word (missing octets are 0).
 inline P25::Any_link_control Word(const char* hex) {
     P25::Any_link_control w{};
-    char* end = nullptr;
-    for (unsigned i = 0; i < sizeof w.bytes; ++i, hex = end) {
-        const unsigned long v = std::strtoul(hex, &end, 16);
-        if (end == hex) break;
-        w.bytes[i] = static_cast<std::uint8_t>(v);
-    }
+    trk::Octets_from_hex(hex, w.bytes, sizeof w.bytes);
     return w;
 }
 

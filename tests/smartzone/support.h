@@ -119,21 +119,8 @@ inline void Idle_assemblers() {
             }
 }
 
-// Compares text with tests/data/smartzone/<name>; TESSEL_UPDATE_GOLDEN=1
-// rewrites the file instead.
-inline void Expect_golden(const std::string& name, const std::string& text) {
-    const std::string path = std::string(TESSEL_TEST_DATA) + "/smartzone/" + name;
-    const char* update = std::getenv("TESSEL_UPDATE_GOLDEN");
-    if (update && *update == '1') {
-        std::ofstream(path, std::ios::binary) << text;
-        return;
-    }
-    std::ifstream in(path, std::ios::binary);
-    ASSERT_TRUE(in) << "no golden file " << path;
-    std::ostringstream golden;
-    golden << in.rdbuf();
-    EXPECT_EQ(text, golden.str()) << "golden " << name;
-}
+// Compares text with tests/data/smartzone/<name>.
+inline void Expect_golden(const std::string& name, const std::string& text) { Expect_golden_file("smartzone", name, text); }
 
 }  // namespace sz
 

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -17,6 +16,7 @@
 #include "P25_processing.h"
 #include "Trunking_handler.h"
 #include "crc.h"
+#include "golden.h"
 
 namespace trk {
 
@@ -27,15 +27,20 @@ inline P25::Source_info Source(std::uint8_t channel, std::uint8_t dir_tx = 0, st
     return {{ticks}, channel, dir_tx, osp, 0};
 }
 
+// "80 00 85 ..." -> the first `size` octets (missing octets are left alone).
+inline void Octets_from_hex(const char* hex, std::uint8_t* octets, std::size_t size) {
+    char* end = nullptr;
+    for (std::size_t i = 0; i < size; ++i, hex = end) {
+        const unsigned long v = std::strtoul(hex, &end, 16);
+        if (end == hex) break;
+        octets[i] = static_cast<std::uint8_t>(v);
+    }
+}
+
 // "80 00 85 ..." -> one block (missing octets are 0), its CRC-16 set.
 inline P25::P25_TSBK_DATA Tsbk(const char* hex) {
     P25::P25_TSBK_DATA b{};
-    char* end = nullptr;
-    for (unsigned i = 0; i < sizeof b.data; ++i, hex = end) {
-        const unsigned long v = std::strtoul(hex, &end, 16);
-        if (end == hex) break;
-        b.data[i] = static_cast<std::uint8_t>(v);
-    }
+    Octets_from_hex(hex, b.data, sizeof b.data);
     P25::Set_checksum(reinterpret_cast<P25::P25_TSBK_header*>(b.data), 1);
     return b;
 }
@@ -45,13 +50,14 @@ inline void Seal(Blocks& m) {
     P25::Set_checksum(reinterpret_cast<P25::Alternate_MBT*>(m.data()), static_cast<unsigned>(m.size()));
 }
 
-// An outbound alternate MBT of `count` blocks, MFID 0: link ID `link`,
-// message octets 8 onward from `body` (the CRC positions are overwritten),
-// both CRCs set.
-inline Blocks Mbt(unsigned opcode, unsigned count, std::uint32_t link, const std::vector<std::uint8_t>& body) {
+// An alternate MBT of `count` blocks, MFID 0, outbound unless said: link
+// ID `link`, message octets 8 onward from `body` (the CRC positions are
+// overwritten), both CRCs set.
+inline Blocks Mbt(unsigned opcode, unsigned count, std::uint32_t link, const std::vector<std::uint8_t>& body,
+                  bool outbound = true) {
     Blocks m(count, P25::P25_TSBK_DATA{});
     P25::Setup_message(*reinterpret_cast<P25::Alternate_MBT*>(m.data()), 0x00, static_cast<std::uint8_t>(opcode),
-                       count, true);
+                       count, outbound);
     auto* octets = reinterpret_cast<std::uint8_t*>(m.data());
     for (int i = 0; i < 3; ++i) octets[3 + i] = static_cast<std::uint8_t>(link >> (16 - 8 * i));
     for (std::size_t i = 0; i < body.size() && 8 + i < 12 * count; ++i) octets[8 + i] = body[i];
@@ -153,21 +159,8 @@ inline void Idle_assemblers() {
             if (bank[ch].Collected()) bank[ch].Flush();
 }
 
-// Compares text with tests/data/trunking/<name>; TESSEL_UPDATE_GOLDEN=1
-// rewrites the file instead.
-inline void Expect_golden(const std::string& name, const std::string& text) {
-    const std::string path = std::string(TESSEL_TEST_DATA) + "/trunking/" + name;
-    const char* update = std::getenv("TESSEL_UPDATE_GOLDEN");
-    if (update && *update == '1') {
-        std::ofstream(path, std::ios::binary) << text;
-        return;
-    }
-    std::ifstream in(path, std::ios::binary);
-    ASSERT_TRUE(in) << "no golden file " << path;
-    std::ostringstream golden;
-    golden << in.rdbuf();
-    EXPECT_EQ(text, golden.str()) << "golden " << name;
-}
+// Compares text with tests/data/trunking/<name>.
+inline void Expect_golden(const std::string& name, const std::string& text) { Expect_golden_file("trunking", name, text); }
 
 }  // namespace trk
 

@@ -1,10 +1,6 @@
 // Voice entry points: the elements each writes, in order, with their log
 // classes and channels; the voice elements' contents; golden logs of an LDU1
 // carrying a group voice word and of a TDMA link-control header.
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-
 #include "trunking/support.h"
 
 using namespace XML_routines;
@@ -130,21 +126,8 @@ TEST(Voice, LogFiltersSelectVoiceOrProtocol) {
 
 namespace {
 
-// Compares text with tests/data/voice/<name>; TESSEL_UPDATE_GOLDEN=1 rewrites
-// the file instead.
-void Expect_golden(const std::string& name, const std::string& text) {
-    const std::string path = std::string(TESSEL_TEST_DATA) + "/voice/" + name;
-    const char* update = std::getenv("TESSEL_UPDATE_GOLDEN");
-    if (update && *update == '1') {
-        std::ofstream(path, std::ios::binary) << text;
-        return;
-    }
-    std::ifstream in(path, std::ios::binary);
-    ASSERT_TRUE(in) << "no golden file " << path;
-    std::ostringstream golden;
-    golden << in.rdbuf();
-    EXPECT_EQ(text, golden.str()) << "golden " << name;
-}
+// Compares text with tests/data/voice/<name>.
+void Expect_golden(const std::string& name, const std::string& text) { Expect_golden_file("voice", name, text); }
 
 template <std::size_t N>
 void Fill(std::uint8_t (&octets)[N], std::uint8_t first) {

@@ -1,7 +1,8 @@
 // The field records shared by P25 trunking messages and link-control words:
 // unit and group addresses, system identifiers, channels, service options,
 // reason and response codes, system-service bit maps, the frequency-plan
-// (channel identifier) fields, time and date layouts and dialled digits.
+// (channel identifier) fields, site status, time and date layouts and
+// dialled digits.
 //
 // Each record is the octets it occupies on the air, in air order, overlaid on
 // a message at the offset the message gives.  Sub-octet fields are reached
@@ -526,6 +527,31 @@ struct System_Services {
     }
 };
 
+// ---- site status ---------------------------------------------------------------------------
+
+// A site of the adjacent-site or RFSS status broadcast: its location area,
+// system, RF subsystem and site, control channel and services.  The upper
+// nibble of the system ID's first octet holds the broadcast's own flags.
+struct ADJ_STS_BCST_data {
+    LRA lra;                             // 0
+    System_ID_only system;               // 1-2
+    std::uint8_t rfss_id;                // 3
+    std::uint8_t site_id;                // 4
+    CHANNEL channel;                     // 5-6
+    System_service_class service_class;  // 7
+};
+using RFSS_STS_BCST_data = ADJ_STS_BCST_data;
+
+// The secondary control channels of a site, each with its services.
+struct SCCB_data {
+    std::uint8_t rfss_id;                  // 0
+    std::uint8_t site_id;                  // 1
+    CHANNEL channel_1;                     // 2-3
+    System_service_class service_class_1;  // 4
+    CHANNEL channel_2;                     // 5-6
+    System_service_class service_class_2;  // 7
+};
+
 // ---- channel identifier (frequency plan) records ----------------------------------------------
 
 // Base frequency in steps of 5 Hz; a frequency of 1 Hz or less stores 0.
@@ -879,6 +905,14 @@ static_assert(sizeof(Normal_System_Sevices) == 3 && offsetof(Normal_System_Sevic
 static_assert(sizeof(Extended_System_Sevices) == 3 && offsetof(Extended_System_Sevices, octets) == 0,
               "Extended_System_Sevices");
 static_assert(sizeof(System_Services) == 3 && offsetof(System_Services, octets) == 0, "System_Services");
+static_assert(sizeof(ADJ_STS_BCST_data) == 8 && offsetof(ADJ_STS_BCST_data, system) == 1 &&
+                  offsetof(ADJ_STS_BCST_data, rfss_id) == 3 && offsetof(ADJ_STS_BCST_data, site_id) == 4 &&
+                  offsetof(ADJ_STS_BCST_data, channel) == 5 && offsetof(ADJ_STS_BCST_data, service_class) == 7,
+              "ADJ_STS_BCST_data");
+static_assert(sizeof(SCCB_data) == 8 && offsetof(SCCB_data, site_id) == 1 && offsetof(SCCB_data, channel_1) == 2 &&
+                  offsetof(SCCB_data, service_class_1) == 4 && offsetof(SCCB_data, channel_2) == 5 &&
+                  offsetof(SCCB_data, service_class_2) == 7,
+              "SCCB_data");
 static_assert(sizeof(BASE_FREQ) == 4, "BASE_FREQ");
 static_assert(sizeof(IDEN_UP_packet) == 12 && offsetof(IDEN_UP_packet, header) == 0 &&
                   offsetof(IDEN_UP_packet, plan) == 2 && offsetof(IDEN_UP_packet, base_freq) == 6 &&
@@ -1190,6 +1224,10 @@ XML_DECLARE_INFO(P25::Message_seq_num);        // "Message_sequence"
 XML_DECLARE_INFO(P25::TX_mult);                // "TX_mult"
 
 XML_DECLARE_INFO(P25::System_service_class);  // "Service_class"
+// Anonymous: "LRA", "System_ID", "RF_subsys_ID", "Site_ID", "Channel", "Service_class".
+XML_DECLARE_INFO(P25::ADJ_STS_BCST_data);
+// Anonymous: "RF_subsys_ID", "Site_ID", then "Channel" and "Service_class" twice.
+XML_DECLARE_INFO(P25::SCCB_data);
 
 XML_DECLARE_INFO(P25::CHAN_ID);       // "Identifier"
 XML_DECLARE_INFO(P25::BANDWIDTH);     // "Bandwidth"
