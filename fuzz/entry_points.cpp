@@ -15,6 +15,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "shared/P25/Smartzone_messages.h"
 #include "support.h"
 
 namespace {
@@ -26,6 +27,16 @@ struct Entry {
     void (*log)(const Payload& payload);
 };
 
+// A record of another shape, taken from the payload's first octets (the
+// rest zero), as a host would pass it.
+template <class Record, void (*log)(const Record&)>
+void As(const Payload& payload) {
+    static Record record;
+    std::memset(&record, 0, sizeof record);
+    std::memcpy(&record, &payload, sizeof record < sizeof payload ? sizeof record : sizeof payload);
+    log(record);
+}
+
 // Every entry point, one a line; the seeds name them by kind.
 const Entry entries[] = {
     {"status", [](const Payload& p) { P25::Log_Status_syms(p.header); }},
@@ -35,6 +46,27 @@ const Entry entries[] = {
     {"pdu", P25::Log_PDU},
     {"pdu_header", P25::Log_PDU_header},
     {"pdu_cont", P25::Log_PDU_cont},
+    {"voice_header", P25::Log_Voice_header},
+    {"ldu1", P25::Log_voice_LDU1},
+    {"ldu2", P25::Log_voice_LDU2},
+    {"term", P25::Log_voice_term},
+    {"term_lc", P25::Log_voice_term_LC},
+    {"f2_voice_sf", P25::Log_F2_voice_sf},
+    {"f2_burst", P25::Log_F2_burst},
+    {"f2_enc_hdr", P25::Log_F2_enc_hdr},
+    {"f2_lc_hdr", P25::Log_F2_lc_hdr},
+    {"sz_raw", As<P25::Smartnet_data_log, Smartzone::Log_raw>},
+    {"sz_cooked", As<P25::Smartnet_data_log, Smartzone::Log_cooked>},
+    {"sz_crc_err", As<P25::Smartnet_data_log, Smartzone::Log_crc_err>},
+    {"sz_timeout", As<P25::Smartnet_data_log, Smartzone::Log_timeout>},
+    {"overhead", As<P25::Trunking_Overhead, P25::Log_Overhead>},
+    {"chan_enable", As<P25::Chan_set_enable, P25::Log_chan_enable>},
+    {"chan_primary", As<P25::Chan_operation, P25::Log_chan_primary>},
+    {"chan_rx", As<P25::Chan_freq, P25::Log_chan_rx>},
+    {"chan_tx", As<P25::Chan_freq, P25::Log_chan_tx>},
+    {"mobile_state", As<P25::Mobile_sim_state, P25::Log_mobile_state>},
+    {"control_state", As<P25::Control_sim_state, P25::Log_control_state>},
+    {"traffic_state", As<P25::Traffic_sim_state, P25::Log_traffic_state>},
 };
 
 }  // namespace
