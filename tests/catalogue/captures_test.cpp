@@ -137,7 +137,7 @@ const Row rows[] = {
          EXPECT_EQ(The(x, "Group_address"), "055D");
          EXPECT_EQ(The(x, "Target_address"), "A14556");
      }},
-    // Site 1 of RF subsystem 1 on system 13E, on the wide-area network.
+    // Site 1 of RFSS 1 on system 13E, on the wide-area network.
     {"RFSS_STS_BCST", nullptr,
      [](const std::string& x) {
          EXPECT_EQ(Attributes(x, "RFSS_STS_BCST", "network_active"), std::vector<std::string>{"true"});
