@@ -69,7 +69,8 @@ std::vector<std::uint8_t> Frame_encoder::Assemble(std::uint16_t nac, Duid duid, 
     Dibit_writer head(data.data());
     head.Put(sync_word, 48);
     head.Put(Nid_encode(nac, static_cast<std::uint8_t>(duid)), 64);
-    std::memcpy(data.data() + header_dibits, payload.data(), std::min(payload.size(), data.size() - header_dibits));
+    if (!payload.empty())
+        std::memcpy(data.data() + header_dibits, payload.data(), std::min(payload.size(), data.size() - header_dibits));
 
     std::vector<std::uint8_t> frame(on_air);
     std::size_t next = 0, statuses = 0;
