@@ -102,6 +102,11 @@ struct Frame {
     Frame();
 };
 
+// Whether a frame came from a base station or repeater: only they send the
+// status values 01 (inbound busy) and 11 (inbound idle).  A host that does not
+// know its channel's direction may use it for Source_info::is_osp.
+bool Sent_by_base_station(const Frame& frame);
+
 class Frame_decoder {
 public:
     using Sink = std::function<void(const Frame&)>;
