@@ -425,6 +425,24 @@ TEST(Frames, HostileStreams) {
     EXPECT_TRUE(Decode(short_cut).empty());
 }
 
+// A packet header promising the most blocks, then the stream ends: the
+// missing blocks are erasures, and the frame comes out incomplete and failed.
+TEST(Frames, PacketCutShort) {
+    std::array<std::uint8_t, 12> header{};
+    header[0] = 0x15;
+    header[6] = 0xFF;  // full message, 127 blocks to follow
+    const std::uint16_t crc = Crc16(header.data(), 10);
+    header[10] = static_cast<std::uint8_t>(crc >> 8);
+    header[11] = static_cast<std::uint8_t>(crc);
+    const auto frames = Decode(Levels(Frame_encoder().Pdu(header, {}, 0x293)));
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_FALSE(frames[0].complete);
+    EXPECT_EQ(frames[0].pdu_blocks.size(), 127u);
+    EXPECT_EQ(frames[0].record.tsbk.block_count, 128u);
+    EXPECT_FALSE(frames[0].pdu_packet_crc_ok);
+    EXPECT_GT(frames[0].fec_failed, 0);
+}
+
 // Scaled and offset symbols (a receiver's gain and DC) decode the same.
 TEST(Frames, LevelsFromTheSync) {
     auto symbols = Levels(Digits(air_vectors::hdu));
