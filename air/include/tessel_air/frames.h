@@ -154,6 +154,7 @@ private:
 enum class Status_plan : std::uint8_t {
     talkaround,       // 00 everywhere (direct mode, subscriber)
     repeater,         // 10 everywhere (subscriber to a repeater)
+    busy,             // 01 everywhere (a repeater repeating a call: its inbound is busy)
     control_channel,  // outbound control channel: 11 (idle) at every 6th status symbol, 10 elsewhere,
                       // the grid running on across frames
     from_record,      // the record's status symbols in order (a Frame's own for Encode(Frame)), then 00
