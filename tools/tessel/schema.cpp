@@ -129,7 +129,8 @@ private:
                           "<xs:simpleType name=\"@\"><xs:union><xs:simpleType><xs:restriction base=\"xs:token\">" +
                               names +
                               "</xs:restriction></xs:simpleType><xs:simpleType><xs:restriction base=\"xs:string\">"
-                              "<xs:pattern value=\"\\s*(0x[0-9A-Fa-f]+|[0-9]+)\\s*\"/></xs:restriction>"
+                              "<xs:pattern value=\"\\s*(0x" + Value_description::Number_pattern(v.max, 16) + "|" +
+                              Value_description::Number_pattern(v.max, 10) + ")\\s*\"/></xs:restriction>"
                               "</xs:simpleType></xs:union></xs:simpleType>",
                           "v");
         }
