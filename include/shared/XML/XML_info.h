@@ -330,7 +330,15 @@ const char* Info<T>::Missing(const unsigned* counters) const {
 template <class T>
 bool Info<T>::Attribute(const xmlChar* name, Format::Scanner& s, T& record) const {
     const Attrib::Hash_entry<T>* endpoint = attributes_ ? attributes_->Lookup(name) : nullptr;
-    if (!endpoint) return s.Error("<%s> has no attribute \"%s\"", Tag(), From_xml(name));
+    if (!endpoint) {
+        // The report names the element before it, and the attribute in it.
+        Input_data* input = s.Input();
+        const char* attribute = input ? input->attribute : nullptr;
+        if (input) input->attribute = nullptr;
+        s.Error("unknown attribute \"%s\"", From_xml(name));
+        if (input) input->attribute = attribute;
+        return false;
+    }
     return endpoint->Read(s, record);
 }
 

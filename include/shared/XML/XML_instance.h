@@ -70,7 +70,8 @@ public:
             }
             if (!content_.empty()) {
                 delete child;
-                Refuse("<%s> after <%s> in <%s>", From_xml(tag), content_.c_str(), info_->Tag());
+                if (content_ == From_xml(tag)) Refuse("repeated <%s> in <%s>", From_xml(tag), info_->Tag());
+                else Refuse("<%s> after <%s> in <%s>", From_xml(tag), content_.c_str(), info_->Tag());
                 return nullptr;
             }
             content_ = From_xml(tag);
