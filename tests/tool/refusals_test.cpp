@@ -84,8 +84,9 @@ TEST_F(Refusals, AtTheirLineWithWhatIsWrong) {
          8, "<Site_ID>: Value 100 out of range 0" + dash + "FF"},
         {"<Trunking_message phys_channel=\"1\">\n<Unconfirmed_data_header blocks_to_follow=\"127\"/>\n</Trunking_message>",
          3, "<Unconfirmed_data_header>, attribute \"blocks_to_follow\": Value 127 out of range 0" + dash + "126"},
-        {"<LogFilter phys_channel=\"1\" Log_class=\"0x10000\"/>", 2,
-         "<LogFilter>, attribute \"Log_class\": Value 0x10000 out of range 0" + dash + "0xFFFF"},
+        {"<Smartzone_osw phys_channel=\"1\">\n<OSW>\n<payload>BE EF </payload>\n<i_bit>true</i_bit>\n"
+         "<Command>0x10000</Command>\n</OSW>\n</Smartzone_osw>",
+         6, "<Command>: Value 0x10000 out of range 0" + dash + "0x3FF"},
         {"<DateTime date=\"2024/01/01\"/>", 2, "<DateTime>: unknown attribute \"date\""},
         // Two contents in one record: the second is refused at its line.
         {"<Trunking_message phys_channel=\"1\">\n" + tsbk_header + grant + uu_grant + "</Trunking_message>", 10,
@@ -110,7 +111,7 @@ TEST_F(Refusals, AtTheirLineWithWhatIsWrong) {
         {"<DateTime/>", 2, "no <Date> in <DateTime>"},
         {"<DateTime>\n<Date>2024/01/01</Date>\n<Date>2024/01/02</Date>\n<Time>00:00:00</Time>\n</DateTime>", 4,
          "repeated <Date> in <DateTime>"},
-        {"<Link_Control phys_channel=\"1\" p=\"false\" sf=\"false\" opcode=\"0\">63 01 C1 23 0A 0B 10 05 F0 </Link_Control>",
+        {"<Link_Control phys_channel=\"1\" opcode=\"0\">63 01 C1 23 0A 0B 10 05 F0 </Link_Control>",
          2, "<Link_Control>, attribute \"opcode\": Value 0 contradicts the element's text"},
         {"<Trunking_message phys_channel=\"1\">\n" + grant + "</Trunking_message>", 3,
          "<GRP_V_CH_GRANT>: no header before it: <P25_TSBK_header/> or a PDU header must come first"},

@@ -50,23 +50,28 @@ public:
     // read.
     Instance_base* Get_subinstance(const xmlChar* tag) const override {
         const unsigned errors = input_.Error_count();
+        const bool content = info_->Is_content(tag);
+        // The decoded form after the raw form: the record as the raw form
+        // left it is kept, to be compared at the end.
+        bool decoding = false;
+        if constexpr (std::is_trivially_copyable_v<T>) {
+            decoding = content && !content_.empty() && raw_.empty() && info_->Is_decoded(tag) &&
+                       !info_->Is_decoded(To_xml(content_.c_str()));
+            if (decoding) {
+                const auto* octets = reinterpret_cast<const unsigned char*>(record_);
+                raw_.assign(octets, octets + sizeof(T));
+            }
+        }
         Instance_base* child = info_->Lookup(tag, counters_.get(), input_, *record_);
         if (!child) {
             if (input_.Error_count() == errors && info_->Has_child(tag))
                 Refuse("repeated <%s> in <%s>", From_xml(tag), info_->Tag());
             return nullptr;
         }
-        if (info_->Is_content(tag)) {
-            if constexpr (std::is_trivially_copyable_v<T>) {
-                // The decoded form after the raw form: the record as the raw
-                // form left it is kept, to be compared at the end.
-                if (!content_.empty() && raw_.empty() && info_->Is_decoded(tag) &&
-                    !info_->Is_decoded(To_xml(content_.c_str()))) {
-                    const auto* octets = reinterpret_cast<const unsigned char*>(record_);
-                    raw_.assign(octets, octets + sizeof(T));
-                    decoded_ = From_xml(tag);
-                    return child;
-                }
+        if (content) {
+            if (decoding) {
+                decoded_ = From_xml(tag);
+                return child;
             }
             if (!content_.empty()) {
                 delete child;
