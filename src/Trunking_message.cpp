@@ -183,6 +183,7 @@ Instance_base* Info<Trunking_data>::Lookup(const xmlChar* tag, unsigned* counter
     if (!subs_) return nullptr;
     if (Subelement_base<Trunking_data>* entry = subs_->Lookup(tag, counters)) return entry->Get_instance(input, r);
     if (const Info_base* filed = Find(tag)) return filed->Get_instance(input);
+    if (subs_->Has(tag)) return nullptr;  // a header met again: repeated
     if (input.trace) std::fprintf(stderr, "Look for trunking message %s\n", From_xml(tag));
     return P25::Message_instance(tag, r, input);
 }

@@ -111,6 +111,8 @@ TEST_F(Refusals, AtTheirLineWithWhatIsWrong) {
         {"<DateTime/>", 2, "no <Date> in <DateTime>"},
         {"<DateTime>\n<Date>2024/01/01</Date>\n<Date>2024/01/02</Date>\n<Time>00:00:00</Time>\n</DateTime>", 4,
          "repeated <Date> in <DateTime>"},
+        {"<Trunking_message phys_channel=\"1\">\n" + tsbk_header + tsbk_header + grant + "</Trunking_message>", 4,
+         "repeated <P25_TSBK_header> in <Trunking_message>"},
         {"<Link_Control phys_channel=\"1\" opcode=\"0\">63 01 C1 23 0A 0B 10 05 F0 </Link_Control>",
          2, "<Link_Control>, attribute \"opcode\": Value 0 contradicts the element's text"},
         {"<Trunking_message phys_channel=\"1\">\n" + grant + "</Trunking_message>", 3,
