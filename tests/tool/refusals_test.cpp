@@ -61,6 +61,10 @@ TEST_F(Refusals, AtTheirLineWithWhatIsWrong) {
          "<TSBK>, attribute \"direction\": Value 257 out of range 0" + dash + "255"},
         {"<Mobile_state ID=\"17\">\n<State>4294967301</State>\n</Mobile_state>", 3,
          "<State>: Value 4294967301 out of range 0" + dash + "4294967295"},
+        {"<Trunking_message phys_channel=\"1\">\n" + tsbk_header +
+             "<DENY_RSP>\n<Service_type Reserved=\"0\">00</Service_type>\n<Reason>256</Reason>\n"
+             "<Target_address>000001</Target_address>\n</DENY_RSP>\n</Trunking_message>",
+         6, "<Reason>: Value 256 out of range 0" + dash + "255"},
         {"<Smartzone_raw phys_channel=\"1\" ch_type=\"261\" baud=\"3600\" bits=\"27\">12 34 56 78 </Smartzone_raw>", 2,
          "<Smartzone_raw>, attribute \"ch_type\": Value 261 out of range 0" + dash + "255"},
         {Replace(Replace(iden_up_vu, "BW", "12500"), "BASE", "99999999999"), 8,
@@ -117,7 +121,10 @@ TEST_F(Refusals, AtTheirLineWithWhatIsWrong) {
          2, "<Link_Control>, attribute \"opcode\": Value 0 contradicts the element's text"},
         {"<Trunking_message phys_channel=\"1\">\n" + grant + "</Trunking_message>", 3,
          "<GRP_V_CH_GRANT>: no header before it: <P25_TSBK_header/> or a PDU header must come first"},
-        // Over-long octets: the whole number, not its last digit.
+        // Over-long numbers: the whole number, not its last digits.
+        {"<Trunking_message phys_channel=\"1\">\n" + tsbk_header +
+             Replace(grant, "<Group_address>5678", "<Group_address>10000") + "</Trunking_message>",
+         7, "<Group_address>: Value 10000 out of range 0" + dash + "FFFF"},
         {"<Trunking_message phys_channel=\"1\">\n" + tsbk_header +
              "<RFSS_STS_BCST network_active=\"true\" roamer=\"false\">\n<LRA>001</LRA>\n</RFSS_STS_BCST>\n"
              "</Trunking_message>",
@@ -147,9 +154,9 @@ TEST_F(Refusals, DocumentsOfAnySizeAHostMayWrite) {
     const std::string big = Temp("big.xml");
     std::ofstream(big, std::ios::binary) << "<P25_log_data>\n<!--" << std::string(10'500'000, 'c') << "-->\n"
                                          << std::string(10'500'000, ' ') << "\n" << date << "</P25_log_data>\n";
-    r = Run("replay " + Quote(big) + " --quiet-relog");
+    r = Run("replay " + Quote(big));
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("<DateTime>"), std::string::npos);
+    EXPECT_EQ(r.err, "");
     // Entities are still not expanded, however they are nested.
     const std::string laughs = Temp("laughs.xml");
     std::ofstream(laughs, std::ios::binary)
