@@ -154,6 +154,9 @@ void Info<P25::Any_link_control>::Write_subs(const P25::Any_link_control&, xmlNo
 template <>
 Instance_base* Info<P25::Any_link_control>::Lookup(const xmlChar*, unsigned*, Input_data&,
                                                    P25::Any_link_control&) const;
+// The definition's element is the word's content: one per word.
+template <>
+bool Info<P25::Any_link_control>::Is_content(const xmlChar*) const;
 template <>
 void Info<P25::Any_link_control>::Dump_elements(int) const;
 // The "Mfid" child, and every definition's element as a choice.
@@ -166,6 +169,8 @@ template <>
 void Info<P25::p25_LCO>::Write_subs(const P25::p25_LCO&, xmlNode*) const;
 template <>
 Instance_base* Info<P25::p25_LCO>::Lookup(const xmlChar*, unsigned*, Input_data&, P25::p25_LCO&) const;
+template <>
+bool Info<P25::p25_LCO>::Is_content(const xmlChar*) const;
 template <>
 bool Info<P25::p25_LCO>::Finalize(P25::p25_LCO&, Input_data&) const;
 template <>

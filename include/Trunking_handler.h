@@ -520,6 +520,9 @@ template <>
 XML_routines::Instance_base* XML_routines::Info<P25::Trunking_data>::Lookup(const xmlChar*, unsigned*,
                                                                            XML_routines::Input_data&,
                                                                            P25::Trunking_data&) const;
+// The message element is the record's content: one per record.
+template <>
+bool XML_routines::Info<P25::Trunking_data>::Is_content(const xmlChar*) const;
 
 // The raw elements' input hooks (one pair for the four descriptors).
 template <>

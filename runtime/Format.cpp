@@ -193,6 +193,9 @@ format_info::format_info(const char* format) : format_(format ? format : "") {
         converted = true;
         i = j + 1;
     }
+    // "B": octets, printed and read as "X" prints them (two hexadecimal
+    // digits an octet under "%02B ").
+    if (conversion_ == 'B') conversion_ = 'X';
     block_ = !suffix_.empty() && Is_blank(suffix_.back());
 
     const char c = conversion_;
@@ -468,9 +471,12 @@ bool Scanner::Scan_unsigned(unsigned long long& v, unsigned long long hi, const 
         pos_ = start;
         return false;
     };
+    overlong_.clear();
     if (!Literal(f.Prefix())) return fail();
     Skip_blanks();
+    const std::size_t number = pos_;
     unsigned long long value = 0;
+    const bool hex = f.Conversion() == 'x' || f.Conversion() == 'X';
     if (Is_float_conversion(f.Conversion())) {
         double d;
         if (!Read_double(text_, pos_, d, f.Conversion())) return fail();
@@ -478,10 +484,27 @@ bool Scanner::Scan_unsigned(unsigned long long& v, unsigned long long hi, const 
         value = static_cast<unsigned long long>(d);
     } else {
         if (pos_ < text_.size() && text_[pos_] == '+') ++pos_;
-        if (!Read_magnitude(text_, pos_, f, hi, value, exact_width_)) return fail();
+        // Octets under a block format ("%02X ") have all their digits, as
+        // printed, like the octets of a block.
+        if (!Read_magnitude(text_, pos_, f, hi, value, exact_width_ || f.Is_block())) return fail();
+        // Digits beyond the width of the field: kept in case nothing else
+        // reads them, so that the whole number is reported.
+        std::size_t run = pos_;
+        const int base = hex ? 16 : f.Conversion() == 'o' ? 8 : 10;
+        while (run < text_.size() && Digit_value(text_[run]) < base) ++run;
+        if (run > pos_ && !exact_width_) {
+            overlong_ = text_.substr(number, run - number);
+            overlong_max_ = hi;
+            overlong_hex_ = hex;
+        }
     }
-    if (value > hi) return fail();
+    const std::size_t end = pos_;
+    if (value > hi) {
+        Note_too_big(number, end, hi, hex);
+        return fail();
+    }
     if (!Literal(f.Suffix())) return fail();
+    Note_written(number, end, static_cast<double>(value), hex);
     v = value;
     return true;
 }
@@ -504,8 +527,10 @@ bool Scanner::Scan_signed(long long& v, long long lo, long long hi, const format
             v = static_cast<long long>(u);
         return true;
     }
+    overlong_.clear();
     if (!Literal(f.Prefix())) return fail();
     Skip_blanks();
+    const std::size_t number = pos_;
     long long value = 0;
     if (Is_float_conversion(c)) {
         double d;
@@ -520,17 +545,18 @@ bool Scanner::Scan_signed(long long& v, long long lo, long long hi, const format
         }
         unsigned long long m;
         if (!Read_digits(text_, pos_, 10, Digit_limit(f, static_cast<unsigned long long>(hi), 10), m)) return fail();
-        if (negative) {
-            if (m == 0) value = 0;
-            else if (m - 1 > static_cast<unsigned long long>(-(lo + 1))) return fail();
-            else value = -static_cast<long long>(m - 1) - 1;
-        } else {
-            if (m > static_cast<unsigned long long>(hi)) return fail();
-            value = static_cast<long long>(m);
+        const bool fits = negative ? m == 0 || m - 1 <= static_cast<unsigned long long>(-(lo + 1))
+                                   : m <= static_cast<unsigned long long>(hi);
+        if (!fits) {
+            if (lo == 0 || !negative) Note_too_big(number, pos_, static_cast<unsigned long long>(hi), false);
+            return fail();
         }
+        value = negative ? (m == 0 ? 0 : -static_cast<long long>(m - 1) - 1) : static_cast<long long>(m);
     }
     if (value < lo || value > hi) return fail();
+    const std::size_t end = pos_;
     if (!Literal(f.Suffix())) return fail();
+    Note_written(number, end, static_cast<double>(value), false);
     v = value;
     return true;
 }
@@ -592,8 +618,13 @@ bool Scanner::Scan(double& v, const format_info& f) {
     double d;
     if (!Literal(f.Prefix())) goto fail;
     Skip_blanks();
-    if (!Read_double(text_, pos_, d, Double_conversion(f.Conversion()))) goto fail;
-    if (!Literal(f.Suffix())) goto fail;
+    {
+        const std::size_t number = pos_;
+        if (!Read_double(text_, pos_, d, Double_conversion(f.Conversion()))) goto fail;
+        const std::size_t end = pos_;
+        if (!Literal(f.Suffix())) goto fail;
+        Note_written(number, end, d, false);
+    }
     v = d;
     return true;
 fail:
@@ -682,7 +713,74 @@ unsigned long Scanner::Invalid(bool& ok) {
     unsigned long long v;
     if (!Read_digits(token, p, base, -1, v) || p != token.size() || v > ULONG_MAX) return 0;
     ok = true;
+    written_ = Written{token, static_cast<double>(v), base == 16, true};
+    if (input_) input_->written = written_;
     return static_cast<unsigned long>(v);
+}
+
+void Scanner::Note_written(std::size_t start, std::size_t end, double value, bool hex) {
+    written_ = Written{text_.substr(start, end - start), value, hex, true};
+    if (input_) input_->written = written_;
+}
+
+void Scanner::Note_too_big(std::size_t start, std::size_t end, unsigned long long max, bool hex) {
+    overlong_ = text_.substr(start, end - start);
+    overlong_max_ = max;
+    overlong_hex_ = hex;
+}
+
+namespace {
+// The largest value of a field in the base a number was written in.
+std::string Max_text(unsigned long long max, const std::string& written, bool hex) {
+    char text[32];
+    const bool prefixed = written.size() > 2 && written[0] == '0' && (written[1] == 'x' || written[1] == 'X');
+    if (prefixed) std::snprintf(text, sizeof text, "0x%llX", max);
+    else if (hex) std::snprintf(text, sizeof text, "%llX", max);
+    else std::snprintf(text, sizeof text, "%llu", max);
+    return text;
+}
+}  // namespace
+
+// The value as the document wrote it, when the last number read (here or,
+// for a value stored back when its element ends, by the element's own
+// reader) is this value; otherwise the value itself.
+std::string Scanner::Quote_written(double value) const {
+    const Written& w = written_.set ? written_ : input_ ? input_->written : written_;
+    if (w.set && w.value == value) return w.text;
+    char text[40];
+    std::snprintf(text, sizeof text, "%.15g", value);
+    return text;
+}
+
+bool Scanner::Out_of_range(double value, unsigned long long max) {
+    const std::string text = Quote_written(value);
+    const Written& w = written_.set ? written_ : input_ ? input_->written : written_;
+    const bool hex = w.set && w.value == value && w.hex;
+    return Error("Value %s out of range 0\xE2\x80\x93%s", text.c_str(), Max_text(max, text, hex).c_str());
+}
+
+bool Scanner::Out_of_range(double value, const char* range) {
+    return Error("Value %s out of range %s", Quote_written(value).c_str(), range);
+}
+
+bool Scanner::Not_held(double value, const char* why) {
+    return Error("Value %s %s", Quote_written(value).c_str(), why);
+}
+
+bool Scanner::Report_overlong() {
+    if (overlong_.empty()) return false;
+    const std::string run = overlong_;
+    const unsigned long long max = overlong_max_;
+    const bool hex = overlong_hex_;
+    overlong_.clear();
+    const bool prefixed = run.size() > 2 && run[0] == '0' && (run[1] == 'x' || run[1] == 'X');
+    errno = 0;
+    const unsigned long long value = std::strtoull(run.c_str() + (prefixed ? 2 : 0), nullptr, hex ? 16 : 10);
+    if (errno != ERANGE && value <= max)  // leading zeros beyond the field's width
+        Error("Value %s has more digits than its field", run.c_str());
+    else
+        Error("Value %s out of range 0\xE2\x80\x93%s", run.c_str(), Max_text(max, run, hex).c_str());
+    return true;
 }
 
 bool Scanner::More() const {

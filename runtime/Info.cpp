@@ -204,6 +204,20 @@ Subelement_register::~Subelement_register() = default;
 
 Instance_base::~Instance_base() = default;
 
+bool Instance_base::Refuse(const char* format, ...) const {
+    const char* element = input_.element;
+    const char* attribute = input_.attribute;
+    input_.element = nullptr;
+    input_.attribute = nullptr;
+    va_list args;
+    va_start(args, format);
+    input_.Verror(format, 1, nullptr, args);
+    va_end(args);
+    input_.element = element;
+    input_.attribute = attribute;
+    return false;
+}
+
 void Instance_base::Add_hook(Finalize_hook* hook) {
     if (hook) hooks_.emplace_back(hook);
 }

@@ -234,7 +234,11 @@ public:
             return Read_status::not_well_formed;
         }
         ctxt_->_private = this;
-        xmlCtxtUseOptions(ctxt_.get(), XML_PARSE_NONET);
+        // No size limit of the parser's own refuses a document a host may
+        // write (a long comment, a long run of blanks); entity references
+        // are never expanded here, and libxml2 keeps its limits on
+        // entity expansion.
+        xmlCtxtUseOptions(ctxt_.get(), XML_PARSE_NONET | XML_PARSE_HUGE);
         if (n > head) Parse(data + head, static_cast<int>(n - head), false);
         while (n > 0 && !stopped_) {
             n = source.Next(data);
@@ -315,14 +319,28 @@ private:
         return line > 0 ? line : line_;
     }
 
+    // Also notes whether the input, as far as it goes, ends inside a tag
+    // (its last '<' stands after its last '>').
     void Note_content(const char* data, std::size_t size) {
         if (!content_) content_ = !Is_blank(data, size);
+        for (std::size_t i = size; i-- > 0;) {
+            if (data[i] == '>') {
+                in_tag_ = false;
+                break;
+            }
+            if (data[i] == '<') {
+                in_tag_ = true;
+                break;
+            }
+        }
     }
 
     static void On_start(void* context, const xmlChar* localname, const xmlChar* prefix, const xmlChar*, int,
                          const xmlChar**, int nb_attributes, int, const xmlChar** attributes) {
         Document_reader* self = Self(context);
         if (!self || self->stopped_) return;
+        // A start tag cut by the end of the input is no element.
+        if (self->ending_ && self->in_tag_) return;
         std::string tag = From_xml(localname);
         if (prefix) tag = From_xml(prefix) + (":" + tag);
         self->Start(tag, nb_attributes, attributes);
@@ -466,6 +484,9 @@ private:
         if (skip_depth_ || frames_.empty()) return;
         Frame& frame = frames_.back();
         if (frame.text_overflow) return;
+        // Blanks before any other text are never read: not kept, so that no
+        // run of them is too long.
+        if (!frame.text_line && Is_blank(value, n)) return;
         if (frame.text.size() + n > Text_limit) {
             Report(input_, frame.line, frame.tag.c_str(), "Text longer than %zu octets", Text_limit);
             frame.text_overflow = true;
@@ -518,12 +539,13 @@ private:
     // but accepted (an attribute on a leaf) lets the element go on.
     void Check_read(Frame& frame, Format::Scanner& scanner, bool ok, const char* what, unsigned errors_before) {
         if (!ok) {
-            if (input_.Error_count() == errors_before)
+            if (input_.Error_count() == errors_before && !scanner.Report_overlong())
                 input_.Error_handler("Bad %s \"%s\"", XML_PARSER_SEVERITY_ERROR, nullptr, what,
                                      Quote(scanner.Text()).c_str());
             frame.failed = true;
         } else if (input_.Error_count() == errors_before && scanner.More()) {
-            input_.Error_handler("Unexpected text \"%s\"", XML_PARSER_SEVERITY_ERROR, nullptr,
+            if (!scanner.Report_overlong())
+                input_.Error_handler("Unexpected text \"%s\"", XML_PARSER_SEVERITY_ERROR, nullptr,
                                  Quote(scanner.Rest()).c_str());
             frame.failed = true;
         }
@@ -581,6 +603,7 @@ private:
     bool failed_ = false;   // not well-formed, or unreadable
     bool stopped_ = false;
     bool ending_ = false;   // the input has ended
+    bool in_tag_ = false;   // the input so far ends inside a tag
 };
 
 Read_status Read_source(Source& source, const char* url, const Info_base& root, Input_data& input) {

@@ -121,7 +121,7 @@ using P25::Trunking_data;
 
 Attrib::Attrib_Table<Trunking_data> slot_blocks_table[] = {
     Get_attrib(Source_info_attr).Of(&Trunking_data::metadata),
-    Get_attrib("NAC", &Trunking_data::nac, "%03X"),
+    Get_attrib("NAC", Get_Access(Access::Low_bits<12>(&Trunking_data::nac), "%03X")),
 };
 const Attrib::Attrib_Hash<Trunking_data> slot_blocks_attr(slot_blocks_table);
 
@@ -148,8 +148,8 @@ constexpr std::uint32_t tsdu = P25::TSDU;
 constexpr std::uint32_t pdu = P25::PDU;
 
 Subelement_table<Overhead_setup> overhead_subs[] = {
-    Subelement(tsbk_subinfo).If(duid, tsdu).Of(&Overhead_setup::trunking).Commit(),
-    Subelement(pdu_subinfo).If(duid, pdu).Of(&Overhead_setup::trunking).Commit(),
+    Subelement(tsbk_subinfo).If(duid, tsdu).Of(&Overhead_setup::trunking).Commit().Content(),
+    Subelement(pdu_subinfo).If(duid, pdu).Of(&Overhead_setup::trunking).Commit().Content(),
     Subelement<Trunking_data>().Of(&Overhead_setup::trunking).Commit(),
 };
 

@@ -222,7 +222,7 @@ namespace {
 
 Subelement_table<Mobile_sim_state> mobile_subs[] = {
     Subelement(&Mobile_sim_state::state, "State", mobile_state_names),
-    Subelement(&Mobile_sim_state::data),
+    Subelement(&Mobile_sim_state::data).Content(),  // one item
 };
 
 Attrib::Attrib_Table<Control_sim_state> control_table[] = {

@@ -8,6 +8,13 @@
 #include "shared/P25/P25_message_parts.h"
 #include "shared/P25/P25_messages.h"
 
+// The one value table of truth values (the "type" of the headers, osp or
+// isp): a truth value holds 0 and 1.
+template <>
+constexpr unsigned long long XML_routines::Format::detail::Largest<bool>() {
+    return 1;
+}
+
 namespace XML_routines {
 
 // ---- bit fields of the headers ------------------------------------------------
@@ -319,6 +326,14 @@ static const Attrib::Attrib_Table<P25::P25_TSBK_header> tsbk_header_table[] = {
 };
 static const Attrib::Attrib_Hash<P25::P25_TSBK_header> tsbk_header_attr(tsbk_header_table);
 
+// A packet is at most 127 blocks, its header included: the 7-bit field
+// counts at most 126 blocks to follow.
+template <class Header>
+struct GetSet_blocks_to_follow : GetSet_bf_blocks_to_follow<Header, unsigned> {
+    static constexpr unsigned long long max = 126;
+    static bool Fits(const unsigned& v) { return v <= max; }
+};
+
 // "Multiblock_header", and the common attributes of every header kind but
 // the response.
 static const Attrib::Attrib_Table<P25::MultiBlock_common_header> common_table[] = {
@@ -328,7 +343,7 @@ static const Attrib::Attrib_Table<P25::MultiBlock_common_header> common_table[] 
     Get_attrib("sap", Get_Access(GetSet_bf_sap<P25::MultiBlock_common_header, unsigned>())),
     Get_attrib("sap_pad", Get_Access(GetSet_bf_sap_pad<P25::MultiBlock_common_header, unsigned>())),
     Get_attrib("mfid", &P25::MultiBlock_common_header::MFID, "%02X"),
-    Get_attrib("blocks_to_follow", Get_Access(GetSet_bf_blocks_to_follow<P25::MultiBlock_common_header, unsigned>())),
+    Get_attrib("blocks_to_follow", Get_Access(GetSet_blocks_to_follow<P25::MultiBlock_common_header>())),
     Get_attrib("blocks_to_follow_pad", Get_Access(GetSet_bf_btf_pad<P25::MultiBlock_common_header, bool>())),
 };
 static const Attrib::Attrib_Hash<P25::MultiBlock_common_header> common_attr(common_table);
@@ -342,7 +357,7 @@ static const Attrib::Attrib_Table<P25::Response_packet> response_table[] = {
     Get_attrib("Response_type", Get_Access(GetSet_bf_type_bits<P25::Response_packet, unsigned>())),
     Get_attrib("Response_status", Get_Access(GetSet_bf_status_bits<P25::Response_packet, unsigned>())),
     Get_attrib("mfid", &P25::Response_packet::MFID, "%02X"),
-    Get_attrib("blocks_to_follow", Get_Access(GetSet_bf_blocks_to_follow<P25::Response_packet, unsigned>())),
+    Get_attrib("blocks_to_follow", Get_Access(GetSet_blocks_to_follow<P25::Response_packet>())),
     Get_attrib("blocks_to_follow_pad", Get_Access(GetSet_bf_btf_pad<P25::Response_packet, bool>())),
 };
 static const Attrib::Attrib_Hash<P25::Response_packet> response_attr(response_table);

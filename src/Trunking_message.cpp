@@ -87,6 +87,9 @@ Instance_base* Message_instance(const xmlChar* name, Trunking_data& r, Input_dat
         outbound = (b[0] & 0x20) != 0;
         count = (b[6] & 0x7F) + 1u;
     } else {
+        // Which message a name stands for depends on the header.
+        input.Error_handler("no header before it: <P25_TSBK_header/> or a PDU header must come first", 1,
+                            nullptr);
         return nullptr;
     }
     MFID_record* record = MFID_record::Find(mfid);
@@ -180,8 +183,14 @@ Instance_base* Info<Trunking_data>::Lookup(const xmlChar* tag, unsigned* counter
     if (!subs_) return nullptr;
     if (Subelement_base<Trunking_data>* entry = subs_->Lookup(tag, counters)) return entry->Get_instance(input, r);
     if (const Info_base* filed = Find(tag)) return filed->Get_instance(input);
+    if (subs_->Has(tag)) return nullptr;  // a header met again: repeated
     if (input.trace) std::fprintf(stderr, "Look for trunking message %s\n", From_xml(tag));
     return P25::Message_instance(tag, r, input);
+}
+
+template <>
+bool Info<Trunking_data>::Is_content(const xmlChar* tag) const {
+    return subs_ && !subs_->Has(tag) && !Find(tag);
 }
 
 template <>

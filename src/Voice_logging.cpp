@@ -32,7 +32,7 @@ const Info<MI_vector> mi_word("MI_word", Get_Access(&MI_vector::bytes, "%02X "))
 // The source attributes and the network access code of a data-unit header.
 Attrib::Attrib_Table<DUID_Header> voice_header_table[] = {
     Get_attrib(Source_info_attr).Of(&DUID_Header::metadata),
-    Get_attrib("NAC", &P25::p25_Nid::nac, "%03X").Of(&DUID_Header::nid),
+    Get_attrib("NAC", Get_Access(Access::Low_bits<12>(&P25::p25_Nid::nac), "%03X")).Of(&DUID_Header::nid),
 };
 const Attrib::Attrib_Hash<DUID_Header> voice_attr(voice_header_table);
 // The source attributes alone.
@@ -77,8 +77,8 @@ Attrib::Attrib_Table<p25_TermLC> term_lc_table[] = {
 };
 const Attrib::Attrib_Hash<p25_TermLC> term_lc_attr(term_lc_table);
 Subelement_table<p25_TermLC> term_lc_subs[] = {
-    Subelement<p25_TermLC, P25::Any_link_control>(&p25_TermLC::lc, lc_raw),
-    Subelement<p25_TermLC, P25::Any_link_control>(&p25_TermLC::lc, lc_cooked),
+    Subelement<p25_TermLC, P25::Any_link_control>(&p25_TermLC::lc, lc_raw).Content(),
+    Subelement<p25_TermLC, P25::Any_link_control>(&p25_TermLC::lc, lc_cooked).Decoded(),
 };
 const Info<p25_TermLC> term_lc_info("/P25_log_data/TermLC", term_lc_attr, term_lc_subs);
 

@@ -88,8 +88,8 @@ Attrib::Attrib_Table<Time_log> time_log_table[] = {
 const Attrib::Attrib_Hash<Time_log> time_log_attr(time_log_table);
 
 Subelement_table<Time_log> time_log_subs[] = {
-    Subelement(&Time_log::real_time, "Date", Format::YYMMDD),
-    Subelement(&Time_log::real_time, "Time", Format::HHMMSS),
+    Subelement(&Time_log::real_time, "Date", Format::YYMMDD).Required(),
+    Subelement(&Time_log::real_time, "Time", Format::HHMMSS).Required(),
 };
 }  // namespace
 

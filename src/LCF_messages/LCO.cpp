@@ -111,6 +111,11 @@ Instance_base* Info<Any_link_control>::Lookup(const xmlChar* tag, unsigned* coun
 }
 
 template <>
+bool Info<Any_link_control>::Is_content(const xmlChar* tag) const {
+    return subs_ && !subs_->Has(tag);
+}
+
+template <>
 void Info<Any_link_control>::Dump_elements(int level) const {
     if (*Name()) {
         indent_printf(level, "<%s ", Name());
@@ -146,6 +151,11 @@ Instance_base* Info<p25_LCO>::Lookup(const xmlChar* tag, unsigned* counters, Inp
     if (!subs_) return nullptr;
     if (Subelement_base<p25_LCO>* entry = subs_->Lookup(tag, counters)) return entry->Get_instance(input, record);
     return lc_cooked_null.Lookup(tag, nullptr, input, record.lc);
+}
+
+template <>
+bool Info<p25_LCO>::Is_content(const xmlChar* tag) const {
+    return subs_ && !subs_->Has(tag) && lc_cooked_null.Is_content(tag);
 }
 
 // A word read from a document is logged raw and decoded, unless it is one

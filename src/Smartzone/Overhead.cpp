@@ -147,16 +147,27 @@ Attrib::Attrib_Table<Smartzone_overhead> overhead_attr_table[] = {
 };
 const Attrib::Attrib_Hash<Smartzone_overhead> overhead_attr(overhead_attr_table);
 
-// One child, chosen by the data-unit ID; reading it sets the ID.
+// One child, chosen by the data-unit ID; reading it sets the ID.  A second
+// one is refused.
 using Duid = Access::GetSet_member<Smartzone_overhead, std::uint32_t>;
 
 Subelement_table<Smartzone_overhead> overhead_subs[] = {
-    Subelement(&Smartzone_overhead::data, raw_nested).If(Duid(&Smartzone_overhead::duid), +P25::SMARTZONE_RAW).Commit(),
+    Subelement(&Smartzone_overhead::data, raw_nested)
+        .If(Duid(&Smartzone_overhead::duid), +P25::SMARTZONE_RAW)
+        .Commit()
+        .Content(),
     Subelement(&Smartzone_overhead::data, cooked_nested)
         .If(Duid(&Smartzone_overhead::duid), +P25::SMARTZONE_COOKED)
-        .Commit(),
-    Subelement(&Smartzone_overhead::osw, osw_nested).If(Duid(&Smartzone_overhead::duid), +P25::SMARTZONE_OSW).Commit(),
-    Subelement(&Smartzone_overhead::isw, isw_nested).If(Duid(&Smartzone_overhead::duid), +P25::SMARTZONE_ISW).Commit(),
+        .Commit()
+        .Content(),
+    Subelement(&Smartzone_overhead::osw, osw_nested)
+        .If(Duid(&Smartzone_overhead::duid), +P25::SMARTZONE_OSW)
+        .Commit()
+        .Content(),
+    Subelement(&Smartzone_overhead::isw, isw_nested)
+        .If(Duid(&Smartzone_overhead::duid), +P25::SMARTZONE_ISW)
+        .Commit()
+        .Content(),
 };
 
 }  // namespace

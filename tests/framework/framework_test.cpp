@@ -187,9 +187,10 @@ TEST(Reading, BitFieldsTakeOnlyValuesThatFit) {
               Read_status::ok);
     EXPECT_EQ(fw::Committed()[0].first.bits, 0xAE);  // alarm, mode 2 (second name), unit 14
     const struct { const char *gauge, *report; } refused[] = {
-        {"<Gauge><Unit>3E</Unit></Gauge>", "Value 62 out of range 0\xE2\x80\x93" "15"},
-        {"<Gauge><Unit>10</Unit></Gauge>", "Value 16 out of range 0\xE2\x80\x93" "15"},
-        {"<Gauge mode=\"0x8\"/>", "Value 8 out of range 0\xE2\x80\x93" "7"},
+        // The value as written, the range in its base.
+        {"<Gauge><Unit>3E</Unit></Gauge>", "Value 3E out of range 0\xE2\x80\x93" "F"},
+        {"<Gauge><Unit>10</Unit></Gauge>", "Value 10 out of range 0\xE2\x80\x93" "F"},
+        {"<Gauge mode=\"0x8\"/>", "Value 0x8 out of range 0\xE2\x80\x93" "0x7"},
         {"<Gauge mode=\"4294967295\"/>", "Value 4294967295 out of range 0\xE2\x80\x93" "7"},
     };
     for (const auto& r : refused) {
@@ -206,7 +207,7 @@ TEST(Reading, ErrorsNameTheProblem) {
         const char* body;
         const char* message;
     } cases[] = {
-        {"<Probe colour=\"red\"/>", "Unknown attr colour"},
+        {"<Probe colour=\"red\"/>", "unknown attribute \"colour\""},
         {"<Probe>text</Probe>", "No text allowed"},
         {"<Probe><Text who=\"x\">1</Text></Probe>", "No attributes for Text"},
         {"<Probe><Gauge mode=\"warp\"/></Probe>", "warp"},

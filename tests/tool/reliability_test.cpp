@@ -81,7 +81,7 @@ TEST_F(Reliability, ValuesThatDoNotFitAreRefused) {
         {Grant("5", "99", "564"), "<Channel>, attribute \"id\": Value 99 out of range 0" + dash + "15", 6},
         {Grant("5", "1", "99999"), "<Channel>, attribute \"number\": Value 99999 out of range 0" + dash + "4095", 6},
         {Grant("99", "1", "564"), "<Service_options>, attribute \"priority\": Value 99 out of range 0" + dash + "7", 5},
-        {with("NAC=\"293\"", "NAC=\"FFFFF\""), "<TSBK>, attribute \"NAC\": Value 1048575 out of range 0" + dash + "4095"},
+        {with("NAC=\"293\"", "NAC=\"FFFFF\""), "<TSBK>, attribute \"NAC\": Value FFFFF out of range 0" + dash + "FFF"},
         {with("phys_channel=\"1\"", "timestamp=\"-1\""),
          "<TSBK>, attribute \"timestamp\": Value -1 out of range 0" + dash + "85.89934590"},
         {with("phys_channel=\"1\"", "timestamp=\"1e300\""), "<TSBK>, attribute \"timestamp\": Bad value \"1e300\""},

@@ -90,6 +90,40 @@ TEST_F(Schema, EachKindOfMistakeFailsAtItsLine) {
     }
 }
 
+// The schema takes a value exactly when replay does: octets of two digits,
+// timestamps in the form they are printed, numbers in their field's range.
+TEST_F(Schema, AcceptsWhatReplayAccepts) {
+    const std::string tsbk = "<TSBK phys_channel=\"1\" NAC=\"293\">80 00 85 12 34 56 78 AB CD EF EE E4</TSBK>";
+    auto with = [&](const std::string& from, const std::string& to) {
+        std::string s = tsbk;
+        return s.replace(s.find(from), from.size(), to);
+    };
+    const struct {
+        std::string element;
+        bool valid;
+    } cases[] = {
+        {tsbk, true},
+        {with("phys_channel=\"1\"", "phys_channel=\"255\""), true},
+        {with("phys_channel=\"1\"", "phys_channel=\"256\""), false},
+        {with("phys_channel=\"1\"", "phys_channel=\"-1\""), false},
+        {with("phys_channel=\"1\"", "timestamp=\"85.5\""), true},
+        {with("phys_channel=\"1\"", "timestamp=\"-1\""), false},
+        {with("phys_channel=\"1\"", "timestamp=\"1.\""), false},
+        {with("NAC=\"293\"", "NAC=\"fff\""), true},
+        {with("NAC=\"293\"", "NAC=\"1000\""), false},
+        {with("80 00", "8 0"), false},
+        {with("phys_channel=\"1\"", "direction=\"257\""), false},
+        {with("phys_channel=\"1\"", "direction=\"0x2\""), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.element);
+        const std::string doc = Temp("one.xml");
+        std::ofstream(doc) << "<P25_log_data>\n  " << c.element << "\n</P25_log_data>\n";
+        EXPECT_EQ(Validate(doc).status == 0, c.valid) << "schema";
+        EXPECT_EQ(Run("replay " + Quote(doc)).status == 0, c.valid) << "replay";
+    }
+}
+
 // The registry's messages are choices of "Trunking_message", the value
 // tables enumerations.
 TEST_F(Schema, DescribesRegistryAndTables) {

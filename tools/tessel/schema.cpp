@@ -38,6 +38,19 @@ namespace {
 // not described: the message's own content leaves no room for it.
 const char* const error_elements[] = {"DATA_CRC_ERROR", "UNKNOWN_FORMAT", "Multiblock_header"};
 
+// What the patterns take and the reader refuses: numbers and octets are
+// bounded by their type and by the bits of a bit field, the rest by rules
+// of their own.
+const char* const more_permissive[] = {
+    "timestamps above 85.89934590 seconds",
+    "values of fields narrower than their type reached through member functions (a channel number, a "
+    "frequency), bounded by their type only",
+    "frequencies that are no whole number of steps of their field",
+    "dates and times that do not exist (the reader checks the calendar)",
+    "one content per record, required children and header attributes against the octets (the reader checks "
+    "them at the element)",
+};
+
 using XML_routines::Element_description;
 using XML_routines::Info_base;
 using XML_routines::Value_description;
@@ -90,6 +103,10 @@ public:
         std::fprintf(out, "<!-- The log and input documents of the P25 library, from its descriptors. -->\n");
         for (const auto& [what, count] : inexact_)
             std::fprintf(out, "<!-- left open: %u element(s) with %s -->\n", count, what.c_str());
+        // Values a pattern takes that the reader refuses by a rule patterns
+        // do not express.
+        for (const char* what : more_permissive)
+            std::fprintf(out, "<!-- more permissive: %s -->\n", what);
         std::fprintf(out, "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\">\n");
         std::fprintf(out, "  <xs:element name=\"%s\" type=\"%s\"/>\n", root.Tag(), root_type.c_str());
         std::fprintf(out,
@@ -129,7 +146,8 @@ private:
                           "<xs:simpleType name=\"@\"><xs:union><xs:simpleType><xs:restriction base=\"xs:token\">" +
                               names +
                               "</xs:restriction></xs:simpleType><xs:simpleType><xs:restriction base=\"xs:string\">"
-                              "<xs:pattern value=\"\\s*(0x[0-9A-Fa-f]+|[0-9]+)\\s*\"/></xs:restriction>"
+                              "<xs:pattern value=\"\\s*(0x" + Value_description::Number_pattern(v.max, 16) + "|" +
+                              Value_description::Number_pattern(v.max, 10) + ")\\s*\"/></xs:restriction>"
                               "</xs:simpleType></xs:union></xs:simpleType>",
                           "v");
         }

@@ -42,13 +42,12 @@ struct Has_max : std::false_type {};
 template <class G>
 struct Has_max<G, std::void_t<decltype(G::max)>> : std::true_type {};
 
-// The report of a value that does not fit its field.
-constexpr const char* Out_of_range = "Value %lld out of range 0\xE2\x80\x93%llu";
-
+// The report of a value that does not fit its field, quoting the value as
+// the document wrote it.
 template <class G, class V>
 bool Refuse_out_of_range(Format::Scanner& s, const V& v) {
-    if constexpr (Has_max<G>::value) return s.Error(Out_of_range, As_number(v), G::max);
-    else return s.Error("Value %g out of range %s", static_cast<double>(v), G::Range());
+    if constexpr (Has_max<G>::value) return s.Out_of_range(static_cast<double>(As_number(v)), G::max);
+    else return s.Out_of_range(static_cast<double>(v), G::Range());
 }
 
 // A value of integral kind (integers, enumerations, booleans and small
@@ -59,6 +58,11 @@ template <class V>
 struct Number_like<V, std::void_t<decltype(static_cast<long long>(std::declval<const V&>())),
                                   decltype(V(static_cast<unsigned>(0)))>>
     : std::bool_constant<!std::is_floating_point_v<V>> {};
+
+// A value of floating or scaled kind: a frequency in Hz held as a count of
+// steps, or anything else that converts to a double.
+template <class V>
+constexpr bool Scaled_like = !Number_like<V>::value && std::is_convertible_v<const V&, double>;
 
 
 // Whether the field reached through g keeps the value v: a field with
@@ -78,8 +82,20 @@ bool Keeps(const G& g, const V& v, const T& record, Format::Scanner& s) {
         g.Set(V(~0u), copy);
         const long long largest = As_number(g.Get(copy));
         if (As_number(v) >= 0 && As_number(v) <= largest)  // a step the field cannot show, say
-            return s.Error("Value %lld cannot be held exactly", As_number(v));
-        return s.Error(Out_of_range, As_number(v), static_cast<unsigned long long>(largest));
+            return s.Not_held(static_cast<double>(As_number(v)), "cannot be held exactly");
+        return s.Out_of_range(static_cast<double>(As_number(v)), static_cast<unsigned long long>(largest));
+    } else if constexpr (std::is_base_of_v<GetSet_copy, G> && Scaled_like<V>) {
+        // Stored on a copy, the value must come back as written (to the
+        // printed precision): a frequency that is no whole number of steps,
+        // or that the field's bits cannot count, is refused, never cut or
+        // wrapped.
+        T copy = record;
+        g.Set(v, copy);
+        const double want = static_cast<double>(v);
+        const double got = static_cast<double>(g.Get(copy));
+        const double tolerance = 5e-7 + 1e-12 * (want < 0 ? -want : want);
+        if (got - want <= tolerance && want - got <= tolerance) return true;
+        return s.Not_held(want, "cannot be held by the field");
     } else {
         return true;
     }
@@ -286,7 +302,15 @@ public:
         return true;
     }
     void Write(Format::Printer& p, const T& record) const override { inner_->Write(p, getset_->Get(record)); }
-    void Describe(Value_description& d) const override { inner_->Describe(d); }
+    // The field's own limits narrow what the format reads.
+    void Describe(Value_description& d) const override {
+        inner_->Describe(d);
+        if constexpr (Has_max<G>::value) {
+            d.Bound(G::max);
+        } else if constexpr (Limited<G>::value && std::is_floating_point_v<V>) {
+            if (!G::Fits(V(-1))) d.Non_negative();
+        }
+    }
 
 private:
     std::unique_ptr<G> getset_;

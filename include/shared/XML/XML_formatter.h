@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <ctime>
+#include <limits>
 #include <memory>
 #include <type_traits>
 
@@ -70,6 +71,17 @@ void Print(Printer& p, const T& v, const format_info& f) {
     }
 }
 
+// The largest value of an enumeration's underlying type, or of an integer.
+template <class T>
+constexpr unsigned long long Largest() {
+    if constexpr (std::is_enum_v<T>)
+        return static_cast<unsigned long long>(std::numeric_limits<std::make_unsigned_t<std::underlying_type_t<T>>>::max());
+    else if constexpr (std::is_integral_v<T>)
+        return static_cast<unsigned long long>(std::numeric_limits<std::make_unsigned_t<T>>::max());
+    else
+        return ~0ull;
+}
+
 template <class T>
 bool Scan(Scanner& s, T& v, const format_info& f) {
     if constexpr (Typed<T>) {
@@ -78,6 +90,7 @@ bool Scan(Scanner& s, T& v, const format_info& f) {
         if (sizeof(T) == 4 && f.Is_block()) return s.Scan(&v, sizeof v, f);
         unsigned long u;
         if (!s.Scan(u, f)) return false;
+        if (u > Largest<T>()) return s.Out_of_range(static_cast<double>(u), Largest<T>());
         v = static_cast<T>(u);
         return true;
     } else if constexpr (sizeof(T) == 4 && !std::is_array_v<T>) {
@@ -109,8 +122,14 @@ public:
     void Describe(Value_description& d) const override {
         constexpr bool number = detail::Typed<T> || std::is_enum_v<T> || (sizeof(T) == 4 && !std::is_array_v<T>);
         const bool block = !number || (!detail::Typed<T> && sizeof(T) == 4 && format_.Is_block());
+        unsigned long long largest = 0;
+        if constexpr (std::is_integral_v<T> && !std::is_same_v<T, bool>)
+            if (std::is_unsigned_v<T>) largest = std::numeric_limits<T>::max();
+        if constexpr (std::is_same_v<T, BE_ushort>) largest = 0xFFFFu;
+        if constexpr (std::is_same_v<T, BE_24bit>) largest = 0xFFFFFFu;
+        if constexpr (std::is_enum_v<T>) largest = detail::Largest<T>();
         d = Value_description::Of_format(format_, std::is_floating_point_v<T>, std::is_same_v<T, bool>,
-                                         block ? unsigned(sizeof(T)) : 0u);
+                                         block ? unsigned(sizeof(T)) : 0u, block ? 0 : largest);
     }
 
 private:
@@ -148,8 +167,10 @@ public:
         const std::size_t after = s.Reset(start);
         bool ok = false;
         const unsigned long n = s.Invalid(ok);
-        v = static_cast<T>(n);
         s.Reset(after);
+        // A number without a name must fit the type: never wrapped.
+        if (ok && n > detail::Largest<T>()) return s.Out_of_range(static_cast<double>(n), detail::Largest<T>());
+        v = static_cast<T>(n);
         return ok;
     }
     void Write(Printer& p, const T& v) const override {
@@ -159,6 +180,7 @@ public:
     void Space_if_needed(Printer& p) const override { p.Print(" "); }
     void Describe(Value_description& d) const override {
         d.kind = Value_description::named;
+        d.max = detail::Largest<T>();
         d.name_list.clear();
         for (unsigned i = 0; i < table_->Count(); ++i) d.name_list.push_back((*table_)[i].name);
     }

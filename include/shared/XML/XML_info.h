@@ -78,6 +78,13 @@ public:
     unsigned Tag_count() const;
 
     Instance_base* Lookup(const xmlChar* tag, unsigned* counters, Input_data& input, T& record) const;
+    // Whether a child of this tag is the record's content (one per record),
+    // whether the tag is filed among the children at all, and the first
+    // required child the counters saw none of.
+    bool Is_content(const xmlChar* tag) const;
+    bool Is_decoded(const xmlChar* tag) const { return subs_ && subs_->Is_decoded(tag); }
+    bool Has_child(const xmlChar* tag) const;
+    const char* Missing(const unsigned* counters) const;
     bool Attribute(const xmlChar* name, Format::Scanner& s, T& record) const;
     bool Read(Format::Scanner& s, T& record) const { return text_.Read(s, record); }
 
@@ -126,6 +133,11 @@ public:
     unsigned Tag_count() const { return 0; }
     void Start(T&, Input_data&) const {}
     Instance_base* Lookup(const xmlChar*, unsigned*, Input_data&, T&) const { return nullptr; }
+    bool Is_content(const xmlChar*) const { return false; }
+    bool Is_decoded(const xmlChar*) const { return false; }
+    bool Has_child(const xmlChar*) const { return false; }
+    const char* Missing(const unsigned*) const { return nullptr; }
+    bool Has_text() const { return true; }
     bool Attribute(const xmlChar*, Format::Scanner& s, T&) const {
         s.Error("No attributes for %s\n", Name());
         return true;
@@ -303,9 +315,30 @@ Instance_base* Info<T>::Lookup(const xmlChar* tag, unsigned* counters, Input_dat
 }
 
 template <class T>
+bool Info<T>::Is_content(const xmlChar* tag) const {
+    return subs_ && subs_->Is_content(tag);
+}
+template <class T>
+bool Info<T>::Has_child(const xmlChar* tag) const {
+    return subs_ && subs_->Has(tag);
+}
+template <class T>
+const char* Info<T>::Missing(const unsigned* counters) const {
+    return subs_ ? subs_->Missing(counters) : nullptr;
+}
+
+template <class T>
 bool Info<T>::Attribute(const xmlChar* name, Format::Scanner& s, T& record) const {
     const Attrib::Hash_entry<T>* endpoint = attributes_ ? attributes_->Lookup(name) : nullptr;
-    if (!endpoint) return s.Error("Unknown attr %s", From_xml(name));
+    if (!endpoint) {
+        // The report names the element before it, and the attribute in it.
+        Input_data* input = s.Input();
+        const char* attribute = input ? input->attribute : nullptr;
+        if (input) input->attribute = nullptr;
+        s.Error("unknown attribute \"%s\"", From_xml(name));
+        if (input) input->attribute = attribute;
+        return false;
+    }
     return endpoint->Read(s, record);
 }
 

@@ -6,7 +6,12 @@
 #define TESSEL_XML_INSTANCE_H
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <string>
+#include <type_traits>
+#include <utility>
+#include <vector>
 
 #include "XML_routines.h"
 
@@ -40,12 +45,59 @@ public:
         if (input_.trace) std::fprintf(stderr, "%s End processing\n", info_->Name());
     }
 
+    // A child not matched although its tag is filed here is a repetition;
+    // a second content child is refused at its line, and nothing of it is
+    // read.
     Instance_base* Get_subinstance(const xmlChar* tag) const override {
-        return info_->Lookup(tag, counters_.get(), input_, *record_);
+        const unsigned errors = input_.Error_count();
+        const bool content = info_->Is_content(tag);
+        // The decoded form after the raw form: the record as the raw form
+        // left it is kept, to be compared at the end.
+        bool decoding = false;
+        if constexpr (std::is_trivially_copyable_v<T>) {
+            decoding = content && !content_.empty() && raw_.empty() && info_->Is_decoded(tag) &&
+                       !info_->Is_decoded(To_xml(content_.c_str()));
+            if (decoding) {
+                const auto* octets = reinterpret_cast<const unsigned char*>(record_);
+                raw_.assign(octets, octets + sizeof(T));
+            }
+        }
+        Instance_base* child = info_->Lookup(tag, counters_.get(), input_, *record_);
+        if (!child) {
+            if (input_.Error_count() == errors && info_->Has_child(tag))
+                Refuse("repeated <%s> in <%s>", From_xml(tag), info_->Tag());
+            return nullptr;
+        }
+        if (content) {
+            if (decoding) {
+                decoded_ = From_xml(tag);
+                return child;
+            }
+            if (!content_.empty()) {
+                delete child;
+                if (content_ == From_xml(tag)) Refuse("repeated <%s> in <%s>", From_xml(tag), info_->Tag());
+                else Refuse("<%s> after <%s> in <%s>", From_xml(tag), content_.c_str(), info_->Tag());
+                return nullptr;
+            }
+            content_ = From_xml(tag);
+        }
+        return child;
     }
-    bool Attribute(const xmlChar* name, Format::Scanner& s) override { return info_->Attribute(name, s, *record_); }
-    bool Text(Format::Scanner& s) override { return info_->Read(s, *record_); }
-    bool Finalize() override { return info_->Finalize(*record_, input_); }
+    bool Attribute(const xmlChar* name, Format::Scanner& s) override {
+        if (!info_->Attribute(name, s, *record_)) return false;
+        if (info_->Has_text()) attributes_read_.emplace_back(From_xml(name), s.Text());
+        return true;
+    }
+    bool Text(Format::Scanner& s) override { return info_->Read(s, *record_) && Agrees_with_attributes(); }
+    // An element without one of its required children is refused.
+    bool Finalize() override {
+        if (const char* missing = info_->Missing(counters_.get()))
+            return Refuse("no <%s> in <%s>", missing, info_->Tag());
+        if (!raw_.empty() && std::memcmp(raw_.data(), record_, raw_.size()) != 0)
+            return Refuse("<%s> does not describe the octets of <%s> in <%s>", decoded_.c_str(), content_.c_str(),
+                          info_->Tag());
+        return info_->Finalize(*record_, input_);
+    }
     bool Commit() override { return info_->Commit(*record_, input_); }
     const char* Name() const override { return info_->Name(); }
 
@@ -55,6 +107,36 @@ protected:
     const I* info_;
     T* record_;
     Tag_counters counters_;
+
+private:
+    // The text of an element describes the same octets as its header
+    // attributes (the opcode of a link-control word, say): read again over
+    // the record the text made, each attribute must leave it as it is.
+    bool Agrees_with_attributes() {
+        if constexpr (std::is_trivially_copyable_v<T> && !std::is_array_v<T>) {
+            static Input_data quiet;
+            quiet.report_errors = false;
+            for (const auto& [name, value] : attributes_read_) {
+                T again = *record_;
+                Format::Scanner s(value.c_str(), &quiet);
+                if (!info_->Attribute(To_xml(name.c_str()), s, again)) continue;
+                if (std::memcmp(&again, record_, sizeof(T)) == 0) continue;
+                const char* attribute = input_.attribute;
+                input_.attribute = name.c_str();
+                input_.Error_handler("Value %s contradicts the element's text", 1, nullptr, value.c_str());
+                input_.attribute = attribute;
+                return false;
+            }
+        }
+        return true;
+    }
+
+    mutable std::string content_;  // the content child read so far
+    // The record as the raw form of the content left it, when its decoded
+    // form followed, and the decoded form's tag.
+    mutable std::vector<unsigned char> raw_;
+    mutable std::string decoded_;
+    std::vector<std::pair<std::string, std::string>> attributes_read_;
 };
 
 namespace detail {

@@ -179,7 +179,35 @@ public:
         ;
     Input_data* Input() const { return input_; }
 
+    // A number as it was written in the document: reports of a value that
+    // its field cannot hold quote it, and give the field's largest value in
+    // the same base.
+    struct Written {
+        std::string text;  // sign, "0x" and digits, as in the document
+        double value = 0;
+        bool hex = false;
+        bool set = false;
+    };
+    // Reports "Value <as written> out of range 0–<max>" and returns false;
+    // value is what was read (the written text is quoted when it is the
+    // text of this value).
+    bool Out_of_range(double value, unsigned long long max);
+    // The same for a range given as text.
+    bool Out_of_range(double value, const char* range);
+    // Reports "Value <as written> cannot be held ..." and returns false.
+    bool Not_held(double value, const char* why);
+    // After a read that failed or left text behind: when the last number
+    // was too big for its type, or stopped at the width of its field while
+    // digits followed, reports the whole number as out of range and
+    // returns true.
+    bool Report_overlong();
+    // The last number read, as written.
+    const Written& Last_written() const { return written_; }
+
 private:
+    void Note_written(std::size_t start, std::size_t end, double value, bool hex);
+    void Note_too_big(std::size_t start, std::size_t end, unsigned long long max, bool hex);
+    std::string Quote_written(double value) const;
     bool Scan_signed(long long& v, long long lo, long long hi, const format_info& f);
     bool Scan_unsigned(unsigned long long& v, unsigned long long hi, const format_info& f);
     bool Literal(const std::string& lit);
@@ -188,6 +216,12 @@ private:
     std::size_t pos_ = 0;
     Input_data* input_;
     bool exact_width_ = false;  // reading the octets of a block
+    Written written_;
+    // A number cut at the width of its field with digits following: the
+    // whole run of digits and the largest value of the field.
+    std::string overlong_;
+    unsigned long long overlong_max_ = 0;
+    bool overlong_hex_ = false;
 };
 
 }  // namespace Format
@@ -434,6 +468,14 @@ public:
     virtual const char* Name() const = 0;
 
     Input_data& Input() const { return input_; }
+    // Reports a refusal of the element's structure (a child repeated,
+    // missing or out of place) on its own, without naming an element or
+    // attribute before it, and returns false.
+    bool Refuse(const char* format, ...) const
+#if defined(__GNUC__)
+        __attribute__((format(printf, 2, 3)))
+#endif
+        ;
     void Add_hook(Finalize_hook* hook);
     // Runs the attached hooks, in the order they were attached.
     void Run_hooks();
@@ -553,6 +595,11 @@ public:
     void Verror(const char* format, int severity, void* locator, va_list args);
     unsigned Error_count() const { return errors_; }
     const std::string& Last_error() const { return last_error_; }
+
+    // The last number read from the document, as written (see
+    // Format::Scanner::Written): a value stored back when its element ends
+    // is quoted as written.
+    Format::Scanner::Written written;
 
     // Where the reader stands; error reports name them.
     std::string document = "-";

@@ -29,6 +29,14 @@ template <class T, class C, class S, class A>
 class IfCondition;
 template <class T, class S>
 class Subelement_commit;
+template <class T>
+class Subelement_mark;
+
+// The marks a chain may carry (see Subelement_base::Content and the
+// builders beside it).
+struct Mark {
+    static constexpr unsigned content = 1, required = 2, decoded = 4;
+};
 
 namespace detail {
 template <class S, class T>
@@ -68,6 +76,12 @@ public:
     }
     void Dump_elements(int level) const { Info().Dump_elements(level); }
 
+    // Marks set by the builders Content and Required below, seen through
+    // every link of the chain.
+    virtual bool Is_content() const { return false; }
+    virtual bool Is_required() const { return false; }
+    virtual bool Is_decoded() const { return false; }
+
     // The child of the member of type T of the enclosing record O.
     template <class O>
     Subelement_base<O>& Of(T O::*member) {
@@ -97,6 +111,17 @@ public:
     Subelement_base<U>& Commit(bool (U::*fn)(Input_data&) = nullptr) {
         return *new Subelement_commit<U, U>(fn, *this);
     }
+    // The child is the record's content, one of the alternatives a record
+    // holds only one of: a second content child in the same element is
+    // refused at its line.
+    Subelement_base<T>& Content() { return *new Subelement_mark<T>(*this, Mark::content); }
+    // The child is the decoded form of the record's content: it may follow
+    // the raw form (a log shows both), and must then describe the same
+    // octets.
+    Subelement_base<T>& Decoded() { return *new Subelement_mark<T>(*this, Mark::content | Mark::decoded); }
+    // The child must be present: an element without it is refused at its
+    // end.
+    Subelement_base<T>& Required() { return *new Subelement_mark<T>(*this, Mark::required); }
 
 protected:
     ~Subelement_base() override = default;
@@ -164,9 +189,34 @@ public:
     explicit Subelement_chain(Subelement_base<S>& next) : next_(next) {}
     ~Subelement_chain() override { next_.DecrRefCount(); }
     const Info_base& Info() const override { return next_.Info(); }
+    bool Is_content() const override { return next_.Is_content(); }
+    bool Is_required() const override { return next_.Is_required(); }
+    bool Is_decoded() const override { return next_.Is_decoded(); }
 
 protected:
     Subelement_base<S>& next_;
+};
+
+// A mark on the chain; reads and writes as the next link.
+template <class T>
+class Subelement_mark : public Subelement_chain<T, T> {
+public:
+    Subelement_mark(Subelement_base<T>& next, unsigned marks) : Subelement_chain<T, T>(next), marks_(marks) {}
+    Instance_base* Get_instance(Input_data& input, T& record) const override {
+        return this->next_.Get_instance(input, record);
+    }
+    xmlNode* Write(const T& record) const override { return this->next_.Write(record); }
+    void Write(const T& record, Sink& sink) const override { this->next_.Write(record, sink); }
+    Subelement_base<T>* Clone(Subelement_sub_base* entry) const override {
+        Subelement_base<T>* next = this->next_.Clone(entry);
+        return next ? new Subelement_mark(*next, marks_) : nullptr;
+    }
+    bool Is_content() const override { return (marks_ & Mark::content) || this->next_.Is_content(); }
+    bool Is_required() const override { return (marks_ & Mark::required) || this->next_.Is_required(); }
+    bool Is_decoded() const override { return (marks_ & Mark::decoded) || this->next_.Is_decoded(); }
+
+private:
+    unsigned marks_;
 };
 
 template <class T, class S>
@@ -336,6 +386,27 @@ public:
         return (*list)[seen++];
     }
     Subelement_base<T>* operator[](unsigned i) const { return i < this->Count() ? table_[i].entry : nullptr; }
+    // Whether the tag is filed here, and whether it is a content child.
+    bool Has(const xmlChar* tag) const { return Lookup(tag) != nullptr; }
+    bool Is_content(const xmlChar* tag) const {
+        const List* list = Lookup(tag);
+        return list && list->Count() && (*list)[0]->Is_content();
+    }
+    bool Is_decoded(const xmlChar* tag) const {
+        const List* list = Lookup(tag);
+        return list && list->Count() && (*list)[0]->Is_decoded();
+    }
+    // The first required child of which the counters saw none, or null.
+    const char* Missing(const unsigned* counters) const {
+        if (!counters || !any_required_) return nullptr;
+        const char* missing = nullptr;
+        this->Each([&](const xmlChar*, const List& list) {
+            if (missing || counters[list.Tag_index()]) return;
+            for (unsigned i = 0; i < list.Count(); ++i)
+                if (list[i]->Is_required()) missing = list.Name();
+        });
+        return missing;
+    }
     unsigned Tag_count() const {
         this->Init_if_needed();
         return tag_count_;
@@ -358,6 +429,7 @@ public:
                 this->Add(*list, To_xml(name));
             }
             list->Add(entry);
+            if (entry->Is_required()) any_required_ = true;
             return;
         }
         Subreg reg(*this, *entry);
@@ -389,6 +461,7 @@ private:
     static void Delete_list(void* payload, const xmlChar*) { delete static_cast<List*>(payload); }
     const Subelement_table<T>* table_;
     mutable unsigned tag_count_ = 0;
+    mutable bool any_required_ = false;
 };
 
 // ---- sub-element builders -------------------------------------------------------------
