@@ -79,6 +79,7 @@ extern "C" int Fuzz_entry_index(const char* name) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzz::Idle_assemblers();
     fuzz::Log_capture log;
     static Payload payload;
     std::size_t pos = 0;

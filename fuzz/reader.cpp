@@ -7,6 +7,7 @@
 #include "support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzz::Idle_assemblers();
     fuzz::Log_capture log;
     XML_routines::Input_data input(log.File());
     input.report_errors = false;

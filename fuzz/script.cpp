@@ -8,6 +8,7 @@
 #include "support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzz::Idle_assemblers();
     fuzz::Log_capture log;
     const std::string text(reinterpret_cast<const char*>(data), size);
     std::size_t start = 0;

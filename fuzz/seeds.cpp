@@ -1,6 +1,7 @@
 // Writes the seed corpora of the binary harnesses from record scripts: each
 // record line becomes an entry-point payload (fuzz/entry_points.cpp), and
-// each TSBK or PDU line a round-trip input (fuzz/roundtrip.cpp).
+// each line a round-trip input (fuzz/roundtrip.cpp): a TSBK or PDU line in
+// binary form, and every line as a one-line script.
 //
 //   fuzz_seeds ENTRY_DIR ROUNDTRIP_DIR SCRIPT...
 #include <cstdint>
@@ -98,6 +99,8 @@ int main(int argc, char** argv) {
             if (!Write(entry_dir + "/" + name, payload)) return 2;
             const Octets trip = Round_trip(*kind, line);
             if (!trip.empty() && !Write(roundtrip_dir + "/" + name, trip)) return 2;
+            // Every line also as a script of its own.
+            if (!Write(roundtrip_dir + "/" + name + ".line", Octets(text.begin(), text.end()))) return 2;
             ++written;
         }
         if (!whole.empty() && !Write(entry_dir + "/" + std::to_string(f - 2) + "_all", whole)) return 2;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "P25_processing.h"
+#include "Smartzone_processing.h"
 #include "crc.h"
 
 namespace fuzz {
@@ -49,6 +50,24 @@ private:
     std::FILE* stream_;
     std::unique_ptr<XML_routines::Output_file> file_;
 };
+
+// Lets every SmartZone assembler that holds words give them up (into the
+// current log, if any, with a "Smartzone_tout"), so that one input's words
+// are not completed by the next one's and every input starts from the same
+// state.
+inline void Idle_assemblers() {
+    P25::Smartnet_data_log r{};
+    r.bits.baud = 3600;
+    for (std::uint8_t ch = 0; ch < 4; ++ch)
+        for (std::uint8_t dir_tx : {1, 0}) {  // the banks' order: transmitted, received
+            r.metadata.phys_channel = ch;
+            r.metadata.dir_tx = dir_tx;
+            r.metadata.is_osp = 1;
+            if (Smartzone::osw_assemblers[ch][dir_tx ? 0 : 1].Waiting()) Smartzone::Log_timeout(r);
+            r.metadata.is_osp = 0;
+            if (Smartzone::isw_assemblers[ch][dir_tx ? 0 : 1].Waiting()) Smartzone::Log_timeout(r);
+        }
+}
 
 // The CRC-16 of a TSBK or header block in octets 10 and 11.
 inline void Fill_block_crc(P25::P25_TSBK_DATA& block) {

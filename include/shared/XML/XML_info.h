@@ -309,7 +309,7 @@ bool Info<T>::Commit(T&, Input_data&) const {
 template <class T>
 Instance_base* Info<T>::Lookup(const xmlChar* tag, unsigned* counters, Input_data& input, T& record) const {
     if (subs_)
-        if (Subelement_base<T>* entry = subs_->Lookup(tag, counters)) return entry->Get_instance(input, record);
+        if (Subelement_base<T>* entry = subs_->Lookup(tag, counters, record)) return entry->Get_instance(input, record);
     if (const Info_base* filed = Find(tag)) return filed->Get_instance(input);
     return nullptr;
 }

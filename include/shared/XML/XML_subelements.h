@@ -51,6 +51,17 @@ const S& As(const T& r) {
 }
 }  // namespace detail
 
+// Where a conditional child's condition lies: the record that holds the
+// field and the field's accessor; no record for a child without one.
+struct Condition_site {
+    const void* record = nullptr;
+    const std::type_info* field = nullptr;
+    bool holds = true;  // the field has the child's value now
+    bool Same(const Condition_site& other) const {
+        return record && record == other.record && *field == *other.field;
+    }
+};
+
 template <class T>
 class Subelement_base : public Subelement_sub_base {
 public:
@@ -66,6 +77,8 @@ public:
     // This entry rebuilt around an entry of the anonymous descriptor it
     // names; null when it cannot be.
     virtual Subelement_base<T>* Clone(Subelement_sub_base* entry) const = 0;
+    // The condition the child exists under, in record.
+    virtual Condition_site Condition(const T&) const { return {}; }
 
     // The child's tag: a top-level descriptor named by its path
     // ("/Root/Tag") is a child under its last component.
@@ -232,6 +245,7 @@ public:
         Subelement_base<S>* next = this->next_.Clone(entry);
         return next ? new Subelement_cast(*next) : nullptr;
     }
+    Condition_site Condition(const T& record) const override { return this->next_.Condition(detail::As<S>(record)); }
 };
 
 // A part S of T reached through the get-set object A: in place for members,
@@ -261,6 +275,13 @@ public:
     Subelement_base<T>* Clone(Subelement_sub_base* entry) const override {
         Subelement_base<S>* next = this->next_.Clone(entry);
         return next ? new Subelement_access(access_, *next) : nullptr;
+    }
+    // A condition inside a member is found there; one inside a value read
+    // through a copy has no place of its own.
+    Condition_site Condition(const T& record) const override {
+        if constexpr (std::is_base_of_v<Access::GetSet_nocopy, A>)
+            return this->next_.Condition(access_.Ref(const_cast<T&>(record)));
+        else return {};
     }
 
 private:
@@ -304,6 +325,9 @@ public:
         Subelement_base<S>* next = this->next_.Clone(entry);
         return next ? new IfCondition(access_, value_, equal_, *next) : nullptr;
     }
+    Condition_site Condition(const T& record) const override {
+        return {&record, &typeid(A), (static_cast<C>(access_.Get(record)) == value_) == equal_};
+    }
 
 private:
     A access_;
@@ -329,6 +353,7 @@ public:
         Subelement_base<S>* next = this->next_.Clone(entry);
         return next ? new Subelement_commit(fn_, *next) : nullptr;
     }
+    Condition_site Condition(const T& record) const override { return this->next_.Condition(detail::As<S>(record)); }
 
 private:
     struct Commit_hook : Finalize_hook {
@@ -385,6 +410,21 @@ public:
         if (seen >= list->Count()) return nullptr;
         return (*list)[seen++];
     }
+    // The same for the record being read: the occurrences inside one
+    // parent fill the entries filed under the tag in turn, passing over an
+    // entry whose condition a sibling read before has settled otherwise (a
+    // word shown as a unit has no talk-group entry left).
+    Subelement_base<T>* Lookup(const xmlChar* tag, unsigned* counters, const T& record) const {
+        const List* list = Lookup(tag);
+        if (!list) return nullptr;
+        if (!counters) return (*list)[0];
+        unsigned& seen = counters[list->Tag_index()];
+        while (seen < list->Count()) {
+            Subelement_base<T>* entry = (*list)[seen++];
+            if (!Settled_otherwise(*entry, counters, record)) return entry;
+        }
+        return nullptr;
+    }
     Subelement_base<T>* operator[](unsigned i) const { return i < this->Count() ? table_[i].entry : nullptr; }
     // Whether the tag is filed here, and whether it is a content child.
     bool Has(const xmlChar* tag) const { return Lookup(tag) != nullptr; }
@@ -427,6 +467,7 @@ public:
             if (!list) {
                 list = new List(name, tag_count_++);
                 this->Add(*list, To_xml(name));
+                by_index_.push_back(list);
             }
             list->Add(entry);
             if (entry->Is_required()) any_required_ = true;
@@ -440,6 +481,7 @@ protected:
     void Init() const override {
         this->Create_table();
         tag_count_ = 0;
+        by_index_.clear();
         for (unsigned i = 0; i < this->Count(); ++i) Add_entry(table_[i].entry);
     }
 
@@ -458,10 +500,21 @@ private:
         const Subelement_hash& hash_;
         const Subelement_base<T>& anonymous_;
     };
+    // Whether a condition that does not hold was made so by an entry passed
+    // already in this parent (its lists' counters).
+    bool Settled_otherwise(const Subelement_base<T>& entry, const unsigned* counters, const T& record) const {
+        const Condition_site site = entry.Condition(record);
+        if (!site.record || site.holds) return false;
+        for (const List* list : by_index_)
+            for (unsigned i = 0; i < counters[list->Tag_index()] && i < list->Count(); ++i)
+                if ((*list)[i] != &entry && (*list)[i]->Condition(record).Same(site)) return true;
+        return false;
+    }
     static void Delete_list(void* payload, const xmlChar*) { delete static_cast<List*>(payload); }
     const Subelement_table<T>* table_;
     mutable unsigned tag_count_ = 0;
     mutable bool any_required_ = false;
+    mutable std::vector<const List*> by_index_;  // the lists by tag index
 };
 
 // ---- sub-element builders -------------------------------------------------------------

@@ -28,21 +28,21 @@ const Value_hash<BANDPLAN> bandplan_map(bandplan_names);
 
 namespace {
 
-// The status opcode, shown through the command names.
-template <class T>
-Subelement_base<T>& Status_opcode() {
-    return Subelement(GetSet_bf_status_opcode<T, OSW_IDS>(), "Command", osw_command_map);
-}
+// Each status element shows the word's command by its name
+// (SYSTEM_STATUS_AMSS or SYSTEM_STATUS_STANDALONE): the status opcode is the
+// element itself, or, for an opcode without a definition, part of the
+// payload.
+using Word_fields::Command;
 
 // ---- fields, in wire order ---------------------------------------------------------------------
 
 Subelement_table<Status_word> status_generic_fields[] = {
-    Status_opcode<Status_word>(),
+    Command(&Status_word::w0),
     Subelement(&OSW_generic::payload, "Payload", "%02X ").Of(&Status_word::w0),
 };
 
 Subelement_table<Status1> status1_fields[] = {
-    Status_opcode<Status1>(),
+    Command(&Status_word::w0),
     Subelement(GetSet_bf_affiliate<Status1, bool>(), "affiliate"),
     Subelement(&Status1::Get_dispatch_timeout, &Status1::Set_dispatch_timeout, "dispatch_timeout", "%d"),
     Subelement(GetSet_bf_connect_tone<Status1, unsigned>(), "connect_tone", "%d"),
@@ -50,7 +50,7 @@ Subelement_table<Status1> status1_fields[] = {
 };
 
 Subelement_table<Status2> status2_fields[] = {
-    Status_opcode<Status2>(),
+    Command(&Status_word::w0),
     Subelement(GetSet_bf_all_secure_down<Status2, bool>(), "All_secure_down"),
     Subelement(GetSet_bf_upgrade_allowed<Status2, bool>(), "Upgrade_allowed"),
     Subelement(GetSet_bf_data_operational<Status2, bool>(), "Data_fully_operational"),
@@ -61,7 +61,7 @@ Subelement_table<Status2> status2_fields[] = {
 
 // Address bit 4 is not decoded.
 Subelement_table<Status3> status3_fields[] = {
-    Status_opcode<Status3>(),
+    Command(&Status_word::w0),
     Subelement(GetSet_bf_status_reserved<Status3, unsigned>(), "Reserved", "%01X"),
     Subelement(GetSet_bf_trespass<Status3, bool>(), "Trespass_protection"),
     Subelement(GetSet_bf_voc_capable<Status3, bool>(), "VOC_capable"),
