@@ -290,9 +290,10 @@ void Kind_lines(Builder& b, unsigned rounds) {
         for (unsigned round = 0; round < rounds; ++round) {
             Rng& rng = b.rng();
             std::string line = kind->name + b.Source(*kind);
-            bool complete = true;
+            bool complete = true, given = false;
             for (const tessel::Field_key& field : kind->fields) {
                 if (!field.required && Pick(rng, 4) == 0) continue;
+                given = true;
                 if (std::string(field.name) == "item") {
                     const std::string item = Item(rng, b);
                     if (!item.empty()) line += " item=" + item;
@@ -307,11 +308,11 @@ void Kind_lines(Builder& b, unsigned rounds) {
                 line += " " + std::string(field.name) + "=" + maker->second(rng);
             }
             if (!complete) break;
-            // osw and isw take their word as keys or as bytes.
-            const bool keys_given = line.find('=') != std::string::npos && !kind->fields.empty() &&
-                                    line.find(std::string(" ") + kind->fields[0].name + "=") != std::string::npos;
+            // A kind that takes one word, or none, takes it as its own keys
+            // or as bytes (osw, isw).
             const tessel::Byte_count& bytes = kind->bytes;
-            if (bytes.max > 0 && !(keys_given && bytes.min == 0 && std::string(kind->name).size() == 3)) {
+            const bool word_as_keys = bytes.min == 0 && bytes.step == bytes.max && given;
+            if (bytes.max > 0 && !word_as_keys) {
                 std::size_t n = bytes.min + bytes.step * Pick(rng, 4);
                 if (n > bytes.max) n = bytes.max;
                 std::vector<std::uint8_t> octets(n);

@@ -177,7 +177,7 @@ TEST_F(Encode, EveryLineItWritesLogsBackToTheSameRecords) {
         {"control channel example", tool_test::Read_file("../examples/control-channel.xml"), "", 7},
         // Lines that log refused: odd SmartZone values, an LDU1 without its
         // word, 128 blocks, a channel above 255, a 16-bit algorithm ID.
-        {"odd baud and channel type", "sz_raw baud=9600 ch_type=7 12 34\n", "sz_raw baud=0x2580 ch_type=0x07 12 34\n", 1},
+        {"odd baud and channel type", "sz_raw baud=9600 ch_type=7 12 34\n", "sz_raw ch_type=0x7 baud=0x2580 12 34\n", 1},
         {"LDU1 without its word", "<P25_log_data><LDU1 phys_channel=\"2\"/></P25_log_data>",
          "ldu1 phys_channel=2 type=isp 00 00 00 00 00 00 00 00 00\n", 1},
         {"128 blocks", "tsbk" + Blocks(128, "00 00 00 00 00 00 00 00 00 00 00 00") + "\n", "", 1},
@@ -188,7 +188,7 @@ TEST_F(Encode, EveryLineItWritesLogsBackToTheSameRecords) {
          "ldu2 type=isp Algorithm_ID=100 00 00 00 00 00 00 00 00 00\n", 1},
         // Keys at their defaults are left out.
         {"word at its defaults", "osw phys_channel=1 address=0A1B cmd=401\n",
-         "sz_raw phys_channel=1 0A 1B 32 10\nsz_cooked phys_channel=1 0A 1B 32 10\n", 2},
+         "sz_raw phys_channel=1 0A 1B 32 20\nsz_cooked phys_channel=1 0A 1B 32 20\n", 2},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);

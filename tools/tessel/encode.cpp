@@ -118,8 +118,11 @@ public:
         has_status_ = false;
         unit_channel_ = r.header.metadata.phys_channel;
         unit_messages_ = messages;
-        Put(kind + Source_keys(r.header.metadata) + Nac_key(r.header.nid.nac) + (status ? Status_key(*status) : "") +
-            Hex(r.tsbk, blocks));
+        // Held like a message's line: the raw child of an overhead slot is
+        // a data unit too.
+        held_.push_back({kind + Source_keys(r.header.metadata) + Nac_key(r.header.nid.nac) +
+                             (status ? Status_key(*status) : "") + Hex(r.tsbk, blocks),
+                         std::vector<Block>(r.tsbk, r.tsbk + blocks)});
     }
     static unsigned Tsbk_messages(const P25::TSBK_PDU_data& r) {
         unsigned n = 0;
@@ -136,14 +139,20 @@ public:
             return;
         }
         if (r.block_count == 0 || r.block_count > P25::TSBK_PDU_data::max_blocks) return;
-        Begin();
-        Flush_pending();
-        Flush_status();
+        // The lines held stay held: the messages of one overhead slot follow
+        // each other.
+        if (has_pending_ || has_status_) {
+            Begin();
+            Flush_pending();
+            Flush_status();
+        }
+        unit_messages_ = 0;
         const char* kind = r.duid == P25::PDU ? "pdu" : "tsbk";
         held_.push_back({kind + Source_keys(r.metadata) + Nac_key(r.nac) + Hex(r.tsbk, r.block_count),
                          std::vector<Block>(r.tsbk, r.tsbk + r.block_count)});
     }
-    // An overhead slot: its line replaces those of the messages it holds.
+    // An overhead slot: its line replaces those of its children, the data
+    // unit and the message it holds.
     void Overhead(const P25::Trunking_Overhead& r) {
         for (std::size_t i = held_.size(); i-- > 0;)
             if (Holds(r, held_[i].blocks)) held_.erase(held_.begin() + static_cast<std::ptrdiff_t>(i));
@@ -202,18 +211,19 @@ public:
             Flush_status();
             Put("lc" + source + word);
         }
+        has_raw_word_ = true;
         raw_word_source_ = source;
     }
     // A word read from its decoded element: the word just received decoded
     // (no line, whatever its element shows), or a word on its own.
     void Decoded_link_control(const P25::p25_LCO& r) {
         const std::string source = Source_keys(r.header.metadata);
-        if (!raw_word_source_.empty() && raw_word_source_ == source) {
-            raw_word_source_.clear();
+        if (has_raw_word_ && raw_word_source_ == source) {
+            has_raw_word_ = false;
             return;
         }
         Link_control(r);
-        raw_word_source_.clear();
+        has_raw_word_ = false;
     }
     bool Failed() const { return std::ferror(out_) != 0; }
     int Write_error() const { return write_error_; }
@@ -229,7 +239,7 @@ private:
         for (const Held& h : held_) Put(h.line);
         held_.clear();
         unit_messages_ = 0;
-        raw_word_source_.clear();
+        has_raw_word_ = false;
     }
     static bool Same_source(const P25::Source_info& a, const P25::Source_info& b) {
         return std::memcmp(&a, &b, sizeof a) == 0;
@@ -470,6 +480,7 @@ private:
     std::string pending_base_, pending_source_, pending_status_;
     std::size_t pending_bytes_ = 0;
     // The source of the word just received, whose decoded element follows.
+    bool has_raw_word_ = false;
     std::string raw_word_source_;
 };
 
