@@ -458,8 +458,10 @@ void Smartzone_lines(Builder& b, unsigned rounds) {
             char slot[64];
             std::snprintf(slot, sizeof slot, " duid=SMARTZONE_OSW handle=%08X interval=%u",
                           static_cast<unsigned>(rng()), static_cast<unsigned>(rng() % 100000));
+            // The slot reads back through its message's element, which may
+            // not show every bit of the words (see Known_faults).
             b.Add("overhead" + b.Source(overhead, static_cast<int>(channel), "tx", "osp") + slot + slot_words,
-                  "overhead " + label);
+                  "overhead " + label, true);
         }
     }
     for (const auto& entry : isw) {
@@ -481,7 +483,7 @@ void Smartzone_lines(Builder& b, unsigned rounds) {
             std::snprintf(slot, sizeof slot, " duid=SMARTZONE_ISW handle=%08X interval=%u",
                           static_cast<unsigned>(rng()), static_cast<unsigned>(rng() % 100000));
             b.Add("overhead" + b.Source(overhead, static_cast<int>(channel), "tx", "isp") + slot + slot_words,
-                  "overhead " + label);
+                  "overhead " + label, true);
         }
     }
     // A raw slot: any data bytes.

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -86,6 +87,8 @@ public:
         Begin();
         Flush_pending();
         Flush_status();
+        for (const Line& l : recent_) Write(l.text);
+        recent_.clear();
     }
 
     void Status(const P25::DUID_Header& header) {
@@ -118,11 +121,8 @@ public:
         has_status_ = false;
         unit_channel_ = r.header.metadata.phys_channel;
         unit_messages_ = messages;
-        // Held like a message's line: the raw child of an overhead slot is
-        // a data unit too.
-        held_.push_back({kind + Source_keys(r.header.metadata) + Nac_key(r.header.nid.nac) +
-                             (status ? Status_key(*status) : "") + Hex(r.tsbk, blocks),
-                         std::vector<Block>(r.tsbk, r.tsbk + blocks)});
+        Put(kind + Source_keys(r.header.metadata) + Nac_key(r.header.nid.nac) + (status ? Status_key(*status) : "") +
+            Hex(r.tsbk, blocks));
     }
     static unsigned Tsbk_messages(const P25::TSBK_PDU_data& r) {
         unsigned n = 0;
@@ -148,14 +148,13 @@ public:
         }
         unit_messages_ = 0;
         const char* kind = r.duid == P25::PDU ? "pdu" : "tsbk";
-        held_.push_back({kind + Source_keys(r.metadata) + Nac_key(r.nac) + Hex(r.tsbk, r.block_count),
-                         std::vector<Block>(r.tsbk, r.tsbk + r.block_count)});
+        Put(kind + Source_keys(r.metadata) + Nac_key(r.nac) + Hex(r.tsbk, r.block_count), Origin::message,
+            Octets_of(r.tsbk, r.block_count));
     }
-    // An overhead slot: its line replaces those of its children, the data
-    // unit and the message it holds.
+    // An overhead slot: its line replaces those of its children (its raw
+    // "TSBK" or "PDU" and its "Trunking_message" are messages of the slot).
     void Overhead(const P25::Trunking_Overhead& r) {
-        for (std::size_t i = held_.size(); i-- > 0;)
-            if (Holds(r, held_[i].blocks)) held_.erase(held_.begin() + static_cast<std::ptrdiff_t>(i));
+        Take_back_children(r);
         Begin();
         Flush_pending();
         Flush_status();
@@ -195,7 +194,7 @@ public:
             pending_bytes_ = kind->bytes.min;
             return;
         }
-        Put(line + status + Hex(bytes.data(), bytes.size()));
+        Put(line + status + Hex(bytes.data(), bytes.size()), Origin::element, bytes);
     }
     // A link-control word as received: the one a waiting data unit carries,
     // or a word on its own.
@@ -229,26 +228,14 @@ public:
     int Write_error() const { return write_error_; }
 
 private:
-    struct Held {
-        std::string line;
-        std::vector<Block> blocks;
-    };
 
     // A record that is not a decoded message ends what the last ones started.
     void Begin() {
-        for (const Held& h : held_) Put(h.line);
-        held_.clear();
         unit_messages_ = 0;
         has_raw_word_ = false;
     }
     static bool Same_source(const P25::Source_info& a, const P25::Source_info& b) {
         return std::memcmp(&a, &b, sizeof a) == 0;
-    }
-    // The slot's data unit holds the blocks.
-    static bool Holds(const P25::Trunking_Overhead& r, const std::vector<Block>& blocks) {
-        if (r.duid != P25::TSDU && r.duid != P25::PDU) return false;
-        const std::size_t count = std::min<std::size_t>(r.tsbk.block_count, P25::TSBK_PDU_data::max_blocks);
-        return blocks.size() == count && std::memcmp(blocks.data(), r.tsbk.tsbk, count * sizeof(Block)) == 0;
     }
     // The "overhead" line of a slot: its data unit by name, its handle and
     // interval, and its content as the kind takes it: a TSDU's or a PDU's
@@ -459,8 +446,52 @@ private:
         has_status_ = false;
         Put("status" + Source_keys(status_.metadata) + Status_key(status_));
     }
+    // The last lines wait before they are written: an overhead slot takes
+    // back the lines of its children, the messages of a P25 slot and the
+    // words a SmartZone slot is logged with before it.
+    enum class Origin { other, message, element };
+    struct Line {
+        std::string text;
+        Origin origin;
+        std::vector<std::uint8_t> octets;
+    };
+    static constexpr std::size_t lines_kept = 8;
+    void Put(const std::string& text, Origin origin = Origin::other, std::vector<std::uint8_t> octets = {}) {
+        recent_.push_back({text, origin, std::move(octets)});
+        if (recent_.size() > lines_kept) {
+            Write(recent_.front().text);
+            recent_.pop_front();
+        }
+    }
+    static std::vector<std::uint8_t> Octets_of(const Block* blocks, unsigned count) {
+        return std::vector<std::uint8_t>(blocks[0].data, blocks[0].data + count * sizeof(Block));
+    }
+    void Take_back_children(const P25::Trunking_Overhead& r) {
+        if (r.duid == P25::TSDU || r.duid == P25::PDU) {
+            const unsigned count = std::min<unsigned>(r.tsbk.block_count, P25::TSBK_PDU_data::max_blocks);
+            const std::vector<std::uint8_t> slot = count ? Octets_of(r.tsbk.tsbk, count) : std::vector<std::uint8_t>{};
+            while (!recent_.empty() && recent_.back().origin == Origin::message && recent_.back().octets == slot)
+                recent_.pop_back();
+            return;
+        }
+        // The slot's words, each logged as a "Smartzone_cooked" before it.
+        const auto& sz = reinterpret_cast<const Smartzone::Overhead_record&>(r);
+        std::vector<std::vector<std::uint8_t>> words;
+        if (r.duid == P25::SMARTZONE_OSW)
+            for (std::uint32_t i = 0; i < std::min<std::uint32_t>(sz.snsz_osw.words.count, 3); ++i)
+                words.emplace_back(sz.snsz_osw.words.words[i], sz.snsz_osw.words.words[i] + 4);
+        if (r.duid == P25::SMARTZONE_ISW)
+            for (std::uint32_t i = 0; i < std::min<std::uint32_t>(sz.snsz_isw.words.count, 3); ++i)
+                words.emplace_back(sz.snsz_isw.words.words[i], sz.snsz_isw.words.words[i] + 3);
+        for (std::size_t i = words.size(); i-- > 0;) {
+            if (recent_.empty() || recent_.back().origin != Origin::element || recent_.back().octets != words[i] ||
+                recent_.back().text.compare(0, 10, "sz_cooked ") != 0)
+                return;
+            recent_.pop_back();
+        }
+    }
     // Keeps the reason of the first write that fails.
-    void Put(const std::string& line) {
+    void Write(const std::string& line) {
         errno = 0;
         if (std::fprintf(out_, "%s\n", line.c_str()) < 0 && !write_error_) write_error_ = errno ? errno : EIO;
     }
@@ -473,7 +504,7 @@ private:
     // The channel of the last data unit, and its decoded messages to come.
     unsigned unit_channel_ = 0;
     unsigned unit_messages_ = 0;
-    std::vector<Held> held_;
+    std::deque<Line> recent_;
     // A data unit waiting for its link-control word, and how many octets of
     // zero it takes when none follows.
     bool has_pending_ = false;
