@@ -518,6 +518,9 @@ Corpus Generate(std::uint32_t seed, unsigned rounds) {
 // "osw NAME"): their records are logged but not compared.
 const std::vector<Exception>& Known_faults() {
     static const std::vector<Exception> rows = {
+        {"smartzone", "overhead osw Extended_OSW3",
+         "a unit and a talk group in one message read back paired with the first entry of their tag (conditional "
+         "children matched by position)"},
     };
     return rows;
 }
