@@ -163,7 +163,7 @@ protected:
 }  // namespace
 
 TEST_F(Round_trip, EveryFamilyLogsEncodesAndLogsTheSameBytes) {
-    const Corpus corpus = Generate(20261206, 3);
+    const Corpus corpus = Generate(20261206, 2);
     for (const std::string& note : corpus.notes) ADD_FAILURE() << note;
     ASSERT_GT(corpus.exact.size(), 1000u);
 

@@ -172,15 +172,16 @@ TEST_F(Encode, EveryLineItWritesLogsBackToTheSameRecords) {
          "overhead direction=tx phys_channel=4 NAC=293 handle=0000002A interval=5000" + Framed("IDEN_UP", 0x11) + "\n",
          "overhead phys_channel=4 direction=tx NAC=293 handle=0000002A interval=5000" + Framed("IDEN_UP", 0x11) + "\n",
          1},
-        {"OSW slot", "overhead direction=tx phys_channel=1 duid=SMARTZONE_OSW handle=00000007 0A 1B 32 10\n",
-         "overhead phys_channel=1 direction=tx duid=SMARTZONE_OSW handle=00000007 0A 1B 32 10\n", 1},
+        {"OSW slot", "overhead direction=tx phys_channel=1 duid=SMARTZONE_OSW handle=00000007 0A 1B 32 20\n",
+         "overhead phys_channel=1 direction=tx duid=SMARTZONE_OSW handle=00000007 0A 1B 32 20\n", 1},
         {"control channel example", tool_test::Read_file("../examples/control-channel.xml"), "", 7},
         // Lines that log refused: odd SmartZone values, an LDU1 without its
         // word, 128 blocks, a channel above 255, a 16-bit algorithm ID.
         {"odd baud and channel type", "sz_raw baud=9600 ch_type=7 12 34\n", "sz_raw ch_type=0x7 baud=0x2580 12 34\n", 1},
         {"LDU1 without its word", "<P25_log_data><LDU1 phys_channel=\"2\"/></P25_log_data>",
          "ldu1 phys_channel=2 type=isp 00 00 00 00 00 00 00 00 00\n", 1},
-        {"128 blocks", "tsbk" + Blocks(128, "00 00 00 00 00 00 00 00 00 00 00 00") + "\n", "", 1},
+        {"128 blocks", "<P25_log_data><TSBK>" + Blocks(128, "00 00 00 00 00 00 00 00 00 00 00 00") + "</TSBK></P25_log_data>",
+         "", 1},
         {"channel setting of channel 300",
          "<P25_log_data><Enable_channel phys_channel=\"300\" enable=\"1\"/></P25_log_data>",
          "chan_enable phys_channel=300 enable=1\n", 1},
@@ -200,11 +201,15 @@ TEST_F(Encode, EveryLineItWritesLogsBackToTheSameRecords) {
         }
         const Result encoded = Run("encode " + Quote(Temp("in.xml")));
         EXPECT_EQ(encoded.status, 0) << encoded.err;
-        if (!row.script.empty()) EXPECT_EQ(encoded.out, row.script);
+        if (!row.script.empty()) {
+            EXPECT_EQ(encoded.out, row.script);
+        }
         EXPECT_EQ(std::count(encoded.out.begin(), encoded.out.end(), '\n'), static_cast<long>(row.lines)) << encoded.out;
         const Result again = Log_text(encoded.out);
         EXPECT_EQ(again.status, 0) << again.err;
-        if (!document) EXPECT_EQ(again.out, Read_file(Temp("in.xml")));
+        if (!document) {
+            EXPECT_EQ(again.out, Read_file(Temp("in.xml")));
+        }
     }
 }
 

@@ -692,8 +692,9 @@ int Encode(const Arguments& args) {
         // A refusal counts its element and the elements around it, and
         // explains itself once: the reports that stay errors decide.
         errors = reports.Finish();
-        if (status == XML_routines::Read_status::ok && input.Error_count() > 0 && errors > 0)
-            status = XML_routines::Read_status::reported;
+        if (status != XML_routines::Read_status::not_well_formed &&
+            (status == XML_routines::Read_status::reported || input.Error_count() > 0))
+            status = errors > 0 ? XML_routines::Read_status::reported : XML_routines::Read_status::ok;
         writer.Flush();
         write_failed = writer.Failed();
         write_error = writer.Write_error();
