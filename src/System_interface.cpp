@@ -36,8 +36,9 @@ void Receive_Trunk_from_XML(const Trunking_data& record) {
     if (Source_of(record).phys_channel < Handed_on_channels) Unimplemented("Receive_Trunk_from_XML");
 }
 
+// The word reaches the listener from its element's finalize, which knows
+// whether the element was the word as received or decoded.
 void Receive_LCO_from_XML(const p25_LCO& record) {
-    Tell_receive_listener(Received::link_control, &record);
     if (Source_of(record).phys_channel < Handed_on_channels) Unimplemented("Receive_LCO_from_XML");
 }
 

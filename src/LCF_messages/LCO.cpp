@@ -171,6 +171,8 @@ bool Info<p25_LCO>::Finalize(p25_LCO& record, Input_data& input) const {
         XML_Log(lc_raw_top, record, channel, Log_protocol_raw);
         XML_Log(lc_cooked_top, record, channel, Log_protocol_cooked);
     }
+    P25::Tell_receive_listener(this == &lc_raw_top ? P25::Received::link_control : P25::Received::decoded_link_control,
+                               &record);
     P25::Receive_LCO_from_XML(record);
     return true;
 }

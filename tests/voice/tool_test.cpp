@@ -61,7 +61,7 @@ TEST_F(VoiceTool, BadValuesAreReportedByLine) {
         {"voice_header Group_ID=0xG", "bad Group_ID \"0xG\": a hexadecimal number from 0 to FFFF is needed"},
         {"voice_header mfid=100", "bad mfid \"100\": a hexadecimal number from 0 to FF is needed"},
         {"voice_header 00 01", "voice_header takes 0 to 9 bytes in steps of 9, got 2"},
-        {"ldu2 Algorithm_ID=", "bad Algorithm_ID \"\": a hexadecimal number from 0 to FF is needed"},
+        {"ldu2 Algorithm_ID=", "bad Algorithm_ID \"\": a hexadecimal number from 0 to FFFF is needed"},
         {"ldu2 Key_ID=1 Key_ID=2", "key \"Key_ID\" given twice"},
         {"ldu1 00 00 80", "ldu1 takes 9 bytes, got 3"},
         {"term 00", "term takes no bytes, got 1"},

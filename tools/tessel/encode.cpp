@@ -8,15 +8,21 @@
 //
 // The records come through the library's receive listener, one call an
 // element; each kind of record has one writer in the table at the bottom.
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "P25_processing.h"
+#include "Smartzone_processing.h"
 #include "Trunking_handler.h"
 #include "commands.h"
 #include "script.h"
@@ -42,7 +48,10 @@ const char encode_usage[] =
     "from the same source, and an LDU1 takes the link-control word after it.\n"
     "A \"Trunking_message\" whose blocks the data unit before it carried, an\n"
     "\"LCF\" of the word before it and a decoded SmartZone message are that data\n"
-    "decoded, and give no line of their own.\n"
+    "decoded, and give no line of their own.  A transmitted \"P25_Overhead\" or\n"
+    "\"Smartzone_overhead\" slot is one overhead line (handle, interval and NAC\n"
+    "kept).  An error element of a log (\"DATA_CRC_ERROR\", ...) records blocks\n"
+    "the data unit before it holds: it gives a note, not an error.\n"
     "\n"
     "Errors are reported on standard error as in replay.  Exit status: 0 when\n"
     "every element was accepted, 1 when anything was refused or reported, 2\n"
@@ -68,23 +77,32 @@ const Source_key_name source_key_names[] = {
 };
 
 // Writes the lines, keeping what joins one element's record to the next:
-// status symbols waiting for their data unit, and the blocks of the last
-// data unit, which its decoded messages repeat.
+// status symbols waiting for their data unit, the data unit whose decoded
+// messages follow it, a data unit waiting for its link-control word, the
+// last word as received (its decoded element follows it), and the lines of
+// the messages read last, which an overhead slot holding them takes back.
 class Script_writer {
 public:
     explicit Script_writer(std::FILE* out) : out_(out) {}
-    ~Script_writer() {
+    ~Script_writer() { Flush(); }
+    // Writes what waits for a record that will not come.
+    void Flush() {
+        Begin();
         Flush_pending();
         Flush_status();
+        for (const Line& l : recent_) Write(l.text);
+        recent_.clear();
     }
 
     void Status(const P25::DUID_Header& header) {
+        Begin();
         Flush_status();
         status_ = header;
         status_source_ = Source_keys(header.metadata);
         has_status_ = true;
     }
     void Time(const P25::Time_log& record) {
+        Begin();
         Flush_pending();
         Flush_status();
         std::string line = "time" + Source_keys(record.metadata);
@@ -94,26 +112,56 @@ public:
                       t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
         Put(line + text);
     }
-    // A data unit as the host had it: its blocks are remembered, those of a
-    // PDU fed block by block added up from its header block on.
-    void Data_unit(const char* kind, const P25::TSBK_PDU_data& r, unsigned blocks, bool continued) {
+    // A data unit as the host had it, and how many decoded messages follow
+    // it in a log: one a TSBK up to the last-block flag, one for a whole PDU
+    // or after a continuation block, none after a PDU's header block.
+    void Data_unit(const char* kind, const P25::TSBK_PDU_data& r, unsigned blocks, unsigned messages) {
+        Begin();
         Flush_pending();
         const P25::DUID_Header* status = nullptr;
         if (has_status_ && Same_source(status_.metadata, r.header.metadata)) status = &status_;
         if (!status) Flush_status();
         has_status_ = false;
-        if (!continued) last_blocks_.clear();
-        last_channel_ = r.header.metadata.phys_channel;
-        last_blocks_.insert(last_blocks_.end(), r.tsbk, r.tsbk + blocks);
+        unit_channel_ = r.header.metadata.phys_channel;
+        unit_messages_ = messages;
         Put(kind + Source_keys(r.header.metadata) + Nac_key(r.header.nid.nac) + (status ? Status_key(*status) : "") +
             Hex(r.tsbk, blocks));
     }
+    static unsigned Tsbk_messages(const P25::TSBK_PDU_data& r) {
+        unsigned n = 0;
+        while (n < r.block_count && n < P25::TSBK_PDU_data::max_blocks && !(r.tsbk[n++].data[0] & 0x80)) {
+        }
+        return n;
+    }
+    // A message that follows its data unit is that unit decoded (whatever
+    // bits its element hides); any other is a line of its own, held until
+    // the next record, since an overhead slot holding it takes it back.
     void Message(const P25::Trunking_data& r) {
-        if (r.block_count == 0 || r.block_count > 127 || Decoded(r)) return;
+        if (unit_messages_ > 0 && r.metadata.phys_channel == unit_channel_) {
+            --unit_messages_;
+            return;
+        }
+        if (r.block_count == 0 || r.block_count > P25::TSBK_PDU_data::max_blocks) return;
+        // The lines held stay held: the messages of one overhead slot follow
+        // each other.
+        if (has_pending_ || has_status_) {
+            Begin();
+            Flush_pending();
+            Flush_status();
+        }
+        unit_messages_ = 0;
+        const char* kind = r.duid == P25::PDU ? "pdu" : "tsbk";
+        Put(kind + Source_keys(r.metadata) + Nac_key(r.nac) + Hex(r.tsbk, r.block_count), Origin::message,
+            Octets_of(r.tsbk, r.block_count));
+    }
+    // An overhead slot: its line replaces those of its children (its raw
+    // "TSBK" or "PDU" and its "Trunking_message" are messages of the slot).
+    void Overhead(const P25::Trunking_Overhead& r) {
+        Take_back_children(r);
+        Begin();
         Flush_pending();
         Flush_status();
-        const char* kind = r.duid == P25::PDU ? "pdu" : "tsbk";
-        Put(kind + Source_keys(r.metadata) + Nac_key(r.nac) + Hex(r.tsbk, r.block_count));
+        Put(Overhead_line(r));
     }
     // An element the library only logs, as the line of its kind (see
     // Element_line).  A kind that takes a link-control word its element does
@@ -122,6 +170,7 @@ public:
     void Element(const char* kind_name, const P25::Received_element& e) {
         const Kind* kind = Find_kind(kind_name);
         if (!kind || !e.element) return;
+        Begin();
         std::string source, keys;
         std::vector<std::uint8_t> bytes;
         Element_line(*kind, e.element, source, keys, bytes);
@@ -145,46 +194,100 @@ public:
             pending_base_ = line;
             pending_source_ = source;
             pending_status_ = status;
+            pending_bytes_ = kind->bytes.min;
             return;
         }
-        Put(line + status + Hex(bytes.data(), bytes.size()));
+        Put(line + status + Hex(bytes.data(), bytes.size()), Origin::element, bytes);
     }
-    // A link-control word: the one a waiting data unit carries, the same
-    // word decoded (no line), or a word on its own.
+    // A link-control word as received: the one a waiting data unit carries,
+    // or a word on its own.
     void Link_control(const P25::p25_LCO& r) {
+        Begin();
         const std::string source = Source_keys(r.header.metadata);
         const std::string word = Hex(r.lc.bytes, sizeof r.lc.bytes);
         if (has_pending_ && pending_source_ == source) {
             has_pending_ = false;
             Put(pending_base_ + pending_status_ + word);
-            last_word_ = source + word;
+        } else {
+            Flush_pending();
+            Flush_status();
+            Put("lc" + source + word);
+        }
+        has_raw_word_ = true;
+        raw_word_source_ = source;
+    }
+    // A word read from its decoded element: the word just received decoded
+    // (no line, whatever its element shows), or a word on its own.
+    void Decoded_link_control(const P25::p25_LCO& r) {
+        const std::string source = Source_keys(r.header.metadata);
+        if (has_raw_word_ && raw_word_source_ == source) {
+            has_raw_word_ = false;
             return;
         }
-        if (last_word_ == source + word) {
-            last_word_.clear();
-            return;
-        }
-        Flush_pending();
-        Flush_status();
-        last_word_ = source + word;
-        Put("lc" + source + word);
+        Link_control(r);
+        has_raw_word_ = false;
     }
     bool Failed() const { return std::ferror(out_) != 0; }
+    int Write_error() const { return write_error_; }
 
 private:
+
+    // A record that is not a decoded message ends what the last ones started.
+    void Begin() {
+        unit_messages_ = 0;
+        has_raw_word_ = false;
+    }
     static bool Same_source(const P25::Source_info& a, const P25::Source_info& b) {
         return std::memcmp(&a, &b, sizeof a) == 0;
     }
-    // Every block of the message was a block of the last data unit on its
-    // channel: the message is that unit decoded.
-    bool Decoded(const P25::Trunking_data& r) const {
-        if (last_blocks_.empty() || r.metadata.phys_channel != last_channel_) return false;
-        for (unsigned i = 0; i < r.block_count; ++i) {
-            bool found = false;
-            for (const Block& b : last_blocks_) found = found || std::memcmp(&b, &r.tsbk[i], sizeof b) == 0;
-            if (!found) return false;
+    // The "overhead" line of a slot: its data unit by name, its handle and
+    // interval, and its content as the kind takes it: a TSDU's or a PDU's
+    // blocks with the data unit's NAC, a SmartZone slot's words or data
+    // bytes with their source.
+    static std::string Overhead_line(const P25::Trunking_Overhead& r) {
+        const auto& sz = reinterpret_cast<const Smartzone::Overhead_record&>(r);
+        std::string nac, content;
+        P25::Source_info source = r.metadata;
+        switch (r.duid) {
+        case P25::TSDU:
+        case P25::PDU:
+            source = r.tsbk.header.metadata;
+            nac = Nac_key(r.tsbk.header.nid.nac);
+            content = Hex(r.tsbk.tsbk, std::min<unsigned>(r.tsbk.block_count, P25::TSBK_PDU_data::max_blocks));
+            break;
+        case P25::SMARTZONE_OSW:
+            source = sz.snsz_osw.source;
+            content = Hex(sz.snsz_osw.words.words[0], 4 * std::min<std::uint32_t>(sz.snsz_osw.words.count, 3));
+            break;
+        case P25::SMARTZONE_ISW:
+            source = sz.snsz_isw.source;
+            content = Hex(sz.snsz_isw.words.words[0], 3 * std::min<std::uint32_t>(sz.snsz_isw.words.count, 3));
+            break;
+        case P25::SMARTZONE_RAW:
+            source = sz.sz_bits.metadata;
+            content = Hex(sz.sz_bits.bits.data, std::min<std::size_t>(sz.sz_bits.bits.count, P25::SZ_bits::capacity));
+            break;
+        default:
+            break;
         }
-        return true;
+        std::string line = "overhead" + Source_keys(source) + nac;
+        if (r.duid != P25::TSDU) line += " duid=" + Duid_name(r.duid);
+        char text[32];
+        if (r.handle) {
+            std::snprintf(text, sizeof text, " handle=%08X", static_cast<unsigned>(r.handle));
+            line += text;
+        }
+        if (r.repeat_time) line += " interval=" + std::to_string(r.repeat_time);
+        return line + content;
+    }
+    static std::string Duid_name(std::uint32_t duid) {
+        switch (duid) {
+        case P25::PDU: return "PDU";
+        case P25::SMARTZONE_OSW: return "SMARTZONE_OSW";
+        case P25::SMARTZONE_ISW: return "SMARTZONE_ISW";
+        case P25::SMARTZONE_RAW: return "SMARTZONE_RAW";
+        default: return std::to_string(duid);
+        }
     }
     // The keys whose values differ from a script line's defaults.
     static std::string Source_keys(const P25::Source_info& s) {
@@ -240,6 +343,7 @@ private:
     static void Element_line(const Kind& kind, const xmlNode* node, std::string& source, std::string& keys,
                              std::vector<std::uint8_t>& bytes) {
         std::string shared[std::size(source_key_names)];
+        std::vector<std::pair<std::string, std::string>> own;
         for (const xmlAttr* a = node->properties; a; a = a->next) {
             const std::string name = reinterpret_cast<const char*>(a->name), value = Text_of(a->children);
             bool done = name == "NAC" && (kind.keys & key_nac);
@@ -249,7 +353,7 @@ private:
                     if (value != source_key_names[i].default_value) shared[i] = " " + name + "=" + Seconds(name, value);
                     done = true;
                 }
-            if (!done) Own_key(kind, name, value, keys, bytes);
+            if (!done) Own_key(kind, name, value, own, bytes);
         }
         for (const std::string& key : shared) source += key;
         Octets(Text_of(node->children), kind, bytes);
@@ -261,21 +365,44 @@ private:
             for (const xmlAttr* a = attributes; a; a = a->next)
                 value += (a == child->properties ? "" : ",") + std::string(reinterpret_cast<const char*>(a->name)) +
                          "=" + Text_of(a->children);
-            Own_key(kind, reinterpret_cast<const char*>(child->name), value, keys, bytes);
+            Own_key(kind, reinterpret_cast<const char*>(child->name), value, own, bytes);
         }
+        for (const auto& key : own)
+            if (!At_default(kind, key.first, key.second, own, node, bytes.size())) keys += " " + key.first + "=" + key.second;
     }
-    static void Own_key(const Kind& kind, const std::string& name, const std::string& value, std::string& keys,
-                        std::vector<std::uint8_t>& bytes) {
+    static void Own_key(const Kind& kind, const std::string& name, const std::string& value,
+                        std::vector<std::pair<std::string, std::string>>& own, std::vector<std::uint8_t>& bytes) {
         bool items = false;
         for (const Field_key& field : kind.fields) {
             if (name == field.name) {
-                keys += " " + name + "=" + value;
+                own.emplace_back(name, value);
                 return;
             }
             items = items || std::string(field.name) == "item";
         }
-        if (items && !value.empty()) keys += " item=" + name + ":" + value;
+        if (items && !value.empty()) own.emplace_back("item", name + ":" + value);
         else Octets(value, kind, bytes);
+    }
+    // A key the line can leave out: its value is the kind's default, or for
+    // the bits of a SmartZone channel word the count its baud rate, direction
+    // and bytes give.
+    static bool At_default(const Kind& kind, const std::string& name, const std::string& value,
+                           const std::vector<std::pair<std::string, std::string>>& own, const xmlNode* node,
+                           std::size_t byte_count) {
+        for (const Field_key& field : kind.fields) {
+            if (name != field.name) continue;
+            if (field.default_value) return value == field.default_value;
+            if (name != "bits") return false;
+            unsigned long baud = 3600;
+            for (const auto& key : own)
+                if (key.first == "baud") baud = std::strtoul(key.second.c_str(), nullptr, 0);
+            bool outbound = true;
+            for (const xmlAttr* a = node->properties; a; a = a->next)
+                if (std::strcmp(reinterpret_cast<const char*>(a->name), "type") == 0)
+                    outbound = Text_of(a->children) != "isp";
+            return value == std::to_string(Default_word_bits(static_cast<std::uint32_t>(baud), outbound, byte_count));
+        }
+        return false;
     }
     // The text of a node's text children, blanks trimmed.
     static std::string Text_of(const xmlNode* text) {
@@ -309,31 +436,92 @@ private:
         if (value.back() == '.') value.pop_back();
         return value;
     }
+    // A data unit whose word did not follow carries the word its record
+    // holds: zeros.
     void Flush_pending() {
         if (!has_pending_) return;
         has_pending_ = false;
-        Put(pending_base_ + pending_status_);
+        const std::vector<std::uint8_t> zeros(pending_bytes_);
+        Put(pending_base_ + pending_status_ + Hex(zeros.data(), zeros.size()));
     }
     void Flush_status() {
         if (!has_status_) return;
         has_status_ = false;
         Put("status" + Source_keys(status_.metadata) + Status_key(status_));
     }
-    void Put(const std::string& line) { std::fprintf(out_, "%s\n", line.c_str()); }
+    // The last lines wait before they are written: an overhead slot takes
+    // back the lines of its children, the messages of a P25 slot and the
+    // words a SmartZone slot is logged with before it.
+    enum class Origin { other, message, element };
+    struct Line {
+        std::string text;
+        Origin origin;
+        std::vector<std::uint8_t> octets;
+    };
+    static constexpr std::size_t lines_kept = 8;
+    void Put(const std::string& text, Origin origin = Origin::other, std::vector<std::uint8_t> octets = {}) {
+        recent_.push_back({text, origin, std::move(octets)});
+        if (recent_.size() > lines_kept) {
+            Write(recent_.front().text);
+            recent_.pop_front();
+        }
+    }
+    static std::vector<std::uint8_t> Octets_of(const Block* blocks, unsigned count) {
+        return std::vector<std::uint8_t>(blocks[0].data, blocks[0].data + count * sizeof(Block));
+    }
+    void Take_back_children(const P25::Trunking_Overhead& r) {
+        if (r.duid == P25::TSDU || r.duid == P25::PDU) {
+            const unsigned count = std::min<unsigned>(r.tsbk.block_count, P25::TSBK_PDU_data::max_blocks);
+            const std::vector<std::uint8_t> slot = count ? Octets_of(r.tsbk.tsbk, count) : std::vector<std::uint8_t>{};
+            while (!recent_.empty() && recent_.back().origin == Origin::message && recent_.back().octets == slot)
+                recent_.pop_back();
+            return;
+        }
+        // The slot's words, each logged as a "Smartzone_cooked" before it.
+        const auto& sz = reinterpret_cast<const Smartzone::Overhead_record&>(r);
+        std::vector<std::vector<std::uint8_t>> words;
+        if (r.duid == P25::SMARTZONE_OSW)
+            for (std::uint32_t i = 0; i < std::min<std::uint32_t>(sz.snsz_osw.words.count, 3); ++i)
+                words.emplace_back(sz.snsz_osw.words.words[i], sz.snsz_osw.words.words[i] + 4);
+        if (r.duid == P25::SMARTZONE_ISW)
+            for (std::uint32_t i = 0; i < std::min<std::uint32_t>(sz.snsz_isw.words.count, 3); ++i)
+                words.emplace_back(sz.snsz_isw.words.words[i], sz.snsz_isw.words.words[i] + 3);
+        for (std::size_t i = words.size(); i-- > 0;) {
+            if (recent_.empty() || recent_.back().origin != Origin::element || recent_.back().octets != words[i] ||
+                recent_.back().text.compare(0, 10, "sz_cooked ") != 0)
+                return;
+            recent_.pop_back();
+        }
+    }
+    // Keeps the reason of the first write that fails.
+    void Write(const std::string& line) {
+        errno = 0;
+        if (std::fprintf(out_, "%s\n", line.c_str()) < 0 && !write_error_) write_error_ = errno ? errno : EIO;
+    }
 
     std::FILE* out_;
+    int write_error_ = 0;
     P25::DUID_Header status_{};
     bool has_status_ = false;
-    std::vector<Block> last_blocks_;
-    unsigned last_channel_ = 0;
     std::string status_source_;
-    // A data unit waiting for its link-control word, and the last word.
+    // The channel of the last data unit, and its decoded messages to come.
+    unsigned unit_channel_ = 0;
+    unsigned unit_messages_ = 0;
+    std::deque<Line> recent_;
+    // A data unit waiting for its link-control word, and how many octets of
+    // zero it takes when none follows.
     bool has_pending_ = false;
     std::string pending_base_, pending_source_, pending_status_;
-    std::string last_word_;
+    std::size_t pending_bytes_ = 0;
+    // The source of the word just received, whose decoded element follows.
+    bool has_raw_word_ = false;
+    std::string raw_word_source_;
 };
 
 const P25::TSBK_PDU_data& Unit(const void* record) { return *static_cast<const P25::TSBK_PDU_data*>(record); }
+unsigned Blocks(const P25::TSBK_PDU_data& r) {
+    return std::min<unsigned>(r.block_count, P25::TSBK_PDU_data::max_blocks);
+}
 
 // The kind of each element the library only logs, one line an element.
 struct Element_kind {
@@ -379,15 +567,89 @@ struct Encoder {
 const Encoder encoders[] = {
     {Received::status, [](Script_writer& w, const void* r) { w.Status(*static_cast<const P25::DUID_Header*>(r)); }},
     {Received::time, [](Script_writer& w, const void* r) { w.Time(*static_cast<const P25::Time_log*>(r)); }},
-    {Received::tsbk, [](Script_writer& w, const void* r) { w.Data_unit("tsbk", Unit(r), Unit(r).block_count, false); }},
-    {Received::pdu, [](Script_writer& w, const void* r) { w.Data_unit("pdu", Unit(r), Unit(r).block_count, false); }},
-    {Received::pdu_header, [](Script_writer& w, const void* r) { w.Data_unit("pdu_header", Unit(r), 1, false); }},
-    {Received::pdu_cont, [](Script_writer& w, const void* r) { w.Data_unit("pdu_cont", Unit(r), 1, true); }},
+    {Received::tsbk, [](Script_writer& w, const void* r) {
+         w.Data_unit("tsbk", Unit(r), Blocks(Unit(r)), Script_writer::Tsbk_messages(Unit(r)));
+     }},
+    {Received::pdu, [](Script_writer& w, const void* r) { w.Data_unit("pdu", Unit(r), Blocks(Unit(r)), 1); }},
+    {Received::pdu_header, [](Script_writer& w, const void* r) { w.Data_unit("pdu_header", Unit(r), 1, 0); }},
+    {Received::pdu_cont, [](Script_writer& w, const void* r) { w.Data_unit("pdu_cont", Unit(r), 1, 1); }},
     {Received::trunking_message, [](Script_writer& w, const void* r) { w.Message(*static_cast<const P25::Trunking_data*>(r)); }},
+    {Received::overhead, [](Script_writer& w, const void* r) { w.Overhead(*static_cast<const P25::Trunking_Overhead*>(r)); }},
     {Received::link_control, [](Script_writer& w, const void* r) { w.Link_control(*static_cast<const P25::p25_LCO*>(r)); }},
+    {Received::decoded_link_control,
+     [](Script_writer& w, const void* r) { w.Decoded_link_control(*static_cast<const P25::p25_LCO*>(r)); }},
     {Received::element, Write_element},
 };
 
+
+// The error elements a log writes in place of a message or of its fields:
+// records of what was heard, whose blocks the data unit before them holds.
+const char* const error_elements[] = {"DATA_CRC_ERROR", "UNKNOWN_FORMAT", "INVALID_FORMAT", "Illegal_block_count"};
+
+// The reader refuses an error element as it refuses any element it cannot
+// read back.  Encode takes the reports while the document is read and
+// turns each about an error element into one note: its blocks were encoded
+// with the data unit before it.  The others are passed on as they are.
+class Error_element_notes {
+public:
+    Error_element_notes() {
+        std::fflush(stderr);
+        reports_ = std::tmpfile();
+        saved_ = reports_ ? dup(2) : -1;
+        if (saved_ >= 0 && dup2(fileno(reports_), 2) < 0) {
+            close(saved_);
+            saved_ = -1;
+        }
+    }
+    // Restores standard error and writes the reports; the number of
+    // reports that stay errors (all, when they could not be taken).
+    unsigned Finish() {
+        if (saved_ < 0) return ~0u;
+        std::fflush(stderr);
+        dup2(saved_, 2);
+        close(saved_);
+        saved_ = -1;
+        std::rewind(reports_);
+        unsigned errors = 0;
+        char buffer[4096];
+        std::string line;
+        while (std::fgets(buffer, sizeof buffer, reports_)) {
+            line += buffer;
+            if (line.back() != '\n' && !std::feof(reports_)) continue;
+            std::string note;
+            if (Note(line, note)) line = note;
+            else if (line.find(": error: ") != std::string::npos) ++errors;
+            std::fputs(line.c_str(), stderr);
+            line.clear();
+        }
+        std::fclose(reports_);
+        reports_ = nullptr;
+        return errors;
+    }
+    ~Error_element_notes() {
+        Finish();
+        if (reports_) std::fclose(reports_);
+    }
+
+private:
+    // "FILE:LINE: error: <TAG>: ..." about an error element, as a note.
+    static bool Note(const std::string& report, std::string& note) {
+        const std::size_t at = report.find(": error: <");
+        if (at == std::string::npos) return false;
+        for (const char* tag : error_elements) {
+            const std::string element = std::string("<") + tag + ">";
+            if (report.compare(at + 9, element.size() + 1, element + ":") != 0) continue;
+            note = report.substr(0, at) + ": note: " + element +
+                   " records a message that was not received whole: its blocks are encoded with the data unit "
+                   "before it\n";
+            return true;
+        }
+        return false;
+    }
+
+    std::FILE* reports_ = nullptr;
+    int saved_ = -1;
+};
 
 }  // namespace
 
@@ -415,7 +677,10 @@ int Encode(const Arguments& args) {
 
     XML_routines::Read_status status;
     bool write_failed;
+    int write_error;
+    unsigned errors;
     {
+        Error_element_notes reports;
         Script_writer writer(out);
         P25::Set_receive_listener([&writer](Received what, const void* record) {
             for (const Encoder& e : encoders)
@@ -427,12 +692,26 @@ int Encode(const Arguments& args) {
         status = XML_routines::Read_document(from_stdin ? nullptr : input_path.c_str(), XML_routines::P25_log_data,
                                              input);
         P25::Set_receive_listener(nullptr);
-        if (status == XML_routines::Read_status::ok && input.Error_count() > 0)
-            status = XML_routines::Read_status::reported;
+        // A refusal counts its element and the elements around it, and
+        // explains itself once: the reports that stay errors decide.
+        errors = reports.Finish();
+        if (status != XML_routines::Read_status::not_well_formed &&
+            (status == XML_routines::Read_status::reported || input.Error_count() > 0))
+            status = errors > 0 ? XML_routines::Read_status::reported : XML_routines::Read_status::ok;
+        writer.Flush();
         write_failed = writer.Failed();
+        write_error = writer.Write_error();
     }
-    if (std::fflush(out) != 0 || write_failed || (out_file && std::fclose(out_file.release()) != 0)) {
-        std::fprintf(stderr, "tessel encode: error writing %s\n", out_path.empty() ? "standard output" : out_path.c_str());
+    errno = 0;
+    bool failed = std::fflush(out) != 0 || write_failed;
+    int error = write_error ? write_error : errno;
+    if (out_file && std::fclose(out_file.release()) != 0 && !failed) {
+        failed = true;
+        error = errno;
+    }
+    if (failed) {
+        std::fprintf(stderr, "tessel encode: error writing %s: %s\n",
+                     out_path.empty() ? "standard output" : out_path.c_str(), std::strerror(error ? error : EIO));
         return exit_usage;
     }
     if (status == XML_routines::Read_status::not_well_formed) return exit_usage;

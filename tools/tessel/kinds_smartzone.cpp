@@ -4,6 +4,7 @@
 // 3600-baud control-channel word written the way receivers print them.
 #include <algorithm>
 #include <iterator>
+#include <limits>
 
 #include "Smartzone_processing.h"
 #include "script.h"
@@ -70,7 +71,8 @@ struct Field_reader {
         }
         out = *value == "true";
     }
-    // One of the names of a table.
+    // One of the names of a table, or any value of the field as a number
+    // (decimal or 0x-hex, the form the log prints a value without a name in).
     template <class V, std::size_t N>
     void Name(const char* key, const char* const (&names)[N], const V (&values)[N], V& out) {
         const std::string* value = line.Field(key);
@@ -81,9 +83,15 @@ struct Field_reader {
                 out = values[i];
                 return;
             }
-            choices += std::string(i == 0 ? "" : i + 1 == N ? " or " : ", ") + names[i];
+            choices += names[i] + std::string(", ");
         }
-        error = std::string("bad ") + key + " " + Shown(*value) + ": " + choices + " is needed";
+        unsigned long n;
+        if (Parse_decimal_or_hex(*value, std::numeric_limits<V>::max(), n)) {
+            out = static_cast<V>(n);
+            return;
+        }
+        error = std::string("bad ") + key + " " + Shown(*value) + ": " + choices + "or a number from 0 to " +
+                std::to_string(std::numeric_limits<V>::max()) + " is needed";
         ok = false;
     }
 };
@@ -108,8 +116,7 @@ bool Data_record(const Record_line& line, std::string& error, P25::Smartnet_data
     static const char* const ch_names[2] = {"Control", "Traffic"};
     static const std::uint8_t ch_values[2] = {control_channel, traffic_channel};
     read.Name("ch_type", ch_names, ch_values, b.ch_type);
-    b.bits = b.baud == words_baud ? (r.metadata.is_osp ? osw_bits : isw_bits)
-                                  : static_cast<std::uint8_t>(8 * std::min<std::size_t>(line.bytes.size(), 31));
+    b.bits = Default_word_bits(b.baud, r.metadata.is_osp != 0, line.bytes.size());
     read.Number("bits", Decimal, 255, "a decimal number from 0 to 255", b.bits);
     read.Number("bit_errs", Decimal, 255, "a decimal number from 0 to 255", b.bit_errs);
     unsigned crc = 0;
@@ -188,7 +195,12 @@ bool Log_isw_line(const Record_line& line, std::string& error) {
 
 // ---- Table --------------------------------------------------------------------------------
 
-const std::vector<Field_key> data_fields = {{"baud"}, {"ch_type"}, {"bits"}, {"bit_errs"}, {"crc"}};
+// Own keys with the values a line leaves out; the default of "bits" depends
+// on the rest of the line (Default_word_bits).
+const std::vector<Field_key> data_fields = {
+    {"baud", false, false, "3600"}, {"ch_type", false, false, "Control"}, {"bits"},
+    {"bit_errs", false, false, "0"}, {"crc", false, false, "0"},
+};
 
 const Kind kind_table[] = {
     // name, help, keys accepted, keys required, air bytes, air bytes with crc=fill, logger, own keys
@@ -207,6 +219,11 @@ const Kind kind_table[] = {
 };
 
 }  // namespace
+
+std::uint8_t Default_word_bits(std::uint32_t baud, bool outbound, std::size_t bytes) {
+    if (baud == words_baud) return outbound ? osw_bits : isw_bits;
+    return static_cast<std::uint8_t>(8 * std::min<std::size_t>(bytes, 31));
+}
 
 const Kind_list smartzone_kinds{kind_table, std::size(kind_table)};
 

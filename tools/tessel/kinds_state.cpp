@@ -126,8 +126,10 @@ bool Log_enable_line(const Record_line& line, std::string& error) {
     return true;
 }
 
-bool Log_primary_line(const Record_line& line, std::string&) {
-    P25::Log_chan_primary(Operation(line));
+bool Log_primary_line(const Record_line& line, std::string& error) {
+    P25::Chan_operation record = Operation(line);
+    if (!Read_fields(XML_routines::set_primary_channel_info, record, line, error)) return false;
+    P25::Log_chan_primary(record);
     return true;
 }
 
@@ -162,17 +164,21 @@ bool Log_channel_state_line(const Record_line& line, std::string& error) {
 constexpr unsigned channel_keys = key_timestamp | key_phys_channel;
 constexpr unsigned slot_keys = channel_keys | key_timeslot;
 const Field_key item{"item", false, true};
+// A channel setting names its channel in 32 bits, so its "phys_channel" is
+// an own key read through the element's description, not the one-octet
+// channel of a record's source.
+const Field_key setting_channel{"phys_channel", false, false, "0"};
 
 const Kind kind_table[] = {
     // name, help, keys accepted, keys required, air bytes, air bytes with crc=fill, logger, own keys
-    {"chan_enable", "Enable_channel: a channel switched on (enable=1) or off", channel_keys, 0, no_bytes, no_bytes,
-     Log_enable_line, {{"enable", true}}},
-    {"chan_primary", "Set_primary_channel: a channel made primary", channel_keys, 0, no_bytes, no_bytes,
-     Log_primary_line},
-    {"chan_rx", "Channel_rx_freq: a channel's receive Frequency (Hz)", channel_keys, 0, no_bytes, no_bytes,
-     Log_freq_line<P25::Log_chan_rx>, {{"Frequency", true}}},
-    {"chan_tx", "Channel_tx_freq: a channel's transmit Frequency (Hz)", channel_keys, 0, no_bytes, no_bytes,
-     Log_freq_line<P25::Log_chan_tx>, {{"Frequency", true}}},
+    {"chan_enable", "Enable_channel: a channel switched on (enable=1) or off", key_timestamp, 0, no_bytes, no_bytes,
+     Log_enable_line, {setting_channel, {"enable", true}}},
+    {"chan_primary", "Set_primary_channel: a channel made primary", key_timestamp, 0, no_bytes, no_bytes,
+     Log_primary_line, {setting_channel}},
+    {"chan_rx", "Channel_rx_freq: a channel's receive Frequency (Hz)", key_timestamp, 0, no_bytes, no_bytes,
+     Log_freq_line<P25::Log_chan_rx>, {setting_channel, {"Frequency", true}}},
+    {"chan_tx", "Channel_tx_freq: a channel's transmit Frequency (Hz)", key_timestamp, 0, no_bytes, no_bytes,
+     Log_freq_line<P25::Log_chan_tx>, {setting_channel, {"Frequency", true}}},
     {"mobile_state", "Mobile_state: a mobile's ID, State and one item=NAME:VALUE", key_timestamp, 0, no_bytes,
      no_bytes, Log_mobile_line, {{"ID", true}, {"State", true}, item}},
     {"control_state", "Control_state: State and up to four item=NAME:VALUE", slot_keys, 0, no_bytes, no_bytes,

@@ -21,6 +21,8 @@ constexpr unsigned tdma_status_keys = source_keys | key_status;
 // A message indicator (optional: all zero without one) or a link-control word.
 constexpr Byte_count optional_mi{0, 9, 9};
 constexpr Byte_count nine_octets{9, 9, 1};
+// Nine octets of zero as the log prints them, without separators.
+constexpr const char* nine_zero_octets = "000000000000000000";
 
 // ---- own keys -----------------------------------------------------------------------------
 
@@ -114,7 +116,9 @@ bool Log_ldu2_line(const Record_line& line, std::string& error) {
     P25::Log_Dispatch_payload& p = Voice_payload(line, P25::LDU2);
     P25::p25_Ldu2& r = p.ldu2;
     unsigned long algid, key_id;
-    if (!Hex_field(line, "Algorithm_ID", 0xFF, algid, error) || !Hex_field(line, "Key_ID", 0xFFFF, key_id, error))
+    // The record holds the algorithm ID in 16 bits, and the element reads
+    // back whatever they hold.
+    if (!Hex_field(line, "Algorithm_ID", 0xFFFF, algid, error) || !Hex_field(line, "Key_ID", 0xFFFF, key_id, error))
         return false;
     r.algid = static_cast<std::uint16_t>(algid);
     r.key_id = static_cast<std::uint16_t>(key_id);
@@ -191,11 +195,14 @@ bool Log_lc_line(const Record_line& line, std::string&) {
 const Kind kind_table[] = {
     // name, help, keys accepted, keys required, air bytes, air bytes with crc=fill, logger, own keys
     {"voice_header", "Status_bits, Voice_Header; keys: source, NAC, status, Key_ID, Group_ID, mfid, Algorithm_ID; the MI, 9 octets (or none)",
-     header_keys, 0, optional_mi, no_bytes, Log_voice_header_line, {{"Key_ID"}, {"Group_ID"}, {"mfid"}, {"Algorithm_ID"}}},
+     header_keys, 0, optional_mi, no_bytes, Log_voice_header_line,
+     {{"Key_ID", false, false, "0000"}, {"Group_ID", false, false, "0000"}, {"mfid", false, false, "00"},
+      {"Algorithm_ID", false, false, "00"}}},
     {"ldu1", "Status_bits, LDU1, Link_Control, LCF; keys: source, NAC, status; the link-control word, 9 octets",
      header_keys, 0, nine_octets, no_bytes, Log_ldu1_line},
     {"ldu2", "Status_bits, LDU2; keys: source, NAC, status, Algorithm_ID, Key_ID; the MI, 9 octets (or none)",
-     header_keys, 0, optional_mi, no_bytes, Log_ldu2_line, {{"Algorithm_ID"}, {"Key_ID"}}},
+     header_keys, 0, optional_mi, no_bytes, Log_ldu2_line,
+     {{"Algorithm_ID", false, false, "00"}, {"Key_ID", false, false, "0000"}}},
     {"term", "Status_bits, Term; keys: source, NAC, status", header_keys, 0, no_bytes, no_bytes, Log_term_line},
     {"term_lc", "Status_bits, TermLC; keys: source, NAC, status; the link-control word, 9 octets",
      header_keys, 0, nine_octets, no_bytes, Log_term_lc_line},
@@ -203,9 +210,12 @@ const Kind kind_table[] = {
      tdma_keys, 0, nine_octets, no_bytes, Log_f2_voice_sf_line},
     {"f2_burst", "X2TMDA_Burst; keys: source, burst, cach, protocol, vc1, vc2, vc3",
      tdma_keys, 0, no_bytes, no_bytes, Log_f2_burst_line,
-     {{"burst"}, {"cach"}, {"protocol"}, {"vc1"}, {"vc2"}, {"vc3"}}},
+     {{"burst", false, false, "A"}, {"cach", false, false, "000000"}, {"protocol", false, false, "000000000000"},
+      {"vc1", false, false, nine_zero_octets}, {"vc2", false, false, nine_zero_octets},
+      {"vc3", false, false, nine_zero_octets}}},
     {"f2_enc_hdr", "X2TDMA_Encrypt_Sync_Hdr; keys: source, mi, kid, algid",
-     tdma_keys, 0, no_bytes, no_bytes, Log_f2_enc_hdr_line, {{"mi"}, {"kid"}, {"algid"}}},
+     tdma_keys, 0, no_bytes, no_bytes, Log_f2_enc_hdr_line,
+     {{"mi", false, false, nine_zero_octets}, {"kid", false, false, "0000"}, {"algid", false, false, "00"}}},
     {"f2_lc_hdr", "X2TDMA_Link_Control_Hdr, Status_bits, X2TDMA_Link_Control_Hdr, Link_Control, LCF; keys: source, status; the word, 9 octets",
      tdma_status_keys, 0, nine_octets, no_bytes, Log_f2_lc_hdr_line},
     {"lc", "Link_Control, LCF: a link-control word on its own; keys: source; the word, 9 octets",

@@ -19,6 +19,13 @@ static const Kind_list* const kind_lists[] = {
     &smartzone_kinds,
 };
 
+std::vector<const Kind*> All_kinds() {
+    std::vector<const Kind*> all;
+    for (const Kind_list* list : kind_lists)
+        for (std::size_t i = 0; i < list->count; ++i) all.push_back(&list->kinds[i]);
+    return all;
+}
+
 const Kind* Find_kind(const std::string& name) {
     for (const Kind_list* list : kind_lists)
         for (std::size_t i = 0; i < list->count; ++i)

@@ -78,6 +78,10 @@ struct Field_key {
     const char* name;  // the XML attribute or child name it fills
     bool required = false;
     bool repeatable = false;  // may be given more than once
+    // The value the key has when a line leaves it out, written as the log
+    // prints it (encode leaves such keys out); null when it has none or
+    // when it depends on the rest of the line.
+    const char* default_value = nullptr;
 };
 
 struct Kind {
@@ -102,6 +106,10 @@ extern const Kind_list state_kinds;      // kinds_state.cpp
 extern const Kind_list overhead_kinds;   // kinds_overhead.cpp
 extern const Kind_list smartzone_kinds;  // kinds_smartzone.cpp
 
+// The bits a SmartZone channel-word line without "bits" gives its record:
+// a 3600-baud word's (27 outbound, 21 inbound), else 8 a data byte.
+std::uint8_t Default_word_bits(std::uint32_t baud, bool outbound, std::size_t bytes);
+
 // ---- Helpers for the kinds' loggers ---------------------------------------------------
 
 // A token as it may be shown in a message: printable, and not too long.
@@ -119,6 +127,8 @@ P25::DUID_Header Header_of(const Record_line& line);
 bool Read_line(const std::string& text, const Kind*& kind, Record_line& line, std::string& error);
 // The kind of that name, or null.
 const Kind* Find_kind(const std::string& name);
+// Every kind, in the order `tessel log --kinds` lists them.
+std::vector<const Kind*> All_kinds();
 // Reads one line and logs its record.  False, with a message, for a line
 // that cannot be read: nothing is logged for it.
 bool Log_line(const std::string& text, std::string& error);

@@ -29,11 +29,12 @@ enum class Received : unsigned {
     pdu,               // TSBK_PDU_data: a whole "PDU"
     pdu_header,        // TSBK_PDU_data: a "PDU_Header", block 0
     pdu_cont,          // TSBK_PDU_data: a "PDU_Continuation", block 0
-    link_control,      // p25_LCO: a link-control word
+    link_control,      // p25_LCO: a link-control word as received ("Link_Control")
     overhead,          // Trunking_Overhead: an overhead slot
     status,            // DUID_Header: the status symbols of "Status_bits"
     time,              // Time_log: a "DateTime"
     element,           // Received_element: an element that feeds no hook of its own
+    decoded_link_control,  // p25_LCO: a link-control word read from its decoded element ("LCF")
 };
 
 // An element read from a document that the library only logs (the voice
