@@ -39,8 +39,11 @@ demo: deps
 	$(TESSEL) replay examples/demo.xml
 	$(TESSEL) grammar | head -n 40
 
+# Each test runs once, in the sanitized build (the installed-package check
+# too, with a sanitized host); the 32-bit check compiles in that build's
+# folder; the fuzzers run last.  A plain Debug build of the tests stays
+# available as test-debug.
 test: deps
-	$(MAKE) test-debug
 	$(MAKE) test-asan
 	$(MAKE) check32
 	$(MAKE) fuzz-check
@@ -50,15 +53,18 @@ test-debug:
 	$(CMAKE) --build $(BUILD) $(JOBS)
 	cd $(BUILD) && $(CTEST) --output-on-failure $(JOBS)
 
+ASAN_CONFIGURE = $(CMAKE) -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTESSEL_SANITIZE=ON -DTESSEL_TESTS=ON
+
 test-asan:
-	$(CMAKE) -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTESSEL_SANITIZE=ON -DTESSEL_TESTS=ON
+	$(ASAN_CONFIGURE)
 	$(CMAKE) --build $(ASAN_BUILD) $(JOBS)
 	cd $(ASAN_BUILD) && $(CTEST) --output-on-failure $(JOBS)
 
 # Every library source compiled with -m32: record layouts must hold on the
 # 32-bit target too.
 check32:
-	$(CMAKE) --build $(BUILD) --target check32
+	$(ASAN_CONFIGURE)
+	$(CMAKE) --build $(ASAN_BUILD) $(JOBS) --target check32
 
 # The benchmarks are the executables built under $(BENCH_BUILD)/bench/.
 bench: deps
@@ -72,11 +78,13 @@ bench: deps
 	done; \
 	[ $$found -eq 1 ] || echo "bench: no benchmarks yet"
 
-# libFuzzer harnesses (fuzz/), built with clang in $(FUZZ_BUILD).
+# libFuzzer harnesses (fuzz/), built with clang in $(FUZZ_BUILD): the
+# harnesses and their seed corpora only.  fuzz/run runs FUZZ_JOBS of them at
+# a time (default 2).
 fuzz-build:
 	$(CMAKE) -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DTESSEL_SANITIZE=OFF -DTESSEL_TESTS=OFF -DTESSEL_FUZZ=ON
-	$(CMAKE) --build $(FUZZ_BUILD) $(JOBS)
+	$(CMAKE) --build $(FUZZ_BUILD) $(JOBS) --target fuzz_corpora $(FUZZERS:%=fuzz_%)
 
 fuzz: deps fuzz-build
 	fuzz/run $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZERS)

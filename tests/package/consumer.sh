@@ -2,11 +2,13 @@
 # Installs the build tree into a temporary prefix, then builds the host of
 # examples/host against it twice, once through find_package(Tessel) and
 # once through pkg-config, and runs both: each must log the host's TSBK and
-# the document it reads.
-# Usage: consumer.sh BUILD_DIR SOURCE_DIR
+# the document it reads.  HOST_FLAGS are given to the host's compiler and
+# linker (a sanitized library needs a sanitized host).
+# Usage: consumer.sh BUILD_DIR SOURCE_DIR [HOST_FLAGS]
 set -euo pipefail
 build=$1
 source=$2
+host_flags=${3:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
@@ -30,7 +32,8 @@ check() {  # the host's log: the grant it logged and the filter it read
 }
 
 # find_package(Tessel)
-cmake -S "$source/examples/host" -B "$work/cmake-host" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+cmake -S "$source/examples/host" -B "$work/cmake-host" -DCMAKE_PREFIX_PATH="$prefix" \
+      -DCMAKE_CXX_FLAGS="$host_flags" >/dev/null
 cmake --build "$work/cmake-host" >/dev/null
 LD_LIBRARY_PATH="$prefix/lib" "$work/cmake-host/host" "$source/examples/demo.xml" >"$work/cmake.log"
 check "$work/cmake.log"
@@ -38,8 +41,8 @@ check "$work/cmake.log"
 # pkg-config
 export PKG_CONFIG_PATH="$prefix/lib/pkgconfig"
 [ "$(pkg-config --modversion tessel)" = 0.1 ]
-# shellcheck disable=SC2046
-c++ -std=c++17 -o "$work/pc-host" "$source/examples/host/host.cpp" $(pkg-config --cflags --libs tessel)
+# shellcheck disable=SC2046,SC2086
+c++ -std=c++17 $host_flags -o "$work/pc-host" "$source/examples/host/host.cpp" $(pkg-config --cflags --libs tessel)
 LD_LIBRARY_PATH="$prefix/lib" "$work/pc-host" "$source/examples/demo.xml" >"$work/pc.log"
 check "$work/pc.log"
 
