@@ -325,6 +325,7 @@ private:
     }
 
     void Note_content(const char* data, std::size_t size) {
+        input_.bytes_read += size;
         if (!content_) content_ = !Is_blank(data, size);
     }
 
@@ -603,6 +604,7 @@ private:
 
 Read_status Read_source(Source& source, const char* url, const Info_base& root, Input_data& input) {
     input.line = 0;
+    input.bytes_read = 0;
     input.element = nullptr;
     input.attribute = nullptr;
     Document_reader document(root, input);

@@ -108,12 +108,13 @@ int Replay(const Arguments& args) {
         dispatcher->Set_listener([f](const std::uint8_t* m, std::size_t n) { Write_message(f, m, n); });
 
     // The records the elements deliver are this host's to take: it takes
-    // them (and counts them for the progress line).
+    // them (and counts them, with the share of the document read, for the
+    // progress line).
+    XML_routines::Input_data input(library_log);
     Progress progress(input_path, "records");
     unsigned long received = 0;
-    P25::Set_receive_listener([&](P25::Received, const void*) { progress.Update(++received); });
+    P25::Set_receive_listener([&](P25::Received, const void*) { progress.Update(++received, input.bytes_read); });
 
-    XML_routines::Input_data input(library_log);
     input.trace = trace;
     if (quiet_relog) input.accepted = [&log](xmlNode* element) { log->Write_node(element); };
     const XML_routines::Read_status status =

@@ -556,6 +556,7 @@ public:
     const std::string& Last_error() const { return last_error_; }
 
     // Where the reader stands; error reports name them.
+    unsigned long long bytes_read = 0;  // octets of the document read so far
     std::string document = "-";
     int line = 0;
     const char* element = nullptr;
