@@ -81,5 +81,6 @@ TEST(Assembler, ReceivedAndTransmittedBlocksHaveTheirOwnAssemblers) {
     Header(rx_sim, c[0]);
     Cont(rx, c[1]);
     EXPECT_EQ(Messages(log.Body()), (std::vector<std::string>{"tx 00000B", "rx 00000A", "rx_sim 00000C"}));
-    EXPECT_EQ(log.Errors(), line0 + line0 + line0);
+    // Each header found its assembler idle: nothing to report.
+    EXPECT_EQ(log.Errors(), "");
 }
