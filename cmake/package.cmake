@@ -32,6 +32,9 @@ foreach(lib Tessel XML_routines)
   set_target_properties(${lib} PROPERTIES EXPORT_NAME ${lib})
 endforeach()
 
+# Installed, libTessel finds libXML_routines beside itself, and a program
+# linked through tessel.pc finds both through the run path the .pc gives.
+set_target_properties(Tessel XML_routines PROPERTIES INSTALL_RPATH "$ORIGIN")
 install(TARGETS Tessel XML_routines EXPORT TesselTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tessel

@@ -115,9 +115,6 @@ void Output_file::Write_one(xmlNode* node) {
     // Level 1: the element's own lines are indented as a child of the root;
     // its first line is indented here.
     if (xmlNodeDump(buffer_, node->doc, node, 1, 1) < 0) return;
-    if (!First_time(std::string_view(reinterpret_cast<const char*>(xmlBufferContent(buffer_)),
-                                     static_cast<std::size_t>(xmlBufferLength(buffer_)))))
-        return;
     std::fputs("  ", stream_);
     std::fwrite(xmlBufferContent(buffer_), 1, static_cast<std::size_t>(xmlBufferLength(buffer_)), stream_);
     std::fputc('\n', stream_);
@@ -137,21 +134,6 @@ void Output_file::Check_stream(int result) {
     if (result != 0 || std::ferror(stream_)) error_ = errno ? errno : EIO;
 }
 
-// With Write_each_once, false for an element whose text was written before
-// (by either path); the text is compared without the indentation of its
-// first line and the newline that ends it.
-bool Output_file::First_time(std::string_view element) {
-    if (!written_texts_) return true;
-    if (element.substr(0, 2) == "  ") element.remove_prefix(2);
-    if (!element.empty() && element.back() == '\n') element.remove_suffix(1);
-    return written_texts_->insert(std::hash<std::string_view>()(element)).second;
-}
-
-void Output_file::Write_each_once(bool once) {
-    if (!once) written_texts_.reset();
-    else if (!written_texts_) written_texts_ = std::make_unique<std::unordered_set<std::size_t>>();
-}
-
 // Elements written by the stream sink are handed to the stream in pieces
 // of about this size.
 const std::size_t Stream_piece = 32 * 1024;
@@ -167,10 +149,6 @@ bool Output_file::Stream_done() {
     if (sink.Irregular()) {
         sink.Rewind();
         return false;
-    }
-    if (!First_time(sink.Last())) {
-        sink.Rewind();
-        return true;
     }
     if (sink.Size() >= Stream_piece) Drain();
     return true;

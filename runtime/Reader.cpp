@@ -189,8 +189,17 @@ private:
 // ---------------------------------------------------------------------------
 // The element cycle, driven by the parser's SAX events.
 
+struct Node_free {
+    void operator()(xmlNode* node) const { xmlFreeNode(node); }
+};
+
 struct Frame {
     std::unique_ptr<Instance_base> state;  // null for the document element
+    // The element as the document wrote it, when the input asks for the
+    // accepted elements: a top-level frame owns its tree, a nested one
+    // points into its parent's.
+    std::unique_ptr<xmlNode, Node_free> tree;
+    xmlNode* node = nullptr;
     std::string tag;
     int line = 0;
     unsigned errors_at_start = 0;
@@ -322,6 +331,7 @@ private:
     // Also notes whether the input, as far as it goes, ends inside a tag
     // (its last '<' stands after its last '>').
     void Note_content(const char* data, std::size_t size) {
+        input_.bytes_read += size;
         if (!content_) content_ = !Is_blank(data, size);
         for (std::size_t i = size; i-- > 0;) {
             if (data[i] == '>') {
@@ -453,12 +463,18 @@ private:
             return;
         }
 
+        xmlNode* parent_node = parent.node;
         frames_.emplace_back();
         Frame& frame = frames_.back();
         frame.state.reset(state);
         frame.tag = tag;
         frame.line = line;
         frame.errors_at_start = errors_at_start;
+        if (input_.accepted && (parent_node || !frames_[frames_.size() - 2].state)) {
+            frame.node = xmlNewNode(nullptr, To_xml(tag.c_str()));
+            if (parent_node) xmlAddChild(parent_node, frame.node);
+            else frame.tree.reset(frame.node);
+        }
         for (int i = 0; i < nb_attributes; ++i) {
             const xmlChar* const* a = attributes + 5 * i;  // localname, prefix, URI, value, end
             std::string name = From_xml(a[0]);
@@ -467,6 +483,7 @@ private:
             // Without entity substitution the parser keeps an escaped '&' as
             // a character reference.
             for (std::size_t at; (at = value.find("&#38;")) != std::string::npos;) value.replace(at, 5, "&");
+            if (frame.node) xmlNewProp(frame.node, To_xml(name.c_str()), To_xml(value.c_str()));
             Attribute(frame, name, value);
         }
     }
@@ -521,6 +538,7 @@ private:
         const int text_line = frame.text_line;
         frame.text_line = 0;
         if (Is_blank(text.data(), text.size())) return;
+        if (frame.node) xmlNodeAddContentLen(frame.node, To_xml(text.c_str()), static_cast<int>(text.size()));
         if (!frame.state) {  // the document element has no text
             Report(input_, text_line, frame.tag.c_str(), "Unexpected text \"%s\"", Quote(text.c_str()).c_str());
             return;
@@ -582,6 +600,7 @@ private:
         }
         if (!ok && input_.Error_count() == frame.errors_at_start)
             Report(input_, frame.line, nullptr, "<%s> refused", frame.tag.c_str());
+        if (ok && frame.tree) input_.accepted(frame.tree.release());
         frames_.pop_back();
         // Top-level elements are independent of one another.
         if (!ok && !frames_.empty() && frames_.back().state) frames_.back().failed = true;
@@ -608,6 +627,7 @@ private:
 
 Read_status Read_source(Source& source, const char* url, const Info_base& root, Input_data& input) {
     input.line = 0;
+    input.bytes_read = 0;
     input.element = nullptr;
     input.attribute = nullptr;
     Document_reader document(root, input);

@@ -38,8 +38,11 @@ void TDMA_PDU_assembler::Parse_Multiblock_Continuation(const P25_TSBK_DATA& bloc
     if (--needed_ == 0) Flush();
 }
 
+// An idle assembler (every header flushes first) has nothing to emit, and
+// nothing is wrong: only what was collected goes to Log_PDUs, whose
+// block-count line then reports a packet of one block or of 128.
 void TDMA_PDU_assembler::Flush() {
-    Log_PDUs(log_.metadata, log_.tsbk, log_.block_count);
+    if (log_.block_count > 0) Log_PDUs(log_.metadata, log_.tsbk, log_.block_count);
     log_.block_count = 0;
     needed_ = 1;
 }

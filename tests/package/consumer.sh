@@ -1,21 +1,27 @@
 #!/usr/bin/env bash
-# Installs the build tree into a temporary prefix, then builds the host of
-# examples/host against it twice, once through find_package(Tessel) and
-# once through pkg-config, and runs both: each must log the host's TSBK and
-# the document it reads.
-# Usage: consumer.sh BUILD_DIR SOURCE_DIR
+# Installs the build tree into a temporary prefix (through DESTDIR, as a
+# package would), then builds the host of examples/host against it twice,
+# once through find_package(Tessel) and once through pkg-config, and runs
+# both without LD_LIBRARY_PATH: each must log the host's TSBK and the
+# document it reads, and say nothing on standard error but its count.
+# HOST_FLAGS are given to the host's compiler and linker (a sanitized
+# library needs a sanitized host).
+# Usage: consumer.sh BUILD_DIR SOURCE_DIR [HOST_FLAGS]
 set -euo pipefail
 build=$1
 source=$2
+host_flags=${3:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
 
-cmake --install "$build" --prefix "$prefix" >/dev/null
+DESTDIR=$work/stage cmake --install "$build" --prefix /opt/tessel >/dev/null
+mv "$work/stage/opt/tessel" "$prefix"
 
 for f in lib/libTessel.so.0 lib/libXML_routines.so.0 lib/libTessel.so lib/libXML_routines.so bin/tessel \
          lib/cmake/Tessel/TesselConfig.cmake lib/cmake/Tessel/TesselConfigVersion.cmake \
-         lib/pkgconfig/tessel.pc include/tessel/P25_processing.h include/tessel/shared/XML/XML_routines.h; do
+         lib/pkgconfig/tessel.pc include/tessel/P25_processing.h include/tessel/shared/XML/XML_routines.h \
+         share/man/man1/tessel.1 share/bash-completion/completions/tessel; do
   [ -e "$prefix/$f" ] || { echo "not installed: $f" >&2; exit 1; }
 done
 for lib in Tessel XML_routines; do
@@ -24,25 +30,38 @@ for lib in Tessel XML_routines; do
 done
 
 check() {  # the host's log: the grant it logged and the filter it read
-  local log=$1
+  local log=$1 err=$2
   grep -q '<GRP_V_CH_GRANT>' "$log" && grep -q '<LogFilter phys_channel="1">' "$log" ||
     { echo "unexpected log:" >&2; cat "$log" >&2; exit 1; }
+  [ "$(cat "$err")" = "host: 2 input records received" ] ||
+    { echo "unexpected standard error:" >&2; cat "$err" >&2; exit 1; }
 }
 
 # find_package(Tessel)
-cmake -S "$source/examples/host" -B "$work/cmake-host" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+cmake -S "$source/examples/host" -B "$work/cmake-host" -DCMAKE_PREFIX_PATH="$prefix" \
+      -DCMAKE_CXX_FLAGS="$host_flags" >/dev/null
 cmake --build "$work/cmake-host" >/dev/null
-LD_LIBRARY_PATH="$prefix/lib" "$work/cmake-host/host" "$source/examples/demo.xml" >"$work/cmake.log"
-check "$work/cmake.log"
+"$work/cmake-host/host" "$source/examples/demo.xml" >"$work/cmake.log" 2>"$work/cmake.err"
+check "$work/cmake.log" "$work/cmake.err"
 
 # pkg-config
 export PKG_CONFIG_PATH="$prefix/lib/pkgconfig"
 [ "$(pkg-config --modversion tessel)" = 0.1 ]
-# shellcheck disable=SC2046
-c++ -std=c++17 -o "$work/pc-host" "$source/examples/host/host.cpp" $(pkg-config --cflags --libs tessel)
-LD_LIBRARY_PATH="$prefix/lib" "$work/pc-host" "$source/examples/demo.xml" >"$work/pc.log"
-check "$work/pc.log"
+# shellcheck disable=SC2046,SC2086
+c++ -std=c++17 $host_flags -o "$work/pc-host" "$source/examples/host/host.cpp" $(pkg-config --cflags --libs tessel)
+"$work/pc-host" "$source/examples/demo.xml" >"$work/pc.log" 2>"$work/pc.err"
+check "$work/pc.log" "$work/pc.err"
 
-# The installed program finds its libraries by itself.
+# The installed program finds its libraries by itself, and its manual page
+# and completion come with it.
 "$prefix/bin/tessel" replay "$source/examples/demo.xml" >/dev/null
+"$prefix/bin/tessel" --version | grep -qx 'tessel [0-9][0-9.]*'
+MANWIDTH=80 man -l "$prefix/share/man/man1/tessel.1" 2>/dev/null | grep -q 'tessel replay \[FILE\]' ||
+  { echo "the manual page does not show tessel replay" >&2; exit 1; }
+# shellcheck disable=SC1091
+completions=$(PATH="$prefix/bin:$PATH" bash -c 'source "$1"; COMP_WORDS=(tessel rep); COMP_CWORD=1; _tessel
+                echo "${COMPREPLY[*]}"; COMP_WORDS=(tessel replay --q); COMP_CWORD=2; _tessel; echo "${COMPREPLY[*]}"' \
+                _ "$prefix/share/bash-completion/completions/tessel")
+[ "$completions" = "$(printf 'replay\n--quiet-relog')" ] ||
+  { echo "completion gave: $completions" >&2; exit 1; }
 echo "consumer: 2 passed, 0 failed"

@@ -3,6 +3,7 @@
 // status and the reports on standard error.
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -124,6 +125,40 @@ TEST_F(Tool, CommandLine) {
     const Result r = Run("replay " + Quote(data_dir + "not_well_formed.xml"));
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("not_well_formed.xml:4"), std::string::npos) << r.err;
+}
+
+// The hint to --help follows mistakes on the command line only: a file that
+// cannot be read or written is no misuse of the command.
+TEST_F(Tool, HintToHelpOnlyAfterUsageErrors) {
+    const std::string file = Quote(data_dir + "empty.xml"), copy = Temp("doc.xml");
+    fs::copy_file(data_dir + "empty.xml", copy);
+    const struct {
+        std::string args;
+        bool hint;
+    } cases[] = {
+        {"replay --bogus " + file, true},
+        {"help frobnicate", true},
+        {"log a.log b.log", true},
+        {"replay " + Quote(copy) + " --out " + Quote(copy), true},
+        {"replay " + Quote(data_dir + "no_such_file.xml"), false},
+        {"replay " + file + " --out " + Quote(data_dir + "no_such_dir/log.xml"), false},
+        {"replay " + file + " --dispatch " + Quote(data_dir + "no_such_dir/m.txt"), false},
+        {"log " + Quote(data_dir + "no_such_file.log"), false},
+        {"log " + Quote(data_dir + "../../examples/grants.log") + " --out " + Quote(data_dir + "no_such_dir/l.xml"), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("tessel " + c.args);
+        const Result r = Run(c.args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err.find("Try 'tessel") != std::string::npos, c.hint) << r.err;
+    }
+}
+
+TEST_F(Tool, VersionIsTheProjectVersion) {
+    const Result r = Run("--version");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(std::regex_match(r.out, std::regex("tessel [0-9]+\\.[0-9]+(\\.[0-9]+)*\n"))) << r.out;
+    EXPECT_EQ(r.err, "");
 }
 
 TEST_F(Tool, GrammarStartsWithTheRoot) {

@@ -71,6 +71,11 @@ bool Same_file(const std::string& a, const std::string& b);
 // returns exit_usage.
 int Usage_error(const char* command, const std::string& message);
 
+// Prints "tessel COMMAND: message" on stderr, without the hint to --help:
+// for a file that cannot be opened, where the command line was right;
+// returns exit_usage.
+int File_error(const char* command, const std::string& message);
+
 // Prints "tessel COMMAND: cannot write FILE: reason" on stderr, once per
 // file ("-" is standard output); returns exit_usage.
 int Write_error(const char* command, const std::string& file, int error);

@@ -99,7 +99,7 @@ int Log(const Arguments& args) {
         if (script && ((c = std::getc(script.get())) != EOF || !std::ferror(script.get()))) {
             if (c != EOF) std::ungetc(c, script.get());
         } else {
-            return Usage_error("log", "cannot read " + input_path + ": " + std::strerror(errno ? errno : EIO));
+            return File_error("log", "cannot read " + input_path + ": " + std::strerror(errno ? errno : EIO));
         }
         if (!out_path.empty() && Same_file(out_path, input_path))
             return Usage_error("log", "would overwrite the record script " + input_path);
@@ -110,7 +110,7 @@ int Log(const Arguments& args) {
         log = std::make_unique<XML_routines::Output_file>(stdout);
     } else {
         log = XML_routines::Output_file::Open(out_path.c_str());
-        if (!log) return Usage_error("log", "cannot write " + out_path + ": " + std::strerror(errno));
+        if (!log) return File_error("log", "cannot write " + out_path + ": " + std::strerror(errno));
     }
     XML_routines::Output_file::Set_current(log.get());
     unsigned long refused = 0;

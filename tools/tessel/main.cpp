@@ -8,6 +8,7 @@
 #include <string>
 
 #include "commands.h"
+#include "version.h"
 
 namespace tessel {
 
@@ -47,6 +48,10 @@ void Overview(std::FILE* out) {
     std::fprintf(out,
                  "Usage: tessel COMMAND [ARGUMENTS]\n"
                  "       tessel COMMAND --help\n"
+                 "       tessel --version\n"
+                 "\n"
+                 "Translates P25 and SmartZone signalling between packed binary records\n"
+                 "and XML through the Tessel library.\n"
                  "\n"
                  "Commands:\n");
     for (const Command& c : Commands()) std::fprintf(out, "  %-10s %s\n", c.name, c.summary);
@@ -123,6 +128,11 @@ int Usage_error(const char* command, const std::string& message) {
     return exit_usage;
 }
 
+int File_error(const char* command, const std::string& message) {
+    std::fprintf(stderr, "tessel %s: %s\n", command, message.c_str());
+    return exit_usage;
+}
+
 namespace {
 bool stdout_reported = false;
 }  // namespace
@@ -147,6 +157,10 @@ int main(int argc, char** argv) {
     const std::string name = argv[1];
     if (Is_help(name)) {
         Overview(stdout);
+        return exit_ok;
+    }
+    if (name == "--version") {
+        std::printf("tessel %s\n", TESSEL_VERSION);
         return exit_ok;
     }
     const Command* command = Find_command(name);

@@ -24,7 +24,7 @@ const char registry_usage[] =
     "Then the SmartZone outbound (OSW) and inbound (ISW) messages: command or type,\n"
     "word count and element name, with the messages filed under a status opcode,\n"
     "an extended-function expander or a request payload below their parent.\n"
-    "Last, each each manufacturer's link-control words: opcode and element name.\n"
+    "Last, each manufacturer's link-control words: opcode and element name.\n"
     "\n"
     "  --markdown  print a Markdown table instead: one row per message family\n"
     "              (the source file that defines it), manufacturer, direction,\n"
@@ -76,7 +76,7 @@ int Registry(const Arguments& args) {
     std::fflush(stdout);
     std::fflush(stderr);
     const int saved = dup(2);
-    if (saved < 0 || dup2(1, 2) < 0) return Usage_error("registry", "cannot redirect the listing");
+    if (saved < 0 || dup2(1, 2) < 0) return File_error("registry", "cannot redirect the listing");
     P25::MFID_record::Dump_all();
     Smartzone::Dump_all();
     std::fflush(stderr);

@@ -26,8 +26,10 @@ const char replay_usage[] =
     "  --dispatch FILE  write each dispatcher message to FILE, one line per message:\n"
     "                   its octets as upper-case hexadecimal pairs separated by blanks\n"
     "  --trace          report the start and end of each element on standard error\n"
-    "  --quiet-relog    write each element once: one the log already holds (an\n"
-    "                   input element the library logs again) is not repeated\n"
+    "  --quiet-relog    write the document's own elements instead of what the\n"
+    "                   library logs while reading them: each accepted element\n"
+    "                   once, as the document wrote it, and nothing else (so a\n"
+    "                   replayed log comes back as it was, less what was refused)\n"
     "\n"
     "Errors are reported on standard error.  Exit status: 0 when every element\n"
     "was accepted, 1 when anything was refused or reported, 2 for a document\n"
@@ -42,7 +44,7 @@ bool Readable(const std::string& path) {
     errno = 0;
     File f(std::fopen(path.c_str(), "rb"));
     if (f && (std::getc(f.get()) != EOF || !std::ferror(f.get()))) return true;
-    Usage_error("replay", "cannot read " + path + ": " + std::strerror(errno ? errno : EIO));
+    File_error("replay", "cannot read " + path + ": " + std::strerror(errno ? errno : EIO));
     return false;
 }
 
@@ -85,30 +87,36 @@ int Replay(const Arguments& args) {
     if (!dispatch_path.empty()) {
         dispatch_file.reset(std::fopen(dispatch_path.c_str(), "w"));
         if (!dispatch_file)
-            return Usage_error("replay", "cannot write " + dispatch_path + ": " + std::strerror(errno));
+            return File_error("replay", "cannot write " + dispatch_path + ": " + std::strerror(errno));
     }
     std::unique_ptr<XML_routines::Output_file> log;
     if (out_path.empty()) {
         log = std::make_unique<XML_routines::Output_file>(stdout);
     } else {
         log = XML_routines::Output_file::Open(out_path.c_str());
-        if (!log) return Usage_error("replay", "cannot write " + out_path + ": " + std::strerror(errno));
+        if (!log) return File_error("replay", "cannot write " + out_path + ": " + std::strerror(errno));
     }
 
-    XML_routines::Output_file::Set_current(log.get());
+    // With --quiet-relog the library logs into a log that writes nothing,
+    // whose filters the document's "LogFilter" elements still set, and the
+    // log gets the document's accepted elements themselves.
+    XML_routines::Output_file muted(nullptr);
+    XML_routines::Output_file* library_log = quiet_relog ? &muted : log.get();
+    XML_routines::Output_file::Set_current(library_log);
     Dispatcher* dispatcher = Dispatcher::create();
     if (std::FILE* f = dispatch_file.get())
         dispatcher->Set_listener([f](const std::uint8_t* m, std::size_t n) { Write_message(f, m, n); });
 
-    log->Write_each_once(quiet_relog);
     // The records the elements deliver are this host's to take: it takes
-    // them (and counts them for the progress line).
+    // them (and counts them, with the share of the document read, for the
+    // progress line).
+    XML_routines::Input_data input(library_log);
     Progress progress(input_path, "records");
     unsigned long received = 0;
-    P25::Set_receive_listener([&](P25::Received, const void*) { progress.Update(++received); });
+    P25::Set_receive_listener([&](P25::Received, const void*) { progress.Update(++received, input.bytes_read); });
 
-    XML_routines::Input_data input(log.get());
     input.trace = trace;
+    if (quiet_relog) input.accepted = [&log](xmlNode* element) { log->Write_node(element); };
     const XML_routines::Read_status status =
         XML_routines::Read_document(from_stdin ? nullptr : input_path.c_str(), XML_routines::P25_log_data, input);
 

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string_view>
 #include <memory>
 #include <string>
@@ -540,9 +541,6 @@ public:
     // The first write error of the log (an errno value), or 0.
     int Error() const { return error_; }
     unsigned long Elements_written() const { return written_ + (sink_ ? sink_->Elements() : 0); }
-    // Once set, an element whose text was written already is dropped, so
-    // that a replayed log says each thing once.
-    void Write_each_once(bool once);
 
     FilterList& Filters() { return filters_; }
     const FilterList& Filters() const { return filters_; }
@@ -570,8 +568,6 @@ private:
     unsigned long written_ = 0;
     FilterList filters_;
     xmlBufferPtr buffer_;
-    std::unique_ptr<std::unordered_set<std::size_t>> written_texts_;  // hashes, with Write_each_once
-    bool First_time(std::string_view element);
 };
 
 // Parse context of one input document.
@@ -581,6 +577,11 @@ public:
 
     bool trace = false;          // "Start processing" / "End processing" lines
     bool report_errors = true;   // print reports on stderr
+    // When set, the reader hands over each element below the root that was
+    // accepted (finalized and committed), after its commit, as the document
+    // wrote it: its attributes, its text and its children, blank text
+    // between children left out.  The callee owns the node.
+    std::function<void(xmlNode* element)> accepted;
 
     Output_file* Output() const { return output_; }
     void Set_output(Output_file* output) { output_ = output; }
@@ -602,6 +603,7 @@ public:
     Format::Scanner::Written written;
 
     // Where the reader stands; error reports name them.
+    unsigned long long bytes_read = 0;  // octets of the document read so far
     std::string document = "-";
     int line = 0;
     const char* element = nullptr;
