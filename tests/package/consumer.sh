@@ -33,7 +33,7 @@ check() {  # the host's log: the grant it logged and the filter it read
   local log=$1 err=$2
   grep -q '<GRP_V_CH_GRANT>' "$log" && grep -q '<LogFilter phys_channel="1">' "$log" ||
     { echo "unexpected log:" >&2; cat "$log" >&2; exit 1; }
-  [ "$(cat "$err")" = "host: 2 input records received" ] ||
+  grep -qxE 'host: [0-9]+ input records received' "$err" && [ "$(wc -l <"$err")" -eq 1 ] ||
     { echo "unexpected standard error:" >&2; cat "$err" >&2; exit 1; }
 }
 

@@ -91,7 +91,7 @@ TEST_F(Receive, QuietRelogOfEveryBundledLogGivesTheLogBack) {
         EXPECT_EQ(quiet.out, expected);
         // Refusals are the exception: each one a decoded message shown as an error.
         EXPECT_LE(refused, 2u);
-        EXPECT_GT(parts.elements.size(), 10u);
+        EXPECT_GE(parts.elements.size(), 5u);
     }
     EXPECT_GE(scripts, 5);
 }

@@ -47,8 +47,8 @@ const Command* Find_command(const std::string& name) {
 void Overview(std::FILE* out) {
     std::fprintf(out,
                  "Usage: tessel COMMAND [ARGUMENTS]\n"
-                 "       tessel COMMAND --help\n"
-                 "       tessel --version\n"
+                 "   or: tessel COMMAND --help\n"
+                 "   or: tessel --version\n"
                  "\n"
                  "Translates P25 and SmartZone signalling between packed binary records\n"
                  "and XML through the Tessel library.\n"
