@@ -1,0 +1,194 @@
+// The frame layer of the P25 Phase 1 (FDMA) air interface: between a stream
+// of C4FM symbols and the packed records the library's entry points take.
+//
+// Receive: Frame_decoder takes soft symbols (float, nominal +3 +1 -1 -3 for
+// dibits 01 00 10 11) in chunks of any size, finds frame sync in either
+// polarity, corrects the NID, strips the status symbols and decodes the data
+// unit by its DUID; each frame goes to the sink as one Frame.
+//
+// Transmit: Frame_encoder turns the same records back into dibits (0-3), one
+// whole frame at a time with sync, NID and status symbols in their places.
+#ifndef TESSEL_AIR_FRAMES_H
+#define TESSEL_AIR_FRAMES_H
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "shared/P25/P25_shared_struct.h"
+
+namespace tessel_air {
+
+// Data unit IDs of the NID.
+enum class Duid : std::uint8_t { HDU = 0x0, TDU = 0x3, LDU1 = 0x5, TSDU = 0x7, LDU2 = 0xA, PDU = 0xC, TDULC = 0xF };
+
+// "HDU", "LDU1", ...; "reserved" for a value outside the enumeration.
+const char* Duid_name(Duid duid);
+// Whether a 4-bit value is one of the seven data units above.
+bool Is_defined_duid(unsigned value);
+
+// Symbols a second on the channel: the host's timestamp of a frame is its
+// symbol_index / symbol_rate seconds from the start of the stream.
+constexpr double symbol_rate = 4800.0;
+
+// One IMBE voice codeword as carried on the air: the eight channel vectors
+// c0..c7 (23, 23, 23, 23, 15, 15, 15 and 7 bits, MSB first), c1..c6 still
+// scrambled.  The frame layer places and checks them; it never decodes voice.
+struct Imbe_codeword {
+    std::array<std::uint32_t, 8> c{};
+    bool operator==(const Imbe_codeword& o) const { return c == o.c; }
+    bool operator!=(const Imbe_codeword& o) const { return c != o.c; }
+};
+
+// The codeword of the eight voice parameter vectors u0..u7 (12, 12, 12, 12,
+// 11, 11, 11 and 7 bits): Golay and Hamming protected, then scrambled.
+Imbe_codeword Imbe_encode(const std::array<std::uint32_t, 8>& u);
+// The codeword of all-zero parameters, sent when a caller gives no voice.
+const Imbe_codeword& Imbe_silence();
+
+// The voice and low-speed data of one LDU.
+struct Ldu_voice {
+    std::array<Imbe_codeword, 9> vc;  // VC1..VC9
+    std::array<std::uint8_t, 2> lsd{};
+    Ldu_voice();
+};
+
+// One data block of a packet data unit, as decoded.
+struct Pdu_block {
+    std::array<std::uint8_t, 18> octets{};  // 12 used (1/2 rate) or 18 (3/4 rate: DBSN, CRC-9, 16 data octets)
+    std::uint8_t size = 12;
+    bool crc_ok = true;  // CRC-9 of a confirmed block; always true for 12-octet blocks
+};
+
+// Packet data formats of a PDU header (octet 0, bits 4-0).
+enum class Pdu_format : std::uint8_t { response = 0x03, unconfirmed = 0x15, confirmed = 0x16, alternate_mbt = 0x17 };
+
+// One decoded frame.
+struct Frame {
+    Duid duid = Duid::TDU;
+    std::uint16_t nac = 0;
+    std::uint64_t symbol_index = 0;  // stream index of the first sync symbol
+    bool inverted = false;           // the frame was heard in inverted polarity
+    bool complete = true;            // false when the stream ended inside the frame (Flush)
+    int nid_errors = 0;              // NID bits corrected
+    int fec_corrected = 0;           // channel bits corrected in the frame's codewords
+    int fec_failed = 0;              // codewords beyond correction (the record is still formed)
+    std::vector<std::uint8_t> status;  // every status symbol of the frame, in order (dibit values)
+
+    // The record for the entry points; its DUID_Header carries NAC, DUID and
+    // up to 24 status symbols.  Source_info (time, channel, direction) is the
+    // host's to fill.  Which member is meaningful follows the DUID:
+    //   HDU voice_header, LDU1 ldu1, LDU2 ldu2, TDU term, TDULC termlc,
+    //   TSDU tsbk (1-3 blocks, CRCs as heard), PDU tsbk (the header block,
+    //   then the data blocks of 1/2-rate formats; confirmed data blocks are in
+    //   pdu_blocks only).
+    P25::Log_Dispatch_payload record;
+
+    // TSDU / PDU: blocks whose CRC-16 failed (TSBKs, PDU header).
+    int crc_failed = 0;
+    // PDU: the header's format and every data block as decoded.
+    std::vector<Pdu_block> pdu_blocks;
+    bool pdu_packet_crc_ok = true;  // CRC-32 over the packet's user data and pad
+
+    // LDU1 / LDU2: the nine voice codewords, the low-speed data and how their
+    // own protection fared (bits corrected, vectors failed).
+    Ldu_voice voice;
+    int voice_corrected = 0;
+    int voice_failed = 0;
+
+    Frame();
+};
+
+class Frame_decoder {
+public:
+    using Sink = std::function<void(const Frame&)>;
+
+    explicit Frame_decoder(Sink sink);
+    ~Frame_decoder();
+    Frame_decoder(const Frame_decoder&) = delete;
+    Frame_decoder& operator=(const Frame_decoder&) = delete;
+
+    // Takes the next symbols of the stream.
+    void Push(const float* symbols, std::size_t count);
+    // Ends the stream: a frame still being collected is decoded with its
+    // missing symbols as erasures and emitted with complete = false.
+    void Flush();
+
+    struct Stats {
+        std::uint64_t symbols = 0;
+        std::uint64_t frames = 0;
+        std::array<std::uint64_t, 16> frames_by_duid{};  // indexed by DUID value
+        std::uint64_t inverted_frames = 0;
+        std::uint64_t nid_corrected = 0;       // NIDs needing at least one correction
+        std::uint64_t nid_bits_corrected = 0;
+        std::uint64_t codewords = 0;           // FEC codewords decoded (RS, Golay, Hamming, trellis blocks)
+        std::uint64_t codewords_corrected = 0;
+        std::uint64_t codewords_failed = 0;
+        std::uint64_t tsbk_crc_failed = 0;
+        std::uint64_t pdu_crc_failed = 0;      // header CRC-16, block CRC-9 or packet CRC-32
+        std::uint64_t voice_bits_corrected = 0;  // in the Golay/Hamming vectors of voice codewords
+        std::uint64_t voice_vectors_failed = 0;
+        std::uint64_t channel_bits = 0;        // coded bits received in decoded frames (NID, FEC words, voice vectors)
+        std::uint64_t channel_bits_corrected = 0;
+        // Symbol-error estimate: channel bits corrected per channel bit received.
+        double Bit_error_rate() const {
+            return channel_bits ? static_cast<double>(channel_bits_corrected) / static_cast<double>(channel_bits) : 0.0;
+        }
+    };
+    const Stats& Statistics() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// What the encoder puts in the status symbols.
+enum class Status_plan : std::uint8_t {
+    talkaround,       // 00 everywhere (direct mode, subscriber)
+    repeater,         // 10 everywhere (subscriber to a repeater)
+    control_channel,  // outbound control channel: 11 (idle) at every 6th status symbol, 10 elsewhere,
+                      // the grid running on across frames
+    from_record,      // the record's status symbols in order (a Frame's own for Encode(Frame)), then 00
+};
+
+class Frame_encoder {
+public:
+    explicit Frame_encoder(Status_plan plan = Status_plan::talkaround);
+
+    // Each returns one whole frame of dibits (0-3), NAC from the record.
+    std::vector<std::uint8_t> Hdu(const P25::p25_Voice_Hdr& record);
+    std::vector<std::uint8_t> Ldu1(const P25::p25_Ldu1& record, const Ldu_voice& voice = Ldu_voice());
+    std::vector<std::uint8_t> Ldu2(const P25::p25_Ldu2& record, const Ldu_voice& voice = Ldu_voice());
+    std::vector<std::uint8_t> Tdu(const P25::p25_Term& record);
+    std::vector<std::uint8_t> Tdulc(const P25::p25_TermLC& record);
+    // 1-3 TSBKs a TSDU; more blocks give consecutive TSDUs.  The last-block
+    // flag is set on the last TSBK of each TSDU and cleared on the others (a
+    // CRC that was right is kept right); the CRCs are otherwise sent as given.
+    std::vector<std::uint8_t> Tsdu(const P25::TSBK_PDU_data& record);
+    // A packet: the 12-octet header block, then its data blocks (12 octets
+    // each, or 18 for a confirmed packet), sent as given.
+    std::vector<std::uint8_t> Pdu(const std::array<std::uint8_t, 12>& header, const std::vector<Pdu_block>& blocks,
+                                  std::uint16_t nac);
+    // The frame a decoder produced, back to its dibits.
+    std::vector<std::uint8_t> Encode(const Frame& frame);
+
+    // Status symbols sent so far (the control-channel grid's position).
+    std::uint64_t Status_count() const { return status_count_; }
+
+private:
+    Status_plan plan_;
+    std::uint64_t status_count_ = 0;
+    const P25::Status_symbols* record_status_ = nullptr;
+    const std::vector<std::uint8_t>* frame_status_ = nullptr;
+
+    std::vector<std::uint8_t> Assemble(std::uint16_t nac, Duid duid, const std::vector<std::uint8_t>& payload,
+                                       std::size_t data_dibits);
+    std::uint8_t Next_status(std::size_t index);
+};
+
+}  // namespace tessel_air
+
+#endif

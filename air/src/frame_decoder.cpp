@@ -1,0 +1,436 @@
+// Soft symbols -> frames.  The search keeps the signs of the last 24
+// symbols in a register and compares them with the frame sync (which holds
+// only +3 and -3 symbols) in both polarities, so each symbol costs a shift
+// and a popcount.  On a match the frame is collected in stages: the NID
+// (which gives the DUID, hence the length), then for a TSDU each trellis
+// block until the last-block flag, for a PDU the header block (whose
+// blocks-to-follow gives the rest).  The levels of the sync symbols scale
+// the frame to nominal +-3 before anything is decided.
+#include <algorithm>
+#include <bitset>
+#include <cmath>
+#include <cstring>
+
+#include "layout.h"
+
+namespace tessel_air {
+
+using namespace layout;
+
+namespace {
+
+// The sync's symbol signs, first symbol in bit 23: 1 for +3 (dibit 01), 0 for -3 (dibit 11).
+constexpr std::uint32_t Sync_signs() {
+    std::uint32_t signs = 0;
+    for (int k = 0; k < 24; ++k) signs = (signs << 1) | (((sync_word >> (46 - 2 * k)) & 3u) == 1 ? 1u : 0u);
+    return signs;
+}
+constexpr std::uint32_t sync_signs = Sync_signs();
+constexpr std::uint32_t sign_mask = 0xFFFFFF;
+constexpr int sync_tolerance = 2;  // symbols of the sync allowed to be wrong
+
+std::uint8_t Slice(float s) {
+    if (s >= 2.0f) return 1;
+    if (s >= 0.0f) return 0;
+    if (s >= -2.0f) return 2;
+    return 3;
+}
+
+enum class Stage { nid, tsbk, pdu_header, body };
+
+}  // namespace
+
+struct Frame_decoder::Impl {
+    Sink sink;
+    Stats stats;
+    Frame frame;
+
+    // Search.
+    std::uint32_t signs = 0;
+    int filled = 0;  // symbols in the register, up to 24
+    std::array<float, 24> recent{};
+
+    // The frame being collected: raw symbols from its first sync symbol.
+    bool collecting = false;
+    Stage stage = Stage::nid;
+    std::vector<float> raw;
+    std::size_t needed = 0;
+    std::size_t erased_from = ~std::size_t{0};  // Flush: symbols from here on are unknown
+    float polarity = 1, offset = 0, scale = 1;
+    std::uint16_t last_nac = 0;
+    std::size_t tsbks = 0;
+    std::size_t pdu_blocks = 0;
+    bool pdu_confirmed = false;
+    layout::Fec_tally tally;
+    std::vector<std::uint8_t> packet;  // a PDU's user data, pad and CRC-32
+
+    Impl(Sink s) : sink(std::move(s)) {
+        raw.reserve(max_frame_on_air);
+        frame.status.reserve(max_frame_on_air / status_period);
+        frame.pdu_blocks.reserve(max_pdu_blocks);
+        packet.reserve(max_pdu_blocks * 16);
+    }
+
+    // The frame's on-air symbol j, scaled to nominal levels and polarity.
+    float Symbol(std::size_t j) const {
+        if (j >= erased_from || j >= raw.size()) return 0.0f;
+        return (polarity * raw[j] - offset) * scale;
+    }
+    void Soft(std::size_t first_data, std::size_t count, float* out) const {
+        for (std::size_t i = 0; i < count; ++i) out[i] = Symbol(On_air_index(first_data + i));
+    }
+    void Hard(std::size_t first_data, std::size_t count, std::uint8_t* out) const {
+        for (std::size_t i = 0; i < count; ++i) out[i] = Slice(Symbol(On_air_index(first_data + i)));
+    }
+
+    void Feed(float s, std::uint64_t index);
+    void Start(bool inverted, std::uint64_t last_index);
+    void Advance();
+    void Abandon();
+    bool Decode_nid();
+    void Decode_tsbk(std::size_t b);
+    void Decode_pdu_header();
+    void Finish();
+    void Decode_body();
+    void Decode_ldu(bool ldu1);
+};
+
+void Frame_decoder::Impl::Feed(float s, std::uint64_t index) {
+    if (!std::isfinite(s)) s = 0.0f;
+    if (collecting) {
+        raw.push_back(s);
+        if (raw.size() >= needed) Advance();
+        return;
+    }
+    signs = ((signs << 1) | (s > 0 ? 1u : 0u)) & sign_mask;
+    recent[index % 24] = s;
+    if (filled < 24) ++filled;
+    if (filled < 24) return;
+    const int differing = static_cast<int>(std::bitset<24>(signs ^ sync_signs).count());
+    if (differing <= sync_tolerance)
+        Start(false, index);
+    else if (differing >= 24 - sync_tolerance)
+        Start(true, index);
+}
+
+void Frame_decoder::Impl::Start(bool inverted, std::uint64_t last_index) {
+    const std::uint64_t first = last_index - 23;
+    polarity = inverted ? -1.0f : 1.0f;
+    raw.clear();
+    float high = 0, low = 0;
+    int highs = 0, lows = 0;
+    for (int k = 0; k < 24; ++k) {
+        const float s = recent[(first + k) % 24];
+        raw.push_back(s);
+        if ((sync_signs >> (23 - k)) & 1u) {
+            high += polarity * s;
+            ++highs;
+        } else {
+            low += polarity * s;
+            ++lows;
+        }
+    }
+    high /= highs;
+    low /= lows;
+    offset = (high + low) / 2;
+    scale = high - low > 1e-6f ? 6.0f / (high - low) : 1.0f;
+    collecting = true;
+    stage = Stage::nid;
+    needed = On_air_index(header_dibits - 1) + 1;
+    erased_from = ~std::size_t{0};
+
+    frame.symbol_index = first;
+    frame.inverted = inverted;
+    frame.complete = true;
+    frame.nid_errors = frame.fec_corrected = frame.fec_failed = frame.crc_failed = 0;
+    frame.voice_corrected = frame.voice_failed = 0;
+    frame.pdu_packet_crc_ok = true;
+    frame.pdu_blocks.clear();
+    frame.status.clear();
+    std::memset(&frame.record, 0, sizeof frame.record);
+    tally = {};
+    tsbks = pdu_blocks = 0;
+}
+
+// The match was not a frame: search again through what was collected after its first symbol.
+void Frame_decoder::Impl::Abandon() {
+    const std::vector<float> again(raw.begin() + 1, raw.end());
+    const std::uint64_t first = frame.symbol_index + 1;
+    collecting = false;
+    filled = 0;
+    signs = 0;
+    for (std::size_t k = 0; k < again.size(); ++k) Feed(again[k], first + k);
+}
+
+void Frame_decoder::Impl::Advance() {
+    while (collecting && raw.size() >= needed) {
+        switch (stage) {
+        case Stage::nid:
+            if (!Decode_nid()) {
+                Abandon();
+                return;
+            }
+            break;
+        case Stage::tsbk:
+            Decode_tsbk(tsbks++);
+            if ((frame.record.tsbk.tsbk[tsbks - 1].data[0] & 0x80) || tsbks == max_tsbks) {
+                frame.record.tsbk.block_count = static_cast<std::uint32_t>(tsbks);
+                stage = Stage::body;
+                needed = On_air_length(header_dibits + tsbks * block_dibits);
+            } else {
+                needed = On_air_index(header_dibits + (tsbks + 1) * block_dibits - 1) + 1;
+            }
+            break;
+        case Stage::pdu_header:
+            Decode_pdu_header();
+            stage = Stage::body;
+            needed = On_air_length(header_dibits + (1 + pdu_blocks) * block_dibits);
+            break;
+        case Stage::body:
+            Finish();
+            return;
+        }
+    }
+}
+
+bool Frame_decoder::Impl::Decode_nid() {
+    std::uint8_t dibits[nid_dibits];
+    Hard(sync_dibits, nid_dibits, dibits);
+    Dibit_reader in(dibits);
+    const std::uint64_t word = in.Get(64);
+    std::uint16_t nac = 0;
+    std::uint8_t duid = 0;
+    int errors = 0;
+    if (!Nid_decode(word, nac, duid, errors, last_nac)) return false;
+    last_nac = nac;
+    frame.nac = nac;
+    frame.duid = static_cast<Duid>(duid);
+    frame.nid_errors = errors;
+    switch (frame.duid) {
+    case Duid::HDU: needed = On_air_length(hdu_data); stage = Stage::body; break;
+    case Duid::LDU1:
+    case Duid::LDU2: needed = On_air_length(ldu_data); stage = Stage::body; break;
+    case Duid::TDU: needed = On_air_length(tdu_data); stage = Stage::body; break;
+    case Duid::TDULC: needed = On_air_length(tdulc_data); stage = Stage::body; break;
+    case Duid::TSDU:
+    case Duid::PDU:
+        stage = frame.duid == Duid::TSDU ? Stage::tsbk : Stage::pdu_header;
+        needed = On_air_index(header_dibits + block_dibits - 1) + 1;
+        break;
+    }
+    return true;
+}
+
+namespace {
+
+void Count_block(const Trellis_result& r, layout::Fec_tally& tally) {
+    ++tally.codewords;
+    tally.channel_bits += 2 * static_cast<int>(block_dibits);
+    tally.bits_corrected += r.bits_corrected;
+    if (r.bits_corrected) ++tally.corrected_words;
+    if (!r.ok) ++tally.failed;
+}
+
+bool Crc16_ok(const std::uint8_t* block) { return Crc16(block, 10) == (block[10] << 8 | block[11]); }
+
+}  // namespace
+
+void Frame_decoder::Impl::Decode_tsbk(std::size_t b) {
+    float soft[block_dibits];
+    Soft(header_dibits + b * block_dibits, block_dibits, soft);
+    std::uint8_t* block = frame.record.tsbk.tsbk[b].data;
+    Count_block(Trellis_half_decode(soft, block), tally);
+    if (!Crc16_ok(block)) {
+        ++frame.crc_failed;
+        ++tally.failed;
+        ++stats.tsbk_crc_failed;
+    }
+}
+
+void Frame_decoder::Impl::Decode_pdu_header() {
+    float soft[block_dibits];
+    Soft(header_dibits, block_dibits, soft);
+    std::uint8_t* header = frame.record.tsbk.tsbk[0].data;
+    Count_block(Trellis_half_decode(soft, header), tally);
+    frame.record.tsbk.block_count = 1;
+    if (!Crc16_ok(header)) {
+        // Without a sound header the block count is unknown: the frame ends here.
+        ++frame.crc_failed;
+        ++tally.failed;
+        ++stats.pdu_crc_failed;
+        pdu_blocks = 0;
+        return;
+    }
+    pdu_blocks = header[6] & 0x7Fu;
+    pdu_confirmed = (header[0] & 0x1Fu) == static_cast<unsigned>(Pdu_format::confirmed);
+}
+
+void Frame_decoder::Impl::Decode_body() {
+    switch (frame.duid) {
+    case Duid::HDU: {
+        std::uint8_t dibits[324], word[15];
+        Hard(header_dibits, sizeof dibits, dibits);
+        Hdu_decode(dibits, word, tally);
+        P25::p25_Voice_Hdr& r = frame.record.voice_header;
+        std::memcpy(r.mi.bytes, word, 9);
+        r.mfid = word[9];
+        r.algid = word[10];
+        r.key_id = static_cast<std::uint16_t>(word[11] << 8 | word[12]);
+        r.tgid = static_cast<std::uint16_t>(word[13] << 8 | word[14]);
+        break;
+    }
+    case Duid::LDU1:
+    case Duid::LDU2:
+        Decode_ldu(frame.duid == Duid::LDU1);
+        break;
+    case Duid::TDULC: {
+        std::uint8_t dibits[144];
+        Hard(header_dibits, sizeof dibits, dibits);
+        Tdulc_decode(dibits, frame.record.termlc.lc.bytes, tally);
+        break;
+    }
+    case Duid::TDU:
+    case Duid::TSDU:
+        break;
+    case Duid::PDU: {
+        std::vector<std::uint8_t>& user = packet;
+        user.clear();
+        for (std::size_t b = 0; b < pdu_blocks; ++b) {
+            float soft[block_dibits];
+            Soft(header_dibits + (1 + b) * block_dibits, block_dibits, soft);
+            Pdu_block block;
+            if (pdu_confirmed) {
+                block.size = 18;
+                Count_block(Trellis_three_quarter_decode(soft, block.octets.data()), tally);
+                const std::uint16_t sent = static_cast<std::uint16_t>((block.octets[0] & 1u) << 8 | block.octets[1]);
+                block.crc_ok = Crc9(block.octets[0] >> 1, block.octets.data() + 2) == sent;
+                user.insert(user.end(), block.octets.begin() + 2, block.octets.end());
+            } else {
+                block.size = 12;
+                Count_block(Trellis_half_decode(soft, block.octets.data()), tally);
+                user.insert(user.end(), block.octets.begin(), block.octets.begin() + 12);
+                if (b + 1 < P25::TSBK_PDU_data::max_blocks)
+                    std::memcpy(frame.record.tsbk.tsbk[b + 1].data, block.octets.data(), 12);
+            }
+            if (!block.crc_ok) {
+                ++frame.crc_failed;
+                ++tally.failed;
+                ++stats.pdu_crc_failed;
+            }
+            frame.pdu_blocks.push_back(block);
+        }
+        if (!pdu_confirmed) frame.record.tsbk.block_count = static_cast<std::uint32_t>(1 + pdu_blocks);
+        if (user.size() >= 4) {
+            const std::size_t n = user.size() - 4;
+            const std::uint32_t sent = static_cast<std::uint32_t>(user[n]) << 24 | user[n + 1] << 16 | user[n + 2] << 8 | user[n + 3];
+            frame.pdu_packet_crc_ok = Crc32(user.data(), n) == sent;
+            if (!frame.pdu_packet_crc_ok) {
+                ++frame.crc_failed;
+                ++tally.failed;
+                ++stats.pdu_crc_failed;
+            }
+        }
+        break;
+    }
+    }
+}
+
+void Frame_decoder::Impl::Decode_ldu(bool ldu1) {
+    std::uint8_t pieces[6 * piece_dibits];
+    for (const Ldu_slot& slot : ldu_slots) {
+        switch (slot.part) {
+        case Ldu_part::voice: {
+            std::uint8_t dibits[voice_dibits];
+            Hard(slot.start, voice_dibits, dibits);
+            std::uint32_t* c = frame.voice.vc[slot.number].c.data();
+            Imbe_gather(dibits, c);
+            int corrected = 0, failed = 0;
+            Imbe_check(c, corrected, failed);
+            frame.voice_corrected += corrected;
+            frame.voice_failed += failed;
+            break;
+        }
+        case Ldu_part::piece:
+            Hard(slot.start, piece_dibits, pieces + piece_dibits * slot.number);
+            break;
+        case Ldu_part::lsd: {
+            std::uint8_t dibits[lsd_dibits];
+            Hard(slot.start, lsd_dibits, dibits);
+            Lsd_decode(dibits, frame.voice.lsd.data(), tally);
+            break;
+        }
+        }
+    }
+    if (ldu1) {
+        Lc_pieces_decode(pieces, frame.record.ldu1.lc.bytes, tally);
+    } else {
+        std::uint8_t es[12];
+        Es_pieces_decode(pieces, es, tally);
+        P25::p25_Ldu2& r = frame.record.ldu2;
+        std::memcpy(r.mi.bytes, es, 9);
+        r.algid = es[9];
+        r.key_id = static_cast<std::uint16_t>(es[10] << 8 | es[11]);
+    }
+}
+
+void Frame_decoder::Impl::Finish() {
+    Decode_body();
+    for (std::size_t j = status_period - 1; j < needed; j += status_period) frame.status.push_back(Slice(Symbol(j)));
+
+    P25::DUID_Header& header = frame.record.header;
+    header.nid.nac = frame.nac;
+    header.nid.duid = static_cast<std::uint32_t>(frame.duid);
+    header.statuses.count = static_cast<std::uint32_t>(std::min(frame.status.size(), P25::Status_symbols::capacity));
+    for (std::size_t k = 0; k < header.statuses.count; ++k) header.statuses.syms[k] = frame.status[k];
+
+    frame.fec_corrected = tally.bits_corrected;
+    frame.fec_failed = tally.failed;
+
+    ++stats.frames;
+    ++stats.frames_by_duid[static_cast<std::size_t>(frame.duid) & 0xF];
+    if (frame.inverted) ++stats.inverted_frames;
+    if (frame.nid_errors) ++stats.nid_corrected;
+    stats.nid_bits_corrected += static_cast<std::uint64_t>(frame.nid_errors);
+    stats.codewords += static_cast<std::uint64_t>(tally.codewords);
+    stats.codewords_corrected += static_cast<std::uint64_t>(tally.corrected_words);
+    stats.codewords_failed += static_cast<std::uint64_t>(tally.failed);
+    stats.voice_bits_corrected += static_cast<std::uint64_t>(frame.voice_corrected);
+    stats.voice_vectors_failed += static_cast<std::uint64_t>(frame.voice_failed);
+    const bool ldu = frame.duid == Duid::LDU1 || frame.duid == Duid::LDU2;
+    stats.channel_bits += 64 + static_cast<std::uint64_t>(tally.channel_bits) + (ldu ? 9 * (4 * 23 + 3 * 15) : 0);
+    stats.channel_bits_corrected += static_cast<std::uint64_t>(frame.nid_errors + tally.bits_corrected +
+                                                               frame.voice_corrected);
+
+    collecting = false;
+    filled = 0;
+    signs = 0;
+    if (sink) sink(frame);
+}
+
+Frame_decoder::Frame_decoder(Sink sink) : impl_(new Impl(std::move(sink))) {}
+Frame_decoder::~Frame_decoder() = default;
+
+void Frame_decoder::Push(const float* symbols, std::size_t count) {
+    if (!symbols) return;
+    Impl& d = *impl_;
+    for (std::size_t k = 0; k < count; ++k) d.Feed(symbols[k], d.stats.symbols++);
+}
+
+void Frame_decoder::Flush() {
+    Impl& d = *impl_;
+    if (d.collecting && d.stage != Stage::nid) {
+        d.erased_from = d.raw.size();
+        d.frame.complete = false;
+        while (d.collecting) {
+            d.raw.resize(d.needed, 0.0f);
+            d.Advance();
+        }
+    }
+    d.collecting = false;
+    d.filled = 0;
+    d.signs = 0;
+}
+
+const Frame_decoder::Stats& Frame_decoder::Statistics() const { return impl_->stats; }
+
+}  // namespace tessel_air
