@@ -27,7 +27,7 @@ double Nyquist(double f) {
 // P(f) = (pi f / 4800) / sin(pi f / 4800): the inverse of a one-symbol
 // integrate-and-dump, so that the reference receiver sees H alone.
 double Shaping(double f) {
-    const double x = pi * f / symbol_rate;
+    const double x = pi * f / symbol_rate_hz;
     return x == 0.0 ? 1.0 : x / std::sin(x);
 }
 

@@ -105,7 +105,7 @@ TEST_P(Round_trip, GivesTheDibitsBack) {
         modulator.Push_iq(sent.data(), sent.size(), iq);
         modulator.Flush_iq(iq);
         // Es/N0 = (1 / sigma^2) * (samples per symbol); Eb = Es / 2.
-        const double sigma2 = (p.rate / symbol_rate) / (2 * std::pow(10.0, p.ebn0_db / 10));
+        const double sigma2 = (p.rate / symbol_rate_hz) / (2 * std::pow(10.0, p.ebn0_db / 10));
         std::normal_distribution<float> noise(0.0f, float(std::sqrt(sigma2 / 2)));
         for (std::size_t n = 0; n < iq.size(); ++n) {
             iq[n] *= std::polar(1.0f, float(2 * pi * p.offset_hz * double(n) / p.rate));

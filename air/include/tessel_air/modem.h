@@ -22,11 +22,11 @@
 
 namespace tessel_air {
 
-constexpr double symbol_rate = 4800.0;
+constexpr double symbol_rate_hz = 4800.0;
 constexpr double working_rate = 48000.0;                  // the modem's internal rate
 constexpr int samples_per_symbol = 10;                    // at the working rate
 constexpr double nominal_deviation = 600.0;               // Hz per level unit
-static_assert(working_rate == symbol_rate * samples_per_symbol, "whole samples per symbol");
+static_assert(working_rate == symbol_rate_hz * samples_per_symbol, "whole samples per symbol");
 
 // Discriminator audio carries frequency as amplitude.  Its scale is that of
 // a quadrature discriminator with unit gain: 1.0 (32768 in 16-bit PCM) is a
