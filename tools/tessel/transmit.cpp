@@ -99,6 +99,19 @@ bool Same_blocks(const P25::TSBK_PDU_data& a, const Item& b) {
            std::memcmp(a.tsbk, b.payload.tsbk.tsbk, a.block_count * sizeof a.tsbk[0]) == 0;
 }
 
+// Whether every block of a is one of b's: a message the library decodes from
+// a data unit is handed over after the unit, and is not a frame of its own.
+bool Within(const P25::TSBK_PDU_data& a, const Item& b) {
+    if (b.duid != Duid::TSDU && b.duid != Duid::PDU) return false;
+    for (uint32_t i = 0; i < a.block_count; ++i) {
+        bool found = false;
+        for (uint32_t j = 0; j < b.payload.tsbk.block_count && !found; ++j)
+            found = std::memcmp(&a.tsbk[i], &b.payload.tsbk.tsbk[j], sizeof a.tsbk[i]) == 0;
+        if (!found) return false;
+    }
+    return true;
+}
+
 // Collects the records the library reads, in order.
 struct Collector {
     std::vector<Item> items;
@@ -122,7 +135,7 @@ struct Collector {
         unit.header.nid.duid = m.duid;
         unit.block_count = m.block_count;
         std::memcpy(unit.tsbk, m.tsbk, m.block_count * sizeof m.tsbk[0]);
-        if (!items.empty() && Same_blocks(unit, items.back())) return;
+        if (!items.empty() && Within(unit, items.back())) return;
         Blocks(m.duid == P25::PDU ? Duid::PDU : Duid::TSDU, unit);
     }
 
