@@ -113,7 +113,7 @@ Modulator::Modulator(Signal signal, double sample_rate, double deviation) : stat
     s.signal = signal;
     s.rate = sample_rate;
     s.deviation = deviation;
-    const std::vector<float> taps = Transmit_filter();
+    static const std::vector<float> taps = Transmit_filter();  // the same for every modulator
     s.shaping = firinterp_rrrf_create(interpolation, const_cast<float*>(taps.data()), unsigned(taps.size()));
     if (std::fabs(sample_rate - working_rate) > 0.5)
         s.resampler = msresamp_rrrf_create(float(sample_rate / working_rate), resampler_attenuation_db);
