@@ -117,21 +117,26 @@ void Frame_decoder::Impl::Start(bool inverted, std::uint64_t last_index) {
     const std::uint64_t first = last_index - 23;
     polarity = inverted ? -1.0f : 1.0f;
     raw.clear();
+    // The levels of +3 and -3 from the sync symbols of the right sign (a
+    // wrong one is an error the search tolerated, not a level).
     float high = 0, low = 0;
     int highs = 0, lows = 0;
     for (int k = 0; k < 24; ++k) {
         const float s = recent[(first + k) % 24];
         raw.push_back(s);
+        const float v = polarity * s;
         if ((sync_signs >> (23 - k)) & 1u) {
-            high += polarity * s;
-            ++highs;
-        } else {
-            low += polarity * s;
+            if (v > 0) {
+                high += v;
+                ++highs;
+            }
+        } else if (v <= 0) {
+            low += v;
             ++lows;
         }
     }
-    high /= highs;
-    low /= lows;
+    high = highs ? high / highs : 3.0f;
+    low = lows ? low / lows : -3.0f;
     offset = (high + low) / 2;
     scale = high - low > 1e-6f ? 6.0f / (high - low) : 1.0f;
     collecting = true;
@@ -147,6 +152,8 @@ void Frame_decoder::Impl::Start(bool inverted, std::uint64_t last_index) {
     frame.pdu_packet_crc_ok = true;
     frame.pdu_blocks.clear();
     frame.status.clear();
+    static const Ldu_voice no_voice;
+    frame.voice = no_voice;
     std::memset(&frame.record, 0, sizeof frame.record);
     tally = {};
     tsbks = pdu_blocks = 0;

@@ -51,6 +51,8 @@ std::uint8_t Frame_encoder::Next_status(std::size_t index) {
         return 0;
     case Status_plan::repeater:
         return 2;
+    case Status_plan::busy:
+        return 1;
     case Status_plan::control_channel:
         return grid % 6 == 0 ? 3 : 2;
     case Status_plan::from_record:

@@ -30,6 +30,12 @@ bool Is_defined_duid(unsigned value) {
     return false;
 }
 
+bool Sent_by_base_station(const Frame& frame) {
+    for (std::uint8_t s : frame.status)
+        if (s == 1 || s == 3) return true;
+    return false;
+}
+
 Frame::Frame() { std::memset(&record, 0, sizeof record); }
 
 }  // namespace tessel_air

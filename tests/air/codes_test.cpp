@@ -66,6 +66,19 @@ TEST(Nid, PublishedWords) {
     }
 }
 
+TEST(Nid, EverySingleBitError) {
+    const std::uint64_t word = Nid_encode(0x293, 0x5);
+    for (int bit = 0; bit < 64; ++bit) {
+        std::uint16_t nac = 0;
+        std::uint8_t duid = 0;
+        int errors = 0;
+        ASSERT_TRUE(Nid_decode(word ^ (std::uint64_t{1} << bit), nac, duid, errors));
+        EXPECT_EQ(nac, 0x293);
+        EXPECT_EQ(duid, 0x5);
+        EXPECT_EQ(errors, 1);
+    }
+}
+
 // Up to 11 flipped bits anywhere come back; the NAC heard last does not
 // mislead the search when the word says otherwise.
 TEST(Nid, CorrectsElevenErrors) {
@@ -115,10 +128,9 @@ TEST(BlockCodes, PublishedVectors) {
     }
 }
 
-// Every pattern within the capacity is corrected, on every codeword of the
-// small codes and on a sample of the larger ones; one error more is never
-// taken for a correct word of the wrong data without the decoder saying so
-// for the codes whose table leaves syndromes over.
+// Every single error and a sample of the heavier patterns within each code's
+// capacity are corrected, on a sample of codewords; four errors in the
+// (24,12) code are detected rather than miscorrected.
 TEST(BlockCodes, CorrectEveryPatternWithinCapacity) {
     struct Case { const char* name; const Block_code& code; int t; };
     const Case cases[] = {
@@ -144,7 +156,6 @@ TEST(BlockCodes, CorrectEveryPatternWithinCapacity) {
                 }
         }
     }
-    // Four errors in the (24,12) code are detected, never miscorrected.
     std::uint32_t data = 0;
     int corrected = 0;
     EXPECT_FALSE(Golay_24_12().Decode(Golay_24_12().Encode(0x5A5) ^ 0xF00000, data, corrected));
@@ -215,6 +226,24 @@ TEST(ReedSolomon, CodewordsAndCorrection) {
                 } else if (ok) {
                     EXPECT_NE(received, expected);
                 }
+            }
+    }
+}
+
+// Every single-symbol error, at every position with every value, on each code.
+TEST(ReedSolomon, EverySingleError) {
+    for (const Reed_solomon* code : {&Rs_24_12(), &Rs_24_16(), &Rs_36_20()}) {
+        std::vector<std::uint8_t> word(code->N());
+        for (int i = 0; i < code->K(); ++i) word[i] = static_cast<std::uint8_t>((7 * i + 3) & 0x3F);
+        code->Encode(word.data());
+        for (int at = 0; at < code->N(); ++at)
+            for (std::uint8_t e = 1; e < 64; ++e) {
+                auto received = word;
+                received[at] ^= e;
+                int corrected = 0;
+                ASSERT_TRUE(code->Decode(received.data(), corrected)) << code->N() << " at " << at;
+                ASSERT_EQ(received, word);
+                ASSERT_EQ(corrected, 1);
             }
     }
 }

@@ -35,13 +35,15 @@ std::vector<float> Levels(const std::vector<std::uint8_t>& dibits, bool inverted
     return s;
 }
 
-std::vector<Frame> Decode(const std::vector<float>& symbols, std::size_t chunk = 0) {
+std::vector<Frame> Decode(const std::vector<float>& symbols, std::size_t chunk = 0,
+                          Frame_decoder::Stats* stats = nullptr) {
     std::vector<Frame> frames;
     Frame_decoder decoder([&](const Frame& f) { frames.push_back(f); });
     if (!chunk) chunk = symbols.size();
     for (std::size_t at = 0; at < symbols.size(); at += chunk)
         decoder.Push(symbols.data() + at, std::min(chunk, symbols.size() - at));
     decoder.Flush();
+    if (stats) *stats = decoder.Statistics();
     return frames;
 }
 
@@ -268,8 +270,20 @@ TEST(Frames, RoundTripThroughErrors) {
             neighbour(s.at + 40);                    // a NID bit
             for (std::size_t j : Payload_errors(s.duid, s.dibits.size())) neighbour(s.at + j);
         }
-        const auto frames = Decode(symbols, 97);
+        Frame_decoder::Stats stats;
+        const auto frames = Decode(symbols, 97, &stats);
         ASSERT_EQ(frames.size(), sent.size());
+        EXPECT_EQ(stats.symbols, stream.size());
+        EXPECT_EQ(stats.frames, sent.size());
+        EXPECT_EQ(stats.frames_by_duid[static_cast<int>(Duid::TSDU)], 2u);
+        EXPECT_EQ(stats.frames_by_duid[static_cast<int>(Duid::LDU1)], 1u);
+        EXPECT_EQ(stats.inverted_frames, inverted ? sent.size() : 0u);
+        EXPECT_EQ(stats.nid_corrected, sent.size());
+        EXPECT_EQ(stats.codewords_failed, 0u);
+        EXPECT_EQ(stats.voice_bits_corrected, 2u);
+        // NID, payload and voice errors: one bit each.
+        EXPECT_EQ(stats.channel_bits_corrected, sent.size() + (sent.size() - 1) + 2);
+        EXPECT_GT(stats.Bit_error_rate(), 0.0);
         for (std::size_t i = 0; i < sent.size(); ++i) {
             const Frame& f = frames[i];
             SCOPED_TRACE(Duid_name(sent[i].duid));
@@ -335,6 +349,7 @@ TEST(Frames, BadTsbkCrcIsKept) {
     ASSERT_EQ(frames.size(), 1u);
     EXPECT_EQ(frames[0].crc_failed, 1);
     EXPECT_EQ(frames[0].fec_failed, 1);
+    EXPECT_TRUE(Sent_by_base_station(frames[0]));
     record.tsbk[0].data[0] |= 0x80;  // the encoder marks the last block; the CRC, wrong already, stays as given
     EXPECT_EQ(std::memcmp(frames[0].record.tsbk.tsbk[0].data, record.tsbk[0].data, 12), 0);
 }
@@ -408,6 +423,24 @@ TEST(Frames, HostileStreams) {
     // Only sync and a few NID dibits: nothing to emit.
     const auto short_cut = Levels(std::vector<std::uint8_t>(ldu.begin(), ldu.begin() + 40));
     EXPECT_TRUE(Decode(short_cut).empty());
+}
+
+// A packet header promising the most blocks, then the stream ends: the
+// missing blocks are erasures, and the frame comes out incomplete and failed.
+TEST(Frames, PacketCutShort) {
+    std::array<std::uint8_t, 12> header{};
+    header[0] = 0x15;
+    header[6] = 0xFF;  // full message, 127 blocks to follow
+    const std::uint16_t crc = Crc16(header.data(), 10);
+    header[10] = static_cast<std::uint8_t>(crc >> 8);
+    header[11] = static_cast<std::uint8_t>(crc);
+    const auto frames = Decode(Levels(Frame_encoder().Pdu(header, {}, 0x293)));
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_FALSE(frames[0].complete);
+    EXPECT_EQ(frames[0].pdu_blocks.size(), 127u);
+    EXPECT_EQ(frames[0].record.tsbk.block_count, 128u);
+    EXPECT_FALSE(frames[0].pdu_packet_crc_ok);
+    EXPECT_GT(frames[0].fec_failed, 0);
 }
 
 // Scaled and offset symbols (a receiver's gain and DC) decode the same.

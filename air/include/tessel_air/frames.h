@@ -75,7 +75,8 @@ struct Frame {
     bool complete = true;            // false when the stream ended inside the frame (Flush)
     int nid_errors = 0;              // NID bits corrected
     int fec_corrected = 0;           // channel bits corrected in the frame's codewords
-    int fec_failed = 0;              // codewords beyond correction (the record is still formed)
+    int fec_failed = 0;              // codewords beyond correction, trellis blocks failing their CRC
+                                     // (the record is still formed)
     std::vector<std::uint8_t> status;  // every status symbol of the frame, in order (dibit values)
 
     // The record for the entry points; its DUID_Header carries NAC, DUID and
@@ -87,9 +88,9 @@ struct Frame {
     //   pdu_blocks only).
     P25::Log_Dispatch_payload record;
 
-    // TSDU / PDU: blocks whose CRC-16 failed (TSBKs, PDU header).
+    // TSDU / PDU: checks that failed: TSBK CRC-16s; PDU header CRC-16, block CRC-9s and packet CRC-32.
     int crc_failed = 0;
-    // PDU: the header's format and every data block as decoded.
+    // PDU: every data block as decoded (the header block is record.tsbk.tsbk[0]).
     std::vector<Pdu_block> pdu_blocks;
     bool pdu_packet_crc_ok = true;  // CRC-32 over the packet's user data and pad
 
@@ -101,6 +102,11 @@ struct Frame {
 
     Frame();
 };
+
+// Whether a frame came from a base station or repeater: only they send the
+// status values 01 (inbound busy) and 11 (inbound idle).  A host that does not
+// know its channel's direction may use it for Source_info::is_osp.
+bool Sent_by_base_station(const Frame& frame);
 
 class Frame_decoder {
 public:
@@ -149,6 +155,7 @@ private:
 enum class Status_plan : std::uint8_t {
     talkaround,       // 00 everywhere (direct mode, subscriber)
     repeater,         // 10 everywhere (subscriber to a repeater)
+    busy,             // 01 everywhere (a repeater repeating a call: its inbound is busy)
     control_channel,  // outbound control channel: 11 (idle) at every 6th status symbol, 10 elsewhere,
                       // the grid running on across frames
     from_record,      // the record's status symbols in order (a Frame's own for Encode(Frame)), then 00
