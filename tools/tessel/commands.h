@@ -42,6 +42,10 @@ int Encode(const Arguments& args);
 extern const char encode_usage[];
 int Schema(const Arguments& args);
 extern const char schema_usage[];
+int Receive(const Arguments& args);
+extern const char receive_usage[];
+int Transmit(const Arguments& args);
+extern const char transmit_usage[];
 
 // One option a command accepts.  An option with a value is given as
 // "--name VALUE" or "--name=VALUE"; a flag as "--name".

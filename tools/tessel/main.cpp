@@ -31,6 +31,8 @@ const std::vector<Command>& Commands() {
         {"registry", "list the trunking messages by manufacturer, direction and opcode", registry_usage, Registry},
         {"encode", "write the records of an input document as a record script", encode_usage, Encode},
         {"schema", "print an XML Schema of the log and input documents", schema_usage, Schema},
+        {"receive", "demodulate a recording of a P25 channel and log its frames", receive_usage, Receive},
+        {"transmit", "modulate records or an input document into a P25 channel recording", transmit_usage, Transmit},
         {"help", "list the commands or show the usage of one", help_usage, Help},
     };
     return commands;

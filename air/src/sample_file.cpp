@@ -1,0 +1,272 @@
+// Sample files: the IQ, audio and dibit formats the modem reads and writes.
+#include "tessel_air/sample_file.h"
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+
+namespace tessel_air {
+
+namespace {
+
+struct Extension {
+    const char* suffix;
+    Sample_format format;
+};
+constexpr Extension extensions[] = {
+    {".cfile", Sample_format::cf32}, {".cf32", Sample_format::cf32}, {".cu8", Sample_format::cu8},
+    {".cs16", Sample_format::cs16},  {".wav", Sample_format::audio}, {".flac", Sample_format::audio},
+    {".raw", Sample_format::raw},    {".dibits", Sample_format::dibits},
+};
+
+// Bytes per sample (per complex sample for IQ) of the headerless formats.
+std::size_t Sample_bytes(Sample_format format) {
+    switch (format) {
+    case Sample_format::cf32: return 8;
+    case Sample_format::cu8: return 2;
+    case Sample_format::cs16: return 4;
+    case Sample_format::raw: return 2;
+    case Sample_format::dibits: return 1;
+    case Sample_format::audio: return 0;
+    }
+    return 0;
+}
+
+float Float_le(const uint8_t* p) {
+    const uint32_t u = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+    float f;
+    std::memcpy(&f, &u, sizeof f);
+    return std::isfinite(f) ? f : 0.0f;  // a NaN would poison every filter after it
+}
+float S16_le(const uint8_t* p) { return float(int16_t(uint16_t(p[0] | p[1] << 8))) / 32768.0f; }
+float U8(uint8_t v) { return (float(v) - 127.5f) / 127.5f; }
+
+void Put_float_le(std::vector<uint8_t>& out, float f) {
+    uint32_t u;
+    std::memcpy(&u, &f, sizeof u);
+    for (int i = 0; i < 4; ++i) out.push_back(uint8_t(u >> 8 * i));
+}
+int16_t To_s16(float v) { return int16_t(std::lrint(std::clamp(v * 32768.0f, -32768.0f, 32767.0f))); }
+void Put_s16_le(std::vector<uint8_t>& out, float v) {
+    const uint16_t u = uint16_t(To_s16(v));
+    out.push_back(uint8_t(u));
+    out.push_back(uint8_t(u >> 8));
+}
+uint8_t To_u8(float v) { return uint8_t(std::lrint(std::clamp(v * 127.5f + 127.5f, 0.0f, 255.0f))); }
+
+bool Ends_with(const std::string& s, const char* suffix) {
+    const std::size_t n = std::strlen(suffix);
+    if (s.size() < n) return false;
+    for (std::size_t i = 0; i < n; ++i)
+        if (std::tolower(static_cast<unsigned char>(s[s.size() - n + i])) != suffix[i]) return false;
+    return true;
+}
+
+}  // namespace
+
+bool Parse_sample_format(const std::string& name, Sample_format& format) {
+    for (const Sample_format_name& f : sample_format_names)
+        if (name == f.name) {
+            format = f.format;
+            return true;
+        }
+    return false;
+}
+
+bool Sample_format_of_path(const std::string& path, Sample_format& format) {
+    for (const Extension& e : extensions)
+        if (Ends_with(path, e.suffix)) {
+            format = e.format;
+            return true;
+        }
+    return false;
+}
+
+const char* Name(Sample_format format) {
+    for (const Sample_format_name& f : sample_format_names)
+        if (f.format == format) return f.name;
+    return "?";
+}
+
+bool Is_iq(Sample_format format) {
+    return format == Sample_format::cf32 || format == Sample_format::cu8 || format == Sample_format::cs16;
+}
+
+// ---------------------------------------------------------------------------------------------------------------------
+
+Sample_reader::Sample_reader(const std::string& path, Sample_format format, double rate)
+    : format_(format), rate_(rate) {
+    if (format == Sample_format::audio) {
+        SF_INFO info{};
+        SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
+        if (!f) {
+            error_ = sf_strerror(nullptr);
+            return;
+        }
+        sndfile_ = f;
+        rate_ = info.samplerate;
+        channels_ = std::max(1, info.channels);
+        return;
+    }
+    file_ = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
+    if (!file_) error_ = std::strerror(errno);
+}
+
+Sample_reader::~Sample_reader() {
+    if (sndfile_) sf_close(static_cast<SNDFILE*>(sndfile_));
+    if (file_ && file_ != stdin) std::fclose(file_);
+}
+
+std::size_t Sample_reader::Read_bytes(std::size_t samples) {
+    const std::size_t size = Sample_bytes(format_);
+    bytes_.resize(carry_ + samples * size);
+    const std::size_t got = std::fread(bytes_.data() + carry_, 1, samples * size, file_);
+    if (got < samples * size && std::ferror(file_)) error_ = std::strerror(errno);
+    bytes_read_ += got;
+    have_ = carry_ + got;
+    return have_ / size;
+}
+
+void Sample_reader::Keep_partial(std::size_t samples) {
+    // A partial sample at the end of this read waits for the next.
+    const std::size_t used = samples * Sample_bytes(format_);
+    carry_ = have_ - used;
+    std::memmove(bytes_.data(), bytes_.data() + used, carry_);
+    samples_read_ += samples;
+}
+
+std::size_t Sample_reader::Read_iq(std::vector<Complex>& out, std::size_t max) {
+    out.clear();
+    if (!file_ || !Is_iq(format_)) return 0;
+    const std::size_t size = Sample_bytes(format_);
+    const std::size_t n = Read_bytes(max);
+    out.resize(n);
+    const uint8_t* p = bytes_.data();
+    for (std::size_t i = 0; i < n; ++i, p += size) {
+        switch (format_) {
+        case Sample_format::cf32: out[i] = {Float_le(p), Float_le(p + 4)}; break;
+        case Sample_format::cu8: out[i] = {U8(p[0]), U8(p[1])}; break;
+        default: out[i] = {S16_le(p), S16_le(p + 2)}; break;
+        }
+    }
+    Keep_partial(n);
+    return n;
+}
+
+std::size_t Sample_reader::Read_audio(std::vector<float>& out, std::size_t max) {
+    out.clear();
+    if (sndfile_) {
+        frames_.resize(max * channels_);
+        const sf_count_t got = sf_readf_float(static_cast<SNDFILE*>(sndfile_), frames_.data(), sf_count_t(max));
+        if (got <= 0) return 0;
+        out.resize(std::size_t(got));
+        for (std::size_t i = 0; i < out.size(); ++i) {
+            const float v = frames_[i * channels_];
+            out[i] = std::isfinite(v) ? v : 0.0f;
+        }
+        samples_read_ += out.size();
+        bytes_read_ += out.size() * channels_ * 2;  // an estimate, for progress
+        return out.size();
+    }
+    if (!file_ || format_ != Sample_format::raw) return 0;
+    const std::size_t n = Read_bytes(max);
+    out.resize(n);
+    for (std::size_t i = 0; i < n; ++i) out[i] = S16_le(&bytes_[2 * i]);
+    Keep_partial(n);
+    return n;
+}
+
+std::size_t Sample_reader::Read_dibits(std::vector<uint8_t>& out, std::size_t max) {
+    out.clear();
+    if (!file_ || format_ != Sample_format::dibits) return 0;
+    const std::size_t n = Read_bytes(max);
+    out.assign(bytes_.begin(), bytes_.begin() + std::ptrdiff_t(n));
+    Keep_partial(n);
+    return n;
+}
+
+// ---------------------------------------------------------------------------------------------------------------------
+
+Sample_writer::Sample_writer(const std::string& path, Sample_format format, double rate) : format_(format) {
+    if (format == Sample_format::audio) {
+        SF_INFO info{};
+        info.samplerate = int(std::lround(rate));
+        info.channels = 1;
+        info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+        SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
+        if (!f) {
+            error_ = sf_strerror(nullptr);
+            return;
+        }
+        sndfile_ = f;
+        return;
+    }
+    file_ = path == "-" ? stdout : std::fopen(path.c_str(), "wb");
+    if (!file_) error_ = std::strerror(errno);
+}
+
+Sample_writer::~Sample_writer() { Close(); }
+
+bool Sample_writer::Write_bytes() {
+    if (!file_) return false;
+    if (std::fwrite(bytes_.data(), 1, bytes_.size(), file_) != bytes_.size()) {
+        if (error_.empty()) error_ = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+bool Sample_writer::Write_iq(const std::vector<Complex>& samples) {
+    bytes_.clear();
+    for (const Complex& z : samples) switch (format_) {
+        case Sample_format::cf32: Put_float_le(bytes_, z.real()), Put_float_le(bytes_, z.imag()); break;
+        case Sample_format::cu8: bytes_.push_back(To_u8(z.real())), bytes_.push_back(To_u8(z.imag())); break;
+        case Sample_format::cs16: Put_s16_le(bytes_, z.real()), Put_s16_le(bytes_, z.imag()); break;
+        default: return false;
+        }
+    return Write_bytes();
+}
+
+bool Sample_writer::Write_audio(const std::vector<float>& samples) {
+    if (sndfile_) {
+        pcm_.resize(samples.size());
+        std::transform(samples.begin(), samples.end(), pcm_.begin(), To_s16);
+        const sf_count_t n = sf_write_short(static_cast<SNDFILE*>(sndfile_), pcm_.data(), sf_count_t(pcm_.size()));
+        if (n != sf_count_t(pcm_.size())) {
+            if (error_.empty()) error_ = sf_strerror(static_cast<SNDFILE*>(sndfile_));
+            return false;
+        }
+        return true;
+    }
+    if (format_ != Sample_format::raw) return false;
+    bytes_.clear();
+    for (float v : samples) Put_s16_le(bytes_, v);
+    return Write_bytes();
+}
+
+bool Sample_writer::Write_dibits(const std::vector<uint8_t>& dibits) {
+    if (format_ != Sample_format::dibits) return false;
+    bytes_.assign(dibits.begin(), dibits.end());
+    for (uint8_t& d : bytes_) d &= 3;
+    return Write_bytes();
+}
+
+bool Sample_writer::Close() {
+    if (sndfile_) {
+        if (sf_close(static_cast<SNDFILE*>(sndfile_)) != 0 && error_.empty()) error_ = "cannot close the audio file";
+        sndfile_ = nullptr;
+    }
+    if (file_) {
+        errno = 0;
+        const bool failed = std::fflush(file_) != 0 || std::ferror(file_);
+        if (failed && error_.empty()) error_ = std::strerror(errno ? errno : EIO);
+        if (file_ != stdout) std::fclose(file_);
+        file_ = nullptr;
+    }
+    return error_.empty();
+}
+
+}  // namespace tessel_air
