@@ -55,8 +55,8 @@ TEST_F(SmartzoneKinds, EachLineLogsOrIsReported) {
     const Result r = Log_text(script + "\n");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, err);
-    // A raw and a cooked element per shorthand word.
-    EXPECT_EQ(Count(r.out, "<Smartzone_raw "), 6u) << r.out;
+    // A raw and a cooked element per shorthand word, a raw one per sz_raw line.
+    EXPECT_EQ(Count(r.out, "<Smartzone_raw "), 7u) << r.out;
     EXPECT_EQ(Count(r.out, "<Smartzone_cooked "), 6u) << r.out;
     // The word given as bytes completes the one given as keys.
     EXPECT_NE(r.out.find("<Channel_assignment>\n      <Unit_id>2345</Unit_id>\n      <Talk_group>567</Talk_group>\n"

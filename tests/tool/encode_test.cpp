@@ -181,7 +181,7 @@ TEST_F(Encode, EveryLineItWritesLogsBackToTheSameRecords) {
         {"LDU1 without its word", "<P25_log_data><LDU1 phys_channel=\"2\"/></P25_log_data>",
          "ldu1 phys_channel=2 type=isp 00 00 00 00 00 00 00 00 00\n", 1},
         {"128 blocks", "<P25_log_data><TSBK>" + Blocks(128, "00 00 00 00 00 00 00 00 00 00 00 00") + "</TSBK></P25_log_data>",
-         "", 1},
+         "", 0},
         {"channel setting of channel 300",
          "<P25_log_data><Enable_channel phys_channel=\"300\" enable=\"1\"/></P25_log_data>",
          "chan_enable phys_channel=300 enable=1\n", 1},

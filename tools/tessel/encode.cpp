@@ -117,6 +117,12 @@ public:
     // or after a continuation block, none after a PDU's header block.
     void Data_unit(const char* kind, const P25::TSBK_PDU_data& r, unsigned blocks, unsigned messages) {
         Begin();
+        // The entry points take at most 127 blocks: a longer unit is no line.
+        if (blocks > 127) {
+            std::fprintf(stderr, "tessel encode: note: a %s of %u blocks gives no line: the log takes 127 at most\n",
+                         kind, blocks);
+            return;
+        }
         Flush_pending();
         const P25::DUID_Header* status = nullptr;
         if (has_status_ && Same_source(status_.metadata, r.header.metadata)) status = &status_;
@@ -141,7 +147,7 @@ public:
             --unit_messages_;
             return;
         }
-        if (r.block_count == 0 || r.block_count > P25::TSBK_PDU_data::max_blocks) return;
+        if (r.block_count == 0 || r.block_count > 127) return;  // what the entry points take
         // The lines held stay held: the messages of one overhead slot follow
         // each other.
         if (has_pending_ || has_status_) {

@@ -16,15 +16,13 @@ namespace {
 constexpr unsigned date_and_time = key_date | key_time;
 constexpr unsigned time_keys = source_keys | date_and_time;
 
-// Whole 12-octet blocks: one TSBK or PDU block, or a run of as many as the
-// host's data unit holds (128).
-constexpr std::size_t most_blocks = P25::TSBK_PDU_data::max_blocks;
+// Whole 12-octet blocks: one TSBK or PDU block, or a run of up to 127.
 constexpr Byte_count one_block{12, 12, 1};
-constexpr Byte_count blocks{12, most_blocks * 12, 12};
+constexpr Byte_count blocks{12, 127 * 12, 12};
 // A whole multi-block PDU: its header block and at least one data block.
-constexpr Byte_count pdu_blocks{24, most_blocks * 12, 12};
+constexpr Byte_count pdu_blocks{24, 127 * 12, 12};
 // TSBKs without their CRC (crc=fill).
-constexpr Byte_count tsbks_without_crc{10, most_blocks * 10, 10};
+constexpr Byte_count tsbks_without_crc{10, 127 * 10, 10};
 
 bool Log_status_line(const Record_line& line, std::string&) {
     P25::Log_Status_syms(Header_of(line));
@@ -103,8 +101,8 @@ const Kind kind_table[] = {
     // name, help, keys accepted, keys required, air bytes, air bytes with crc=fill, logger
     {"status", "Status_bits of a data unit; keys: source, NAC, status", header_keys, 0, no_bytes, no_bytes, Log_status_line},
     {"time", "DateTime of the host; keys: source, date, time (both needed)", time_keys, date_and_time, no_bytes, no_bytes, Log_time_line},
-    {"tsbk", "a run of TSBKs, 1 to 128 12-octet blocks (crc=fill: 10-octet blocks, CRC added)", header_keys | key_crc, 0, blocks, tsbks_without_crc, Log_tsbk_line},
-    {"pdu", "a whole multi-block PDU, 2 to 128 12-octet blocks", header_keys, 0, pdu_blocks, no_bytes, Log_pdu_line},
+    {"tsbk", "a run of TSBKs, 12-octet blocks (crc=fill: 10-octet blocks, CRC added)", header_keys | key_crc, 0, blocks, tsbks_without_crc, Log_tsbk_line},
+    {"pdu", "a whole multi-block PDU, 2 to 127 12-octet blocks", header_keys, 0, pdu_blocks, no_bytes, Log_pdu_line},
     {"pdu_header", "the header block of a PDU fed block by block", header_keys, 0, one_block, no_bytes, Log_pdu_header_line},
     {"pdu_cont", "a continuation block of a PDU fed block by block", header_keys, 0, one_block, no_bytes, Log_pdu_cont_line},
 };
