@@ -56,7 +56,7 @@ demo: deps-demo
 	$(TESSEL) log examples/grants.log
 	$(TESSEL) replay examples/demo.xml
 	$(TESSEL) grammar | head -n 40
-# --- air: `tessel receive` of the bundled recording goes here, once the air library lands ---
+	$(TESSEL) receive tests/data/air/p25_1_48000.raw --out $(BUILD)/heard.xml
 	@echo "tessel is $(BUILD)/tools/tessel/tessel; 'make install' puts it in $(PREFIX)/bin"
 
 install: deps-install

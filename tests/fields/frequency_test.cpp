@@ -65,9 +65,12 @@ TEST(FrequencyPlan, ReadingTruncatesTowardZero) {
     EXPECT_EQ(Read_hex<P25::LC_chan_id>(
                   "<Channel_spacing>25000</Channel_spacing><Transmit_offset>-5000000</Transmit_offset>"),
               "FF FB 20 C8");
-    // The TDMA bandwidth is not stored: reading it changes nothing.
-    EXPECT_EQ(Read_hex<P25::IDEN_UP_TDMA_packet>("<Bandwidth>6250</Bandwidth><TDMA_chan_type>0x3</TDMA_chan_type>"),
+    // The TDMA bandwidth is not stored: it follows the channel type, and
+    // one that contradicts the type the record holds is refused.
+    EXPECT_EQ(Read_hex<P25::IDEN_UP_TDMA_packet>("<TDMA_chan_type>0x3</TDMA_chan_type>"),
               "FF FF F3 FF FF FF FF FF FF FF FF FF");
+    EXPECT_EQ(Read_hex<P25::IDEN_UP_TDMA_packet>("<Bandwidth>6250</Bandwidth><TDMA_chan_type>0x3</TDMA_chan_type>"),
+              "refused");
 }
 
 TEST(FrequencyPlan, ValueConversionsAndSetters) {

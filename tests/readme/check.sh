@@ -12,7 +12,7 @@
 #                host the same way
 #
 # Commands run in order, in one scratch directory that holds links to the
-# sources' examples/ and scripts/ and a copy of README.md, with the tessel
+# sources' examples/, scripts/ and tests/ (its data) and a copy of README.md, with the tessel
 # under test first on the PATH.
 # Usage: check.sh TESSEL SOURCE_DIR
 set -uo pipefail
@@ -24,6 +24,7 @@ mkdir "$work/bin"
 ln -s "$tessel" "$work/bin/tessel"
 ln -s "$source/examples" "$work/examples"
 ln -s "$source/scripts" "$work/scripts"
+ln -s "$source/tests" "$work/tests"
 cp "$source/README.md" "$work/README.md"
 export PATH="$work/bin:$PATH"
 cd "$work" || exit 2

@@ -45,7 +45,6 @@ const char* const more_permissive[] = {
     "timestamps above 85.89934590 seconds",
     "values of fields narrower than their type reached through member functions (a channel number, a "
     "frequency), bounded by their type only",
-    "frequencies that are no whole number of steps of their field",
     "dates and times that do not exist (the reader checks the calendar)",
     "one content per record, required children and header attributes against the octets (the reader checks "
     "them at the element)",

@@ -85,16 +85,19 @@ bool Keeps(const G& g, const V& v, const T& record, Format::Scanner& s) {
             return s.Not_held(static_cast<double>(As_number(v)), "cannot be held exactly");
         return s.Out_of_range(static_cast<double>(As_number(v)), static_cast<unsigned long long>(largest));
     } else if constexpr (std::is_base_of_v<GetSet_copy, G> && Scaled_like<V>) {
-        // Stored on a copy, the value must come back as written (to the
-        // printed precision): a frequency that is no whole number of steps,
-        // or that the field's bits cannot count, is refused, never cut or
-        // wrapped.
+        // Stored on a copy, the value must come back as written or cut
+        // toward zero by less than half of it (a frequency that is no whole
+        // number of steps is truncated, as setting it does); a value that
+        // the field's bits cannot count wraps to another value of another
+        // size or sign, and is refused.
         T copy = record;
         g.Set(v, copy);
         const double want = static_cast<double>(v);
         const double got = static_cast<double>(g.Get(copy));
-        const double tolerance = 5e-7 + 1e-12 * (want < 0 ? -want : want);
-        if (got - want <= tolerance && want - got <= tolerance) return true;
+        const double size = want < 0 ? -want : want;
+        const double tolerance = 5e-7 + 1e-12 * size;
+        const double kept = want < 0 ? -got : got;  // what is left of it, in its own sign
+        if (kept - size <= tolerance && (got == 0 || 2 * kept >= size)) return true;
         return s.Not_held(want, "cannot be held by the field");
     } else {
         return true;
