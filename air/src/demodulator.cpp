@@ -84,6 +84,20 @@ float Cubic(const float* y, float mu) {
     return b + 0.5f * mu * (c - a + mu * (2 * a - 5 * b + 4 * c - d + mu * (3 * (b - c) + d - a)));
 }
 
+// The n samples of a block at the working rate: the block itself when the
+// input is at that rate, else the resampler's output in buffer (n becomes
+// its count).
+template <class T, class Resampler, class Execute>
+const T* At_working_rate(Resampler resampler, Execute execute, const T* samples, std::size_t& n, double input_rate,
+                         std::vector<T>& buffer) {
+    if (!resampler) return samples;
+    buffer.resize(std::size_t(double(n) * working_rate / input_rate) + 64);
+    unsigned produced = 0;
+    execute(resampler, const_cast<T*>(samples), unsigned(n), buffer.data(), &produced);
+    n = produced;
+    return buffer.data();
+}
+
 }  // namespace
 
 struct Demodulator::State {
@@ -358,16 +372,8 @@ void Demodulator::Push_iq(const Complex* samples, std::size_t count, std::vector
     State& s = *state_;
     if (s.signal != Signal::iq || count == 0) return;
     s.stats.samples += count;
-    const Complex* x = samples;
     std::size_t n = count;
-    if (s.iq_resampler) {
-        s.iq2.resize(std::size_t(double(count) * working_rate / s.input_rate) + 64);
-        unsigned produced = 0;
-        msresamp_crcf_execute(s.iq_resampler, const_cast<Complex*>(samples), unsigned(count), s.iq2.data(),
-                              &produced);
-        x = s.iq2.data();
-        n = produced;
-    }
+    const Complex* x = At_working_rate(s.iq_resampler, msresamp_crcf_execute, samples, n, s.input_rate, s.iq2);
     s.iq.resize(n);
     firfilt_crcf_execute_block(s.channel, const_cast<Complex*>(x), unsigned(n), s.iq.data());
     s.audio.resize(n);
@@ -380,16 +386,8 @@ void Demodulator::Push_audio(const float* samples, std::size_t count, std::vecto
     State& s = *state_;
     if (s.signal != Signal::audio || count == 0) return;
     s.stats.samples += count;
-    const float* x = samples;
     std::size_t n = count;
-    if (s.audio_resampler) {
-        s.audio2.resize(std::size_t(double(count) * working_rate / s.input_rate) + 64);
-        unsigned produced = 0;
-        msresamp_rrrf_execute(s.audio_resampler, const_cast<float*>(samples), unsigned(count), s.audio2.data(),
-                              &produced);
-        x = s.audio2.data();
-        n = produced;
-    }
+    const float* x = At_working_rate(s.audio_resampler, msresamp_rrrf_execute, samples, n, s.input_rate, s.audio2);
     s.Filter(x, n);
     s.Symbols(out);
 }

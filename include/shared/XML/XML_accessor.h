@@ -97,7 +97,17 @@ bool Keeps(const G& g, const V& v, const T& record, Format::Scanner& s) {
         const double size = want < 0 ? -want : want;
         const double tolerance = 5e-7 + 1e-12 * size;
         const double kept = want < 0 ? -got : got;  // what is left of it, in its own sign
-        if (kept - size <= tolerance && (got == 0 || 2 * kept >= size)) return true;
+        bool held = kept - size <= tolerance && (got == 0 || 2 * kept >= size);
+        if (held && got == 0 && want < 0) {
+            // Cut to nothing: a step too small, or a sign the field has not.
+            // If its magnitude is kept, the field has no sign to give it.
+            V positive = v;
+            positive = -want;
+            T magnitude = record;
+            g.Set(positive, magnitude);
+            held = static_cast<double>(g.Get(magnitude)) == 0;
+        }
+        if (held) return true;
         return s.Not_held(want, "cannot be held by the field");
     } else {
         return true;

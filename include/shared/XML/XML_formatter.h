@@ -197,8 +197,9 @@ public:
 
     void Write(Printer& p, const T& record) const override {
         const std::tm t = To_tm(record);
-        if (mode_ & YEAR) p.Print(t.tm_year + 1900, year_);
-        if (mode_ & MONTH) p.Print(t.tm_mon + 1, month_);
+        // Widened: a host's record may hold any int in its fields.
+        if (mode_ & YEAR) p.Print(t.tm_year + 1900LL, year_);
+        if (mode_ & MONTH) p.Print(t.tm_mon + 1LL, month_);
         if (mode_ & DAY) p.Print(t.tm_mday, day_);
         if ((mode_ & (YEAR | MONTH | DAY)) && (mode_ & (HOUR | MINUTE | SECOND))) p.Print(" ");
         if (mode_ & HOUR) p.Print(t.tm_hour, hour_);
@@ -215,11 +216,13 @@ public:
         if ((mode_ & HOUR) && !s.Scan(t.tm_hour, hour_)) return false;
         if ((mode_ & MINUTE) && !s.Scan(t.tm_min, minute_)) return false;
         if ((mode_ & SECOND) && !s.Scan(t.tm_sec, second_)) return false;
+        if ((mode_ & YEAR) && year < std::numeric_limits<int>::min() + 1900) return s.Error("No such year %d", year);
+        if ((mode_ & MONTH) && month == std::numeric_limits<int>::min()) return s.Error("No such month %d", month);
         if (mode_ & YEAR) t.tm_year = year - 1900;
         if (mode_ & MONTH) t.tm_mon = month - 1;
         if constexpr (Host_calendar) {
             // The host's own calendar record: the fields must name a real date and time.
-            if (!Valid_date(t)) return s.Error("No such date %04d/%02d/%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday);
+            if (!Valid_date(t)) return s.Error("No such date %04lld/%02lld/%02d", t.tm_year + 1900LL, t.tm_mon + 1LL, t.tm_mday);
             if (!Valid_time(t)) return s.Error("No such time %02d:%02d:%02d", t.tm_hour, t.tm_min, t.tm_sec);
             From_tm(record, t);
         } else {
@@ -252,7 +255,7 @@ private:
     // time of day 00:00:00 to 23:59:60 (a leap second).
     bool Valid_date(const std::tm& t) const {
         static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-        const int year = t.tm_year + 1900;
+        const long long year = t.tm_year + 1900LL;
         if ((mode_ & YEAR) && (year < 0 || year > 9999)) return false;
         if ((mode_ & MONTH) && (t.tm_mon < 0 || t.tm_mon > 11)) return false;
         if (!(mode_ & DAY)) return true;
