@@ -78,6 +78,11 @@ extern "C" int Fuzz_entry_index(const char* name) {
     return -1;
 }
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz::Listen_as_host();
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::Idle_assemblers();
     fuzz::Log_capture log;

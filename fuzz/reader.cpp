@@ -6,6 +6,11 @@
 
 #include "support.h"
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz::Listen_as_host();
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::Idle_assemblers();
     fuzz::Log_capture log;

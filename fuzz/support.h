@@ -10,23 +10,24 @@
 #include <string>
 
 #include "P25_processing.h"
+#include "shared/P25/P25_receive.h"
 #include "Smartzone_processing.h"
 #include "crc.h"
 
 namespace fuzz {
 
-// The log document of one run, in memory; the current log while it lives.
+// The log document of one input, in memory; the current log while it
+// lives.  One memory stream serves the whole run, started again from its
+// beginning by each capture: a stream and its buffer made for every input
+// cost more than most inputs' own work.
 class Log_capture {
 public:
-    Log_capture() : stream_(open_memstream(&text_, &size_)) {
-        if (!stream_) std::abort();
-        file_ = std::make_unique<XML_routines::Output_file>(stream_);
+    Log_capture() {
+        std::rewind(Stream().file);
+        file_ = std::make_unique<XML_routines::Output_file>(Stream().file);
         XML_routines::Output_file::Set_current(file_.get());
     }
-    ~Log_capture() {
-        Finish();
-        std::free(text_);
-    }
+    ~Log_capture() { Finish(); }
     Log_capture(const Log_capture&) = delete;
     Log_capture& operator=(const Log_capture&) = delete;
 
@@ -34,22 +35,36 @@ public:
     // Closes the log and returns the document written.
     std::string Text() {
         Finish();
-        return std::string(text_ ? text_ : "", size_);
+        const long length = std::ftell(Stream().file);
+        return std::string(Stream().text ? Stream().text : "", length > 0 ? static_cast<std::size_t>(length) : 0);
     }
 
 private:
+    struct Memory_stream {
+        char* text = nullptr;
+        std::size_t size = 0;
+        std::FILE* file = open_memstream(&text, &size);
+    };
+    static Memory_stream& Stream() {
+        static Memory_stream stream;
+        if (!stream.file) std::abort();
+        return stream;
+    }
     void Finish() {
         if (!file_) return;
         XML_routines::Output_file::Set_current(nullptr);
-        file_->Close();
+        file_->Close();  // the root's end tag, flushed: the length is the position
         file_.reset();
-        std::fclose(stream_);
     }
-    char* text_ = nullptr;
-    std::size_t size_ = 0;
-    std::FILE* stream_;
     std::unique_ptr<XML_routines::Output_file> file_;
 };
+
+// Every harness listens for what the library hands the host, as a host
+// does: without a listener each record handed on is reported on standard
+// error, a write to the terminal for every message read.
+inline void Listen_as_host() {
+    P25::Set_receive_listener([](P25::Received, const void*) {});
+}
 
 // Lets every SmartZone assembler that holds words give them up (into the
 // current log, if any, with a "Smartzone_tout"), so that one input's words
