@@ -8,13 +8,6 @@
 #include "shared/P25/P25_message_parts.h"
 #include "shared/P25/P25_messages.h"
 
-// The one value table of truth values (the "type" of the headers, osp or
-// isp): a truth value holds 0 and 1.
-template <>
-constexpr unsigned long long XML_routines::Format::detail::Largest<bool>() {
-    return 1;
-}
-
 namespace XML_routines {
 
 // ---- bit fields of the headers ------------------------------------------------

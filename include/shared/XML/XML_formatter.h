@@ -71,10 +71,13 @@ void Print(Printer& p, const T& v, const format_info& f) {
     }
 }
 
-// The largest value of an enumeration's underlying type, or of an integer.
+// The largest value of an enumeration's underlying type, or of an integer
+// (a truth value holds 0 and 1).
 template <class T>
 constexpr unsigned long long Largest() {
-    if constexpr (std::is_enum_v<T>)
+    if constexpr (std::is_same_v<T, bool>)
+        return 1;
+    else if constexpr (std::is_enum_v<T>)
         return static_cast<unsigned long long>(std::numeric_limits<std::make_unsigned_t<std::underlying_type_t<T>>>::max());
     else if constexpr (std::is_integral_v<T>)
         return static_cast<unsigned long long>(std::numeric_limits<std::make_unsigned_t<T>>::max());
