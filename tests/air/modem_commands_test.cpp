@@ -74,6 +74,7 @@ struct Channel {
     double offset_hz;
     double clock_ppm;
     int min_frames;   // frames that must come back (of script_frames)
+    bool inverted = false;  // the receiver's discriminator of the opposite sense
 };
 
 constexpr double none = INFINITY;
@@ -92,6 +93,7 @@ const Channel channels[] = {
     {"Eb/N0 16 dB", "cf32", 48000, 16, 0, 0, script_frames},
     {"Eb/N0 12 dB", "cf32", 48000, 12, 0, 0, script_frames},
     {"Eb/N0 9 dB", "cf32", 48000, 9, 0, 0, 7},  // 99.5 % of frames found at 9 dB
+    {"inverted", "cf32", 48000, none, 0, 0, script_frames, true},
 };
 
 const char* Suffix(const std::string& format) {
@@ -118,7 +120,7 @@ TEST_P(Air, TransmitThenReceiveGivesTheRecordsBack) {
     Outcome tx = Tool("transmit " + script_path + " --out " + signal_path + " --format " + c.format + " --rate " + rate);
     ASSERT_EQ(tx.status, 0) << tx.out;
 
-    if (iq && (std::isfinite(c.ebn0_db) || c.offset_hz != 0)) {
+    if (iq && (std::isfinite(c.ebn0_db) || c.offset_hz != 0 || c.inverted)) {
         Sample_format format;
         ASSERT_TRUE(Parse_sample_format(c.format, format));
         std::vector<Complex> samples, block;
@@ -131,6 +133,7 @@ TEST_P(Air, TransmitThenReceiveGivesTheRecordsBack) {
         std::normal_distribution<float> noise(0.0f, float(std::sqrt(sigma2 / 2)));
         for (std::size_t n = 0; n < samples.size(); ++n) {
             samples[n] *= std::polar(1.0f, float(2 * pi * c.offset_hz * double(n) / c.rate));
+            if (c.inverted) samples[n] = std::conj(samples[n]);  // every deviation of the other sign
             if (std::isfinite(c.ebn0_db)) samples[n] += Complex(noise(rng), noise(rng));
         }
         Sample_writer writer(signal_path, format, c.rate);
