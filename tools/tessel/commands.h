@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+namespace tessel_air {
+enum class Sample_format;
+}
+
 namespace tessel {
 
 // Exit statuses of every command.
@@ -70,6 +74,11 @@ using File = std::unique_ptr<std::FILE, File_closer>;
 // True when both paths name one existing file: writing a log over the input
 // being read would destroy it.
 bool Same_file(const std::string& a, const std::string& b);
+
+// The sample format of receive and transmit: the one --format names, else
+// the one of the file's extension.  Neither: the usage error, exit_usage.
+int Choose_sample_format(const char* command, const std::string& format_name, const std::string& path,
+                         tessel_air::Sample_format& format);
 
 // Prints "tessel COMMAND: message" and the hint to --help on stderr;
 // returns exit_usage.

@@ -121,6 +121,15 @@ void Summary(const Receiver& r, const std::string& path) {
 
 }  // namespace
 
+int Choose_sample_format(const char* command, const std::string& format_name, const std::string& path,
+                         tessel_air::Sample_format& format) {
+    if (format_name.empty() ? tessel_air::Sample_format_of_path(path, format)
+                            : tessel_air::Parse_sample_format(format_name, format))
+        return 0;
+    return Usage_error(command, format_name.empty() ? "cannot tell the format of " + path + ": give --format"
+                                                    : "unknown format \"" + format_name + "\"");
+}
+
 int Receive(const Arguments& args) {
     std::string format_name, rate_text, out_path, eye_path;
     std::vector<std::string> files;
@@ -134,10 +143,7 @@ int Receive(const Arguments& args) {
     if (files.size() != 1) return Usage_error("receive", files.empty() ? "no recording" : "more than one recording");
     const std::string& path = files[0];
     tessel_air::Sample_format format;
-    if (!format_name.empty() ? !tessel_air::Parse_sample_format(format_name, format)
-                             : !tessel_air::Sample_format_of_path(path, format))
-        return Usage_error("receive", format_name.empty() ? "cannot tell the format of " + path + ": give --format"
-                                                          : "unknown format \"" + format_name + "\"");
+    if (const int status = Choose_sample_format("receive", format_name, path, format)) return status;
     double rate = 48000;
     if (!rate_text.empty()) {
         char* end = nullptr;

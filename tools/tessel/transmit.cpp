@@ -333,10 +333,7 @@ int Transmit(const Arguments& args) {
     if (out_path.empty()) return Usage_error("transmit", "--out FILE is needed");
     const std::string& input_path = files[0];
     tessel_air::Sample_format format;
-    if (!format_name.empty() ? !tessel_air::Parse_sample_format(format_name, format)
-                             : !tessel_air::Sample_format_of_path(out_path, format))
-        return Usage_error("transmit", format_name.empty() ? "cannot tell the format of " + out_path + ": give --format"
-                                                           : "unknown format \"" + format_name + "\"");
+    if (const int status = Choose_sample_format("transmit", format_name, out_path, format)) return status;
     double rate = 48000, seconds = 10;
     char* end = nullptr;
     if (!rate_text.empty()) {
