@@ -16,6 +16,7 @@
 #include <cstring>
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace XML_routines {
@@ -221,6 +222,41 @@ struct Parser_free {
     }
 };
 
+// A parser context costs more to make than a short document costs to read
+// (its dictionary of names, its buffers, the base directory of the
+// document's address), so the last one a thread used is kept for its next
+// document.  A document read while another is being read (from a listener)
+// makes its own.  A context whose dictionary has grown past the names of a
+// few vocabularies is not kept: names read once are not held for good.
+const int Kept_dictionary_names = 4096;
+
+struct Kept_parser {
+    xmlParserCtxtPtr ctxt = nullptr;
+    ~Kept_parser() {
+        if (ctxt) Parser_free()(ctxt);
+    }
+};
+thread_local Kept_parser kept_parser;
+
+// A context for a document that starts with the given octets.
+xmlParserCtxtPtr New_parser(xmlSAXHandler& handler, const char* data, int size, const char* url) {
+    xmlParserCtxtPtr kept = std::exchange(kept_parser.ctxt, nullptr);
+    if (kept && xmlCtxtResetPush(kept, data, size, url, nullptr) == 0) return kept;
+    if (kept) Parser_free()(kept);
+    return xmlCreatePushParserCtxt(&handler, nullptr, data, size, url);
+}
+
+struct Parser_release {
+    void operator()(xmlParserCtxtPtr ctxt) const {
+        ctxt->_private = nullptr;
+        if (!kept_parser.ctxt && ctxt->dict && xmlDictSize(ctxt->dict) <= Kept_dictionary_names) {
+            kept_parser.ctxt = ctxt;
+        } else {
+            Parser_free()(ctxt);
+        }
+    }
+};
+
 class Document_reader {
 public:
     Document_reader(const Info_base& root, Input_data& input) : root_(root), input_(input) {}
@@ -237,7 +273,7 @@ public:
         if (n > 0) Note_content(data, static_cast<std::size_t>(n));
         // The first octets tell the encoding.
         const int head = n > 4 ? 4 : (n > 0 ? static_cast<int>(n) : 0);
-        ctxt_.reset(xmlCreatePushParserCtxt(&Handler(), nullptr, data, head, url));
+        ctxt_.reset(New_parser(Handler(), data, head, url));
         if (!ctxt_) {
             Report(input_, 0, nullptr, "Cannot read the document");
             return Read_status::not_well_formed;
@@ -612,7 +648,7 @@ private:
 
     const Info_base& root_;
     Input_data& input_;
-    std::unique_ptr<xmlParserCtxt, Parser_free> ctxt_;
+    std::unique_ptr<xmlParserCtxt, Parser_release> ctxt_;
     std::deque<Frame> frames_;
     int line_ = 1;              // where the last event ended: where the next one starts
     unsigned long skip_depth_ = 0;  // inside an element skipped with its subtree
@@ -664,7 +700,8 @@ Read_status Read_memory(const char* text, std::size_t size, const char* name, co
                         Input_data& input) {
     input.document = name ? name : "(memory)";
     Memory_source source(text, size);
-    return Read_source(source, name, root, input);
+    // A document in memory has no address: its name is for the reports.
+    return Read_source(source, nullptr, root, input);
 }
 
 }  // namespace XML_routines

@@ -123,8 +123,8 @@ struct Plain_table {
     unsigned char bits[256] = {};
     Plain_table() {
         for (int c = 0x20; c < 0x7F; ++c) bits[c] = 3;
-        bits['<'] = bits['>'] = bits['&'] = 0;
-        bits['"'] = 1;
+        for (unsigned char c : {'<', '>', '&'}) bits[c] = 0;
+        bits[static_cast<unsigned char>('"')] = 1;
     }
 };
 const Plain_table plain;
