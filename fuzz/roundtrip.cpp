@@ -12,10 +12,10 @@
 // - Text (anything else): a record script, each line logged through its
 //   kind as `tessel log` does, so that every family is reached (trunking,
 //   link control alone and in voice units, voice, state, SmartZone words and
-//   messages, overhead, Status_bits, DateTime).  The log read back must be
-//   logged again as written; where it is not, each top-level element is
-//   read back on its own and must be logged again as written, or, where the
-//   element hides bits, the element read back must read back unchanged.
+//   messages, overhead, Status_bits, DateTime).  Each top-level element of
+//   the log must be logged again as written when the log is read back, or
+//   when it is read back on its own; where the element hides bits, the
+//   element read back must read back unchanged.
 //
 // Catches silent corruption, not only crashes.
 #include <algorithm>
@@ -180,8 +180,12 @@ void Script_round_trip(const std::uint8_t* data, std::size_t size) {
         fuzz::Idle_assemblers();
         logged = log.Text();
     }
-    // Nearly always the log as a whole reads back as written: one document
-    // checks every element.
+    // The log read back as a whole gives nearly every element that replay
+    // logs again, in its order: one document checks those.  Each element it
+    // does not give again (one whose reading depends on what came before
+    // it) is read back on its own.  Elements of a kind that reading does
+    // not log (what replay hands the host to send: data units, SmartZone
+    // words, the status symbols of what follows) are not read again.
     std::vector<std::string> elements;
     std::string document = "<P25_log_data>\n";
     for (const std::string& element : Elements(logged)) {
@@ -193,9 +197,18 @@ void Script_round_trip(const std::uint8_t* data, std::size_t size) {
     if (elements.empty()) return;
     bool accepted = false;
     const std::string whole = Replayed_document(document + "</P25_log_data>\n", accepted);
-    if (accepted && Elements(whole) == elements) return;
+    const std::vector<std::string> given = accepted ? Elements(whole) : std::vector<std::string>();
+    auto next = given.begin();
     for (const std::string& element : elements) {
+        const auto found = std::find(next, given.end(), element);
+        if (found != given.end()) {
+            next = found + 1;
+            continue;
+        }
         const std::string tag = Tag_of(element);
+        if (accepted && std::none_of(given.begin(), given.end(),
+                                     [&tag](const std::string& e) { return Tag_of(e) == tag; }))
+            continue;
         const std::string replayed = Replayed(element, accepted);
         if (!accepted) Fail("refused", element, replayed);
         const std::vector<std::string> again = Elements(replayed);
