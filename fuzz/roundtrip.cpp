@@ -25,6 +25,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "../tools/tessel/script.h"
@@ -139,9 +140,9 @@ void Read_back(const std::string& message, const std::uint8_t* blocks, std::size
 }
 
 // The tag of an element as written ("<Tag ..." or "<Tag>").
-std::string Tag_of(const std::string& element) {
+std::string_view Tag_of(const std::string& element) {
     const std::size_t end = element.find_first_of(" />\n", 1);
-    return element.substr(1, end == std::string::npos ? std::string::npos : end - 1);
+    return std::string_view(element).substr(1, end == std::string::npos ? std::string::npos : end - 1);
 }
 
 // The log of a document read back, with what the assemblers held at its end.
@@ -189,7 +190,7 @@ void Script_round_trip(const std::uint8_t* data, std::size_t size) {
     std::vector<std::string> elements;
     std::string document = "<P25_log_data>\n";
     for (const std::string& element : Elements(logged)) {
-        const std::string tag = Tag_of(element);
+        const std::string_view tag = Tag_of(element);
         if (tag == "Trunking_message" ? Describes_no_blocks(element) : Is_error(element)) continue;
         document += "  " + element + "\n";
         elements.push_back(element);
@@ -205,7 +206,7 @@ void Script_round_trip(const std::uint8_t* data, std::size_t size) {
             next = found + 1;
             continue;
         }
-        const std::string tag = Tag_of(element);
+        const std::string_view tag = Tag_of(element);
         if (accepted && std::none_of(given.begin(), given.end(),
                                      [&tag](const std::string& e) { return Tag_of(e) == tag; }))
             continue;
