@@ -196,9 +196,9 @@ void Script_round_trip(const std::uint8_t* data, std::size_t size) {
         elements.push_back(element);
     }
     if (elements.empty()) return;
-    bool accepted = false;
-    const std::string whole = Replayed_document(document + "</P25_log_data>\n", accepted);
-    const std::vector<std::string> given = accepted ? Elements(whole) : std::vector<std::string>();
+    bool whole_accepted = false;
+    const std::string whole = Replayed_document(document + "</P25_log_data>\n", whole_accepted);
+    const std::vector<std::string> given = whole_accepted ? Elements(whole) : std::vector<std::string>();
     auto next = given.begin();
     for (const std::string& element : elements) {
         const auto found = std::find(next, given.end(), element);
@@ -207,9 +207,10 @@ void Script_round_trip(const std::uint8_t* data, std::size_t size) {
             continue;
         }
         const std::string_view tag = Tag_of(element);
-        if (accepted && std::none_of(given.begin(), given.end(),
-                                     [&tag](const std::string& e) { return Tag_of(e) == tag; }))
+        if (whole_accepted && std::none_of(given.begin(), given.end(),
+                                           [&tag](const std::string& e) { return Tag_of(e) == tag; }))
             continue;
+        bool accepted = false;
         const std::string replayed = Replayed(element, accepted);
         if (!accepted) Fail("refused", element, replayed);
         const std::vector<std::string> again = Elements(replayed);
