@@ -1,14 +1,16 @@
 // The round trip: what is logged reads back into the same element.  Two
 // kinds of input:
 //
-// - Binary (first octet 0-3): trunking blocks with valid CRCs, which are
+// - Binary (first octet 0-7): trunking blocks with valid CRCs, which are
 //   logged; each decoded "Trunking_message" is read back as an input
 //   document and must give the same element and the same blocks again.  A
 //   message that cannot be read back must be one that describes no blocks
 //   (an error element).  Input: mode (1 octet: bit 0 a multi-block PDU
-//   rather than TSBKs, bit 1 outbound), channel (1 octet), then the blocks:
-//   10 octets of one TSBK (its CRC is added), or 12 octets a PDU block (2
-//   to 127 of them, CRCs filled in).
+//   rather than TSBKs, bit 1 outbound, bit 2 the PDU's blocks repeated to
+//   the longest packet, 127 blocks, which inputs kept short reach no other
+//   way), channel (1 octet), then the blocks: 10 octets of one TSBK (its
+//   CRC is added), or 12 octets a PDU block (2 to 127 of them, CRCs filled
+//   in).
 // - Text (anything else): a record script, each line logged through its
 //   kind as `tessel log` does, so that every family is reached (trunking,
 //   link control alone and in voice units, voice, state, SmartZone words and
@@ -236,12 +238,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::Idle_assemblers();
-    if (size >= 1 && data[0] > 3) {
+    if (size >= 1 && data[0] > 7) {
         Script_round_trip(data, size);
         return 0;
     }
     if (size < 2) return 0;
     const bool pdu = data[0] & 1;
+    const bool longest = pdu && (data[0] & 4);
     static P25::Log_Dispatch_payload payload;
     std::memset(&payload, 0, sizeof payload);
     P25::TSBK_PDU_data& r = payload.tsbk;
@@ -256,8 +259,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // One message an input (a TSBK, or a whole PDU), so that a mutation
     // does not test again messages it left unchanged.
     if (!pdu) count = 1;
+    const std::size_t given = count;
+    if (longest) count = 127;
     r.block_count = static_cast<std::uint32_t>(count);
-    for (std::size_t i = 0; i < count; ++i) std::memcpy(r.tsbk[i].data, data + i * step, step);
+    for (std::size_t i = 0; i < count; ++i) std::memcpy(r.tsbk[i].data, data + i % given * step, step);
     if (pdu) {
         fuzz::Fill_packet_crc(r.tsbk, r.block_count);
     } else {
