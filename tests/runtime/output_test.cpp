@@ -1,13 +1,11 @@
 // The log output: filter lists, the streamed log file, XML_Log,
 // Add_children; and the parse context's reports and filters.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -18,26 +16,29 @@ using namespace XML_routines;
 
 namespace {
 
-// A log file of a test's own; Text() reads what was written so far.
-struct Temp_log {
-    char path[32] = "/tmp/tessel_output_XXXXXX";
-    std::unique_ptr<Output_file> file;
-    Temp_log() {
-        const int fd = mkstemp(path);
-        if (fd >= 0 && close(fd) == 0) file = Output_file::Open(path);
-    }
-    ~Temp_log() { unlink(path); }
+// A log on a stream in memory; Text() gives what was written so far.
+struct Memory_log {
+    char* data = nullptr;
+    std::size_t size = 0;
+    std::FILE* stream = open_memstream(&data, &size);
+    std::unique_ptr<Output_file> file{new Output_file(stream)};
     std::string Text() {
         if (file) file->Flush();
-        std::stringstream text;
-        text << std::ifstream(path).rdbuf();
-        return text.str();
+        return std::fflush(stream), std::string(data, size);
     }
+    ~Memory_log() { file.reset(), std::fclose(stream), std::free(data); }
 };
 
 xmlNode* Element(const char* name, const char* attr = nullptr, const char* value = nullptr) {
     xmlNode* node = xmlNewNode(nullptr, To_xml(name));
     if (attr) xmlNewProp(node, To_xml(attr), To_xml(value));
+    return node;
+}
+
+// A nameless element holding children: they stand for it.
+xmlNode* Nameless(std::initializer_list<xmlNode*> children, const char* attr = nullptr) {
+    xmlNode* node = Element("", attr, "v");
+    for (xmlNode* child : children) xmlAddChild(node, child);
     return node;
 }
 
@@ -47,8 +48,7 @@ const std::string Header = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<P25_log
 
 TEST(OutputFile, StreamsEachElementAsItIsLogged) {
     EXPECT_EQ(Output_file::Open("/nonexistent/dir/log.xml"), nullptr);
-    Temp_log log;
-    ASSERT_NE(log.file, nullptr);
+    Memory_log log;
     EXPECT_EQ(log.Text(), Header);
     xmlNode* a = Element("A", "x", "1");
     xmlNewTextChild(a, nullptr, To_xml("B"), To_xml("t & u"));
@@ -57,10 +57,7 @@ TEST(OutputFile, StreamsEachElementAsItIsLogged) {
     EXPECT_EQ(log.Text(), first);
 
     log.file->Write_node(Element("/P25_log_data/Renamed", "y", "2"));
-    xmlNode* nameless = Element("");
-    xmlAddChild(nameless, Element("First"));
-    xmlAddChild(nameless, Element("/Root/Second"));
-    log.file->Write_node(nameless);
+    log.file->Write_node(Nameless({Element("First"), Element("/Root/Second")}));
     log.file->Write_node(nullptr);
     EXPECT_EQ(log.file->Elements_written(), 4u);
     Output_file::Set_current(log.file.get());
@@ -80,7 +77,7 @@ TEST(XmlLog, TakesEveryNodeOverAndKeepsWhatTheFilterEnables) {
     FilterList all;
     EXPECT_TRUE(all.Check(Log_Errors, 256));  // everything enabled at start
     EXPECT_THROW(all[257], std::out_of_range);
-    Temp_log log;
+    Memory_log log;
     Output_file::Set_current(log.file.get());
     for (unsigned ch = 0; ch < FilterList::Channels; ++ch) log.file->Filters()[ch] = Log_Voice;
     log.file->Filters()[3] = Log_Voice | Log_RAW;
@@ -106,18 +103,13 @@ TEST(AddChildren, NamedNamelessAndNull) {
     xmlNode* parent = Element("P");
     Add_children(parent, nullptr);
     Add_children(parent, Element("A"));
-    xmlNode* nameless = Element("", "attr", "v");
-    xmlNode* inner = Element("");
-    xmlAddChild(inner, Element("B"));
-    xmlAddChild(nameless, inner);
-    xmlAddChild(nameless, Element("C"));
-    Add_children(parent, nameless);
+    Add_children(parent, Nameless({Nameless({Element("B")}), Element("C")}, "attr"));
     Add_children(nullptr, Element("Orphan"));  // freed
     EXPECT_EQ(Text_of(parent), "<P attr=\"v\"><A/><B/><C/></P>");
 }
 
 TEST(Input, ReportsAndFilters) {
-    Temp_log log;
+    Memory_log log;
     Input_data input(log.file.get());
     input.report_errors = false;
     const std::string long_text(1000, 'x');
@@ -138,14 +130,11 @@ TEST(Input, ReportsAndFilters) {
 // A log that cannot be written says so at Close, with the first error, and
 // writes nothing more once it failed; a good one closes clean.
 TEST(Output, CloseReportsTheFirstWriteError) {
-    const struct { const char* path; int error; } cases[] = {{"/dev/full", ENOSPC}, {"/dev/null", 0}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.path);
-        std::unique_ptr<Output_file> log = Output_file::Open(c.path);
+    for (const auto& c : {std::make_pair("/dev/full", ENOSPC), std::make_pair("/dev/null", 0)}) {
+        std::unique_ptr<Output_file> log = Output_file::Open(c.first);
         ASSERT_TRUE(log);
         for (int i = 0; i < 2000; ++i) log->Write_node(xmlNewNode(nullptr, To_xml("Element")));
-        EXPECT_EQ(log->Close(), c.error == 0);
-        EXPECT_EQ(log->Error(), c.error);
-        EXPECT_EQ(log->Close(), c.error == 0);  // a second Close changes nothing
+        for (int close = 0; close < 2; ++close) EXPECT_EQ(log->Close(), c.second == 0) << c.first;  // twice: the same
+        EXPECT_EQ(log->Error(), c.second) << c.first;
     }
 }

@@ -5,8 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -18,13 +16,10 @@ namespace {
 
 std::vector<std::string> events;
 
-class Record_hook : public Finalize_hook {
-public:
-    explicit Record_hook(std::string what) : what_(std::move(what)) {}
-    void Hook() override { events.push_back("hook " + what_); }
-
-private:
-    std::string what_;
+struct Record_hook : Finalize_hook {
+    explicit Record_hook(std::string what) : what(std::move(what)) {}
+    void Hook() override { events.push_back("hook " + what); }
+    std::string what;
 };
 
 // A parse state that records every call.  Its behaviour is driven by the
@@ -34,9 +29,7 @@ private:
 // starting with "Unknown" (refused silently) has a sub-state.
 class Recorder : public Instance_base {
 public:
-    Recorder(Input_data& input, std::string tag) : Instance_base(input), tag_(std::move(tag)) {
-        events.push_back("create " + tag_);
-    }
+    Recorder(Input_data& input, std::string tag) : Instance_base(input), tag_(std::move(tag)) { events.push_back("create " + tag_); }
     ~Recorder() override { events.push_back("delete " + tag_); }
 
     Instance_base* Get_subinstance(const xmlChar* tag) const override {
@@ -50,13 +43,11 @@ public:
         events.push_back("attr " + tag_ + " " + n + "=" + scanner.Text());
         if (n == "bad") return scanner.Error("Bad value \"%s\"", scanner.Text());
         if (n == "no") return false;
-        if (n == "hooks") {
-            (new Record_hook(tag_ + " 1"))->Hook_to(*this);
-            (new Record_hook(tag_ + " 2"))->Hook_to(*this);
-        }
+        if (n == "hooks")
+            for (const char* i : {" 1", " 2"}) (new Record_hook(tag_ + i))->Hook_to(*this);
         const std::string value = scanner.BiteOffString();  // one token: more is left over
-        if (n == "finalize") fail_finalize_ = value == "fail";
-        if (n == "commit") fail_commit_ = value == "fail";
+        fail_finalize_ |= n == "finalize" && value == "fail";
+        fail_commit_ |= n == "commit" && value == "fail";
         return true;
     }
     bool Text(Format::Scanner& scanner) override {
@@ -67,24 +58,16 @@ public:
         events.push_back("text " + tag_ + " " + all);
         return true;
     }
-    bool Finalize() override {
-        events.push_back("finalize " + tag_);
-        return !fail_finalize_;
-    }
-    bool Commit() override {
-        events.push_back((fail_commit_ ? "refuse commit " : "commit ") + tag_);
-        return !fail_commit_;
-    }
+    bool Finalize() override { return events.push_back("finalize " + tag_), !fail_finalize_; }
+    bool Commit() override { return events.push_back((fail_commit_ ? "refuse commit " : "commit ") + tag_), !fail_commit_; }
     const char* Name() const override { return tag_.c_str(); }
 
 private:
     std::string tag_;
-    bool fail_finalize_ = false;
-    bool fail_commit_ = false;
+    bool fail_finalize_ = false, fail_commit_ = false;
 };
 
-class Record_info : public Info_base {
-public:
+struct Record_info : Info_base {
     using Info_base::Info_base;
     Instance_base* Get_instance(Input_data& input) const override { return new Recorder(input, Tag()); }
 };
@@ -129,92 +112,102 @@ TEST(Reader, ParseCycleOrder) {
 }
 
 TEST(Reader, CharacterDataAndEmptyDocumentElements) {
-    EXPECT_EQ(Read("<Test_log><Top>a &amp; <![CDATA[<b>]]> &#65;</Top></Test_log>").status, Read_status::ok);
-    EXPECT_GT(Count("text Top a & <b> A"), 0u);
-    // Blank text is not handed over.
-    EXPECT_EQ(Read("<Test_log>\n <Top>\n  <![CDATA[ ]]>\n </Top>\n</Test_log>").status, Read_status::ok);
-    EXPECT_EQ(Count("text "), 0u);
-    EXPECT_EQ(Read("<?xml version=\"1.0\"?><!-- nothing --><Test_log/>").status, Read_status::ok);
-    EXPECT_EQ(Read("<Test_log></Test_log>").status, Read_status::ok);
-}
-
-// One faulty top-level element among good ones: one located report, and the
-// elements after it are processed all the same.
-TEST(Reader, OneLocatedReportAndRecovery) {
-    // The faulty element stands on line 3 of the document.
-    const struct { const char *element, *report; } faults[] = {
-        {"<Unknown x=\"1\"><Top/></Unknown>", "in.xml:3: error: Unknown element <Unknown> in <Test_log>"},
-        {"<Inert/>", "in.xml:3: error: Unknown element <Inert> in <Test_log>"},  // no parse state
-        {"<Top>\n<UnknownSub/></Top>", "in.xml:4: error: Unknown element <UnknownSub> in <Top>"},
-        {"<Top>\n<Refused/></Top>", "in.xml:4: error: <Refused>: Not here"},
-        {"<Top bad=\"x\"/>", "in.xml:3: error: <Top>, attribute \"bad\": Bad value \"x\""},
-        {"<Top no=\"x\"/>", "in.xml:3: error: <Top>, attribute \"no\": Bad value \"x\""},
-        {"<Top n=\"2 junk\"/>", "in.xml:3: error: <Top>, attribute \"n\": Unexpected text \"junk\""},
-        {"stray<Other/>", "in.xml:3: error: <Test_log>: Unexpected text \"stray\""},
-        {"<Top>&e;</Top>", "in.xml:3: error: <Top>: Entity reference &e; is not supported"},
-        {"<Top hooks=\"1\" finalize=\"fail\"/>", "in.xml:3: error: <Top> refused"},
-        {"<Top commit=\"fail\"/>", "in.xml:3: error: <Top> refused"},
-        {"<Top>\n<Sub finalize=\"fail\"/></Top>", "in.xml:4: error: <Sub> refused"},
+    // Entities, CDATA and character references joined; blank text not handed over.
+    const std::pair<const char*, std::size_t> docs[] = {
+        {"<Test_log><Top>a &amp; <![CDATA[<b>]]> &#65;</Top></Test_log>", 1},
+        {"<Test_log>\n <Top>\n  <![CDATA[ ]]>\n </Top>\n</Test_log>", 0},
+        {"<?xml version=\"1.0\"?><!-- nothing --><Test_log/>", 0},
+        {"<Test_log></Test_log>", 0},
     };
-    for (const auto& f : faults) {
-        SCOPED_TRACE(f.element);
-        Input_data input;
-        const Result r = Read(std::string("<!DOCTYPE Test_log [<!ENTITY e \"x\">]><Test_log>\n<Top n=\"1\"/>\n") +
-                                  f.element + "\n<Top n=\"3\"/>\n<Other/>\n</Test_log>\n",
-                              &input);
-        EXPECT_EQ(r.status, Read_status::reported);
-        EXPECT_EQ(r.errors, 1u);
-        EXPECT_EQ(r.stderr_text, std::string(f.report) + "\n");
-        EXPECT_EQ(Count("commit Top"), 2u);
-        EXPECT_GT(Count("commit Other"), 0u);
-        EXPECT_EQ(Count("hook "), 0u);  // nor hooks after a failed step
-        EXPECT_EQ(Count("create"), Count("delete"));
-        EXPECT_EQ(input.element, nullptr);
-        EXPECT_EQ(input.attribute, nullptr);
+    for (const auto& d : docs) {
+        EXPECT_EQ(Read(d.first).status, Read_status::ok) << d.first;
+        EXPECT_EQ(Count("text "), d.second) << d.first;
+        EXPECT_EQ(Count("text Top a & <b> A"), d.second) << d.first;
     }
 }
 
-TEST(Reader, NotWellFormedKeepsWhatWasCompleted) {
-    const Result r =
-        Read("<Test_log>\n<Top n=\"1\"/>\n<Top n=\"2\"><Child/>\n<Leaf></Bad>\n<Top n=\"3\"/>\n</Test_log>\n");
-    EXPECT_EQ(r.status, Read_status::not_well_formed);
-    EXPECT_EQ(r.stderr_text, "in.xml:4: error: Opening and ending tag mismatch: Leaf line 4 and Bad\n");
-    EXPECT_EQ(Count("commit"), 2u);  // the first Top and the Child
-    EXPECT_EQ(Count("attr Top n=3"), 0u);
-    EXPECT_EQ(Count("finalize Top"), 1u);
-    EXPECT_EQ(events.back(), "delete Top");
-    // The open states are deleted innermost first, without being finalised.
-    EXPECT_EQ(Read("<Test_log>\n<Top a=\"1\">\n<Sub>\n<Leaf>text").stderr_text,
-              "in.xml:4: error: Premature end of the document: <Leaf> of line 4 is not closed\n");
-    EXPECT_EQ(Count("finalize"), 0u);
-    const std::vector<std::string> tail(events.end() - 3, events.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{"delete Leaf", "delete Sub", "delete Top"}));
-}
-
-// A document that goes wrong after some complete elements: every one of
-// them is processed, and the report says what is wrong and where.
-TEST(Reader, FaultsLoseNothingCompleteBeforeThem) {
-    const std::string comment = "<!--" + std::string(8000, 'c') + "-->\n";
-    const struct { std::string tail, report; } faults[] = {
-        // A log cut off while it was being written.
-        {"", "in.xml:3: error: Premature end of the document: <Test_log> of line 1 is not closed"},
-        {comment, "in.xml:4: error: Premature end of the document: <Test_log> of line 1 is not closed"},
-        {"<Top n=\"3\">ab", "in.xml:4: error: Premature end of the document: <Top> of line 4 is not closed"},
-        {"<Top n=\"3\"", "in.xml:4: error: Premature end of the document: <Test_log> of line 1 is not closed"},
-        // Junk after the root, a second root.
-        {"</Test_log>\njunk\n", "in.xml:5: error: Extra content at the end of the document"},
-        {"</Test_log>\n" + comment + "<Test_log/>", "in.xml:6: error: Extra content at the end of the document"},
-        // A mismatched end tag.
-        {comment + "<Top n=\"3\"></Other>",
-         "in.xml:5: error: Opening and ending tag mismatch: Top line 5 and Other"},
+// A faulty element among good ones gives one located report, and the
+// elements after it are processed all the same.  A document that is not
+// well-formed keeps every element complete before the fault, nothing after
+// it; its open states are deleted innermost first without being finalised.
+TEST(Reader, FaultsAreReportedWhereTheyAreAndLoseNothingComplete) {
+    // The faulty element on line 3, between good ones.
+    const auto among_good = [](const char* element) {
+        return std::string("<!DOCTYPE Test_log [<!ENTITY e \"x\">]><Test_log>\n<Top n=\"1\"/>\n") + element +
+               "\n<Top n=\"3\"/>\n<Other/>\n</Test_log>\n";
     };
-    for (const auto& f : faults) {
-        SCOPED_TRACE(f.report);
-        const Result r = Read("<Test_log>\n<Top n=\"1\"/>\n<Top n=\"2\">x</Top>\n" + f.tail);
-        EXPECT_EQ(r.status, Read_status::not_well_formed);
-        EXPECT_EQ(r.stderr_text, f.report + "\n");
-        EXPECT_EQ(Count("commit Top"), 2u);
+    const std::string good = "<Test_log>\n<Top n=\"1\"/>\n<Top n=\"2\">x</Top>\n";
+    const std::string comment = "<!--" + std::string(8000, 'c') + "-->\n";
+    const Read_status bad = Read_status::not_well_formed, reported = Read_status::reported;
+    const char* const all = "Top Top Other";
+    // report: the whole of standard error (null: any); committed: the tags
+    // committed in order; last: the last event, when it matters.
+    const struct {
+        std::string text;
+        const char *report, *committed;
+        Read_status status = Read_status::not_well_formed;
+        const char* last = nullptr;
+    } docs[] = {
+        {among_good("<Unknown x=\"1\"><Top/></Unknown>"), "in.xml:3: error: Unknown element <Unknown> in <Test_log>", all, reported},
+        {among_good("<Inert/>"), "in.xml:3: error: Unknown element <Inert> in <Test_log>", all, reported},  // no parse state
+        {among_good("<Top>\n<UnknownSub/></Top>"), "in.xml:4: error: Unknown element <UnknownSub> in <Top>", all, reported},
+        {among_good("<Top>\n<Refused/></Top>"), "in.xml:4: error: <Refused>: Not here", all, reported},
+        {among_good("<Top bad=\"x\"/>"), "in.xml:3: error: <Top>, attribute \"bad\": Bad value \"x\"", all, reported},
+        {among_good("<Top no=\"x\"/>"), "in.xml:3: error: <Top>, attribute \"no\": Bad value \"x\"", all, reported},
+        {among_good("<Top n=\"2 junk\"/>"), "in.xml:3: error: <Top>, attribute \"n\": Unexpected text \"junk\"", all, reported},
+        {among_good("stray<Other/>"), "in.xml:3: error: <Test_log>: Unexpected text \"stray\"", "Top Other Top Other", reported},
+        {among_good("<Top>&e;</Top>"), "in.xml:3: error: <Top>: Entity reference &e; is not supported", all, reported},
+        // Nor hooks after a failed step.
+        {among_good("<Top hooks=\"1\" finalize=\"fail\"/>"), "in.xml:3: error: <Top> refused", all, reported},
+        {among_good("<Top commit=\"fail\"/>"), "in.xml:3: error: <Top> refused", all, reported},
+        {among_good("<Top>\n<Sub finalize=\"fail\"/></Top>"), "in.xml:4: error: <Sub> refused", all, reported},
+        // Line numbers past 16 bits.
+        {"<Test_log>" + std::string(65540, '\n') + "<Top no=\"1\"/></Test_log>",
+         "in.xml:65541: error: <Top>, attribute \"no\": Bad value \"1\"", "", reported},
+        // A log cut off while it was being written.
+        {good, "in.xml:3: error: Premature end of the document: <Test_log> of line 1 is not closed", "Top Top"},
+        {good + comment, "in.xml:4: error: Premature end of the document: <Test_log> of line 1 is not closed", "Top Top"},
+        {good + "<Top n=\"3\">ab", "in.xml:4: error: Premature end of the document: <Top> of line 4 is not closed", "Top Top"},
+        {good + "<Top n=\"3\"", "in.xml:4: error: Premature end of the document: <Test_log> of line 1 is not closed", "Top Top"},
+        {"<Test_log>\n<Top a=\"1\">\n<Sub>\n<Leaf>text",
+         "in.xml:4: error: Premature end of the document: <Leaf> of line 4 is not closed", "", bad, "delete Top"},
+        // Junk after the root, a second root.
+        {good + "</Test_log>\njunk\n", "in.xml:5: error: Extra content at the end of the document", "Top Top"},
+        {good + "</Test_log>\n" + comment + "<Test_log/>", "in.xml:6: error: Extra content at the end of the document", "Top Top"},
+        {"<Test_log/><Test_log/>", nullptr, ""},
+        // Mismatched end tags, after a buffer's worth of text and within an element.
+        {good + comment + "<Top n=\"3\"></Other>", "in.xml:5: error: Opening and ending tag mismatch: Top line 5 and Other", "Top Top"},
+        {"<Test_log>\n<Top n=\"1\"/>\n<Top n=\"2\"><Child/>\n<Leaf></Bad>\n<Top n=\"3\"/>\n</Test_log>\n",
+         "in.xml:4: error: Opening and ending tag mismatch: Leaf line 4 and Bad", "Top Child", bad, "delete Top"},
+        // Nothing to read, the wrong root.
+        {"", "in.xml:1: error: Document is empty", ""},
+        {" \n\n", "in.xml:1: error: Document is empty", ""},
+        {"hello\nworld\n", "in.xml:1: error: Not an XML document: it holds no element, only text", ""},
+        {"<Other_log>\n<Top/>\n</Other_log>", "in.xml:1: error: Document element is <Other_log>, expected <Test_log>", "", reported},
+        // Undeclared entity and prefix, bytes that are not UTF-8, a NUL.
+        {"<Test_log><Top>&nope;</Top></Test_log>", nullptr, ""},
+        {"<Test_log><q:Top/></Test_log>", nullptr, ""},
+        {"<Test_log><Top>\xff\xfe</Top></Test_log>", nullptr, ""},
+        {std::string("<Test_log><Top>\0</Top></Test_log>", 32), nullptr, ""},
+    };
+    for (const auto& d : docs) {
+        SCOPED_TRACE(d.text.substr(0, 80));
+        Input_data input;
+        const Result r = Read(d.text, &input);
+        EXPECT_EQ(r.status, d.status);
+        EXPECT_GE(r.errors, 1u);
+        if (d.report) { EXPECT_EQ(r.stderr_text + std::to_string(r.errors), d.report + std::string("\n1")); }
+        std::string committed;
+        for (const std::string& e : events) {
+            if (e.rfind("commit ", 0) == 0) committed += (committed.empty() ? "" : " ") + e.substr(7);
+        }
+        EXPECT_EQ(committed, d.committed);
+        if (d.status == bad) { EXPECT_EQ(Count("finalize"), Count("commit")); }
+        EXPECT_EQ(Count("hook "), 0u);
         EXPECT_EQ(Count("create"), Count("delete"));
+        EXPECT_EQ(input.element, nullptr);
+        EXPECT_EQ(input.attribute, nullptr);
+        if (d.last) { EXPECT_EQ(events.back(), d.last); }
     }
 }
 
@@ -232,39 +225,6 @@ TEST(Reader, ReportsStayShort) {
     EXPECT_NE(r.stderr_text.find("in.xml:2: error: <Top>: 19997 more entity references are not supported\n"),
               std::string::npos);
     EXPECT_EQ(Count("commit Top"), 1u);
-}
-
-TEST(Reader, BrokenDocumentsAreReportedAndLeakNothing) {
-    // A null report: any.
-    const struct { std::string text; const char* report; Read_status status = Read_status::not_well_formed; } docs[] = {
-        {"", "in.xml:1: error: Document is empty\n"},
-        {" \n\n", "in.xml:1: error: Document is empty\n"},
-        {"hello\nworld\n", "in.xml:1: error: Not an XML document: it holds no element, only text\n"},
-        {"<Other_log>\n<Top/>\n</Other_log>", "in.xml:1: error: Document element is <Other_log>, expected <Test_log>\n",
-         Read_status::reported},
-        {"<Test_log/><Test_log/>", nullptr},
-        {"<Test_log><Top>&nope;</Top></Test_log>", nullptr},
-        {"<Test_log><q:Top/></Test_log>", nullptr},
-        {"<Test_log><Top>\xff\xfe</Top></Test_log>", nullptr},
-        {std::string("<Test_log><Top>\0</Top></Test_log>", 32), nullptr},
-    };
-    for (const auto& d : docs) {
-        SCOPED_TRACE(d.text);
-        const Result r = Read(d.text);
-        EXPECT_EQ(r.status, d.status);
-        EXPECT_GE(r.errors, 1u);
-        if (d.report) {
-            EXPECT_EQ(r.stderr_text, d.report);
-        }
-        EXPECT_EQ(Count("create"), Count("delete"));
-        EXPECT_EQ(Count("commit"), 0u);
-        EXPECT_EQ(Count("finalize"), 0u);
-    }
-}
-
-TEST(Reader, LineNumbersBeyond65535) {
-    const Result r = Read("<Test_log>" + std::string(65540, '\n') + "<Top no=\"1\"/></Test_log>");
-    EXPECT_EQ(r.stderr_text, "in.xml:65541: error: <Top>, attribute \"no\": Bad value \"1\"\n");
 }
 
 TEST(Reader, DocumentsFromAFileAndStandardInput) {
