@@ -1,8 +1,6 @@
 // Dialled digits: names, escapes, fixed and counted arrays.
 #include "support.h"
 
-using namespace fields_test;
-
 namespace {
 
 #pragma pack(push, 1)
@@ -15,6 +13,8 @@ struct Counted_digits {
 };
 #pragma pack(pop)
 
+std::string Digits(const std::string& names) { return "<Digits>" + names + "</Digits>"; }
+
 }  // namespace
 
 // Test-only descriptors: the digit arrays as the text of "Digits".
@@ -23,14 +23,8 @@ template <> const XML_routines::Info<Ten_digits> XML_routines::Info<Ten_digits>:
 template <> const XML_routines::Info<Counted_digits> XML_routines::Info<Counted_digits>::info(
     "Digits", XML_routines::Get_Access(&Counted_digits::digits, &Counted_digits::count, P25::dtmf_map));
 
-namespace {
-
-std::string Digits(const std::string& names) { return "<Digits>" + names + "</Digits>"; }
-
-}  // namespace
-
 TEST(Digits, FixedFormReadsNamesAndWritesEveryDigit) {
-    struct Row {
+    const struct {
         const char* names;    // read
         const char* octets;   // stored
         const char* written;  // written back
@@ -45,13 +39,15 @@ TEST(Digits, FixedFormReadsNamesAndWritesEveryDigit) {
         {"escape 5", "FF 5F FF FF FF", "escape null 5 escape null escape null escape null escape "},
         {"escape escape 7", "FF 7F FF FF FF", "escape null 7 escape null escape null escape null escape "},
         {"escape res_C D", "FC F3 FF FF FF", "escape res_C escape D escape null escape null escape null "},
-        {"1 X 2", "refused", ""},                  // in neither table
-        {"1 2 3 4 5 6 7 8 9 A", "refused", ""},    // ten names, eleven digits with the escape
-        {"1 2 3 4 5 6 7 8 9 0 1", "refused", ""},  // more names than digits
-        {"a", "refused", ""},                      // names are case-sensitive
+        // Refused: a name in neither table; ten names that are eleven digits
+        // with the escape; more names than digits; a name in the wrong case.
+        {"1 X 2", "refused: Bad text \"1 X 2\"", ""},
+        {"1 2 3 4 5 6 7 8 9 A", "refused: Bad text \"1 2 3 4 5 6 7 8 9 A\"", ""},
+        {"1 2 3 4 5 6 7 8 9 0 1", "refused: Unexpected text \"1\"", ""},
+        {"a", "refused: Bad text \"a\"", ""},
     };
     const auto& doc = The_doc<Ten_digits>();
-    for (const Row& r : rows) {
+    for (const auto& r : rows) {
         SCOPED_TRACE(r.names);
         EXPECT_EQ(doc.Read_hex(Digits(r.names)), r.octets);
         if (!*r.written) continue;
@@ -61,16 +57,14 @@ TEST(Digits, FixedFormReadsNamesAndWritesEveryDigit) {
     }
 }
 
+// The count is of names read, not of digits stored; writing stops at the
+// digits that exist.
 TEST(Digits, CountedFormCountsNamesAndWritesThatMany) {
     const auto& doc = The_doc<Counted_digits>();
-    // The count is of names read, not of digits stored.
-    const char* const read = "03 12 F0 FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF";
-    EXPECT_EQ(doc.Read_hex(Digits("1 2 A")), read);
-    Counted_digits d = Record<Counted_digits>(read);
-    EXPECT_EQ(doc.Write(d), Digits("1 2 escape "));
-    // Count 40: only 34 digits exist.
-    const auto full = Record<Counted_digits>("28 12 34 56 78 90 12 34 56 78 90 12 34 56 78 90 12 34");
-    EXPECT_EQ(doc.Write(full), Digits("1 2 3 4 5 6 7 8 9 0 1 2 3 4 5 6 7 8 9 0 1 2 3 4 5 6 7 8 9 0 1 2 3 4 "));
-    d.count = 0;
-    EXPECT_EQ(doc.Write(d), "<Digits/>");
+    EXPECT_EQ(doc.Read_hex(Digits("1 2 A")), "03 12 F0 FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF");
+    EXPECT_EQ(doc.Write(Record<Counted_digits>("03 12 F0 FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF")),
+              Digits("1 2 escape "));
+    EXPECT_EQ(doc.Write(Record<Counted_digits>("28 12 34 56 78 90 12 34 56 78 90 12 34 56 78 90 12 34")),
+              Digits("1 2 3 4 5 6 7 8 9 0 1 2 3 4 5 6 7 8 9 0 1 2 3 4 5 6 7 8 9 0 1 2 3 4 "));
+    EXPECT_EQ(doc.Write(Record<Counted_digits>("00 12 34 56 78 90 12 34 56 78 90 12 34 56 78 90 12 34")), "<Digits/>");
 }

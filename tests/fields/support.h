@@ -1,78 +1,58 @@
 // Test harness of the field records: the record under test is the one child
-// of a test element "/Test_fields/Field", written from packed octets and read
-// back through the document reader into octets poisoned with 0xFF, so that
-// bits the descriptor does not touch show.
+// of a test element of its own, written from packed octets and read back
+// through the document reader into octets poisoned with 0xFF, so that bits
+// the descriptor does not touch show.
 #ifndef TESSEL_TESTS_FIELDS_SUPPORT_H
 #define TESSEL_TESTS_FIELDS_SUPPORT_H
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <string>
 
 #include "xml_text.h"
 #include "shared/P25/P25_message_parts.h"
 
-namespace fields_test {
-
-inline const XML_routines::Info<void> root("/Test_fields");
+inline const XML_routines::Info<void> test_root("/Test_fields");
+inline int docs = 0;
 
 // Octets as "BE E0 01 23", and a record from that text.
 inline std::string Hex(const void* data, std::size_t size) {
-    std::string s;
-    for (std::size_t i = 0; i < size; ++i) {
-        char octet[4];
-        std::snprintf(octet, sizeof octet, i ? " %02X" : "%02X", static_cast<const std::uint8_t*>(data)[i]);
-        s += octet;
-    }
-    return s;
+    std::string s(3 * size, ' ');
+    for (std::size_t i = 0; i < size; ++i)
+        std::snprintf(&s[3 * i], 4, "%02X ", static_cast<const std::uint8_t*>(data)[i]);
+    return s.substr(0, size ? s.size() - 1 : 0);
 }
 template <class F>
-std::string Hex(const F& f) {
-    return Hex(&f, sizeof f);
-}
+std::string Hex(const F& f) { return Hex(&f, sizeof f); }
 template <class F>
 F Record(const char* hex) {
-    std::string octets;
-    for (char* end = nullptr;; hex = end) {
-        const unsigned long v = std::strtoul(hex, &end, 16);
-        if (end == hex) break;
-        octets += static_cast<char>(v);
-    }
     F f;
-    EXPECT_EQ(octets.size(), sizeof f) << hex;
-    octets.resize(sizeof f);
-    std::memcpy(&f, octets.data(), sizeof f);
+    std::memset(&f, 0, sizeof f);
+    std::istringstream in(hex);
+    std::size_t n = 0;
+    for (unsigned v; in >> std::hex >> v; ++n)
+        if (n < sizeof f) reinterpret_cast<std::uint8_t*>(&f)[n] = static_cast<std::uint8_t>(v);
+    EXPECT_EQ(n, sizeof f) << hex;
     return f;
 }
 
 template <class F>
-struct Holder {
-    F field;
-};
-
-inline std::string Next_path() {
-    static int count = 0;
-    return "/Test_fields/Field" + std::to_string(++count);
-}
-
+struct Holder { F field; };
 template <class F>
 struct Doc_table {
     explicit Doc_table(XML_routines::Subelement_base<Holder<F>>& entry) : subs{entry} {}
     XML_routines::Subelement_table<Holder<F>> subs[1];
-    const std::string path = Next_path();
+    const std::string path = "/Test_fields/Field" + std::to_string(++docs);
 };
 
-// A test element of its own holding one F, through its canonical descriptor
-// or the one given.  The descriptor tables are never freed: keep each Doc
-// for the whole run (static).
+// A test element holding one F, through its canonical descriptor or the
+// one given.  The descriptor tables are never freed: keep each Doc static.
 template <class F>
-class Doc : private Doc_table<F>, public XML_routines::Info<Holder<F>> {
+struct Doc : private Doc_table<F>, public XML_routines::Info<Holder<F>> {
     using Base = XML_routines::Info<Holder<F>>;
-
-public:
     Doc() : Doc_table<F>(XML_routines::Subelement(&Holder<F>::field)), Base(this->path.c_str(), this->subs) {}
     template <class I>
     explicit Doc(const I& info)
@@ -92,17 +72,16 @@ public:
         xmlFreeNode(node);
         return text;
     }
-    // Octets of the record read from the children xml, "refused" when it was not committed.
+    // Octets of the record read from the children xml; "refused: " and the
+    // reader's report when it was not committed.
     std::string Read_hex(const std::string& xml) const {
         const std::string tag = this->Tag(), doc = "<Test_fields><" + tag + ">" + xml + "</" + tag + "></Test_fields>";
         XML_routines::Input_data input;
         input.report_errors = false;
         read_.clear();
-        const auto status = XML_routines::Read_memory(doc.data(), doc.size(), "fields.xml", root, input);
-        return status == XML_routines::Read_status::ok && !read_.empty() ? read_ : "refused";
+        const auto status = XML_routines::Read_memory(doc.data(), doc.size(), "fields.xml", test_root, input);
+        return status == XML_routines::Read_status::ok && !read_.empty() ? read_ : "refused: " + input.Last_error();
     }
-
-private:
     mutable std::string read_;
 };
 
@@ -113,9 +92,7 @@ const Doc<F>& The_doc() {
     return doc;
 }
 template <class F>
-std::string Read_hex(const std::string& xml) {
-    return The_doc<F>().Read_hex(xml);
-}
+std::string Read_hex(const std::string& xml) { return The_doc<F>().Read_hex(xml); }
 
 // Writes the record given in hex, compares the XML, reads it back and
 // compares the octets (back: what reading gives over 0xFF octets; null when
@@ -127,10 +104,6 @@ void Check(const Doc<F>& doc, const char* hex, const std::string& xml, const cha
     EXPECT_EQ(doc.Read_hex(xml), back ? back : hex);
 }
 template <class F>
-void Check(const char* hex, const std::string& xml, const char* back = nullptr) {
-    Check(The_doc<F>(), hex, xml, back);
-}
-
-}  // namespace fields_test
+void Check(const char* hex, const std::string& xml, const char* back = nullptr) { Check(The_doc<F>(), hex, xml, back); }
 
 #endif
