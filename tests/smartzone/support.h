@@ -1,14 +1,14 @@
 // Test harness of the SmartZone control channel: channel-word records built
-// from their fields, the children of a logged element as (tag, text) pairs,
-// and golden files under tests/data/smartzone/.
+// from their fields, messages built from word values, an element read back
+// into its record, and golden files under tests/data/smartzone/.
 #ifndef TESSEL_TESTS_SMARTZONE_SUPPORT_H
 #define TESSEL_TESTS_SMARTZONE_SUPPORT_H
 
 #include <libxml/parser.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "Smartzone_processing.h"
@@ -30,8 +30,7 @@ inline P25::Smartnet_data_log Record(bool outbound, std::uint32_t value, unsigne
     r.bits.baud = baud;
     r.bits.ch_type = 5;
     r.bits.bits = outbound ? 27 : 21;
-    r.bits.count = outbound ? 4 : 3;
-    const unsigned n = outbound ? 4 : 3;
+    const unsigned n = r.bits.count = outbound ? 4 : 3;
     for (unsigned i = 0; i < n; ++i) r.bits.data[i] = static_cast<std::uint8_t>(value >> (8 * (n - 1 - i)));
     return r;
 }
@@ -43,22 +42,24 @@ constexpr std::uint32_t Osw(unsigned address, bool i_bit, unsigned cmd) {
 // The 24-bit value of an inbound word: ID, type.
 constexpr std::uint32_t Isw(unsigned id, unsigned type) { return (id & 0xFFFFu) << 8 | (type & 0x1Fu) << 3; }
 
-// The children of the first element of an XML text, as (tag, text) pairs;
-// the element's own tag first, with an empty text.
-inline std::vector<std::pair<std::string, std::string>> Children(const std::string& xml) {
-    std::vector<std::pair<std::string, std::string>> out;
-    xmlDoc* doc = xmlReadMemory(xml.data(), static_cast<int>(xml.size()), "element.xml", nullptr, 0);
-    if (!doc) return out;
-    xmlNode* root = xmlDocGetRootElement(doc);
-    out.emplace_back(reinterpret_cast<const char*>(root->name), "");
-    for (xmlNode* c = root->children; c; c = c->next) {
-        if (c->type != XML_ELEMENT_NODE) continue;
-        xmlChar* text = xmlNodeGetContent(c);
-        out.emplace_back(reinterpret_cast<const char*>(c->name), text ? reinterpret_cast<const char*>(text) : "");
-        xmlFree(text);
-    }
-    xmlFreeDoc(doc);
-    return out;
+// A message of the given word values (OSW_log: 4 bytes a word, outbound;
+// ISW_log: 3, inbound), and the values of a message's words.
+template <class L>
+L Message_of(const std::vector<std::uint32_t>& words) {
+    constexpr unsigned size = sizeof(L{}.words[0]);
+    L log{};
+    log.sources[0].is_osp = size == 4;
+    log.count = static_cast<std::uint32_t>(words.size());
+    for (std::size_t i = 0; i < words.size() && i < L::capacity; ++i)
+        for (unsigned b = 0; b < size; ++b) log.words[i][b] = static_cast<std::uint8_t>(words[i] >> (8 * (size - 1 - b)));
+    return log;
+}
+template <class L>
+std::vector<std::uint32_t> Words_of(const L& log) {
+    std::vector<std::uint32_t> words(log.count < L::capacity ? log.count : L::capacity);
+    for (std::size_t i = 0; i < words.size(); ++i)
+        for (std::uint8_t octet : log.words[i]) words[i] = words[i] << 8 | octet;
+    return words;
 }
 
 namespace detail {
@@ -106,17 +107,10 @@ bool Parse(const XML_routines::Info<T>& info, const std::string& xml, T& out) {
 
 // Empties every assembler without a trace in any log.
 inline void Idle_assemblers() {
-    Log_capture discard;
-    P25::Smartnet_data_log r{};
-    r.bits.baud = 3600;
-    for (unsigned ch = 0; ch < 4; ++ch)
-        for (std::uint8_t dir : {0, 1})
-            for (std::uint8_t osp : {0, 1}) {
-                r.metadata.phys_channel = static_cast<std::uint8_t>(ch);
-                r.metadata.dir_tx = dir;
-                r.metadata.is_osp = osp;
-                Smartzone::Log_timeout(r);
-            }
+    for (auto& channel : Smartzone::osw_assemblers)
+        for (Smartzone::OSW_assembler& a : channel) a = Smartzone::OSW_assembler();
+    for (auto& channel : Smartzone::isw_assemblers)
+        for (Smartzone::ISW_assembler& a : channel) a = Smartzone::ISW_assembler();
 }
 
 // Compares text with tests/data/smartzone/<name>.
