@@ -1,6 +1,11 @@
-// Frames of the published air-interface test vectors, one on-air dibit a digit.
+// Frames of the published air-interface test vectors, one on-air dibit a digit,
+// and the helpers that write test data as text.
 #ifndef TESSEL_TESTS_AIR_VECTORS_H
 #define TESSEL_TESTS_AIR_VECTORS_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
 
 namespace air_vectors {
 
@@ -49,6 +54,28 @@ constexpr const char* tdulc =
 
 constexpr const char* tdu =
     "111113113311333313133333022103030320113131302203032311232000000000000000";
+
+// Dibits written one a digit (other characters ignored).
+inline std::vector<std::uint8_t> Digits(const std::string& s) {
+    std::vector<std::uint8_t> d;
+    for (char c : s)
+        if (c >= '0' && c <= '3') d.push_back(static_cast<std::uint8_t>(c - '0'));
+    return d;
+}
+
+inline std::vector<std::uint8_t> Octets(const std::string& hex) {
+    std::vector<std::uint8_t> o;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) o.push_back(static_cast<std::uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));
+    return o;
+}
+
+// Dibits at their nominal symbol levels: 01 +3, 00 +1, 10 -1, 11 -3.
+inline std::vector<float> Levels(const std::vector<std::uint8_t>& dibits, bool inverted = false) {
+    static const float level[4] = {1, 3, -1, -3};
+    std::vector<float> s;
+    for (auto d : dibits) s.push_back(inverted ? -level[d] : level[d]);
+    return s;
+}
 
 }  // namespace air_vectors
 
