@@ -1,8 +1,6 @@
 // Logged trunking data units through the host entry points: the raw
 // elements, the decoded "Trunking_message" elements and their error
 // elements, against golden logs.
-#include <functional>
-
 #include "support.h"
 
 using namespace trk;
@@ -19,7 +17,6 @@ const char* const grp_v_grant = "80 00 85 12 34 56 78 AB CD EF";
 const char* const uu_v_grant = "04 00 30 10 00 00 01 00 00 02";
 const char* const ind_data_grant = "90 00 30 11 00 00 03 00 00 04";
 const char* const grp_data_grant = "91 00 10 30 12 00 22 00 00 05";
-const char* const uu_v_updt = "86 00 30 13 00 00 05 00 00 06";
 
 Blocks Bad_crc_in(Blocks m, unsigned block) {
     m[block].data[11] ^= 0x01;
@@ -38,57 +35,56 @@ Blocks Reformat(std::uint8_t octet0, std::uint8_t sap, std::uint8_t octet8) {
     return m;
 }
 
+// The header block through Log_PDU_header, then the continuation.
+void Blockwise(const P25::Log_Dispatch_payload& p) {
+    P25::Log_PDU_header(Payload(p.tsbk.header.metadata, {p.tsbk.tsbk[0]}));
+    P25::Log_PDU_cont(Payload(p.tsbk.header.metadata, {p.tsbk.tsbk[1]}));
+}
+
 }  // namespace
 
 TEST(Decoding, EntryPointsLogRawAndDecodedElements) {
-    const P25::Source_info osp = Source(1, 0, 1);
     const Blocks mbt = Mbt(0, 2, 0x123456, grp_v_exp_body);
     const Blocks run = {Tsbk(uu_v_grant), Tsbk(uu_v_grant), Tsbk(grp_data_grant)};
-    struct Case {
+    const struct {
         const char* golden;  // null: nothing is logged
-        std::function<void()> feed;
-        const char* errors;
+        void (*entry)(const P25::Log_Dispatch_payload&);
+        Blocks blocks;
+        std::uint32_t nac = 0, count = ~0u;
+        std::uint8_t osp = 1;
+        const char* errors = "";
     } cases[] = {
-        {"tsbk_grant.xml", [&] { P25::Log_TSBK(Payload(osp, {Tsbk(grp_v_grant)}, 0x293)); }, ""},
+        {"tsbk_grant.xml", P25::Log_TSBK, {Tsbk(grp_v_grant)}, 0x293},
         // Cut at the last-block flag of the second.
-        {"tsbk_run_last_block.xml",
-         [&] { P25::Log_TSBK(Payload(osp, {Tsbk(uu_v_grant), Tsbk(ind_data_grant), Tsbk(grp_data_grant)})); }, ""},
+        {"tsbk_run_last_block.xml", P25::Log_TSBK, {Tsbk(uu_v_grant), Tsbk(ind_data_grant), Tsbk(grp_data_grant)}},
         // The second fails its CRC: first and third.
-        {"tsbk_run_bad_crc.xml", [&] { P25::Log_TSBK(Payload(osp, Bad_crc_in(run, 1))); }, ""},
+        {"tsbk_run_bad_crc.xml", P25::Log_TSBK, Bad_crc_in(run, 1)},
         // Inbound: the opcode has OSP handlers only, so no message element.
-        {"tsbk_inbound.xml", [&] { P25::Log_TSBK(Payload(Source(1, 0, 0), {Tsbk(uu_v_updt)})); }, ""},
-        {"tsbk_none.xml", [&] { P25::Log_TSBK(Payload(osp, {})); }, ""},
-        {"mbt_whole.xml", [&] { P25::Log_PDU(Payload(osp, mbt)); }, ""},
+        {"tsbk_inbound.xml", P25::Log_TSBK, {Tsbk("86 00 30 13 00 00 05 00 00 06")}, 0, ~0u, 0},
+        {"tsbk_none.xml", P25::Log_TSBK, {}},
+        {"mbt_whole.xml", P25::Log_PDU, mbt},
         // Logged once, after the continuation; the first header flushes an
         // idle assembler silently.
-        {"mbt_blockwise.xml",
-         [&] {
-             P25::Log_PDU_header(Payload(osp, {mbt[0]}));
-             P25::Log_PDU_cont(Payload(osp, {mbt[1]}));
-         },
-         ""},
-        {"mbt_packet_crc.xml", [&] { P25::Log_PDU(Payload(osp, Bad_crc_in(mbt, 1))); }, ""},
+        {"mbt_blockwise.xml", Blockwise, mbt},
+        {"mbt_packet_crc.xml", P25::Log_PDU, Bad_crc_in(mbt, 1)},
         // A bad header CRC drops the packet.
-        {"mbt_header_crc.xml", [&] { P25::Log_PDU(Payload(osp, Bad_crc_in(mbt, 0))); }, ""},
+        {"mbt_header_crc.xml", P25::Log_PDU, Bad_crc_in(mbt, 0)},
         // Opcode 0 has 1- and 2-block handlers: the 2-block one writes it.
-        {"mbt_three_blocks.xml", [&] { P25::Log_PDU(Payload(osp, Mbt(0, 3, 0x000001, grp_v_exp_body))); }, ""},
-        {"unknown_format.xml", [&] { P25::Log_PDU(Payload(osp, Reformat(0x29, 0x3D, 0x00))); }, ""},
-        {"confirmed_header.xml", [&] { P25::Log_PDU(Payload(osp, Reformat(0x76, 0xC2, 0xD3))); }, ""},
-        {nullptr, [&] { P25::Log_TSBK(Payload(osp, {Tsbk(grp_v_grant)}, 0, 128)); },
-         "System_interface Log_TSBK block_count=128\n"},
-        {nullptr, [&] { P25::Log_PDU(Payload(osp, Mbt(0, 2, 1, {}), 0, 200)); },
-         "System_interface Log_PDU block_count=200\n"},
+        {"mbt_three_blocks.xml", P25::Log_PDU, Mbt(0, 3, 0x000001, grp_v_exp_body)},
+        {"unknown_format.xml", P25::Log_PDU, Reformat(0x29, 0x3D, 0x00)},
+        {"confirmed_header.xml", P25::Log_PDU, Reformat(0x76, 0xC2, 0xD3)},
+        {nullptr, P25::Log_TSBK, {Tsbk(grp_v_grant)}, 0, 128, 1, "System_interface Log_TSBK block_count=128\n"},
+        {nullptr, P25::Log_PDU, Mbt(0, 2, 1, {}), 0, 200, 1, "System_interface Log_PDU block_count=200\n"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.golden ? c.golden : c.errors);
         Idle_assemblers();
         Log_capture capture;
-        c.feed();
-        const std::string body = capture.Body();
+        c.entry(Payload(Source(1, 0, c.osp), c.blocks, c.nac, c.count));
         if (c.golden)
-            Expect_golden(c.golden, body);
+            Expect_golden(c.golden, capture.Body());
         else
-            EXPECT_EQ(body, "");
+            EXPECT_EQ(capture.Body(), "");
         EXPECT_EQ(capture.Errors(), c.errors);
     }
 }

@@ -37,12 +37,9 @@ TEST(Crc, CheckValuesOverTheNineDigitsAndContinuation) {
     EXPECT_EQ(ccitt_16(0x1234, digits, 0), 0x1234);
 }
 
-TEST(Crc, OneBlockValidAndEveryBitFlipBad) {
+// (A good block is MessageCheck's first case.)
+TEST(Crc, OneBlockEveryBitFlipBad) {
     Message m(1);
-    const P25::CRC_RESULTS good = P25::Check_CRC(m.blocks[0]);
-    EXPECT_TRUE(good);
-    EXPECT_EQ(good.header_crc_sent, good.header_crc_computed);
-    EXPECT_EQ(good.data_crc_sent | good.data_crc_computed, 0);
     for (int bit = 0; bit < 96; ++bit) {
         P25::P25_TSBK_DATA b = m.blocks[0];
         b.data[bit / 8] ^= static_cast<std::uint8_t>(1u << (bit % 8));

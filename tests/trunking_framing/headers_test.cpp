@@ -104,22 +104,22 @@ TEST(Setup_message, PreparesBlockZeroAndSet_checksumSealsTheMessage) {
 // ---- checking a logged message ---------------------------------------------------
 
 TEST(Check_message, ReplacesAMessageThatDoesNotFitByItsErrorElement) {
+    using P25::Check_message;
     const char* const count_2 = "<GRP_V_CH_GRANT><Illegal_block_count>2</Illegal_block_count></GRP_V_CH_GRANT>";
     struct Case {
         const char* name;
         xmlNode* (*check)();
         const char* xml;
     } cases[] = {
-        {"TSBK fits", [] { return P25::Check_message(P25::P25_TSBK_header{}, message, 1, 1); }, "(null)"},
-        {"TSBK block count", [] { return P25::Check_message(P25::P25_TSBK_header{}, message, 1, 2); }, count_2},
-        {"MBT fits", [] { return P25::Check_message(Mbt(0x37, 0x82), message, 3, 3); }, "(null)"},
-        {"MBT record count", [] { return P25::Check_message(Mbt(0x37, 0x82), message, 3, 2); }, count_2},
-        {"MBT format", [] { return P25::Check_message(Mbt(0x35, 0x82), message, 3, 3); },
+        {"TSBK fits", [] { return Check_message(P25::P25_TSBK_header{}, message, 1, 1); }, "(null)"},
+        {"TSBK block count", [] { return Check_message(P25::P25_TSBK_header{}, message, 1, 2); }, count_2},
+        {"MBT fits", [] { return Check_message(Mbt(0x37, 0x82), message, 3, 3); }, "(null)"},
+        {"MBT record count", [] { return Check_message(Mbt(0x37, 0x82), message, 3, 2); }, count_2},
+        {"MBT format", [] { return Check_message(Mbt(0x35, 0x82), message, 3, 3); },
          "<GRP_V_CH_GRANT><INVALID_FORMAT>21</INVALID_FORMAT></GRP_V_CH_GRANT>"},
-        {"MBT header says 2 blocks", [] { return P25::Check_message(Mbt(0x37, 0x81), message, 3, 3); }, count_2},
-        {"MBT full-message flag ignored", [] { return P25::Check_message(Mbt(0x37, 0x02), message, 3, 3); },
-         "(null)"},
-        {"unconfirmed format", [] { return P25::Check_message(Unconfirmed(0x17, 0x81), message, 2, 2); },
+        {"MBT header says 2 blocks", [] { return Check_message(Mbt(0x37, 0x81), message, 3, 3); }, count_2},
+        {"MBT full-message flag ignored", [] { return Check_message(Mbt(0x37, 0x02), message, 3, 3); }, "(null)"},
+        {"unconfirmed format", [] { return Check_message(Unconfirmed(0x17, 0x81), message, 2, 2); },
          "<GRP_V_CH_GRANT><INVALID_FORMAT>23</INVALID_FORMAT></GRP_V_CH_GRANT>"},
         // The error elements made directly.
         {"bad CRC", [] { return P25::Bad_CRC(0x765E7680, 0x89A1897F); },
