@@ -112,6 +112,7 @@ TEST(Printer, PrintsTheExpectedText) {
     const std::pair<std::string, std::string> rows[] = {
         // Doubles under d conversions print as %f with the same width and precision.
         {Print_one(1.0, "%11.8d"), " 1.00000000"}, {Print_one(-1.5, "%0.1d"), "-1.5"}, {Print_one(5, "%.1f"), "5.0"},
+        {Print_one(0.5, "%.10f"), "0.5000000000"},  // a precision with a zero in it
         {Print_one(2.25, "%d"), "2.250000"}, {Print_one(5, "%11.8d"), "   00000005"}, {Print_one(-7, "%04d"), "-007"},
         {Print_one(static_cast<UC>(0xA5), "%02X "), "A5 "}, {Print_one(static_cast<US>(0xBEEF), "%04x"), "beef"},
         {Print_one(static_cast<US>(0xABC), "%4X"), " ABC"}, {Print_one(static_cast<US>(7), "/%02d"), "/07"},

@@ -78,6 +78,10 @@ TEST(Describe, PatternsMatchWhatTheScannerReads) {
         {pattern("%d", false, 0xFF), "0 255 +7", "256 -1"},
         {pattern("%f", true, 0), "1 -1.5 12500.000000", "1. .5"},
         {timestamp.pattern, "85.89934590", "-1 1."},
+        // Dates: hours and minutes (6), with seconds (7), year, month and day (56).
+        {Value_description::Of_date(6).pattern, "12:34 1:2", "12:34:56 2024/05/17"},
+        {Value_description::Of_date(7).pattern, "12:34:56", "12:34 1:2:3:4"},
+        {Value_description::Of_date(56).pattern, "2024/05/17 2024/5/7", "2024/05 12:34:56"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pattern);
