@@ -15,44 +15,29 @@
 #define TESSEL_TESTS_ROUNDTRIP_GENERATOR_H
 
 #include <cstdint>
-#include <random>
 #include <string>
 #include <vector>
 
 namespace roundtrip {
 
 // One generated record: its line and what it stands for ("tsbk
-// GRP_V_CH_GRANT osp 1", "ldu1 LC_GRP_V_CH_USR", "kind sz_raw"...).
+// GRP_V_CH_GRANT osp 1", "ldu1 LC_GRP_V_CH_USR", "sz_raw random"...).
 struct Record {
-    std::string line;
-    std::string label;
+    std::string line, label;
 };
 
 struct Corpus {
-    std::vector<Record> exact;    // log -> encode -> log gives the same bytes
-    std::vector<Record> settled;  // the same from the first read-back on
-    std::vector<Record> known;    // records of a known fault: logged, not compared
-    std::vector<Record> all;      // every record, in the order of its timestamp
+    std::vector<Record> exact;       // log -> encode -> log gives the same bytes
+    std::vector<Record> settled;     // the same from the first read-back on
+    std::vector<Record> known;       // records of a known fault: logged, not compared
+    std::vector<Record> all;         // every record, in the order of its timestamp
+    std::vector<std::string> notes;  // what the generator could not cover
     // The record of a timestamp in 50 MHz ticks, or null.
     const Record* At(std::uint32_t ticks) const;
-    std::vector<std::string> notes;  // what the generator could not cover
 };
-
-// The timestamp of the n-th record (from 1), in 50 MHz ticks: 1/128 s apart.
-constexpr std::uint32_t Ticks_of(unsigned n) { return 390625u * n; }
 
 // Rounds of each family: how many random records a definition or kind gets.
 Corpus Generate(std::uint32_t seed, unsigned rounds);
-
-// A hidden-bits or known-fault row: the definition, kind or record label,
-// and why.
-struct Exception {
-    const char* family;  // "trunking", "link control", "smartzone", "kind", ...
-    const char* name;
-    const char* why;
-};
-const std::vector<Exception>& Hidden_bits();
-const std::vector<Exception>& Known_faults();
 
 }  // namespace roundtrip
 

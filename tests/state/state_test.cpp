@@ -1,54 +1,28 @@
-// Channel settings and simulator states: which child each data item writes,
-// the order of the children, the channel each element is logged on, and the
-// exact elements of representative records.
+// Channel settings and simulator states: the codes the host sends and the
+// names and children they are logged as, the channel each element is
+// filtered on, and the channel-setting and state kinds of `tessel log`.
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <algorithm>
+#include <functional>
+#include <iterator>
+#include <sstream>
 #include <string>
-#include <vector>
 
 #include "P25_processing.h"
-#include "state/support.h"
+#include "tool_fixture.h"
 #include "trunking/support.h"
-#include "xml_text.h"
-
-using namespace XML_routines;
 
 namespace {
 
-P25::Sim_state_data_type Item(std::uint8_t type, std::uint32_t value = 0) {
-    P25::Sim_state_data_type item{};
-    item.data.value = value;
-    item.type = type;
-    return item;
+// The text with the log's line breaks and indentation removed.
+std::string Compact(const std::string& text) {
+    std::string out;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) out += line.substr(std::min(line.find_first_not_of(' '), line.size()));
+    return out;
 }
 
-// The tags of an element's children, in order.
-std::vector<std::string> Children(xmlNode* node) {
-    std::vector<std::string> tags;
-    for (xmlNode* c = node ? node->children : nullptr; c; c = c->next)
-        if (c->type == XML_ELEMENT_NODE) tags.emplace_back(reinterpret_cast<const char*>(c->name));
-    xmlFreeNode(node);
-    return tags;
-}
-
-P25::Control_sim_state Control(std::vector<P25::Sim_state_data_type> items) {
-    P25::Control_sim_state r{};
-    r.state = P25::CC_MOBILE_REG;
-    for (std::size_t i = 0; i < items.size(); ++i) r.data[i] = items[i];
-    return r;
-}
-
-P25::Traffic_sim_state Traffic(std::vector<P25::Sim_state_data_type> items) {
-    P25::Traffic_sim_state r{};
-    r.state = P25::TC_GROUP_ACTIVE;
-    for (std::size_t i = 0; i < items.size(); ++i) r.data[i] = items[i];
-    return r;
-}
-
-using Tags = std::vector<std::string>;
-
-// What one entry point call logs, on one line.
 template <class Record>
 std::string Logged(void (*entry)(const Record&), const Record& record) {
     trk::Log_capture log;
@@ -56,93 +30,178 @@ std::string Logged(void (*entry)(const Record&), const Record& record) {
     return Compact(log.Body());
 }
 
+// The element of a state record in the state of the code.
+template <class Record>
+std::string State_logged(void (*entry)(const Record&), std::uint32_t code) {
+    Record r{};
+    r.state = static_cast<decltype(r.state)>(code);
+    return Logged(entry, r);
+}
+
+// What a state record with one item of the type and value writes after its
+// State child; the item's position does not matter.
+template <class Record>
+std::string Item_logged(void (*entry)(const Record&), std::uint8_t type, std::uint32_t value) {
+    Record r{};
+    r.data[type % 4].type = type;
+    r.data[type % 4].data.value = value;
+    const std::string element = Logged(entry, r);
+    const std::size_t from = element.find("</State>") + 8;
+    return element.substr(from, element.rfind("</") - from);
+}
+
+using StateKinds = tool_test::Tool_fixture;
+
 }  // namespace
 
-// Each type code selects one child, whatever item it sits in; the codes
-// without a child (0, 9, above 15) write nothing.
-TEST(SimulatorState, EachItemWritesTheChildOfItsTypeInItemOrder) {
+// Each enumeration as the host numbers it, from 0 up, and the code past
+// the last, written as a number.  Item types 14 and 15 are the response and
+// the reason a call ended.
+TEST(SimulatorState, CodesAreLoggedByTheirNames) {
     const struct {
-        const char* what;
-        std::vector<P25::Sim_state_data_type> items;
-        Tags children;
+        std::function<std::string(std::uint32_t)> logged;
+        const char* names;
     } cases[] = {
-        {"four empty items", {}, {"State"}},
-        {"no data, PSTN address, unknown codes", {Item(0, 5), Item(9, 5), Item(16, 5), Item(255, 5)}, {"State"}},
-        {"response in the second item", {Item(0), Item(P25::SIM_RESP, 2)}, {"State", "Registration_value"}},
-        {"service options", {Item(P25::SIM_SERVICE_OPTS, 0x80)}, {"State", "Service_options"}},
-        {"types 10, 0, 15, 12",
-         {Item(P25::SIM_FREQ, 1), Item(0), Item(P25::SIM_CALL_END_REASONS, 1), Item(P25::SIM_WACN, 1)},
-         {"State", "Frequency", "Call_end_reason", "WACN"}},
-        {"identifiers and addresses",
-         {Item(P25::SIM_SOURCE_ADDRESS), Item(P25::SIM_TARGET_ID), Item(P25::SIM_UNIT_ADDRESS), Item(P25::SIM_GROUP_ADDRESS)},
-         {"State", "Source_address", "Target_ID", "Unit_address", "Group_address"}},
-        {"the rest", {Item(P25::SIM_GROUP_ID), Item(P25::SIM_SOURCE_ID), Item(P25::SIM_UNIT_ID), Item(P25::SIM_SYSTEM_ID)},
-         {"State", "Group_ID", "Source_ID", "Unit_ID", "System_ID"}},
-        {"target address", {Item(P25::SIM_TARGET_ADDRESS)}, {"State", "Target_address"}},
+        {[](std::uint32_t c) { return State_logged(P25::Log_mobile_state, c); },
+         "MOBILE_CREATED MOBILE_FIND_CONTROL_CHANNEL MOBILE_NO_CONTROL_CHANNEL MOBILE_NOT_CONTROL_CHANNEL "
+         "MOBILE_REGISTER_RESPONSE MOBILE_AFFILIATED MOBILE_UNIT_TO_UNIT_INITIATE MOBILE_UNIT_TO_UNIT_RING "
+         "MOBILE_UNIT_TO_UNIT_ANSWER MOBILE_UNIT_TO_UNIT_RX MOBILE_UNIT_TO_UNIT_TX MOBILE_UNIT_TO_UNIT_HANG "
+         "MOBILE_GROUP_RX MOBILE_GROUP_TX MOBILE_GROUP_HANG MOBILE_PSTN_RX MOBILE_PSTN_TX MOBILE_UNKEY "
+         "MOBILE_NO_TRAFFIC_CHANNEL MOBILE_NOT_FOR_ME MOBILE_FOUND_CC MOBILE_HW_TIMEOUT MOBILE_DEAD "
+         "MOBILE_FIND_SZ_CONTROL_CHANNEL MOBILE_FIND_TRAFFIC_CHANNEL MOBILE_KEY 0x1A"},
+        {[](std::uint32_t c) { return State_logged(P25::Log_control_state, c); },
+         "CC_CREATED CC_CANNOT_TUNE CC_MOBILE_REG CC_MOBILE_DEREG CC_MOBILE_GRP_AFF CC_MOBILE_GRP_REQ CC_GRP_GRANT "
+         "CC_CALL_TEARDOWN CC_DEAD 0x9"},
+        {[](std::uint32_t c) { return State_logged(P25::Log_traffic_state, c); },
+         "TC_CREATED TC_CANNOT_TUNE TC_CALL_TEARDOWN TC_DEAD TC_GROUP_HANG TC_GROUP_ACTIVE TC_UNIT2UNIT_HANG "
+         "TC_UNIT2UNIT_ACTIVE 0x8"},
+        {[](std::uint32_t c) { return Item_logged(P25::Log_control_state, 14, c); }, "ACCEPT FAIL DENY REFUSED 0x4"},
+        {[](std::uint32_t c) { return Item_logged(P25::Log_traffic_state, 15, c); },
+         "NO_RADIO_DETECTED RADIO_TERMINATED SYSTEM_TERMINATED 0x3"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        EXPECT_EQ(Children(XML_Write(Control(c.items))), c.children);
-        EXPECT_EQ(Children(XML_Write(Traffic(c.items))), c.children);
+        std::istringstream names(c.names);
+        std::uint32_t code = 0;
+        for (std::string name; names >> name; ++code)
+            EXPECT_NE(c.logged(code).find(">" + name + "</"), std::string::npos) << c.logged(code);
     }
 }
 
-// The elements of whole records are pinned through `tessel log` (kinds_test.cpp).
-// Values without a name are written as the framework writes them.
-TEST(SimulatorState, UnnamedValuesAndAttributeOnlyChildren) {
-    P25::Traffic_sim_state odd = Traffic({Item(P25::SIM_SYSTEM_ID, 0x3A1), Item(P25::SIM_CALL_END_REASONS, 7),
-                                          Item(P25::SIM_SERVICE_OPTS, 0xA3)});
-    odd.state = static_cast<P25::Traffic_sim_states>(40);
-    EXPECT_EQ(Logged(P25::Log_traffic_state, odd),
-              "<Traffic_state phys_channel=\"0\" timeslot=\"0\" timestamp=\" 0.00000000\"><State>0x28</State>"
-              "<System_ID>3A1</System_ID><Call_end_reason>0x7</Call_end_reason>"
-              "<Service_options emergency=\"true\" protected_flag=\"false\" full_duplex=\"true\" "
-              "packet_mode=\"false\" Reserved=\"0\" priority=\"3\"/></Traffic_state>");
-}
-
-// Each entry point logs one element under Log_Environment: the channel
-// settings on the record's channel, the simulator states on none.
-TEST(SimulatorState, EntryPointsLogOnTheirChannel) {
-    P25::Chan_set_enable enable{{3, {0}}, 1};
-    P25::Chan_operation primary{4, {50000000}};
-    P25::Chan_freq freq{{5, {0}}, 851012500};
-    P25::Mobile_sim_state mobile{};
-    mobile.header.id = 17;
-    const std::string ch5 = "phys_channel=\"5\" timestamp=\" 0.00000000\"><Frequency>851012500</Frequency>";
+// Each item type code writes one child, identifiers in air order (the first
+// octets of the value, most significant first); the codes without a child
+// write nothing.
+TEST(SimulatorState, EachItemTypeWritesItsChild) {
     const struct {
-        const char* what;
-        void (*log)(const void*);
-        const void* record;
-        std::string element;
-        unsigned channel;  // the only channel whose filter passes it; 999: channel-less
+        std::uint8_t type;
+        std::uint32_t value;
+        std::string child;
     } cases[] = {
-        {"enable", [](const void* r) { P25::Log_chan_enable(*static_cast<const P25::Chan_set_enable*>(r)); }, &enable,
-         "<Enable_channel phys_channel=\"3\" timestamp=\" 0.00000000\" enable=\"1\"/>", 3},
-        {"primary", [](const void* r) { P25::Log_chan_primary(*static_cast<const P25::Chan_operation*>(r)); }, &primary,
-         "<Set_primary_channel phys_channel=\"4\" timestamp=\" 1.00000000\"/>", 4},
-        {"rx", [](const void* r) { P25::Log_chan_rx(*static_cast<const P25::Chan_freq*>(r)); }, &freq,
-         "<Channel_rx_freq " + ch5 + "</Channel_rx_freq>", 5},
-        {"tx", [](const void* r) { P25::Log_chan_tx(*static_cast<const P25::Chan_freq*>(r)); }, &freq,
-         "<Channel_tx_freq " + ch5 + "</Channel_tx_freq>", 5},
-        {"mobile", [](const void* r) { P25::Log_mobile_state(*static_cast<const P25::Mobile_sim_state*>(r)); }, &mobile,
-         "<Mobile_state ID=\"17\" timestamp=\" 0.00000000\"><State>MOBILE_CREATED</State></Mobile_state>", 999},
+        {0, 5, ""}, {9, 5, ""}, {16, 5, ""}, {255, 5, ""},
+        {1, 0x563412, "<Group_ID>1234</Group_ID>"},
+        {2, 0x563412, "<Group_address>1234</Group_address>"},
+        {3, 0x563412, "<Source_ID>123456</Source_ID>"},
+        {4, 0x563412, "<Source_address>123456</Source_address>"},
+        {5, 0x563412, "<Target_ID>123456</Target_ID>"},
+        {6, 0x563412, "<Target_address>123456</Target_address>"},
+        {7, 0x563412, "<Unit_ID>123456</Unit_ID>"},
+        {8, 0x563412, "<Unit_address>123456</Unit_address>"},
+        {10, 851012500, "<Frequency>851012500</Frequency>"},
+        {11, 0xA3, "<Service_options emergency=\"true\" protected_flag=\"false\" full_duplex=\"true\" "
+                   "packet_mode=\"false\" Reserved=\"0\" priority=\"3\"/>"},
+        {12, 0xBEE00, "<WACN>BEE00</WACN>"},
+        {13, 0x3A1, "<System_ID>3A1</System_ID>"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        {
-            trk::Log_capture log;
-            c.log(c.record);
-            EXPECT_EQ(Compact(log.Body()), c.element);
-        }
-        // Only the environment class of the element's channel lets it through;
-        // a channel-less element passes when any channel records the environment.
+        EXPECT_EQ(Item_logged(P25::Log_control_state, c.type, c.value), c.child) << unsigned(c.type);
+        EXPECT_EQ(Item_logged(P25::Log_traffic_state, c.type, c.value), c.child) << unsigned(c.type);
+    }
+}
+
+// Everything here is logged as environment: a channel setting on its
+// record's channel, a simulator state whichever channel records it.
+TEST(SimulatorState, EntryPointsAreFilteredOnTheirChannel) {
+    P25::Control_sim_state control{};
+    P25::Traffic_sim_state traffic{};
+    control.header.phys_channel = traffic.header.phys_channel = 6;
+    // Each with the only channel whose filter lets it through; 0: any.
+    const std::pair<std::function<void()>, unsigned> cases[] = {
+        {[] { P25::Log_chan_enable({{3, {0}}, 1}); }, 3},
+        {[] { P25::Log_chan_primary({4, {0}}); }, 4},
+        {[] { P25::Log_chan_rx({{5, {0}}, 1}); }, 5},
+        {[] { P25::Log_chan_tx({{5, {0}}, 1}); }, 5},
+        {[] { P25::Log_mobile_state({}); }, 0},
+        {[&] { P25::Log_control_state(control); }, 0},
+        {[&] { P25::Log_traffic_state(traffic); }, 0},
+    };
+    for (const auto& c : cases)
         for (unsigned channel : {3u, 4u, 5u}) {
             trk::Log_capture log;
-            FilterList& filters = log.File().Filters();
-            for (unsigned ch = 0; ch < FilterList::Channels; ++ch) filters[ch] = ~0u & ~Log_Environment;
-            filters[channel] = Log_Environment;
-            c.log(c.record);
-            EXPECT_EQ(log.Body().empty(), c.channel != channel && c.channel != 999) << channel;
+            for (unsigned ch = 0; ch < XML_routines::FilterList::Channels; ++ch)
+                log.File().Filters()[ch] = ch == channel ? XML_routines::Log_Environment : ~XML_routines::Log_Environment;
+            c.first();
+            EXPECT_EQ(log.Body().empty(), c.second != channel && c.second != 0) << &c - cases << " " << channel;
         }
+}
+
+// Each line logs its element, keys read the way the log prints them, and
+// every value the element's descriptor refuses is reported under the line's number.
+TEST_F(StateKinds, EachLineLogsItsElementOrIsReported) {
+    const std::string t0 = "timestamp=\" 0.00000000\"";
+    struct Case {
+        const char* line;
+        std::string result;  // the element logged, or the report
+    } cases[] = {
+        {"chan_enable phys_channel=3 enable=1", "<Enable_channel phys_channel=\"3\" " + t0 + " enable=\"1\"/>"},
+        {"chan_primary phys_channel=4 timestamp=1", "<Set_primary_channel phys_channel=\"4\" timestamp=\" 1.00000000\"/>"},
+        {"chan_rx phys_channel=5 Frequency=851012500",
+         "<Channel_rx_freq phys_channel=\"5\" " + t0 + "><Frequency>851012500</Frequency></Channel_rx_freq>"},
+        {"chan_tx Frequency=806012500",
+         "<Channel_tx_freq phys_channel=\"0\" " + t0 + "><Frequency>806012500</Frequency></Channel_tx_freq>"},
+        // States by name or by number; items by the child they write, as printed.
+        {"mobile_state ID=17 timestamp=2.5 State=5 item=Group_ID:0101",
+         "<Mobile_state ID=\"17\" timestamp=\" 2.50000000\"><State>MOBILE_AFFILIATED</State>"
+         "<Group_ID>0101</Group_ID></Mobile_state>"},
+        {"control_state phys_channel=3 timeslot=1 State=CC_MOBILE_REG item=Unit_ID:123456 item=Registration_value:DENY",
+         "<Control_state phys_channel=\"3\" timeslot=\"1\" " + t0 +
+             "><State>CC_MOBILE_REG</State><Unit_ID>123456</Unit_ID><Registration_value>DENY</Registration_value>"
+             "</Control_state>"},
+        {"traffic_state State=0x28 item=Frequency:851012500 item=Call_end_reason:SYSTEM_TERMINATED item=WACN:BEE00 "
+         "item=Service_options:emergency=true,priority=3",
+         "<Traffic_state phys_channel=\"0\" timeslot=\"0\" " + t0 +
+             "><State>0x28</State><Frequency>851012500</Frequency><Call_end_reason>SYSTEM_TERMINATED</Call_end_reason>"
+             "<WACN>BEE00</WACN><Service_options emergency=\"true\" protected_flag=\"false\" full_duplex=\"false\" "
+             "packet_mode=\"false\" Reserved=\"0\" priority=\"3\"/></Traffic_state>"},
+        {"mobile_state ID=1 State=0 item=Group_ID:1 item=Unit_ID:1", "more than 1 item"},
+        {"control_state State=0 item=Group_ID:1 item=Group_ID:2 item=Group_ID:3 item=Group_ID:4 item=Group_ID:5",
+         "more than 4 items"},
+        {"traffic_state State=TC_DEAD item=Bogus:1",
+         "unknown item \"Bogus\": one of Group_ID, Group_address, Target_ID, Target_address, Source_ID, "
+         "Source_address, Unit_ID, Unit_address, Frequency, Registration_value, Call_end_reason, Service_options, "
+         "WACN, System_ID is needed"},
+        {"traffic_state State=TC_DEAD item=Group_ID", "bad item \"Group_ID\": NAME:VALUE is needed"},
+        {"traffic_state State=TC_FINE", "bad State \"TC_FINE\""},
+        {"traffic_state State=TC_DEAD item=WACN:XYZ", "bad WACN \"XYZ\""},
+        {"traffic_state State=TC_DEAD item=Group_ID:0101ZZ", "bad Group_ID \"0101ZZ\""},
+        {"traffic_state State=TC_DEAD item=Service_options:emergency=maybe", "bad Service_options \"emergency=maybe\""},
+        {"chan_enable enable=on", "bad enable \"on\""},
+    };
+    std::string script, out, err;
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        script += std::string(cases[i].line) + "\n";
+        if (cases[i].result[0] == '<') out += cases[i].result;
+        else err += "-:" + std::to_string(i + 1) + ": " + cases[i].result + "\n";
     }
+    const tool_test::Result r = Log_text(script);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, err);
+    EXPECT_EQ(Compact(r.out), "<?xml version=\"1.0\" encoding=\"UTF-8\"?><P25_log_data>" + out + "</P25_log_data>");
+
+    // The bundled script logs cleanly, all fifteen of its elements.
+    const tool_test::Result demo = Run("log " + tool_test::Quote(TESSEL_TEST_DATA "/../../examples/simulator.log"));
+    EXPECT_EQ(demo.status, 0);
+    EXPECT_EQ(demo.err, "");
+    std::size_t elements = 0;
+    for (std::size_t at = 0; (at = demo.out.find("\n  <", at)) != std::string::npos; ++at)
+        elements += demo.out[at + 4] != '/';
+    EXPECT_EQ(elements, 15u) << demo.out;
 }
