@@ -47,9 +47,9 @@ std::string Random_octets(Rng& rng, std::size_t count) {
 
 // A random value: one of the alternatives split by '|', where "xN" stands for
 // N hex digits and "dN" for a decimal below N.
-std::string Value(Rng& rng, const std::string& spec) {
+std::string Value(Rng& rng, const std::string& pattern) {
     std::vector<std::string> alternatives;
-    std::istringstream in(spec);
+    std::istringstream in(pattern);
     for (std::string a; std::getline(in, a, '|');) alternatives.push_back(a);
     const std::string pick = alternatives[Pick(rng, alternatives.size())];
     if (pick.size() < 2 || (pick[0] != 'x' && pick[0] != 'd') || !std::isdigit(pick[1])) return pick;
@@ -86,7 +86,7 @@ const char* const values[][2] = {
     {"emergency=true,priority=0|emergency=false,priority=3|emergency=true,priority=7", "Service_options"},
 };
 
-const char* Spec_of(const std::string& name) {
+const char* Pattern_of(const std::string& name) {
     for (const auto& row : values)
         if ((" " + std::string(row[1]) + " ").find(" " + name + " ") != std::string::npos) return row[0];
     return nullptr;
@@ -248,9 +248,9 @@ void Kind_lines(Builder& b, unsigned rounds) {
                 // A data item of a simulator state: NAME:VALUE of its child.
                 const bool item = std::string(field.name) == "item";
                 const std::string name = item ? (*items)[Pick(b.rng, items->Count())]->Name() : field.name;
-                const char* spec = Spec_of(name);
-                if (!spec) return b.Note("no value for " + name + " of " + kind->name);
-                keys += " " + std::string(field.name) + "=" + (item ? name + ":" : "") + Value(b.rng, spec);
+                const char* pattern = Pattern_of(name);
+                if (!pattern) return b.Note("no value for " + name + " of " + kind->name);
+                keys += " " + std::string(field.name) + "=" + (item ? name + ":" : "") + Value(b.rng, pattern);
             }
             // A kind that takes one word, or none, takes it as its own keys
             // or as bytes (osw, isw).

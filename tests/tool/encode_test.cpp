@@ -144,6 +144,9 @@ TEST_F(Encode, EveryLineItWritesLogsBackToTheSameRecords) {
         // many bits its element hides.
         {"pdu type=isp" + Framed("TELE_INT_DIAL_REQ", 0x5A) + "\n", "", 1},
         {"lc 59 03 12 34 56 78 9A BC DE\n", "lc 59 03 12 34 56 78 9A BC DE\n"},  // hidden bandwidth code
+        // ... and a terminator's word whose decoded form shows no bandwidth
+        // for code 1 still reads back: its octets stand.
+        {"term_lc 59 01 10 05 0A 0B 10 06 B3\n", "term_lc 59 01 10 05 0A 0B 10 06 B3\n"},
         {"lc FF FF FF FF FF FF FF FF FF\n", "lc FF FF FF FF FF FF FF FF FF\n"},  // undecodable
         {"ldu1 NAC=293 3F 00 00 00 00 00 00 00 01\n", "ldu1 NAC=293 3F 00 00 00 00 00 00 00 01\n"},
         // Overhead slots keep their handle, interval and NAC.

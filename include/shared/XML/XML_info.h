@@ -85,6 +85,9 @@ public:
     bool Is_decoded(const xmlChar* tag) const { return subs_ && subs_->Is_decoded(tag); }
     bool Has_child(const xmlChar* tag) const;
     const char* Missing(const unsigned* counters) const;
+    // The child of this tag as the record writes it (its first entry), in
+    // the stream sink's text; empty when none is filed.
+    std::string Child_text(const char* tag, const T& record) const;
     bool Attribute(const xmlChar* name, Format::Scanner& s, T& record) const;
     bool Read(Format::Scanner& s, T& record) const { return text_.Read(s, record); }
 
@@ -137,6 +140,7 @@ public:
     bool Is_decoded(const xmlChar*) const { return false; }
     bool Has_child(const xmlChar*) const { return false; }
     const char* Missing(const unsigned*) const { return nullptr; }
+    std::string Child_text(const char*, const T&) const { return std::string(); }
     bool Has_text() const { return true; }
     bool Attribute(const xmlChar*, Format::Scanner& s, T&) const {
         s.Error("No attributes for %s\n", Name());
@@ -325,6 +329,14 @@ bool Info<T>::Has_child(const xmlChar* tag) const {
 template <class T>
 const char* Info<T>::Missing(const unsigned* counters) const {
     return subs_ ? subs_->Missing(counters) : nullptr;
+}
+template <class T>
+std::string Info<T>::Child_text(const char* tag, const T& record) const {
+    const auto* list = subs_ ? subs_->Lookup(To_xml(tag)) : nullptr;
+    if (!list || !list->Count()) return std::string();
+    Stream_sink sink;
+    (*list)[0]->Write(record, sink);
+    return sink.Output();
 }
 
 template <class T>
