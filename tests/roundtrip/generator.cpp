@@ -158,14 +158,6 @@ const Hidden hidden_bits[] = {
     {"LC_SYS_SRV_BCST", 0, Services_map},
 };
 
-// Faults of the reader and the SmartZone definitions the property finds,
-// each the start of the labels of its records: logged, not compared.
-const char* const known_faults[] = {
-    // A unit and a talk group in one message read back paired with the first
-    // entry of their tag (conditional children matched by position).
-    "overhead osw Extended_OSW3",
-};
-
 // ---- Lines -------------------------------------------------------------------------------------
 
 class Builder {
@@ -201,8 +193,6 @@ public:
         }
         const Record record{line + tail, std::string(name) + " " + what};
         corpus_.all.push_back(record);
-        for (const auto& fault : known_faults)
-            if ((record.label + " ").rfind(std::string(fault) + " ", 0) == 0) return corpus_.known.push_back(record);
         (settled ? corpus_.settled : corpus_.exact).push_back(record);
     }
     // The keys of an overhead slot of a data unit.
@@ -348,7 +338,7 @@ void Smartzone_lines(Builder& b, unsigned rounds) {
                     words += word;
                 }
                 // The slot reads back through its message's element, which may
-                // not show every bit of the words (see known_faults).
+                // not show every bit of the words.
                 b.Emit("overhead", b.Slot(outbound ? "SMARTZONE_OSW" : "SMARTZONE_ISW") + words,
                        kind + (" " + name), true, channel, "tx", outbound ? "osp" : "isp");
             }

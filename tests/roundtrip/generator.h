@@ -29,7 +29,6 @@ struct Record {
 struct Corpus {
     std::vector<Record> exact;       // log -> encode -> log gives the same bytes
     std::vector<Record> settled;     // the same from the first read-back on
-    std::vector<Record> known;       // records of a known fault: logged, not compared
     std::vector<Record> all;         // every record, in the order of its timestamp
     std::vector<std::string> notes;  // what the generator could not cover
     // The record of a timestamp in 50 MHz ticks, or null.
