@@ -20,6 +20,8 @@ FUZZ_CXX ?= clang++-14
 # FUZZ_CHECK_SECONDS on its corpus.
 FUZZ_SECONDS ?= 600
 FUZZ_CHECK_SECONDS ?= 30
+# The tessel program that makes the fuzz seeds; empty: the fuzz build's own.
+FUZZ_SEED_TOOL ?=
 FUZZERS = reader entry_points script roundtrip
 HOST_BUILD ?= build-host
 TESSEL = $(BUILD)/tools/tessel/tessel
@@ -71,7 +73,7 @@ install: deps-install
 test: deps
 	$(MAKE) test-asan
 	$(MAKE) check32
-	$(MAKE) fuzz-check
+	$(MAKE) fuzz-check FUZZ_SEED_TOOL=$(abspath $(ASAN_BUILD))/tools/tessel/tessel
 
 test-debug:
 	$(CMAKE) -S . -B $(DEBUG_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTESSEL_SANITIZE=OFF -DTESSEL_TESTS=ON
@@ -108,7 +110,7 @@ bench: deps
 # a time (default 2).
 fuzz-build:
 	$(CMAKE) -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DTESSEL_SANITIZE=OFF -DTESSEL_TESTS=OFF -DTESSEL_FUZZ=ON
+	  -DTESSEL_SANITIZE=OFF -DTESSEL_TESTS=OFF -DTESSEL_FUZZ=ON -DTESSEL_SEED_TOOL=$(FUZZ_SEED_TOOL)
 	$(CMAKE) --build $(FUZZ_BUILD) $(JOBS) --target fuzz_corpora $(FUZZERS:%=fuzz_%)
 
 fuzz: deps fuzz-build
