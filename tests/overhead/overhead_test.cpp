@@ -181,8 +181,8 @@ TEST_F(OverheadTool, TheOverheadKindLogsTheHostsRecord) {
         const char* line;
         std::string result;  // a fragment of what is logged, or the report
     } cases[] = {
-        {"overhead phys_channel=5 direction=tx NAC=293 handle=2A interval=1000 80008512345678ABCDEFEEE4",
-         "<Group_address>5678</Group_address>"},
+        {"overhead phys_channel=5 NAC=293 handle=2A interval=1000 80008512345678ABCDEFEEE4",
+         "<TSBK timestamp=\" 0.00000000\" phys_channel=\"5\" direction=\"tx\" type=\"osp\" timeslot=\"0\" NAC=\"293\">"},
         {"overhead duid=PDU handle=0x1 interval=10", "<P25_Overhead interval=\"10\" handle=\"00000001\"/>"},
         {"overhead duid=12 handle=FFFFFFFF", "<P25_Overhead interval=\"0\" handle=\"FFFFFFFF\"/>"},
         {"overhead duid=5", ""},
@@ -194,6 +194,7 @@ TEST_F(OverheadTool, TheOverheadKindLogsTheHostsRecord) {
         {"overhead duid=tsdu", "bad duid \"tsdu\": TSDU, PDU, SMARTZONE_OSW, SMARTZONE_ISW, SMARTZONE_RAW or a number is needed"},
         {"overhead handle=123456789", "bad handle \"123456789\": a hexadecimal number from 0 to FFFFFFFF is needed"},
         {"overhead interval=1.5", "bad interval \"1.5\": a decimal number from 0 to 4294967295 is needed"},
+        {"overhead direction=rx_sim", "overhead is a slot the host transmits: direction tx is needed"},
     };
     std::string script, err;
     for (std::size_t i = 0; i < std::size(cases); ++i) {

@@ -101,6 +101,13 @@ bool Log_overhead_line(const Record_line& line, std::string& error) {
     static P25::Trunking_Overhead slot;
     std::memset(&slot, 0, sizeof slot);
     slot.metadata = line.source;
+    // A slot is what the host itself repeats on its control channel: it is
+    // transmitted, and an input document loads only transmitted slots.
+    if (!(line.keys & key_direction)) slot.metadata.dir_tx = 1;
+    if (slot.metadata.dir_tx != 1) {
+        error = "overhead is a slot the host transmits: direction tx is needed";
+        return false;
+    }
     slot.duid = P25::TSDU;
     for (const auto& field : line.fields) {
         const bool ok = field.first == "duid"       ? Parse_duid(field.second, slot.duid, error)
