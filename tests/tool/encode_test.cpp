@@ -147,6 +147,8 @@ TEST_F(Encode, EveryLineItWritesLogsBackToTheSameRecords) {
         // ... and a terminator's word whose decoded form shows no bandwidth
         // for code 1 still reads back: its octets stand.
         {"term_lc 59 01 10 05 0A 0B 10 06 B3\n", "term_lc 59 01 10 05 0A 0B 10 06 B3\n"},
+        // An offset counted in a spacing of 0 Hz is 0 Hz, whatever its sign.
+        {"term_lc 59 01 10 A0 00 5B 10 06 B3\n", "term_lc 59 01 10 A0 00 5B 10 06 B3\n"},
         {"lc FF FF FF FF FF FF FF FF FF\n", "lc FF FF FF FF FF FF FF FF FF\n"},  // undecodable
         {"ldu1 NAC=293 3F 00 00 00 00 00 00 00 01\n", "ldu1 NAC=293 3F 00 00 00 00 00 00 00 01\n"},
         // Overhead slots keep their handle, interval and NAC.

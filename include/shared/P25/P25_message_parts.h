@@ -164,9 +164,11 @@ public:
         const double units = unit_ == 0.0 ? 0.0 : std::trunc(Hz_ / -unit_);
         return SIGN_PLUS_VALUE(units < 0, Low_32_bits(std::fabs(units)));
     }
+    // No offset, or none the unit can count: 0 Hz (never -0, which would
+    // show a sign the packed form cannot read back).
     TX_OFFSET& operator=(SIGN_PLUS_VALUE packed) {
         const int units = packed;
-        Hz_ = units == 0 ? 0.0 : units * -unit_;
+        Hz_ = units == 0 || unit_ == 0.0 ? 0.0 : units * -unit_;
         return *this;
     }
     double Unit() const { return unit_; }
