@@ -16,6 +16,7 @@ TEST_F(Refusals, EachDocumentGivesItsGoldenReportsAndLog) {
     const struct {
         const char *document, *log;
         int status;
+        const char* options = "";
     } cases[] = {
         // Values their fields cannot hold, two contents in one record,
         // missing or contradicting parts: one report each.
@@ -27,11 +28,14 @@ TEST_F(Refusals, EachDocumentGivesItsGoldenReportsAndLog) {
         {"not_well_formed", "empty", 2},
         {"cut", "empty", 2},  // cut inside a tag name: no element for its first letters
         {"entities", "empty", 1},  // not expanded, however nested
+        // The elements accepted, as the document gives them.
+        {"refused", "refused_relog", 1, " --quiet-relog"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.document);
         const std::string data = "data/tool/";
-        const Result r = Run("replay " + data + c.document + ".xml --dispatch " + Quote(Temp("dispatch")));
+        const Result r =
+            Run("replay " + data + c.document + ".xml --dispatch " + Quote(Temp("dispatch")) + c.options);
         EXPECT_EQ(r.status, c.status);
         EXPECT_EQ(r.err, Read_file(data + c.document + ".err"));
         EXPECT_EQ(r.out, Read_file(data + c.log + ".log"));

@@ -52,13 +52,16 @@ TEST_F(Schema, EveryGoldenLogAndExampleValidates) {
     int errors_in_place = 0;
     for (const std::string& d : documents) {
         const Result r = Validate(d);
-        const bool error_in_place = Read_file(d).find("<Illegal_block_count>") != std::string::npos;
-        errors_in_place += error_in_place;
-        EXPECT_EQ(r.status == 0, !error_in_place) << d << "\n" << r.err;
-        EXPECT_EQ(r.err.find("Illegal_block_count") != std::string::npos, error_in_place) << r.err;
+        const std::string text = Read_file(d);
+        const char* error = text.find("<Illegal_block_count>") != std::string::npos ? "Illegal_block_count"
+                            : text.find("<INVALID_FORMAT>") != std::string::npos ? "INVALID_FORMAT"
+                                                                                   : nullptr;
+        errors_in_place += error != nullptr;
+        EXPECT_EQ(r.status == 0, !error) << d << "\n" << r.err;
+        EXPECT_EQ(error && r.err.find(error) != std::string::npos, error != nullptr) << r.err;
     }
     EXPECT_GE(documents.size(), 20u);
-    EXPECT_EQ(errors_in_place, 1);
+    EXPECT_EQ(errors_in_place, 2);
 }
 
 // The lines that "PREFIX:LINE:" reports name.

@@ -38,21 +38,26 @@ TEST(Assembler, AHeaderWithNothingToFollowWaitsForTheNextHeader) {
     EXPECT_EQ(P25::rf_rx_parsers[0].Collected(), 0u);
 }
 
+// Whether the header says 127 blocks follow or none (a count that then
+// never runs out).
 TEST(Assembler, The128thBlockForcesAFlush) {
-    Idle_assemblers();
-    P25::P25_TSBK_DATA header = Grant_exp(0x000001)[0];
-    header.data[6] = 0xFF;  // 127 to follow
-    const P25::P25_TSBK_DATA block = Tsbk("01 02 03 04 05 06 07 08 09 0A");
-    Log_capture log;
-    Header(Source(1), header);
-    for (int i = 0; i < 126; ++i) Cont(Source(1), block);
-    EXPECT_EQ(P25::rf_rx_parsers[1].Collected(), 127u);
-    Cont(Source(1), block);
-    EXPECT_EQ(P25::rf_rx_parsers[1].Collected(), 0u);
-    EXPECT_TRUE(Messages(log.Body()).empty());
-    // 128 blocks are not logged; the count then reaches 0 on an empty
-    // assembler, which has nothing to report.
-    EXPECT_EQ(log.Errors(), "System_interface Log_PDUs block_count=128\n");
+    for (std::uint8_t octet6 : {0xFF, 0x80}) {
+        SCOPED_TRACE(unsigned(octet6));
+        Idle_assemblers();
+        P25::P25_TSBK_DATA header = Grant_exp(0x000001)[0];
+        header.data[6] = octet6;
+        const P25::P25_TSBK_DATA block = Tsbk("01 02 03 04 05 06 07 08 09 0A");
+        Log_capture log;
+        Header(Source(1), header);
+        for (int i = 0; i < 126; ++i) Cont(Source(1), block);
+        EXPECT_EQ(P25::rf_rx_parsers[1].Collected(), 127u);
+        Cont(Source(1), block);
+        EXPECT_EQ(P25::rf_rx_parsers[1].Collected(), 0u);
+        EXPECT_TRUE(Messages(log.Body()).empty());
+        // 128 blocks are not logged; a count that reaches 0 on an empty
+        // assembler has nothing to report.
+        EXPECT_EQ(log.Errors(), "System_interface Log_PDUs block_count=128\n");
+    }
 }
 
 TEST(Assembler, ChannelsFourAndAboveAreNotCollected) {

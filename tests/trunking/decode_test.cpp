@@ -35,6 +35,15 @@ Blocks Reformat(std::uint8_t octet0, std::uint8_t sap, std::uint8_t octet8) {
     return m;
 }
 
+// An unconfirmed-format packet, whose opcode is block 1's first octet:
+// opcode 0 there, the octet after it another opcode's.
+Blocks Unconfirmed() {
+    Blocks m = Reformat(0x75, 0xFD, 0x00);
+    m[1].data[0] = 0x00;
+    Seal(m);
+    return m;
+}
+
 // The header block through Log_PDU_header, then the continuation.
 void Blockwise(const P25::Log_Dispatch_payload& p) {
     P25::Log_PDU_header(Payload(p.tsbk.header.metadata, {p.tsbk.tsbk[0]}));
@@ -73,6 +82,7 @@ TEST(Decoding, EntryPointsLogRawAndDecodedElements) {
         {"mbt_three_blocks.xml", P25::Log_PDU, Mbt(0, 3, 0x000001, grp_v_exp_body)},
         {"unknown_format.xml", P25::Log_PDU, Reformat(0x29, 0x3D, 0x00)},
         {"confirmed_header.xml", P25::Log_PDU, Reformat(0x76, 0xC2, 0xD3)},
+        {"unconfirmed.xml", P25::Log_PDU, Unconfirmed()},
         {nullptr, P25::Log_TSBK, {Tsbk(grp_v_grant)}, 0, 128, 1, "System_interface Log_TSBK block_count=128\n"},
         {nullptr, P25::Log_PDU, Mbt(0, 2, 1, {}), 0, 200, 1, "System_interface Log_PDU block_count=200\n"},
     };
