@@ -54,13 +54,16 @@ template <class F>
 struct Doc : private Doc_table<F>, public XML_routines::Info<Holder<F>> {
     using Base = XML_routines::Info<Holder<F>>;
     Doc() : Doc_table<F>(XML_routines::Subelement(&Holder<F>::field)), Base(this->path.c_str(), this->subs) {}
+    // fill: the octet the record starts from before it is read.
     template <class I>
-    explicit Doc(const I& info)
-        : Doc_table<F>(XML_routines::Subelement(&Holder<F>::field, info)), Base(this->path.c_str(), this->subs) {}
+    explicit Doc(const I& info, unsigned char fill = 0xFF)
+        : Doc_table<F>(XML_routines::Subelement(&Holder<F>::field, info)), Base(this->path.c_str(), this->subs),
+          fill_(fill) {}
 
-    void Start(Holder<F>& r, XML_routines::Input_data&) const override { std::memset(&r, 0xFF, sizeof r); }
+    void Start(Holder<F>& r, XML_routines::Input_data&) const override { std::memset(&r, fill_, sizeof r); }
     bool Commit(Holder<F>& r, XML_routines::Input_data&) const override {
         read_ += read_.empty() ? Hex(r.field) : "twice";
+        record_ = r.field;
         return true;
     }
 
@@ -82,7 +85,15 @@ struct Doc : private Doc_table<F>, public XML_routines::Info<Holder<F>> {
         const auto status = XML_routines::Read_memory(doc.data(), doc.size(), "fields.xml", test_root, input);
         return status == XML_routines::Read_status::ok && !read_.empty() ? read_ : "refused: " + input.Last_error();
     }
+    // The record read from the children xml into out; false when refused.
+    bool Read(const std::string& xml, F& out) const {
+        const bool ok = Read_hex(xml).rfind("refused: ", 0) != 0;
+        if (ok) out = record_;
+        return ok;
+    }
+    const unsigned char fill_ = 0xFF;
     mutable std::string read_;
+    mutable F record_;
 };
 
 // The element of F's canonical descriptor.

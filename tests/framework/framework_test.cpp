@@ -349,17 +349,6 @@ TEST(Reading, DocumentsAndTheirReports) {
     Expect_golden_file("framework", "read.txt", out);
 }
 
-TEST(Reading, CountedArrayReadsWhatIsThere) {
-    fw::Samples samples{3, {}};
-    Format::Scanner none("");
-    EXPECT_TRUE(Info<fw::Samples>::info.Read(none, samples));
-    EXPECT_EQ(samples.count, 0);
-    Format::Scanner more("01 02 03 04 05");
-    EXPECT_TRUE(Info<fw::Samples>::info.Read(more, samples));
-    EXPECT_EQ(samples.count, 4);
-    EXPECT_STREQ(more.Rest(), "05");
-}
-
 // Parse states driven by hand, as the reader drives them.
 TEST(States, FailedReadsLeaveTheRecordAlone) {
     Input_data input;
@@ -384,20 +373,6 @@ TEST(States, FailedReadsLeaveTheRecordAlone) {
     std::unique_ptr<Instance_base> twice(fw::gauge_twice.Get_instance(input));
     ASSERT_TRUE(Attr(*twice, "v", "3"));
     EXPECT_EQ((static_cast<Instance<Gauge, Info<Gauge>>&>(*twice).Record().bits), 3);
-}
-
-TEST(Formats, FirstNameOrValueWins) {
-    // Of two values for a name the first is read, of two names for a value the
-    // first is written.
-    static const Value_entry<int> rows[] = {{"a", 1}, {"b", 2}, {"a", 3}};
-    const Value_hash<int> h(rows);
-    int v = 0;
-    EXPECT_TRUE(h.Lookup("a", v) && v == 1);
-    EXPECT_FALSE(h.Lookup("c", v));
-    EXPECT_EQ(v, 1);
-    EXPECT_STREQ(h.Lookup(3), "a");
-    EXPECT_EQ(h.Lookup(4), nullptr);
-    EXPECT_EQ(h.Count(), 3u);
 }
 
 // Each mode writes its fields and reads them back into a record that keeps

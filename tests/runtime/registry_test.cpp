@@ -48,14 +48,6 @@ TEST(Registry, FilingDoesNotDependOnConstructionOrder) {
     EXPECT_EQ(Tags(again), (std::vector<std::string>{"First"}));
 }
 
-TEST(Registry, DumpElementsInFilingOrder) {
-    const Info<void> root("/Reg_d");
-    const Info_base b("/Reg_d/B"), a("/Reg_d/A");
-    testing::internal::CaptureStdout();
-    root.Dump_elements(1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "  </Reg_d >\n    </Reg_d/B >\n    </Reg_d/A >\n");
-}
-
 // A number is matched exactly when the scanner reads it and the field holds
 // it; octets under a block format have both digits; a timestamp is an
 // unsigned decimal with digits after its point.

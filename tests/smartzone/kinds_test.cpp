@@ -8,12 +8,6 @@ namespace {
 using namespace tool_test;
 using SmartzoneKinds = Tool_fixture;
 
-std::size_t Count(const std::string& text, const std::string& what) {
-    std::size_t n = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
-
 TEST_F(SmartzoneKinds, EachLineLogsOrIsReported) {
     struct Case {
         const char* line;
@@ -59,15 +53,6 @@ TEST_F(SmartzoneKinds, EachLineLogsOrIsReported) {
     // A raw and a cooked element per shorthand word, a raw one per sz_raw
     // line; the word given as bytes completes the one given as keys.
     Expect_golden_file("smartzone", "kinds.xml", r.out);
-}
-
-TEST_F(SmartzoneKinds, TheBundledScriptLogsCleanly) {
-    const Result r = Run("log " + Quote(TESSEL_TEST_DATA "/../../examples/smartzone.log"));
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "");
-    for (const char* message : {"<Background>", "<Status2>", "<Channel_assignment>", "<Adjacent_control_channel>",
-                                "<Affiliate_request>", "<Smartzone_crc_err "})
-        EXPECT_EQ(Count(r.out, message), 1u) << message;
 }
 
 // The commands, types, expanders and payloads each SmartZone message is

@@ -4,14 +4,12 @@
 #ifndef TESSEL_TESTS_SMARTZONE_SUPPORT_H
 #define TESSEL_TESTS_SMARTZONE_SUPPORT_H
 
-#include <libxml/parser.h>
-
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "Smartzone_processing.h"
+#include "fields/support.h"
 #include "trunking/support.h"
 
 namespace sz {
@@ -62,47 +60,12 @@ std::vector<std::uint32_t> Words_of(const L& log) {
     return words;
 }
 
-namespace detail {
-// Drives a parse state over a tree node as the document reader does:
-// attributes, text, children (each finalised, hooked and committed), false
-// on the first refusal.
-inline bool Drive(XML_routines::Instance_base& state, xmlNode* node) {
-    if (!state.Read_attribs(node)) return false;
-    std::string text;
-    for (xmlNode* c = node->children; c; c = c->next)
-        if (c->type == XML_TEXT_NODE && c->content) text += reinterpret_cast<const char*>(c->content);
-    if (text.find_first_not_of(" \t\r\n") != std::string::npos) {
-        XML_routines::Format::Scanner scanner(text.c_str(), &state.Input());
-        if (!state.Text(scanner)) return false;
-    }
-    for (xmlNode* c = node->children; c; c = c->next) {
-        if (c->type != XML_ELEMENT_NODE) continue;
-        std::unique_ptr<XML_routines::Instance_base> sub(state.Get_subinstance(c->name));
-        if (!sub || !Drive(*sub, c) || !sub->Finalize()) return false;
-        sub->Run_hooks();
-        if (!sub->Commit()) return false;
-    }
-    return true;
-}
-}  // namespace detail
-
-// Reads an element's XML text back into a record through its descriptor.
+// Reads an element's XML text back into a record through its descriptor,
+// as the document reader reads it into a record of zeros.
 template <class T>
 bool Parse(const XML_routines::Info<T>& info, const std::string& xml, T& out) {
-    xmlDoc* doc = xmlReadMemory(xml.data(), static_cast<int>(xml.size()), "element.xml", nullptr, 0);
-    if (!doc) return false;
-    XML_routines::Input_data input;
-    input.report_errors = false;
-    std::unique_ptr<XML_routines::Instance_base> state(info.Get_instance(input));
-    auto* typed = dynamic_cast<XML_routines::Instance<T, XML_routines::Info<T>>*>(state.get());
-    bool ok = typed && detail::Drive(*state, xmlDocGetRootElement(doc)) && state->Finalize();
-    if (ok) {
-        state->Run_hooks();
-        ok = state->Commit() && input.Error_count() == 0;
-        out = typed->Record();
-    }
-    xmlFreeDoc(doc);
-    return ok;
+    static const Doc<T> doc(info, 0);
+    return doc.Read(xml, out);
 }
 
 // Empties every assembler without a trace in any log.

@@ -6,6 +6,7 @@
 #include <regex>
 #include <string>
 
+#include "golden.h"
 #include "tool_fixture.h"
 
 namespace tool_test {
@@ -55,14 +56,11 @@ TEST_F(Tool, CommandLine) {
         int hint;
     } cases[] = {
         {"--help", 0, "replay", "", 0},
-        {"help", 0, "Commands:", "", 0},
         {"help replay", 0, "--dispatch FILE", "", 0},
         {"replay --help", 0, "Usage: tessel replay", "", 0},
-        {"replay " + file + " --help", 0, "Usage: tessel replay", "", 0},
         {"--version", 0, "^tessel [0-9]+\\.[0-9]+(\\.[0-9]+)*\n$", "", 0},
         // The root comes first, unindented; the elements under it one level in.
         {"grammar", 0, "^<[^\n]*P25_log_data[^\n]*\n  <[^\n]*LogFilter", "", 0},
-        {"registry", 0, "\nMFID 00: APCO Standard\n", "", 0},
         {"registry", 0, "\n   4: +UU_V_CH_GRANT  0 2\n", "", 0},
         {"log --kinds", 0, "^status +Status_bits[^\n]*\ntime +DateTime", "", 0},
         {"replay ../examples/demo.xml", 0, "\n  <LogFilter phys_channel=\"1\">\n", "", 0},
@@ -73,7 +71,6 @@ TEST_F(Tool, CommandLine) {
         {"grammar extra", 2, "", "tessel grammar: unexpected argument \"extra\"", 1},
         {"replay --bogus " + file, 2, "", "unknown option \"--bogus\"", 1},
         {"replay " + file + " --out", 2, "", "--out needs an argument", 1},
-        {"replay " + file + " --out=", 2, "", "--out needs a non-empty argument", 1},
         {"replay --trace=yes " + file, 2, "", "--trace takes no value", 1},
         {"replay " + file + " " + file, 2, "", "more than one input document", 1},
         {"replay " + Quote(copy) + " --out " + Quote(copy), 2, "", "would overwrite the input document", 1},
@@ -81,17 +78,13 @@ TEST_F(Tool, CommandLine) {
         {"replay " + data_dir + "no_such_file.xml", 2, "", "tessel replay: cannot read", 0},
         {"replay " + data_dir, 2, "", "cannot read data/tool/: Is a directory", 0},
         {"replay " + file + " --out " + no_dir + "log.xml", 2, "", "cannot write", 0},
-        {"replay " + file + " --dispatch " + no_dir + "m.txt", 2, "", "cannot write", 0},
         {"log a.log b.log", 2, "", "tessel log: more than one record script", 1},
-        {"log --bogus", 2, "", "tessel log: unknown option \"--bogus\"", 1},
         {"log --kinds x", 2, "", "tessel log: --kinds takes no other argument", 1},
         {"log --out", 2, "", "tessel log: option --out needs an argument", 1},
         {"log " + Quote(copy) + " --out " + Quote(copy), 2, "", "would overwrite the record script", 1},
-        {"log /nonexistent/script.log", 2, "", "tessel log: cannot read", 0},
         {"log /", 2, "", "tessel log: cannot read /: Is a directory", 0},
         {"log " + grants + " --out " + no_dir + "l.xml", 2, "", "tessel log: cannot write", 0},
         {"encode a.xml b.xml", 2, "", "tessel encode: more than one input document", 1},
-        {"encode --bogus", 2, "", "tessel encode: unknown option \"--bogus\"", 1},
         // What came before the cut is still encoded.
         {"encode " + data_dir + "cut.xml", 2, "^time type=isp date=2024/01/01 time=00:00:00\n$",
          "cut.xml:3: error: Premature end of the document", -1},
@@ -116,17 +109,23 @@ TEST_F(Tool, CommandLine) {
     EXPECT_EQ(Read_file(copy), Read_file(file));
 }
 
-// The bundled script of channel grants gives its golden log; replaying that
-// log decodes every message back from its blocks.
-TEST_F(Tool, GrantsScriptGivesTheGoldenLogAndReplayItsMessages) {
-    const std::string golden = Read_file(data_dir + "grants.xml");
-    const Result logged = Run("log ../examples/grants.log");
-    EXPECT_EQ(logged.status, 0) << logged.err;
-    EXPECT_EQ(logged.out, golden);
-    // Feeding a PDU block by block first flushes the idle assembler, which
-    // has nothing to report.
-    EXPECT_EQ(logged.err, "");
+// Every bundled record script logs cleanly into its golden log.
+TEST_F(Tool, BundledScriptsGiveTheirGoldenLogs) {
+    const struct { std::string script, area; } scripts[] = {
+        {"grants", "tool"}, {"voice", "voice"}, {"simulator", "examples"}, {"smartzone", "examples"}, {"demo", "examples"},
+    };
+    for (const auto& s : scripts) {
+        SCOPED_TRACE(s.script);
+        const Result r = Run("log ../examples/" + s.script + ".log");
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.err, "");
+        Expect_golden_file(s.area, s.script + ".xml", r.out);
+    }
+}
 
+// Replaying the log of the grants decodes every message back from its blocks.
+TEST_F(Tool, ReplayDecodesTheGrantsLogsMessages) {
+    const std::string golden = Read_file(data_dir + "grants.xml");
     const Result r = Run("replay " + data_dir + "grants.xml");
     // The one message shown as a CRC error describes no blocks to rebuild.
     EXPECT_EQ(r.status, 1);
