@@ -26,7 +26,8 @@ file(CONFIGURE OUTPUT ${TESSEL_EXPORTS_HEADER} CONTENT "${exports}")
 
 foreach(lib Tessel XML_routines)
   set_target_properties(${lib} PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
-  target_compile_options(${lib} PRIVATE -include ${TESSEL_EXPORTS_HEADER})
+  # Forced into every source as its precompiled header: parsed once a library.
+  target_precompile_headers(${lib} PRIVATE ${TESSEL_EXPORTS_HEADER})
   target_include_directories(${lib} PUBLIC $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/tessel>
                                            $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/tessel/shared/XML>)
   set_target_properties(${lib} PROPERTIES EXPORT_NAME ${lib})
