@@ -30,7 +30,7 @@
 #include <string_view>
 #include <vector>
 
-#include "../tools/tessel/script.h"
+#include "script.h"
 #include "support.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "../tools/tessel/script.h"
+#include "script.h"
 #include "support.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "../tools/tessel/script.h"
+#include "script.h"
 
 extern "C" int Fuzz_entry_index(const char* name);
 

@@ -60,7 +60,9 @@ struct Doc : private Doc_table<F>, public XML_routines::Info<Holder<F>> {
         : Doc_table<F>(XML_routines::Subelement(&Holder<F>::field, info)), Base(this->path.c_str(), this->subs),
           fill_(fill) {}
 
-    void Start(Holder<F>& r, XML_routines::Input_data&) const override { std::memset(&r, fill_, sizeof r); }
+    void Start(Holder<F>& r, XML_routines::Input_data&) const override {
+        std::memset(static_cast<void*>(&r), fill_, sizeof r);  // records are plain octets
+    }
     bool Commit(Holder<F>& r, XML_routines::Input_data&) const override {
         read_ += read_.empty() ? Hex(r.field) : "twice";
         record_ = r.field;
@@ -75,21 +77,25 @@ struct Doc : private Doc_table<F>, public XML_routines::Info<Holder<F>> {
         xmlFreeNode(node);
         return text;
     }
-    // Octets of the record read from the children xml; "refused: " and the
-    // reader's report when it was not committed.
-    std::string Read_hex(const std::string& xml) const {
+    // Reads the children xml into out; false, with the reader's report in
+    // error, when the record was not committed.
+    bool Read(const std::string& xml, F& out, std::string* error = nullptr) const {
         const std::string tag = this->Tag(), doc = "<Test_fields><" + tag + ">" + xml + "</" + tag + "></Test_fields>";
         XML_routines::Input_data input;
         input.report_errors = false;
         read_.clear();
         const auto status = XML_routines::Read_memory(doc.data(), doc.size(), "fields.xml", test_root, input);
-        return status == XML_routines::Read_status::ok && !read_.empty() ? read_ : "refused: " + input.Last_error();
-    }
-    // The record read from the children xml into out; false when refused.
-    bool Read(const std::string& xml, F& out) const {
-        const bool ok = Read_hex(xml).rfind("refused: ", 0) != 0;
+        const bool ok = status == XML_routines::Read_status::ok && !read_.empty();
         if (ok) out = record_;
+        else if (error) *error = input.Last_error();
         return ok;
+    }
+    // Octets of the record read from the children xml; "refused: " and the
+    // reader's report when it was not committed.
+    std::string Read_hex(const std::string& xml) const {
+        F record;
+        std::string error;
+        return Read(xml, record, &error) ? read_ : "refused: " + error;
     }
     const unsigned char fill_ = 0xFF;
     mutable std::string read_;
