@@ -65,6 +65,9 @@ struct Modulator::State {
     msresamp_rrrf resampler = nullptr;
     freqmod fm = nullptr;
     std::vector<float> levels, shaped, resampled;
+    std::uint64_t written = 0;      // output samples so far
+    double transmission_start = 0;  // output sample where the transmission's filters started
+    std::uint64_t pushed = 0;       // impulses of the transmission so far
 
     ~State() {
         if (shaping) firinterp_rrrf_destroy(shaping);
@@ -85,6 +88,7 @@ struct Modulator::State {
     }
 
     const std::vector<float>& Dibits(const uint8_t* dibits, std::size_t count) {
+        pushed += count;
         levels.resize(count);
         for (std::size_t i = 0; i < count; ++i) levels[i] = dibits[i] < 4 ? dibit_level[dibits[i]] : dibit_level[0];
         return Frequency(levels.data(), count);
@@ -96,12 +100,37 @@ struct Modulator::State {
         return Frequency(levels.data(), levels.size());
     }
 
+    // Output samples from a transmission's start to the centre of its first impulse.
+    double Lead() const {
+        const double half_filter = double(delay_symbols * samples_per_symbol);
+        return resampler ? half_filter * rate / working_rate + double(msresamp_rrrf_get_delay(resampler)) : half_filter;
+    }
+
+    double Next_position() const {
+        return transmission_start + Lead() + double(pushed * samples_per_symbol) * rate / working_rate;
+    }
+
+    // The samples of the silence before a transmission whose first impulse is centred at position.
+    std::size_t Silence(double position) {
+        const double samples = std::round(position - Lead() - double(written));
+        firinterp_rrrf_reset(shaping);
+        if (resampler) msresamp_rrrf_reset(resampler);
+        if (fm) freqmod_reset(fm);
+        const std::size_t n = samples > 0 ? std::size_t(samples) : 0;
+        written += n;
+        transmission_start = double(written);
+        pushed = 0;
+        return n;
+    }
+
     void Audio(const std::vector<float>& frequency, std::vector<float>& out) {
+        written += frequency.size();
         const float scale = float(deviation / Audio_full_scale_hz(rate));
         for (float f : frequency) out.push_back(f * scale);
     }
 
     void Iq(const std::vector<float>& frequency, std::vector<Complex>& out) {
+        written += frequency.size();
         const std::size_t base = out.size();
         out.resize(base + frequency.size());
         freqmod_modulate_block(fm, const_cast<float*>(frequency.data()), unsigned(frequency.size()), &out[base]);
@@ -137,6 +166,20 @@ void Modulator::Flush_audio(std::vector<float>& out) {
 
 void Modulator::Flush_iq(std::vector<Complex>& out) {
     if (state_->signal == Signal::iq) state_->Iq(state_->Tail(), out);
+}
+
+double Modulator::Next_symbol_position() const { return state_->Next_position(); }
+
+void Modulator::Idle_iq(double next_symbol_position, std::vector<Complex>& out) {
+    if (state_->signal != Signal::iq) return;
+    if (state_->pushed > 0) state_->Iq(state_->Tail(), out);
+    out.resize(out.size() + state_->Silence(next_symbol_position), Complex(0, 0));
+}
+
+void Modulator::Idle_audio(double next_symbol_position, std::vector<float>& out) {
+    if (state_->signal != Signal::audio) return;
+    if (state_->pushed > 0) state_->Audio(state_->Tail(), out);
+    out.resize(out.size() + state_->Silence(next_symbol_position), 0.0f);
 }
 
 }  // namespace tessel_air

@@ -105,6 +105,16 @@ public:
     void Flush_audio(std::vector<float>& out);
     void Flush_iq(std::vector<Complex>& out);
 
+    // The output sample position (0 = the first sample written) at which the
+    // impulse of the next dibit pushed will be centred.
+    double Next_symbol_position() const;
+    // Ends the transmission in progress (its filter tail goes out), writes
+    // carrier-off samples (zero IQ, zero audio) and places the next dibit
+    // pushed at next_symbol_position, never earlier than the end of the tail;
+    // the next Push starts a new transmission.
+    void Idle_iq(double next_symbol_position, std::vector<Complex>& out);
+    void Idle_audio(double next_symbol_position, std::vector<float>& out);
+
     // Group delay from a symbol's impulse to its peak in the output, in
     // symbols at the output.
     static constexpr int delay_symbols = 8;
