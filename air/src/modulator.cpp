@@ -103,7 +103,7 @@ struct Modulator::State {
     // Output samples from a transmission's start to the centre of its first impulse.
     double Lead() const {
         const double half_filter = double(delay_symbols * samples_per_symbol);
-        return resampler ? half_filter * rate / working_rate + double(msresamp_rrrf_get_delay(resampler)) : half_filter;
+        return resampler ? (half_filter + double(msresamp_rrrf_get_delay(resampler))) * rate / working_rate : half_filter;
     }
 
     double Next_position() const {
