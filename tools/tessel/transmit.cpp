@@ -353,7 +353,7 @@ public:
         case Received::element: Element(*static_cast<const P25::Received_element*>(record), line); break;
         case Received::link_control:
         case Received::decoded_link_control:
-            report_.Refuse(line, No_frame_reason("Link_Control", false));
+            Refuse(line, No_frame_reason("Link_Control", false));
             break;
         }
         // A raw form's decoded elements follow it.
@@ -377,6 +377,12 @@ public:
 
 private:
     enum class Held { none, ldu1, message };
+
+    // A record refused: the status symbols before it were its own.
+    void Refuse(unsigned long line, const std::string& why) {
+        report_.Refuse(line, why);
+        status_held_ = false;
+    }
 
     // ---- status symbols
     void Status(const P25::DUID_Header& header, unsigned long line) {
@@ -404,7 +410,7 @@ private:
               const char* what, unsigned long line) {
         const std::size_t carried = dibits.size() / 36;
         if (given_status > carried) {
-            report_.Refuse(line, std::string(what) + " carries " + std::to_string(carried) +
+            Refuse(line, std::string(what) + " carries " + std::to_string(carried) +
                                      " status symbols, the record gives " + std::to_string(given_status));
             return;
         }
@@ -423,7 +429,7 @@ private:
 
     void Tsdu(const P25::TSBK_PDU_data& record, unsigned long line) {
         const std::string fault = Tsdu_fault(record);
-        if (!fault.empty()) return report_.Refuse(line, fault);
+        if (!fault.empty()) return Refuse(line, fault);
         run_ = record;
         Take_status(run_.header.statuses);
         Plan(run_.header.metadata, true);
@@ -432,9 +438,9 @@ private:
 
     void Packet(const P25::TSBK_PDU_data& record, unsigned long line) {
         const std::size_t count = std::min<std::size_t>(record.block_count, P25::TSBK_PDU_data::max_blocks);
-        if (count == 0) return report_.Refuse(line, "no packet header to send");
+        if (count == 0) return Refuse(line, "no packet header to send");
         const std::string fault = Packet_fault(record.tsbk[0], count - 1);
-        if (!fault.empty()) return report_.Refuse(line, fault);
+        if (!fault.empty()) return Refuse(line, fault);
         std::array<std::uint8_t, 12> header;
         std::memcpy(header.data(), record.tsbk[0].data, header.size());
         std::vector<tessel_air::Pdu_block> blocks(count - 1);
@@ -452,7 +458,7 @@ private:
         Take_status(packet_.header.statuses);
         const unsigned follow = record.tsbk[0].data[6] & 0x7Fu;
         const std::string fault = Packet_fault(record.tsbk[0], follow);
-        if (!fault.empty()) return report_.Refuse(line, fault);
+        if (!fault.empty()) return Refuse(line, fault);
         collecting_ = true;
         packet_line_ = line;
         if (follow == 0) Packet_complete();
@@ -461,7 +467,7 @@ private:
     void Packet_block(const P25::TSBK_PDU_data& record, unsigned long line) {
         P25::Status_symbols ignored = record.header.statuses;  // the header's are the packet's
         Take_status(ignored);
-        if (!collecting_) return report_.Refuse(line, "a packet's continuation block with no header before it");
+        if (!collecting_) return Refuse(line, "a packet's continuation block with no header before it");
         packet_.tsbk[packet_.block_count++] = record.tsbk[0];
         if (packet_.block_count == (packet_.tsbk[0].data[6] & 0x7Fu) + 1u) Packet_complete();
     }
@@ -486,13 +492,13 @@ private:
 
     void Overhead(const P25::Trunking_Overhead& o, unsigned long line) {
         if (o.duid >= P25::SMARTZONE_OSW && o.duid <= P25::SMARTZONE_RAW)
-            return report_.Refuse(line, No_frame_reason("Smartzone", false));
+            return Refuse(line, No_frame_reason("Smartzone", false));
         if (o.duid != P25::TSDU && o.duid != P25::PDU)
-            return report_.Refuse(line, "an overhead slot of duid " + std::to_string(o.duid) + " holds no data unit");
+            return Refuse(line, "an overhead slot of duid " + std::to_string(o.duid) + " holds no data unit");
         const std::size_t count = std::min<std::size_t>(o.tsbk.block_count, P25::TSBK_PDU_data::max_blocks);
-        if (count == 0) return report_.Refuse(line, "an overhead slot with no blocks");
+        if (count == 0) return Refuse(line, "an overhead slot with no blocks");
         const std::string fault = o.duid == P25::PDU ? Packet_fault(o.tsbk.tsbk[0], count - 1) : "";
-        if (!fault.empty()) return report_.Refuse(line, fault);
+        if (!fault.empty()) return Refuse(line, fault);
         slots_.push_back({o.tsbk, o.duid == P25::PDU, std::max(o.repeat_time, 1u) / 1000.0});
     }
 
@@ -502,7 +508,7 @@ private:
             if (std::strcmp(v.tag, e.tag) == 0) unit = &v;
         if (!unit) {
             const char* why = No_frame_reason(e.tag, false);
-            return report_.Refuse(line, why ? why : std::string("a \"") + e.tag + "\" has no frame");
+            return Refuse(line, why ? why : std::string("a \"") + e.tag + "\" has no frame");
         }
         switch (unit->duid) {
         case Duid::HDU: {
