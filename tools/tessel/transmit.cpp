@@ -48,12 +48,13 @@ const char transmit_usage[] =
     "voice kinds HDU, LDU1, LDU2, TDU and TDULC frames.  A status line gives the\n"
     "status symbols of the frame after it; status symbols a record leaves open\n"
     "follow its direction: type osp those of a base station (a control channel\n"
-    "11 at every sixth, 10 elsewhere; voice 01), isp a subscriber's (10).\n"
+    "11 at every sixth, 10 elsewhere; voice 01), isp a subscriber's (00).\n"
     "\n"
     "Timestamps place the frames: the first sync symbol's centre at the\n"
     "record's time, no carrier between transmissions; a record whose time is\n"
     "0 or already past follows the one before directly.  Time lines carry the\n"
-    "time on past the wrap of the 32-bit tick count.  Overhead slots\n"
+    "time on past the wrap of the 32-bit tick count (one on 1970-01-01 counts\n"
+    "from the start of the recording, as tessel receive logs it).  Overhead slots\n"
     "(\"P25_Overhead\") are broadcast after the records as an outbound control\n"
     "channel for --seconds, each slot repeated every \"interval\" milliseconds.\n"
     "\n"
@@ -107,9 +108,14 @@ public:
         const std::uint32_t ticks = record.metadata.timestamp.value;
         if (!based_) {
             based_ = true;
-            base_wall_ = wall;
-            base_ticks_ = Place(ticks);
-            return;
+            // A time on 1970-01-01 counts from the start of the recording,
+            // as tessel receive logs it; any other is a wall clock whose
+            // first reading lies in the records' current epoch.
+            if (t.tm_year != 70 || t.tm_mon != 0 || t.tm_mday != 1) {
+                base_wall_ = wall;
+                base_ticks_ = Place(ticks);
+                return;
+            }
         }
         // The epoch whose tick count lies nearest the wall clock's; the wall
         // clock's second is far finer than the 85.9 s of an epoch.
@@ -422,7 +428,7 @@ private:
     }
 
     void Plan(const P25::Source_info& source, bool trunking) {
-        encoder_.Plan(!source.is_osp ? Status_plan::repeater
+        encoder_.Plan(!source.is_osp ? Status_plan::talkaround
                       : trunking     ? Status_plan::control_channel
                                      : Status_plan::busy);
     }
@@ -525,6 +531,7 @@ private:
             break;
         case Duid::LDU2: {
             auto r = *static_cast<const P25::p25_Ldu2*>(e.record);
+            if (r.algid > 0xFF) return Refuse(line, "the LDU2's encryption sync carries an 8-bit algorithm ID");
             Voice(r.header, line, [&] { return encoder_.Ldu2(r); }, "the LDU2");
             break;
         }
@@ -692,17 +699,17 @@ void Read_script(std::FILE* in, Channel& channel, Reporter& report, Progress& pr
         std::string text(buffer, std::size_t(length));
         ++number;
         if (!text.empty() && text.back() == '\n') text.pop_back();
+        // A kind with no frame is refused for what it is, whatever its keys.
+        const std::size_t start = text.find_first_not_of(" \t"), end = text.find_first_of(" \t\r", start);
+        const std::string name = start == std::string::npos ? "" : text.substr(start, end - start);
+        const char* why = Find_kind(name) ? No_frame_reason(name.c_str(), true) : nullptr;
         const Kind* kind = nullptr;
         Record_line line;
         std::string error;
-        if (!Read_line(text, kind, line, error)) {
+        if (why)
+            report.Refuse(number, name + ": " + why);
+        else if (!Read_line(text, kind, line, error) || (kind && !kind->log(line, error)))
             report.Refuse(number, error);
-        } else if (kind) {
-            if (const char* why = No_frame_reason(kind->name, true))
-                report.Refuse(number, std::string(kind->name) + ": " + why);
-            else if (!kind->log(line, error))
-                report.Refuse(number, error);
-        }
         progress.Update(channel.Sent());
     }
     std::free(buffer);
