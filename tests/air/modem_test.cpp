@@ -4,9 +4,19 @@
 // library's entry points; and the off-air recording through tessel receive.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <random>
+#include <complex>
+#include <liquid/liquid.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <numeric>
+#include <random>
+#include <set>
+
+#include "tessel_air/codes.h"
+#include "tessel_air/frames.h"
 #include "tessel_air/modem.h"
 #include "tessel_air/sample_file.h"
 #include "tool_fixture.h"
@@ -103,6 +113,331 @@ TEST_P(Round_trip, GivesTheDibitsBack) {
 
 INSTANTIATE_TEST_SUITE_P(Impairments, Round_trip, testing::ValuesIn(impairments),
                          [](const testing::TestParamInfo<Impairment>& info) { return std::string(info.param.name); });
+
+// Random dibits with a frame sync every 360 symbols, as on a control channel.
+std::vector<uint8_t> Channel_dibits(std::size_t count, unsigned seed) {
+    static const uint8_t sync[24] = {1, 1, 1, 1, 1, 3, 1, 1, 3, 3, 1, 1, 3, 3, 3, 3, 1, 3, 1, 3, 3, 3, 3, 3};
+    std::mt19937 rng(seed);
+    std::vector<uint8_t> d(count);
+    for (std::size_t k = 0; k < count; ++k) d[k] = k % 360 < 24 ? sync[k % 360] : uint8_t(rng() & 3);
+    return d;
+}
+
+// Each symbol's position: where the transmitter centred it, in the samples
+// of the stream as received, whatever came before the transmission.
+struct Placement { const char* name; Signal signal; double rate, lead_seconds, ebn0_db, clock_ppm; bool silence; };
+const Placement placements[] = {
+    {"IQ", Signal::iq, 48000, 0, none, 0, false},
+    {"IQ_at_250_kHz", Signal::iq, 250000, 0, none, 0, false},
+    {"audio_at_44_1_kHz", Signal::audio, 44100, 0, none, 0, false},
+    {"audio_at_8_kHz", Signal::audio, 8000, 0, none, 0, false},
+    {"after_silence", Signal::iq, 48000, 1.3, none, 0, true},
+    {"after_silence_audio", Signal::audio, 48000, 0.7, none, 0, true},
+    {"in_noise_12_dB", Signal::iq, 48000, 1.1, 12, 0, true},
+    {"clock_200_ppm_fast", Signal::iq, 48000, 0, none, 200, false},
+    {"clock_200_ppm_slow_in_noise", Signal::iq, 48000, 0.5, 14, -200, true},
+};
+
+class Positions : public testing::TestWithParam<Placement> {};
+
+TEST_P(Positions, AreWhereTheTransmitterPutTheSymbols) {
+    const Placement& p = GetParam();
+    const std::vector<uint8_t> sent = Channel_dibits(7200, 3);
+    Modulator modulator(p.signal, p.rate / (1 + p.clock_ppm * 1e-6));
+    std::vector<Complex> iq;
+    std::vector<float> audio;
+    if (p.silence) {
+        modulator.Idle_iq(p.lead_seconds * p.rate, iq);
+        modulator.Idle_audio(p.lead_seconds * p.rate, audio);
+    }
+    const double first = modulator.Next_symbol_position(), spacing = p.rate / (1 + p.clock_ppm * 1e-6) / symbol_rate_hz;
+    modulator.Push_iq(sent.data(), sent.size(), iq);
+    modulator.Push_audio(sent.data(), sent.size(), audio);
+    modulator.Flush_iq(iq);
+    modulator.Flush_audio(audio);
+    EXPECT_NEAR(modulator.Next_symbol_position(), first + double(sent.size() - 1 + 2 * Modulator::delay_symbols) * spacing,
+                1.0);
+
+    Demodulator demodulator(p.signal, p.rate);
+    std::vector<float> symbols;
+    std::vector<double> positions;
+    Impair(iq, p.rate, p.ebn0_db, 0, 3);
+    for (std::size_t at = 0; at < std::max(iq.size(), audio.size()); at += 3000) {
+        if (p.signal == Signal::iq)
+            demodulator.Push_iq(&iq[at], std::min<std::size_t>(3000, iq.size() - at), symbols, &positions);
+        else
+            demodulator.Push_audio(&audio[at], std::min<std::size_t>(3000, audio.size() - at), symbols, &positions);
+    }
+    demodulator.Flush(symbols, &positions);
+    ASSERT_EQ(positions.size(), symbols.size());
+    // After the first frame, every symbol sent comes out once, in order, at
+    // its place within a tenth of a symbol.
+    std::vector<long> placed;
+    double worst = 0, mean = 0;
+    std::size_t wrong = 0;
+    for (std::size_t i = 0; i < symbols.size(); ++i) {
+        const double k = (positions[i] - first) / spacing;
+        if (k < 359.5 || k > double(sent.size()) - 0.5) continue;
+        placed.push_back(std::lround(k));
+        worst = std::max(worst, std::fabs(k - double(placed.back())));
+        mean += k - double(placed.back());
+        wrong += Slice(symbols[i]) != sent[std::size_t(placed.back())];
+    }
+    std::vector<long> expected(sent.size() - 360);
+    std::iota(expected.begin(), expected.end(), 360L);
+    const auto differ = std::mismatch(placed.begin(), placed.end(), expected.begin(), expected.end());
+    EXPECT_TRUE(differ.first == placed.end() && differ.second == expected.end())
+        << "symbol " << (differ.second - expected.begin() + 360) << " placed as " << (differ.first == placed.end() ? -1 : *differ.first);
+    EXPECT_LE(worst, 0.1) << "mean " << mean / double(placed.size());
+    EXPECT_LE(wrong, std::isfinite(p.ebn0_db) ? sent.size() / 500 : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Placements, Positions, testing::ValuesIn(placements),
+                         [](const testing::TestParamInfo<Placement>& info) { return std::string(info.param.name); });
+
+// The transmitter places each symbol where it says it will, writes every
+// sample before the next symbol's reach, and between transmissions sends
+// exact silence: zero IQ, zero audio.
+TEST(Modulator, PlacesSymbolsAndKeysTheCarrier) {
+    for (const double rate : {48000.0, 192000.0, 44100.0}) {
+        SCOPED_TRACE(rate);
+        const double spacing = rate / symbol_rate_hz, reach = Modulator::delay_symbols * spacing;
+        const std::vector<uint8_t> dibits = Channel_dibits(500, 5);
+        Modulator iq_modulator(Signal::iq, rate), audio_modulator(Signal::audio, rate);
+        std::vector<Complex> iq;
+        std::vector<float> audio;
+        EXPECT_DOUBLE_EQ(iq_modulator.Next_symbol_position(), reach);
+        iq_modulator.Push_iq(dibits.data(), dibits.size(), iq);
+        audio_modulator.Push_audio(dibits.data(), dibits.size(), audio);
+        const double next = reach + 500 * spacing;
+        EXPECT_NEAR(iq_modulator.Next_symbol_position(), next, 1e-6);
+        EXPECT_EQ(iq.size(), std::size_t(std::ceil(next - reach)));
+        EXPECT_EQ(audio.size(), iq.size());
+
+        // Asked for a gap, the tail goes out, then silence up to the next
+        // transmission's rise; asked for a place inside the tail, the next
+        // symbol goes as soon after it as a transmission can start.
+        const double far = next + 1000.5 * spacing;
+        iq_modulator.Idle_iq(far, iq);
+        audio_modulator.Idle_audio(far, audio);
+        EXPECT_DOUBLE_EQ(iq_modulator.Next_symbol_position(), far);
+        ASSERT_EQ(iq.size(), std::size_t(std::ceil(far - reach)));
+        ASSERT_EQ(audio.size(), iq.size());
+        const std::size_t tail_end = std::size_t(std::ceil(next - spacing + reach));
+        for (std::size_t n = tail_end; n < iq.size(); ++n) {
+            ASSERT_EQ(iq[n], Complex(0, 0)) << n;
+            ASSERT_EQ(audio[n], 0.0f) << n;
+        }
+        EXPECT_GT(std::abs(iq[tail_end - 2 * std::size_t(spacing)]), 0.1f);  // the carrier falls over the tail's end
+        iq_modulator.Push_iq(dibits.data(), 1, iq);
+        iq_modulator.Idle_iq(0, iq);
+        EXPECT_NEAR(iq_modulator.Next_symbol_position(), far + 2 * reach, 1.0);
+        for (const Complex& z : iq) ASSERT_LE(std::abs(z), 1.0f + 1e-6f);
+    }
+}
+
+// The power of IQ within [low, high] Hz of the carrier against the whole,
+// in dB: averaged periodograms under a Kaiser window of -150 dB sidelobes.
+double Band_power_db(const std::vector<Complex>& iq, double rate, double low, double high) {
+    constexpr unsigned n = 4096;
+    std::vector<Complex> x(n), y(n);
+    std::vector<double> power(n);
+    std::vector<float> window(n);
+    for (unsigned i = 0; i < n; ++i) window[i] = liquid_kaiser(i, n, 20.0f);
+    fftplan plan = fft_create_plan(n, x.data(), y.data(), LIQUID_FFT_FORWARD, 0);
+    for (std::size_t at = 0; at + n <= iq.size(); at += n / 2) {
+        for (unsigned i = 0; i < n; ++i) x[i] = iq[at + i] * window[i];
+        fft_execute(plan);
+        for (unsigned i = 0; i < n; ++i) power[i] += std::norm(y[i]);
+    }
+    fft_destroy_plan(plan);
+    double band = 0, total = 0;
+    for (unsigned i = 0; i < n; ++i) {
+        const double f = (i < n / 2 ? double(i) : double(i) - n) * rate / n;
+        total += power[i];
+        band += f >= low && f <= high ? power[i] : 0;
+    }
+    return 10 * std::log10(band / total);
+}
+
+// Three bursts keyed on and off: the alternate channels (+-25 kHz, 6 kHz
+// wide) stay 90 dB below the carrier.
+TEST(Modulator, CleanEmissions) {
+    constexpr double rate = 192000;
+    Modulator modulator(Signal::iq, rate);
+    std::vector<Complex> iq;
+    for (unsigned burst = 0; burst < 3; ++burst) {
+        const std::vector<uint8_t> dibits = Channel_dibits(1200, burst);
+        modulator.Push_iq(dibits.data(), dibits.size(), iq);
+        modulator.Idle_iq(modulator.Next_symbol_position() + 0.05 * rate, iq);
+    }
+    EXPECT_LE(Band_power_db(iq, rate, 22000, 28000), -90);
+    EXPECT_LE(Band_power_db(iq, rate, -28000, -22000), -90);
+}
+
+// Only the symbols the host confirms reach the eye, each once; confirmations
+// older than the receiver's memory or beyond what it gave out change nothing.
+TEST(Demodulator, EyeDrawsOnlyConfirmedSymbols) {
+    const std::vector<uint8_t> sent = Channel_dibits(12000, 7);
+    Modulator modulator(Signal::audio, 48000);
+    std::vector<float> audio, symbols;
+    modulator.Push_audio(sent.data(), sent.size(), audio);
+    Demodulator demodulator(Signal::audio, 48000);
+    demodulator.Push_audio(audio.data(), audio.size(), symbols);
+    const uint64_t given = symbols.size(), oldest = given - Demodulator::eye_memory;
+    const auto drawn = [&] {
+        const Eye& eye = demodulator.Eye_data();
+        return std::accumulate(eye.histogram.begin(), eye.histogram.end(), uint64_t{0});
+    };
+    const struct { uint64_t first, count, drawn; } keeps[] = {
+        {0, 100, 0},                          // forgotten
+        {given, 100, 0},                      // not yet given out
+        {oldest - 50, 100, 50},               // half remembered
+        {oldest + 20, 100, 120},              // overlapping: the new ones only
+        {given - 360, 360, 480},              // the last frame
+        {given - 1, ~uint64_t{0}, 480},       // no overflow at the end of the range
+        {oldest + 1000, 0, 480},
+    };
+    for (const auto& k : keeps) {
+        demodulator.Eye_keep(k.first, k.count);
+        EXPECT_EQ(drawn(), k.drawn) << k.first << " + " << k.count;
+    }
+    // A trace every seventh symbol, each two symbols long, every point drawn.
+    const Eye& eye = demodulator.Eye_data();
+    EXPECT_NEAR(double(eye.traces.size()), 480 / 7.0, 1.5);
+    for (const auto& trace : eye.traces) EXPECT_NEAR(trace[samples_per_symbol], dibit_level[Slice(trace[samples_per_symbol])], 0.3);
+    char path[] = "/tmp/tessel-eye-XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    ASSERT_TRUE(Write_eye_svg(eye, demodulator.Statistics(), path));
+    const std::string svg = tool_test::Read_file(path);
+    std::remove(path);
+    std::size_t polylines = 0;
+    for (std::size_t at = 0; (at = svg.find("<polyline points=\"", at)) != std::string::npos; ++polylines) {
+        at += 18;
+        const std::size_t end = svg.find('"', at);
+        EXPECT_EQ(std::count(svg.begin() + long(at), svg.begin() + long(end), ','), Eye::trace_length);
+    }
+    EXPECT_EQ(polylines, eye.traces.size());
+}
+
+// Random TSBKs, three to a TSDU, through white noise: at most max_lost of
+// the 120 sent are lost at an Eb/N0 where the receiver loses well under 1 %.
+struct Weak_signal { const char* name; bool audio; double ebn0_db, offset_hz, clock_ppm; int max_lost; };
+const Weak_signal weak_signals[] = {
+    {"IQ_7_dB", false, 7, 0, 0, 3},
+    {"IQ_1_kHz_off_200_ppm_7_5_dB", false, 7.5, 1000, 200, 2},
+    {"IQ_1_kHz_below_200_ppm_slow_7_5_dB", false, 7.5, -1000, -200, 2},
+    {"audio_9_dB", true, 9, 0, 0, 2},
+};
+
+class Sensitivity : public testing::TestWithParam<Weak_signal> {};
+
+TEST_P(Sensitivity, FewTsbksLost) {
+    const Weak_signal& w = GetParam();
+    std::mt19937 rng(11);
+    Frame_encoder encoder(Status_plan::control_channel);
+    std::vector<std::array<uint8_t, 12>> sent;
+    std::vector<uint8_t> dibits;
+    for (int f = 0; f < 40; ++f) {
+        P25::TSBK_PDU_data unit;
+        std::memset(&unit, 0, sizeof unit);
+        unit.header.nid.nac = 0x293;
+        unit.header.nid.duid = 7;
+        unit.block_count = 3;
+        for (int b = 0; b < 3; ++b) {
+            std::array<uint8_t, 12> t;
+            for (int i = 0; i < 10; ++i) t[std::size_t(i)] = uint8_t(rng());
+            t[0] = uint8_t((t[0] & 0x7F) | (b == 2 ? 0x80 : 0));
+            const uint16_t crc = Crc16(t.data(), 10);
+            t[10] = uint8_t(crc >> 8), t[11] = uint8_t(crc);
+            std::memcpy(unit.tsbk[b].data, t.data(), 12);
+            sent.push_back(t);
+        }
+        const std::vector<uint8_t> frame = encoder.Tsdu(unit);
+        dibits.insert(dibits.end(), frame.begin(), frame.end());
+    }
+    Modulator modulator(Signal::iq, 48000 / (1 + w.clock_ppm * 1e-6));
+    std::vector<Complex> iq;
+    modulator.Push_iq(dibits.data(), dibits.size(), iq);
+    modulator.Flush_iq(iq);
+    Impair(iq, 48000, w.ebn0_db, w.offset_hz, 5);
+    Demodulator demodulator(w.audio ? Signal::audio : Signal::iq, 48000);
+    std::vector<float> symbols;
+    if (w.audio) {
+        // A radio's 12.5 kHz channel filter and discriminator (a radian a sample is 1.0).
+        firfilt_crcf filter = firfilt_crcf_create_kaiser(63, 6250.0f / 48000, 60.0f, 0.0f);
+        firfilt_crcf_execute_block(filter, iq.data(), unsigned(iq.size()), iq.data());
+        firfilt_crcf_destroy(filter);
+        std::vector<float> audio(iq.size());
+        freqdem discriminator = freqdem_create(float(1 / (2 * pi)));
+        freqdem_demodulate_block(discriminator, iq.data(), unsigned(iq.size()), audio.data());
+        freqdem_destroy(discriminator);
+        demodulator.Push_audio(audio.data(), audio.size(), symbols);
+    } else {
+        demodulator.Push_iq(iq.data(), iq.size(), symbols);
+    }
+    demodulator.Flush(symbols);
+    std::multiset<std::array<uint8_t, 12>> heard;
+    Frame_decoder decoder([&](const Frame& f) {
+        for (std::size_t b = 0; f.duid == Duid::TSDU && b < f.record.tsbk.block_count; ++b) {
+            std::array<uint8_t, 12> t;
+            std::memcpy(t.data(), f.record.tsbk.tsbk[b].data, 12);
+            heard.insert(t);
+        }
+    });
+    decoder.Push(symbols.data(), symbols.size());
+    decoder.Flush();
+    int lost = 0;
+    for (const auto& t : sent) {
+        const auto found = heard.find(t);
+        if (found == heard.end())
+            ++lost;
+        else
+            heard.erase(found);
+    }
+    EXPECT_LE(lost, w.max_lost);
+}
+
+INSTANTIATE_TEST_SUITE_P(WhiteNoise, Sensitivity, testing::ValuesIn(weak_signals),
+                         [](const testing::TestParamInfo<Weak_signal>& info) { return std::string(info.param.name); });
+
+// The trellis decoder's soft distance: clicks (a whole turn, 8 level units,
+// on one symbol) and the anticorrelated noise of neighbouring symbols are
+// what the receiver's symbols carry; a block still decodes exactly with some
+// of each on top of Gaussian noise.
+TEST(Trellis, SoftDecodingOutlastsClicks) {
+    const uint8_t tsbk[12] = {0x34, 0x00, 0xE5, 0x05, 0xC0, 0x64, 0x01, 0xEE, 0x89, 0x90, 0x7F, 0xA6};
+    const auto coded = Trellis_half_encode(tsbk);
+    std::mt19937 rng(8);
+    std::normal_distribution<float> noise(0.0f, 0.35f);
+    const struct { const char* name; std::vector<int> clicks; float shared; } cases[] = {
+        {"three clicks", {5, 40, 77}, 0},
+        {"one click a quarter", {3, 30, 55, 90}, 0},
+        {"anticorrelated neighbours", {}, 0.6f},
+        {"both", {10, 60}, 0.5f},
+    };
+    for (const auto& c : cases) {
+        int exact = 0;
+        for (int trial = 0; trial < 20; ++trial) {
+            float symbols[block_dibits];
+            float previous = noise(rng);
+            for (std::size_t i = 0; i < block_dibits; ++i) {
+                // Each symbol's noise: its own, plus the phase noise at its
+                // start taken away and at its end added.
+                const float next = noise(rng);
+                symbols[i] = dibit_level[coded[i]] + noise(rng) * 0.5f + c.shared * (next - previous);
+                previous = next;
+            }
+            for (int k : c.clicks) symbols[k] += symbols[k] > 0 ? -8.0f : 8.0f;
+            uint8_t out[12];
+            Trellis_half_decode(symbols, out);
+            exact += std::equal(out, out + 12, tsbk);
+        }
+        EXPECT_GE(exact, 19) << c.name;
+    }
+}
 
 // A voice transmission and a control-channel burst, as a record script.
 const char script[] =
