@@ -48,7 +48,8 @@ double Shaping(double f) {
 // The pulse table: h(t) at the working rate times `oversampling`, over the
 // span of +-delay_symbols symbols, read with cubic interpolation.
 constexpr int oversampling = 16;
-constexpr int half_span = Modulator::delay_symbols * samples_per_symbol * oversampling;  // table steps
+constexpr int symbol_steps = samples_per_symbol * oversampling;          // table steps a symbol
+constexpr int half_span = Modulator::delay_symbols * symbol_steps;
 
 // h(t) = 2 * integral over 0..2880 Hz of H(f) P(f) cos(2 pi f t) df, divided
 // by 2 * integral of H(f) (= 4800) so that H alone is 1 at t = 0.  The
@@ -105,40 +106,46 @@ struct Modulator::State {
     double table_step;     // table steps an output sample
     double reach;          // output samples from an impulse to the end of its pulse
 
-    struct Impulse {
-        double position;   // output sample of its centre
-        float level;
-    };
-    std::deque<Impulse> live;  // impulses whose pulses reach samples not yet written
+    // The impulses whose pulses reach samples not yet written: their levels,
+    // one symbol period apart from the first's position on.
+    std::deque<float> live;
+    double first = 0;
     double next;               // position of the next impulse
     uint64_t written = 0;      // output samples written
     bool on = false;           // a transmission is in progress
     double start = 0, end = 0; // of the transmission in progress (end: once known)
     double phase = 0;          // FM phase, radians
 
-    // Frequency (level units) at output sample n.
+    // Frequency (level units) at output sample n.  The impulses lie whole
+    // symbols apart, a symbol being symbol_steps table steps, so one set of
+    // interpolation weights serves them all.
     float Frequency(double n) const {
         const std::vector<float>& table = Pulse_table();
-        double sum = 0;
-        for (const Impulse& i : live) {
-            const double x = (n - i.position) * table_step + half_span;
-            if (x <= -1.0 || x >= 2.0 * half_span + 1.0) continue;
-            const double whole = std::floor(x);
-            const float mu = float(x - whole);
-            const float* y = &table[std::size_t(whole) + 2];
-            // Catmull-Rom through y[-1], y[0], y[1], y[2].
-            sum += i.level * (y[0] + 0.5f * mu * (y[1] - y[-1] + mu * (2 * y[-1] - 5 * y[0] + 4 * y[1] - y[2] +
-                                                                        mu * (3 * (y[0] - y[1]) + y[2] - y[-1]))));
+        const double x = (n - first) * table_step + half_span;
+        const double whole = std::floor(x);
+        const float mu = float(x - whole);
+        // Catmull-Rom through y[-1], y[0], y[1], y[2].
+        const float w0 = mu * (-0.5f + mu * (1.0f - 0.5f * mu)), w1 = 1.0f + mu * mu * (-2.5f + 1.5f * mu),
+                    w2 = mu * (0.5f + mu * (2.0f - 1.5f * mu)), w3 = mu * mu * (-0.5f + 0.5f * mu);
+        float sum = 0;
+        long at = long(whole);
+        for (const float level : live) {
+            if (at < -1) break;
+            if (at <= 2 * half_span) {
+                const float* y = &table[std::size_t(at + 2)];
+                sum += level * (w0 * y[-1] + w1 * y[0] + w2 * y[1] + w3 * y[2]);
+            }
+            at -= symbol_steps;
         }
-        return float(sum);
+        return sum;
     }
 
     // Carrier amplitude at sample n: the ramps at the ends of a transmission.
     double Envelope(double n) const {
         const double ramp = ramp_symbols * per_symbol;
         const double from_start = n - start, to_end = on ? ramp : end - n;
-        const double x = std::clamp(std::min(from_start, to_end) / ramp, 0.0, 1.0);
-        return 0.5 - 0.5 * std::cos(pi * x);
+        const double x = std::min(from_start, to_end) / ramp;
+        return x >= 1 ? 1.0 : 0.5 - 0.5 * std::cos(pi * std::max(x, 0.0));
     }
 
     // Writes the samples before `limit` (an output position).
@@ -148,7 +155,10 @@ struct Modulator::State {
         const float audio_per_unit = float(deviation / Audio_full_scale_hz(rate));
         for (; double(written) < limit; ++written) {
             const double n = double(written);
-            while (!live.empty() && live.front().position + reach < n) live.pop_front();
+            while (!live.empty() && first + reach < n) {
+                live.pop_front();
+                first += per_symbol;
+            }
             const bool carrier = n >= start && (on || n < end);
             const float f = carrier ? Frequency(n) : 0.0f;
             if constexpr (std::is_same_v<typename Out::value_type, float>) {
@@ -157,8 +167,8 @@ struct Modulator::State {
                 phase += radians_per_unit * f;  // under pi a sample: one turn brings it back
                 if (phase > pi) phase -= 2 * pi;
                 if (phase < -pi) phase += 2 * pi;
-                const double a = carrier ? Envelope(n) : 0.0;
-                out.push_back(Complex(float(a * std::cos(phase)), float(a * std::sin(phase))));
+                const float a = carrier ? float(Envelope(n)) : 0.0f;
+                out.push_back(std::polar(a, float(phase)));
             }
         }
     }
@@ -168,9 +178,11 @@ struct Modulator::State {
         if (!on) {
             on = true;
             start = next - reach;
+            live.clear();
+            first = next;
         }
         for (std::size_t k = 0; k < count; ++k) {
-            live.push_back({next, dibits[k] < 4 ? dibit_level[dibits[k]] : dibit_level[0]});
+            live.push_back(dibits[k] < 4 ? dibit_level[dibits[k]] : dibit_level[0]);
             next += per_symbol;
             // A sample is final once every impulse that reaches it is known.
             Write(next - reach, out);

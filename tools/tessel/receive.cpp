@@ -81,6 +81,8 @@ struct Receiver {
     tessel_air::Frame_decoder frames{[this](const Frame& f) {
         Log_frame(f);
         ++heard;
+        // The eye draws the frame's symbols (a frame is 36 symbols a status symbol).
+        if (demodulator) demodulator->Eye_keep(f.symbol_index, 36 * f.status.size());
     }};
     std::unique_ptr<tessel_air::Demodulator> demodulator;
     std::vector<float> symbols;
