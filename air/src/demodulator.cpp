@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 #include "tessel_air/modem.h"
 
@@ -92,12 +93,33 @@ constexpr float sync_detect = 0.6f, sync_accept = 0.9f;
 // Samples of history kept before the current symbol (for the mid-symbol point,
 // cubic interpolation and the eye trace) and after it.
 constexpr int history = int(sync_length + 2) * samples_per_symbol;
+// Samples a held symbol needs before its instant: an eye trace's symbol, the
+// sync's phase search (half a symbol) and the interpolation's point.
+constexpr int reach_back = samples_per_symbol + samples_per_symbol / 2 + 2;
 constexpr int lookahead = int(level_window) * samples_per_symbol + 3;
 
 float Cubic(const float* y, float mu) {
     // Catmull-Rom through y[-1], y[0], y[1], y[2]; mu in [0, 1).
     const float a = y[-1], b = y[0], c = y[1], d = y[2];
     return b + 0.5f * mu * (c - a + mu * (2 * a - 5 * b + 4 * c - d + mu * (3 * (b - c) + d - a)));
+}
+
+// The samples, or a copy in buffer with anything not finite (a corrupt
+// file) made zero, so that no filter or loop is poisoned for good.
+template <class T>
+bool Finite(const T& v) {
+    if constexpr (std::is_same_v<T, float>)
+        return std::isfinite(v);
+    else
+        return std::isfinite(v.real()) && std::isfinite(v.imag());
+}
+template <class T>
+const T* Cleaned(const T* samples, std::size_t n, std::vector<T>& buffer) {
+    if (std::all_of(samples, samples + n, Finite<T>)) return samples;
+    buffer.assign(samples, samples + n);
+    for (T& v : buffer)
+        if (!Finite(v)) v = T(0);
+    return buffer.data();
 }
 
 // The n samples of a block at the working rate: the block itself when the
@@ -146,7 +168,7 @@ struct Demodulator::State {
     firfilt_crcf channel = nullptr;
     freqdem discriminator = nullptr;
 
-    std::vector<Complex> iq, iq2;
+    std::vector<Complex> iq, iq2, iq_clean;
 
     // IQ: the carrier is brought to the centre of the channel filter by a
     // mixer following the offset measured (tuning, in level units: 600 Hz).
@@ -165,7 +187,7 @@ struct Demodulator::State {
             filtered[i] = in[i] * rotor;
             rotor *= step;
         }
-        rotor /= std::abs(rotor);
+        rotor = std::isfinite(std::abs(rotor)) ? rotor / std::abs(rotor) : Complex(1);
         firfilt_crcf_execute_block(channel, filtered, unsigned(n), filtered);
         freqdem_demodulate_block(discriminator, filtered, unsigned(n), frequency);
         for (std::size_t i = 0; i < n; ++i) {
@@ -174,7 +196,7 @@ struct Demodulator::State {
             tuned_at = (tuned_at + 1) % tuned.size();
         }
     }
-    std::vector<float> audio, audio2;
+    std::vector<float> audio, audio2, audio_clean;
 
     // Integrate-and-dump: running sum over the last samples_per_symbol samples.
     std::array<float, samples_per_symbol> dump{};
@@ -184,7 +206,7 @@ struct Demodulator::State {
     std::vector<float> y;  // filtered samples, history + not yet used
 
     uint64_t y_base = 0;   // working-rate index of y[0]
-    double t = samples_per_symbol + 2;  // position of the next symbol centre in y
+    double t = reach_back + samples_per_symbol / 2;  // position of the next symbol centre in y
     double period = samples_per_symbol;
     float previous = 0;    // last symbol, normalised
 
@@ -220,8 +242,10 @@ struct Demodulator::State {
         const std::size_t base = y.size();
         y.resize(base + n);
         for (std::size_t i = 0; i < n; ++i) {
-            dump_sum += x[i] - dump[dump_at];
-            dump[dump_at] = x[i];
+            // Finite but absurd input can overflow the filters: such a sample counts as none.
+            const float v = std::isfinite(x[i]) ? x[i] : 0.0f;
+            dump_sum += v - dump[dump_at];
+            dump[dump_at] = v;
             if (++dump_at == samples_per_symbol) {
                 dump_at = 0;
                 // Recompute now and then so rounding never accumulates.
@@ -289,8 +313,10 @@ struct Demodulator::State {
     void Symbols(std::vector<float>& out, std::vector<double>* positions) {
         while (t + lookahead < double(y.size())) {
             if (!locked) Acquire();
+            if (!std::isfinite(dc) || !std::isfinite(unit)) dc = 0, unit = 1;
             float s = (At(t) - dc) / unit;
-            const float mid = (At(t - period / 2) - dc) / unit;
+            float mid = (At(t - period / 2) - dc) / unit;
+            if (!std::isfinite(s) || !std::isfinite(mid)) s = mid = 0;
             ++symbol_count;
             if (Delay({s, t}, out, positions)) s = pending[Newest()].value;
 
@@ -322,7 +348,9 @@ struct Demodulator::State {
             t += period - gains.timing_phase * timing;
         }
         // Keep only the history the next symbol and the held ones need.
-        const std::size_t drop = std::size_t(std::max(0.0, std::floor(t) - history));
+        double keep = t - history;
+        for (std::size_t i = 0; i < held; ++i) keep = std::min(keep, pending[(oldest + i) % sync_length].position - reach_back);
+        const std::size_t drop = std::size_t(std::max(0.0, std::floor(keep)));
         if (drop > 0) {
             y.erase(y.begin(), y.begin() + std::ptrdiff_t(std::min(drop, y.size())));
             y_base += drop;
@@ -486,7 +514,8 @@ void Demodulator::Push_iq(const Complex* samples, std::size_t count, std::vector
     if (s.signal != Signal::iq || count == 0) return;
     s.stats.samples += count;
     std::size_t n = count;
-    const Complex* x = At_working_rate(s.iq_resampler, msresamp_crcf_execute, samples, n, s.input_rate, s.iq2);
+    const Complex* x = At_working_rate(s.iq_resampler, msresamp_crcf_execute, Cleaned(samples, count, s.iq_clean), n,
+                                       s.input_rate, s.iq2);
     s.iq.resize(n);
     s.audio.resize(n);
     for (std::size_t at = 0; at < n; at += tuning_interval) {
@@ -495,7 +524,7 @@ void Demodulator::Push_iq(const Complex* samples, std::size_t count, std::vector
         s.Filter(s.audio.data() + at, chunk);
         s.Symbols(out, positions);
         // Follow the carrier with the offset the levels measure.
-        if (s.locked) s.tuning = std::clamp(double(s.dc), -max_tuning, max_tuning);
+        if (s.locked && std::isfinite(s.dc)) s.tuning = std::clamp(double(s.dc), -max_tuning, max_tuning);
     }
 }
 
@@ -505,7 +534,8 @@ void Demodulator::Push_audio(const float* samples, std::size_t count, std::vecto
     if (s.signal != Signal::audio || count == 0) return;
     s.stats.samples += count;
     std::size_t n = count;
-    const float* x = At_working_rate(s.audio_resampler, msresamp_rrrf_execute, samples, n, s.input_rate, s.audio2);
+    const float* x = At_working_rate(s.audio_resampler, msresamp_rrrf_execute, Cleaned(samples, count, s.audio_clean),
+                                     n, s.input_rate, s.audio2);
     s.Filter(x, n);
     s.Symbols(out, positions);
 }

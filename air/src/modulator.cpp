@@ -203,7 +203,7 @@ struct Modulator::State {
     template <class Out>
     void Idle(double next_symbol_position, Out& out) {
         End(out);
-        next = std::max(next, next_symbol_position);
+        if (std::isfinite(next_symbol_position)) next = std::max(next, next_symbol_position);
         Write(next - reach, out);
     }
 };

@@ -230,9 +230,52 @@ TEST(Modulator, PlacesSymbolsAndKeysTheCarrier) {
         }
         EXPECT_GT(std::abs(iq[tail_end - 2 * std::size_t(spacing)]), 0.1f);  // the carrier falls over the tail's end
         iq_modulator.Push_iq(dibits.data(), 1, iq);
-        iq_modulator.Idle_iq(0, iq);
+        iq_modulator.Idle_iq(INFINITY, iq);  // no place: as soon as can be
         EXPECT_NEAR(iq_modulator.Next_symbol_position(), far + 2 * reach, 1.0);
         for (const Complex& z : iq) ASSERT_LE(std::abs(z), 1.0f + 1e-6f);
+    }
+}
+
+// Samples that are no numbers, silence, or blocks of one sample at a time
+// never poison the receiver: the signal after them is heard as sent.
+TEST(Demodulator, RecoversFromBadSamples) {
+    const std::vector<uint8_t> sent = Channel_dibits(9600, 9);
+    const struct { const char* name; float value; std::size_t block; } cases[] = {
+        {"NaN", NAN, 4096}, {"infinity", INFINITY, 4096}, {"huge", 1e30f, 4096}, {"zeros", 0.0f, 1},
+    };
+    for (const auto& c : cases) {
+        for (const Signal signal : {Signal::iq, Signal::audio}) {
+            Modulator modulator(signal, 48000);
+            Demodulator demodulator(signal, 48000);
+            std::vector<Complex> iq;
+            std::vector<float> audio, symbols;
+            modulator.Push_iq(sent.data(), sent.size(), iq);
+            modulator.Push_audio(sent.data(), sent.size(), audio);
+            for (std::size_t n = 20000; n < 20500; ++n) {
+                if (signal == Signal::iq) iq[n] = Complex(c.value, -c.value);
+                else audio[n] = c.value;
+            }
+            const std::size_t length = std::max(iq.size(), audio.size());
+            for (std::size_t at = 0; at < length; at += c.block) {
+                const std::size_t n = std::min(c.block, length - at);
+                if (signal == Signal::iq)
+                    demodulator.Push_iq(&iq[at], n, symbols);
+                else
+                    demodulator.Push_audio(&audio[at], n, symbols);
+            }
+            demodulator.Flush(symbols);
+            ASSERT_GE(symbols.size(), sent.size() - 30) << c.name;
+            EXPECT_TRUE(std::all_of(symbols.begin(), symbols.end(), [](float s) { return std::isfinite(s); })) << c.name;
+            // From a frame after the bad stretch on, every symbol, at some delay.
+            std::size_t fewest = sent.size();
+            for (std::size_t delay = 0; delay < 64; ++delay) {
+                std::size_t errors = 0;
+                for (std::size_t k = 3600; k < sent.size() && k + delay < symbols.size(); ++k)
+                    errors += Slice(symbols[k + delay]) != sent[k];
+                fewest = std::min(fewest, errors);
+            }
+            EXPECT_EQ(fewest, 0u) << c.name << (signal == Signal::iq ? " IQ" : " audio");
+        }
     }
 }
 
