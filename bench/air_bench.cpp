@@ -33,79 +33,20 @@
 #include <string>
 #include <vector>
 
+#include "../tests/air/channel_model.h"
 #include "tessel_air/codes.h"
 #include "tessel_air/frames.h"
 #include "tessel_air/modem.h"
 
 namespace {
 
-using tessel_air::Complex;
+using namespace channel_model;
 using tessel_air::Signal;
-using Tsbk = std::array<uint8_t, 12>;
-constexpr double pi = 3.14159265358979323846;
 constexpr double rate = tessel_air::working_rate;
 
-// Random TSBKs with good CRCs, three to a TSDU (the last-block flag on the third).
-struct Traffic {
-    std::vector<Tsbk> tsbks;
-    std::vector<uint8_t> dibits;
-};
-
-Traffic Make_traffic(std::size_t tsdus, unsigned seed) {
-    std::mt19937 rng(seed);
-    Traffic t;
-    tessel_air::Frame_encoder encoder(tessel_air::Status_plan::control_channel);
-    for (std::size_t f = 0; f < tsdus; ++f) {
-        P25::TSBK_PDU_data unit;
-        std::memset(&unit, 0, sizeof unit);
-        unit.header.nid.nac = 0x293;
-        unit.header.nid.duid = 7;
-        unit.block_count = 3;
-        for (int b = 0; b < 3; ++b) {
-            Tsbk tsbk;
-            for (int i = 0; i < 10; ++i) tsbk[std::size_t(i)] = uint8_t(rng());
-            tsbk[0] = uint8_t((tsbk[0] & 0x7F) | (b == 2 ? 0x80 : 0));
-            const uint16_t crc = tessel_air::Crc16(tsbk.data(), 10);
-            tsbk[10] = uint8_t(crc >> 8), tsbk[11] = uint8_t(crc);
-            std::memcpy(unit.tsbk[b].data, tsbk.data(), 12);
-            t.tsbks.push_back(tsbk);
-        }
-        const std::vector<uint8_t> frame = encoder.Tsdu(unit);
-        t.dibits.insert(t.dibits.end(), frame.begin(), frame.end());
-    }
-    return t;
-}
-
-// Complex noise of an Eb/N0 for a carrier of unit amplitude at `rate`: Es is
-// the carrier's energy over a symbol's samples, Eb half of it.
-void Add_noise(std::vector<Complex>& iq, double ebn0_db, std::mt19937& rng) {
-    const double sigma2 = (rate / tessel_air::symbol_rate_hz) / (2 * std::pow(10.0, ebn0_db / 10));
-    std::normal_distribution<float> noise(0.0f, float(std::sqrt(sigma2 / 2)));
-    for (Complex& z : iq) z += Complex(noise(rng), noise(rng));
-}
-
-// The fraction of `sent` not among the TSBKs decoded with a good CRC.
-double Lost(const std::vector<Tsbk>& sent, const std::vector<Tsbk>& heard) {
-    std::map<Tsbk, int> count;
-    for (const Tsbk& t : heard) ++count[t];
-    std::size_t lost = 0;
-    for (const Tsbk& t : sent) lost += count[t]-- > 0 ? 0 : 1;
-    return double(lost) / double(sent.size());
-}
-
-std::vector<Tsbk> Decode(const std::vector<float>& symbols) {
-    std::vector<Tsbk> heard;
-    tessel_air::Frame_decoder decoder([&](const tessel_air::Frame& f) {
-        if (f.duid != tessel_air::Duid::TSDU) return;
-        for (std::size_t b = 0; b < f.record.tsbk.block_count && b < 3; ++b) {
-            Tsbk t;
-            std::memcpy(t.data(), f.record.tsbk.tsbk[b].data, 12);
-            if (tessel_air::Crc16(t.data(), 10) == (t[10] << 8 | t[11])) heard.push_back(t);
-        }
-    });
-    decoder.Push(symbols.data(), symbols.size());
-    decoder.Flush();
-    return heard;
+// The TSBKs the frame decoder gives back with a good CRC, of those sent.
+std::size_t Heard(const Traffic& traffic, const std::vector<float>& symbols) {
+    return std::size_t(std::lround((1 - Tsbks_lost(traffic.tsbks, symbols)) * double(traffic.tsbks.size())));
 }
 
 // How the signal reaches the receiver.
@@ -120,39 +61,22 @@ const Channel channels[] = {
     {"IQ +200 ppm", false, 0, 200}, {"IQ -200 ppm", false, 0, -200}, {"audio", true, 0, 0},
 };
 
-// The radio in front of a discriminator-audio receiver: a 12.5 kHz channel
-// filter and a quadrature discriminator (1.0 = a radian a sample).
-std::vector<float> Radio_audio(std::vector<Complex>& iq) {
-    firfilt_crcf filter = firfilt_crcf_create_kaiser(63, 6250.0f / float(rate), 60.0f, 0.0f);
-    firfilt_crcf_execute_block(filter, iq.data(), unsigned(iq.size()), iq.data());
-    firfilt_crcf_destroy(filter);
-    std::vector<float> audio(iq.size());
-    freqdem discriminator = freqdem_create(float(1 / (2 * pi)));
-    freqdem_demodulate_block(discriminator, iq.data(), unsigned(iq.size()), audio.data());
-    freqdem_destroy(discriminator);
-    return audio;
-}
-
 double Receiver_loss(const Traffic& traffic, const Channel& c, double ebn0_db, unsigned seed) {
     tessel_air::Modulator modulator(Signal::iq, rate / (1 + c.clock_ppm * 1e-6));
     std::vector<Complex> iq;
     modulator.Push_iq(traffic.dibits.data(), traffic.dibits.size(), iq);
     modulator.Flush_iq(iq);
-    const double step = 2 * pi * c.offset_hz / rate;
-    for (std::size_t n = 0; n < iq.size() && c.offset_hz != 0; ++n)
-        iq[n] *= Complex(std::polar(1.0, std::fmod(step * double(n), 2 * pi)));
-    std::mt19937 rng(seed);
-    Add_noise(iq, ebn0_db, rng);
+    Impair(iq, rate, ebn0_db, c.offset_hz, seed);
     std::vector<float> symbols;
     tessel_air::Demodulator demodulator(c.audio ? Signal::audio : Signal::iq, rate);
     if (c.audio) {
-        const std::vector<float> audio = Radio_audio(iq);
+        const std::vector<float> audio = Radio_audio(iq, rate);
         demodulator.Push_audio(audio.data(), audio.size(), symbols);
     } else {
         demodulator.Push_iq(iq.data(), iq.size(), symbols);
     }
     demodulator.Flush(symbols);
-    return Lost(traffic.tsbks, Decode(symbols));
+    return Tsbks_lost(traffic.tsbks, symbols);
 }
 
 // The ideal receivers: the coded symbols at their exact levels plus the
@@ -161,7 +85,7 @@ double Receiver_loss(const Traffic& traffic, const Channel& c, double ebn0_db, u
 double Ideal_loss(const std::vector<Tsbk>& tsbks, bool hard, double ebn0_db, unsigned seed) {
     std::mt19937 rng(seed);
     std::normal_distribution<float> noise(0.0f, float(std::sqrt(1.25 / std::pow(10.0, ebn0_db / 10))));
-    std::vector<Tsbk> heard;
+    std::size_t lost = 0;
     for (const Tsbk& t : tsbks) {
         const auto dibits = tessel_air::Trellis_half_encode(t.data());
         float symbols[tessel_air::block_dibits];
@@ -169,24 +93,25 @@ double Ideal_loss(const std::vector<Tsbk>& tsbks, bool hard, double ebn0_db, uns
         Tsbk out;
         tessel_air::Trellis_half_decode(symbols, out.data(),
                                         hard ? tessel_air::Trellis_metric::hard : tessel_air::Trellis_metric::euclidean);
-        if (tessel_air::Crc16(out.data(), 10) == (out[10] << 8 | out[11])) heard.push_back(out);
+        lost += out != t;
     }
-    return Lost(tsbks, heard);
+    return double(lost) / double(tsbks.size());
 }
 
-// Where a column of losses crosses 1 %, interpolated on log(loss).
-double One_percent(const std::vector<double>& ebn0, const std::vector<double>& loss) {
-    for (std::size_t i = 1; i < loss.size(); ++i) {
-        if (loss[i - 1] < 0.01 || loss[i] > 0.01) continue;
-        if (loss[i] <= 0) return ebn0[i];
-        const double a = std::log(loss[i - 1]), b = std::log(loss[i]);
+// Where a column of losses last falls through 1 %, interpolated on log(loss)
+// (a point with none lost counts as half a TSBK lost).
+double One_percent(const std::vector<double>& ebn0, const std::vector<double>& loss, std::size_t sent) {
+    const auto log_loss = [&](std::size_t i) { return std::log(std::max(loss[i], 0.5 / double(sent))); };
+    for (std::size_t i = loss.size() - 1; i > 0; --i) {
+        if (loss[i - 1] < 0.01 || loss[i] >= 0.01) continue;
+        const double a = log_loss(i - 1), b = log_loss(i);
         return ebn0[i - 1] + (ebn0[i] - ebn0[i - 1]) * (a - std::log(0.01)) / (a - b);
     }
     return NAN;
 }
 
 void Sensitivity(std::size_t tsdus) {
-    const Traffic traffic = Make_traffic(tsdus, 1);
+    const Traffic traffic = Random_tsdus(tsdus, 1);
     std::vector<double> ebn0;
     for (double e = 1; e <= 12; e += 1) ebn0.push_back(e);
     std::vector<std::string> names = {"ideal soft", "ideal hard"};
@@ -208,33 +133,8 @@ void Sensitivity(std::size_t tsdus) {
         for (const auto& column : loss) std::printf(" %.4f |", column[i]);
     }
     std::printf("\n| 1 %% lost at |");
-    for (const auto& column : loss) std::printf(" %.2f dB |", One_percent(ebn0, column));
+    for (const auto& column : loss) std::printf(" %.2f dB |", One_percent(ebn0, column, traffic.tsbks.size()));
     std::printf("\n\n");
-}
-
-// Power in [low, high] Hz of the offset from the carrier, relative to the
-// whole: averaged periodograms under a Kaiser window whose sidelobes
-// (-150 dB) leave the measured floor to the signal.
-double Band_power_dbc(const std::vector<Complex>& iq, double sample_rate, double low, double high) {
-    constexpr unsigned n = 8192;
-    std::vector<Complex> x(n), y(n);
-    std::vector<float> window(n);
-    for (unsigned i = 0; i < n; ++i) window[i] = liquid_kaiser(i, n, 20.0f);
-    std::vector<double> power(n, 0.0);
-    fftplan plan = fft_create_plan(n, x.data(), y.data(), LIQUID_FFT_FORWARD, 0);
-    for (std::size_t at = 0; at + n <= iq.size(); at += n / 2) {
-        for (unsigned i = 0; i < n; ++i) x[i] = iq[at + i] * window[i];
-        fft_execute(plan);
-        for (unsigned i = 0; i < n; ++i) power[i] += std::norm(y[i]);
-    }
-    fft_destroy_plan(plan);
-    double total = 0, band = 0;
-    for (unsigned i = 0; i < n; ++i) {
-        const double f = (i < n / 2 ? double(i) : double(i) - n) * sample_rate / n;
-        total += power[i];
-        if (f >= low && f <= high) band += power[i];
-    }
-    return 10 * std::log10(band / total);
 }
 
 void Emissions() {
@@ -249,8 +149,8 @@ void Emissions() {
                 "| channel | below | above |\n| --- | --- | --- |\n");
     for (double spacing : {12500.0, 25000.0})
         std::printf("| %s (%.1f kHz) | %.1f | %.1f |\n", spacing < 20000 ? "adjacent" : "alternate", spacing / 1000,
-                    Band_power_dbc(iq, out_rate, -spacing - 3000, -spacing + 3000),
-                    Band_power_dbc(iq, out_rate, spacing - 3000, spacing + 3000));
+                    Band_power_db(iq, out_rate, -spacing - 3000, -spacing + 3000),
+                    Band_power_db(iq, out_rate, spacing - 3000, spacing + 3000));
     std::printf("\n");
 }
 
@@ -267,14 +167,13 @@ double Cpu_seconds(F run) {
 }
 
 void Speed() {
-    const Traffic traffic = Make_traffic(200, 3);
+    const Traffic traffic = Random_tsdus(200, 3);
     tessel_air::Modulator iq_modulator(Signal::iq, rate), audio_modulator(Signal::audio, rate);
     std::vector<Complex> iq;
     std::vector<float> audio;
     iq_modulator.Push_iq(traffic.dibits.data(), traffic.dibits.size(), iq);
     audio_modulator.Push_audio(traffic.dibits.data(), traffic.dibits.size(), audio);
-    std::mt19937 rng(4);
-    Add_noise(iq, 20, rng);
+    Impair(iq, rate, 20, 0, 4);
     const double seconds = double(iq.size()) / rate;
     std::vector<float> out(iq.size());
     const double floor = Cpu_seconds([&] {
@@ -295,7 +194,7 @@ void Speed() {
                 d.Push_audio(&audio[at], n, symbols);
         }
         d.Flush(symbols);
-        heard = Decode(symbols).size();
+        heard = Heard(traffic, symbols);
     };
     const double iq_seconds = Cpu_seconds([&] { receive(Signal::iq); });
     const std::size_t iq_heard = heard;

@@ -15,6 +15,7 @@
 #include <random>
 #include <set>
 
+#include "air/channel_model.h"
 #include "tessel_air/codes.h"
 #include "tessel_air/frames.h"
 #include "tessel_air/modem.h"
@@ -25,21 +26,9 @@ namespace tessel_air {
 namespace {
 
 using namespace tool_test;
+using namespace channel_model;
 
-constexpr double pi = 3.14159265358979323846;
 constexpr double none = INFINITY;
-
-// White noise at an Eb/N0 (Es/N0 = samples a symbol / sigma^2, Eb = Es / 2)
-// and a carrier offset, on FM-modulated IQ of unit amplitude.
-void Impair(std::vector<Complex>& iq, double rate, double ebn0_db, double offset_hz, unsigned seed) {
-    std::mt19937 rng(seed);
-    const double sigma2 = (rate / symbol_rate_hz) / (2 * std::pow(10.0, ebn0_db / 10));
-    std::normal_distribution<float> noise(0.0f, float(std::sqrt(sigma2 / 2)));
-    for (std::size_t n = 0; n < iq.size(); ++n) {
-        iq[n] *= std::polar(1.0f, float(2 * pi * offset_hz * double(n) / rate));
-        if (std::isfinite(ebn0_db)) iq[n] += Complex(noise(rng), noise(rng));
-    }
-}
 
 // The symbol error rate of received against sent at the receiver delay (0..128
 // symbols) that fits best, after the loops' pull-in; -1 when symbols were lost.
@@ -279,30 +268,6 @@ TEST(Demodulator, RecoversFromBadSamples) {
     }
 }
 
-// The power of IQ within [low, high] Hz of the carrier against the whole,
-// in dB: averaged periodograms under a Kaiser window of -150 dB sidelobes.
-double Band_power_db(const std::vector<Complex>& iq, double rate, double low, double high) {
-    constexpr unsigned n = 4096;
-    std::vector<Complex> x(n), y(n);
-    std::vector<double> power(n);
-    std::vector<float> window(n);
-    for (unsigned i = 0; i < n; ++i) window[i] = liquid_kaiser(i, n, 20.0f);
-    fftplan plan = fft_create_plan(n, x.data(), y.data(), LIQUID_FFT_FORWARD, 0);
-    for (std::size_t at = 0; at + n <= iq.size(); at += n / 2) {
-        for (unsigned i = 0; i < n; ++i) x[i] = iq[at + i] * window[i];
-        fft_execute(plan);
-        for (unsigned i = 0; i < n; ++i) power[i] += std::norm(y[i]);
-    }
-    fft_destroy_plan(plan);
-    double band = 0, total = 0;
-    for (unsigned i = 0; i < n; ++i) {
-        const double f = (i < n / 2 ? double(i) : double(i) - n) * rate / n;
-        total += power[i];
-        band += f >= low && f <= high ? power[i] : 0;
-    }
-    return 10 * std::log10(band / total);
-}
-
 // Three bursts keyed on and off: the alternate channels (+-25 kHz, 6 kHz
 // wide) stay 90 dB below the carrier.
 TEST(Modulator, CleanEmissions) {
@@ -379,68 +344,22 @@ class Sensitivity : public testing::TestWithParam<Weak_signal> {};
 
 TEST_P(Sensitivity, FewTsbksLost) {
     const Weak_signal& w = GetParam();
-    std::mt19937 rng(11);
-    Frame_encoder encoder(Status_plan::control_channel);
-    std::vector<std::array<uint8_t, 12>> sent;
-    std::vector<uint8_t> dibits;
-    for (int f = 0; f < 40; ++f) {
-        P25::TSBK_PDU_data unit;
-        std::memset(&unit, 0, sizeof unit);
-        unit.header.nid.nac = 0x293;
-        unit.header.nid.duid = 7;
-        unit.block_count = 3;
-        for (int b = 0; b < 3; ++b) {
-            std::array<uint8_t, 12> t;
-            for (int i = 0; i < 10; ++i) t[std::size_t(i)] = uint8_t(rng());
-            t[0] = uint8_t((t[0] & 0x7F) | (b == 2 ? 0x80 : 0));
-            const uint16_t crc = Crc16(t.data(), 10);
-            t[10] = uint8_t(crc >> 8), t[11] = uint8_t(crc);
-            std::memcpy(unit.tsbk[b].data, t.data(), 12);
-            sent.push_back(t);
-        }
-        const std::vector<uint8_t> frame = encoder.Tsdu(unit);
-        dibits.insert(dibits.end(), frame.begin(), frame.end());
-    }
+    const Traffic traffic = Random_tsdus(40, 11);
     Modulator modulator(Signal::iq, 48000 / (1 + w.clock_ppm * 1e-6));
     std::vector<Complex> iq;
-    modulator.Push_iq(dibits.data(), dibits.size(), iq);
+    modulator.Push_iq(traffic.dibits.data(), traffic.dibits.size(), iq);
     modulator.Flush_iq(iq);
     Impair(iq, 48000, w.ebn0_db, w.offset_hz, 5);
     Demodulator demodulator(w.audio ? Signal::audio : Signal::iq, 48000);
     std::vector<float> symbols;
     if (w.audio) {
-        // A radio's 12.5 kHz channel filter and discriminator (a radian a sample is 1.0).
-        firfilt_crcf filter = firfilt_crcf_create_kaiser(63, 6250.0f / 48000, 60.0f, 0.0f);
-        firfilt_crcf_execute_block(filter, iq.data(), unsigned(iq.size()), iq.data());
-        firfilt_crcf_destroy(filter);
-        std::vector<float> audio(iq.size());
-        freqdem discriminator = freqdem_create(float(1 / (2 * pi)));
-        freqdem_demodulate_block(discriminator, iq.data(), unsigned(iq.size()), audio.data());
-        freqdem_destroy(discriminator);
+        const std::vector<float> audio = Radio_audio(iq, 48000);
         demodulator.Push_audio(audio.data(), audio.size(), symbols);
     } else {
         demodulator.Push_iq(iq.data(), iq.size(), symbols);
     }
     demodulator.Flush(symbols);
-    std::multiset<std::array<uint8_t, 12>> heard;
-    Frame_decoder decoder([&](const Frame& f) {
-        for (std::size_t b = 0; f.duid == Duid::TSDU && b < f.record.tsbk.block_count; ++b) {
-            std::array<uint8_t, 12> t;
-            std::memcpy(t.data(), f.record.tsbk.tsbk[b].data, 12);
-            heard.insert(t);
-        }
-    });
-    decoder.Push(symbols.data(), symbols.size());
-    decoder.Flush();
-    int lost = 0;
-    for (const auto& t : sent) {
-        const auto found = heard.find(t);
-        if (found == heard.end())
-            ++lost;
-        else
-            heard.erase(found);
-    }
-    EXPECT_LE(lost, w.max_lost);
+    EXPECT_LE(Tsbks_lost(traffic.tsbks, symbols) * double(traffic.tsbks.size()), w.max_lost + 0.5);
 }
 
 INSTANTIATE_TEST_SUITE_P(WhiteNoise, Sensitivity, testing::ValuesIn(weak_signals),
