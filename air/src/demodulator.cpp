@@ -9,7 +9,11 @@
 //
 // Both loops run fast while the eye is closed (acquisition, or noise between
 // transmissions) and slow once it is open, so that they hold through a long
-// transmission and still pull in quickly at its start.
+// transmission and still pull in quickly at its start; a frame sync keeps
+// them tracking through the frames that follow it however noisy they are.
+// Each symbol goes out with its position in the input (where the transmitter
+// centred it), and the eye keeps what it would draw of the last symbols until
+// the host says which of them were inside frames.
 #include <complex>
 #include <liquid/liquid.h>
 
