@@ -94,12 +94,14 @@ constexpr float sync_sign_power = sync_length - sync_length * sync_sign_mean * s
 // must then reach to take the sync's timing and levels.
 constexpr float sync_detect = 0.6f, sync_accept = 0.9f;
 
-// Samples of history kept before the current symbol (for the mid-symbol point,
-// cubic interpolation and the eye trace) and after it.
-constexpr int history = int(sync_length + 2) * samples_per_symbol;
 // Samples a held symbol needs before its instant: an eye trace's symbol, the
 // sync's phase search (half a symbol) and the interpolation's point.
 constexpr int reach_back = samples_per_symbol + samples_per_symbol / 2 + 2;
+// Samples of history kept before the current symbol: the held symbols, each
+// at most a period and an acquisition's half-symbol step after the one
+// before, and what the oldest reaches back to.  Samples kept after it: the
+// levels' window.
+constexpr int history = int(sync_length) * (samples_per_symbol + samples_per_symbol / 2 + 1) + reach_back;
 constexpr int lookahead = int(level_window) * samples_per_symbol + 3;
 
 float Cubic(const float* y, float mu) {
@@ -322,7 +324,7 @@ struct Demodulator::State {
             float mid = (At(t - period / 2) - dc) / unit;
             if (!std::isfinite(s) || !std::isfinite(mid)) s = mid = 0;
             ++symbol_count;
-            if (Delay({s, t}, out, positions)) s = pending[Newest()].value;
+            Delay({s, t}, out, positions);
 
             const float level = dibit_level[Slice(s)];
             const float error = std::clamp(s - level, -2.0f, 2.0f);
@@ -352,9 +354,7 @@ struct Demodulator::State {
             t += period - gains.timing_phase * timing;
         }
         // Keep only the history the next symbol and the held ones need.
-        double keep = t - history;
-        for (std::size_t i = 0; i < held; ++i) keep = std::min(keep, pending[(oldest + i) % sync_length].position - reach_back);
-        const std::size_t drop = std::size_t(std::max(0.0, std::floor(keep)));
+        const std::size_t drop = std::size_t(std::max(0.0, std::floor(t) - history));
         if (drop > 0) {
             y.erase(y.begin(), y.begin() + std::ptrdiff_t(std::min(drop, y.size())));
             y_base += drop;
@@ -378,8 +378,6 @@ struct Demodulator::State {
     std::size_t held = 0, oldest = 0;
     uint64_t since_sync = sync_hold_symbols + 1;
 
-    std::size_t Newest() const { return (oldest + held - 1) % sync_length; }
-
     // Gives out the oldest held symbol with its position in input samples,
     // and keeps what the eye would draw of it.
     void Emit(std::vector<float>& out, std::vector<double>* positions) {
@@ -398,9 +396,10 @@ struct Demodulator::State {
                 c.trace[std::size_t(k)] = (At(h.position + k - samples_per_symbol) - dc) / unit;
     }
 
-    // Holds s (sampled at t); emits the oldest held symbol.  True when the
-    // held symbols were sampled again.
-    bool Delay(const Held& s, std::vector<float>& out, std::vector<double>* positions) {
+    // Holds s (sampled at t); emits the oldest held symbol.  On a sync the
+    // held symbols are sampled again, and the loops go on from the sync's
+    // timing and levels.
+    void Delay(const Held& s, std::vector<float>& out, std::vector<double>* positions) {
         if (held == sync_length) {
             Emit(out, positions);
             pending[oldest] = s;
@@ -409,8 +408,8 @@ struct Demodulator::State {
             pending[(oldest + held++) % sync_length] = s;
         }
         ++since_sync;
-        if (held < sync_length || since_sync < sync_length) return false;
-        if (std::fabs(Correlation(0.0)) < sync_detect) return false;
+        if (held < sync_length || since_sync < sync_length) return;
+        if (std::fabs(Correlation(0.0)) < sync_detect) return;
         // Tracking, the timing can only be a little off; a wider search would
         // let data that happens to resemble the sync pull the timing away.
         const bool tracking_well = locked && since_lock > pull_in_symbols;
@@ -421,7 +420,7 @@ struct Demodulator::State {
             const float c = std::fabs(Correlation(shift));
             if (c > best) best = c, best_shift = shift;
         }
-        if (best < sync_accept) return false;
+        if (best < sync_accept) return;
         // Levels from the sync: the mean of its +3 and of its -3 samples.
         double plus = 0, minus = 0;
         for (std::size_t i = 0; i < sync_length; ++i) {
@@ -440,7 +439,6 @@ struct Demodulator::State {
         quality = 0;
         if (!tracking_well) Lock();
         since_sync = 0;
-        return true;
     }
 
     // Normalised correlation (mean removed) of the held symbols, each

@@ -306,14 +306,27 @@ TEST(Demodulator, EyeDrawsOnlyConfirmedSymbols) {
         {given - 1, ~uint64_t{0}, 480},       // no overflow at the end of the range
         {oldest + 1000, 0, 480},
     };
+    std::set<uint64_t> kept;
+    std::vector<uint64_t> traced;  // a trace every seventh symbol, in the order drawn
     for (const auto& k : keeps) {
         demodulator.Eye_keep(k.first, k.count);
         EXPECT_EQ(drawn(), k.drawn) << k.first << " + " << k.count;
+        for (uint64_t i = std::max(k.first, oldest); i < given && i - k.first < k.count; ++i)
+            if (kept.insert(i).second && i % 7 == 0) traced.push_back(i);
     }
-    // A trace every seventh symbol, each two symbols long, every point drawn.
+    // Each trace two symbols long, centred on its symbol.
     const Eye& eye = demodulator.Eye_data();
-    EXPECT_NEAR(double(eye.traces.size()), 480 / 7.0, 1.5);
-    for (const auto& trace : eye.traces) EXPECT_NEAR(trace[samples_per_symbol], dibit_level[Slice(trace[samples_per_symbol])], 0.3);
+    ASSERT_EQ(eye.traces.size(), traced.size());
+    for (std::size_t j = 0; j < traced.size(); ++j) {
+        const auto& trace = eye.traces[j];
+        EXPECT_NEAR(trace.front(), symbols[traced[j] - 1], 0.1);
+        EXPECT_NEAR(trace[samples_per_symbol], symbols[traced[j]], 0.05);
+        if (traced[j] + 1 < given) {
+            EXPECT_NEAR(trace.back(), symbols[traced[j] + 1], 0.1);
+        }
+    }
+    // Drawn: every point of every trace, the symbol instant in their middle,
+    // +3 above -3, a bar for each bin that counted symbols.
     char path[] = "/tmp/tessel-eye-XXXXXX";
     const int fd = mkstemp(path);
     ASSERT_GE(fd, 0);
@@ -321,13 +334,29 @@ TEST(Demodulator, EyeDrawsOnlyConfirmedSymbols) {
     ASSERT_TRUE(Write_eye_svg(eye, demodulator.Statistics(), path));
     const std::string svg = tool_test::Read_file(path);
     std::remove(path);
+    const auto number_after = [&](const std::string& text, std::size_t from = 0) {
+        const std::size_t at = svg.find(text, from);
+        return at == std::string::npos ? NAN : std::atof(svg.c_str() + at + text.size());
+    };
+    const double instant = number_after("<line x1=\"", svg.rfind("<line x1=\"", svg.find("stroke=\"#333\"")));
     std::size_t polylines = 0;
     for (std::size_t at = 0; (at = svg.find("<polyline points=\"", at)) != std::string::npos; ++polylines) {
         at += 18;
         const std::size_t end = svg.find('"', at);
         EXPECT_EQ(std::count(svg.begin() + long(at), svg.begin() + long(end), ','), Eye::trace_length);
+        std::size_t point = at;
+        for (int k = 0; k < samples_per_symbol; ++k) point = svg.find(' ', point) + 1;
+        EXPECT_NEAR(std::atof(svg.c_str() + point), instant, 0.2);
     }
     EXPECT_EQ(polylines, eye.traces.size());
+    const std::size_t plus3 = svg.find(">+3</text>"), minus3 = svg.find(">-3</text>");
+    ASSERT_NE(plus3, std::string::npos);
+    ASSERT_NE(minus3, std::string::npos);
+    EXPECT_LT(number_after(" y=\"", svg.rfind("<text", plus3)), number_after(" y=\"", svg.rfind("<text", minus3)));
+    const std::size_t bins = std::size_t(std::count_if(eye.histogram.begin(), eye.histogram.end(), [](uint64_t n) { return n > 0; }));
+    std::size_t bars = 0;
+    for (std::size_t at = svg.find("<g fill=\"#1f5fa8\">"); (at = svg.find("<rect", at + 1)) != std::string::npos;) ++bars;
+    EXPECT_EQ(bars, bins);
 }
 
 // Random TSBKs, three to a TSDU, through white noise: at most max_lost of
