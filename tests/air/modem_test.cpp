@@ -353,6 +353,13 @@ TEST(Demodulator, EyeDrawsOnlyConfirmedSymbols) {
     ASSERT_NE(plus3, std::string::npos);
     ASSERT_NE(minus3, std::string::npos);
     EXPECT_LT(number_after(" y=\"", svg.rfind("<text", plus3)), number_after(" y=\"", svg.rfind("<text", minus3)));
+    // The slicer's thresholds, dashed: 0 and +-2 and nothing else.
+    std::string thresholds;
+    for (std::size_t at = 0; (at = svg.find("stroke-dasharray=\"4 4\"", at + 1)) != std::string::npos;) {
+        const std::size_t label = svg.find("text-anchor=\"end\">", at) + 18;
+        thresholds += svg.substr(label, svg.find('<', label) - label) + " ";
+    }
+    EXPECT_EQ(thresholds, "-2 +0 +2 ");
     const std::size_t bins = std::size_t(std::count_if(eye.histogram.begin(), eye.histogram.end(), [](uint64_t n) { return n > 0; }));
     std::size_t bars = 0;
     for (std::size_t at = svg.find("<g fill=\"#1f5fa8\">"); (at = svg.find("<rect", at + 1)) != std::string::npos;) ++bars;
