@@ -16,6 +16,8 @@ using namespace XML_routines;
 
 namespace P25 {
 
+Header_fields_given tsbk_header_given;
+
 Trunking_data::operator TSBK_PDU_data() const {
     TSBK_PDU_data record;
     std::memset(&record, 0, sizeof record);
@@ -181,7 +183,13 @@ Instance_base* Info<Trunking_data>::Lookup(const xmlChar* tag, unsigned* counter
                                            Trunking_data& r) const {
     if (input.trace) std::fprintf(stderr, "Instance<Trunking_data>: Look for sub-instance %s\n", From_xml(tag));
     if (!subs_) return nullptr;
-    if (Subelement_base<Trunking_data>* entry = subs_->Lookup(tag, counters)) return entry->Get_instance(input, r);
+    if (Subelement_base<Trunking_data>* entry = subs_->Lookup(tag, counters)) {
+        if (std::strcmp(From_xml(tag), "P25_TSBK_header") == 0) {
+            P25::tsbk_header_given = P25::Header_fields_given();
+            P25::tsbk_header_given.line = input.line;
+        }
+        return entry->Get_instance(input, r);
+    }
     if (const Info_base* filed = Find(tag)) return filed->Get_instance(input);
     if (subs_->Has(tag)) return nullptr;  // a header met again: repeated
     if (input.trace) std::fprintf(stderr, "Look for trunking message %s\n", From_xml(tag));
@@ -193,8 +201,44 @@ bool Info<Trunking_data>::Is_content(const xmlChar* tag) const {
     return subs_ && !subs_->Has(tag) && !Find(tag);
 }
 
+namespace P25 {
+namespace {
+
+// A TSBK header whose written opcode or manufacturer is not the message's:
+// refused at the header's line, naming the attribute.
+bool Header_agrees(const Trunking_data& r, Input_data& input) {
+    const Header_fields_given& given = tsbk_header_given;
+    if (r.duid != TSDU || given.header != reinterpret_cast<const P25_TSBK_header*>(r.tsbk[0].data)) return true;
+    const unsigned opcode = r.tsbk[0].data[0] & 0x3Fu, mfid = r.tsbk[0].data[1];
+    const bool opcode_differs = given.opcode && given.opcode_value != opcode;
+    if (!opcode_differs && !(given.mfid && given.mfid_value != mfid)) return true;
+    const MFID_record* record = MFID_record::Find(static_cast<std::uint8_t>(mfid));
+    const Trunking_handler_base* handler =
+        record ? const_cast<MFID_record*>(record)->Find_trunking_handler(r.metadata.is_osp != 0, opcode).For_blocks(1)
+               : nullptr;
+    const auto* info = dynamic_cast<const Info_base*>(handler);
+    const int line = input.line;
+    input.line = given.line;
+    input.element = "P25_TSBK_header";
+    input.attribute = opcode_differs ? "opcode" : "mfid";
+    if (opcode_differs)
+        input.Error_handler("Value %u contradicts <%s>, whose opcode is %u", 1, nullptr, given.opcode_value,
+                            info ? info->Tag() : "the message", opcode);
+    else
+        input.Error_handler("Value %02X contradicts <%s>, whose manufacturer is %02X", 1, nullptr, given.mfid_value,
+                            info ? info->Tag() : "the message", mfid);
+    input.line = line;
+    input.element = nullptr;
+    input.attribute = nullptr;
+    return false;
+}
+
+}  // namespace
+}  // namespace P25
+
 template <>
 bool Info<Trunking_data>::Finalize(Trunking_data& r, Input_data& input) const {
+    if (!P25::Header_agrees(r, input)) return false;
     const unsigned channel = r.metadata.phys_channel;
     if (!input.Filters().Check(Log_protocol_cooked, channel)) return true;
     if (r.duid == P25::TSDU || r.duid == P25::PDU) {
