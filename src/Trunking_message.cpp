@@ -74,6 +74,18 @@ void Write_pdu_header(const Trunking_data& r, int& opcode, std::uint8_t& mfid, S
     }
 }
 
+// The elements the log writes in place of a message it could not decode
+// (a bad CRC, a header of an unknown format and its format, a block count
+// the definition does not take): they describe no blocks, so reading one
+// back is refused as such, once, whatever header came before it.
+bool Is_error_element(const xmlChar* tag) {
+    static const char* const tags[] = {"DATA_CRC_ERROR", "UNKNOWN_FORMAT", "INVALID_FORMAT", "Illegal_block_count",
+                                       "Multiblock_header"};
+    for (const char* t : tags)
+        if (std::strcmp(From_xml(tag), t) == 0) return true;
+    return false;
+}
+
 // A child of "Trunking_message" that is not a header or link ID is a
 // message element, found through the registry; its parse state writes the
 // record's blocks.
@@ -192,6 +204,11 @@ Instance_base* Info<Trunking_data>::Lookup(const xmlChar* tag, unsigned* counter
     }
     if (const Info_base* filed = Find(tag)) return filed->Get_instance(input);
     if (subs_->Has(tag)) return nullptr;  // a header met again: repeated
+    if (P25::Is_error_element(tag)) {
+        input.Error_handler("records a message that was not decoded: it describes no blocks to read back", 1,
+                            nullptr);
+        return nullptr;
+    }
     if (input.trace) std::fprintf(stderr, "Look for trunking message %s\n", From_xml(tag));
     return P25::Message_instance(tag, r, input);
 }

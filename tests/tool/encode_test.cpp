@@ -167,6 +167,13 @@ TEST_F(Encode, EveryLineItWritesLogsBackToTheSameRecords) {
          "chan_enable phys_channel=300 enable=1\n"},
         {"<P25_log_data><LDU2><Algorithm_ID>100</Algorithm_ID></LDU2></P25_log_data>",
          "ldu2 type=isp Algorithm_ID=100 00 00 00 00 00 00 00 00 00\n"},
+        // Hostile documents: what encode accepts, log takes back; a data
+        // unit without whole blocks is refused, never a line without octets.
+        {"<P25_log_data><TSBK direction=\"0x3\" type=\"0x2\">80 00 85 12 34 56 78 AB CD EF EE E4</TSBK></P25_log_data>",
+         "tsbk direction=3 type=2 80 00 85 12 34 56 78 AB CD EF EE E4\n"},
+        {"<P25_log_data><TSBK NAC=\"293\"></TSBK></P25_log_data>", "", -1, "1: error: <TSBK>: 0 blocks"},
+        {"<P25_log_data><PDU></PDU></P25_log_data>", "", -1, "1: error: <PDU>: 0 blocks"},
+        {"<P25_log_data><TSBK>34 00</TSBK></P25_log_data>", "", -1, "1: error: <TSBK>: 2 octets"},
         // Keys at their defaults are left out.
         {"osw phys_channel=1 address=0A1B cmd=401\n",
          "sz_raw phys_channel=1 0A 1B 32 20\nsz_cooked phys_channel=1 0A 1B 32 20\n"},

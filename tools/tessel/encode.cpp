@@ -593,7 +593,8 @@ const Encoder encoders[] = {
 
 // The error elements a log writes in place of a message or of its fields:
 // records of what was heard, whose blocks the data unit before them holds.
-const char* const error_elements[] = {"DATA_CRC_ERROR", "UNKNOWN_FORMAT", "INVALID_FORMAT", "Illegal_block_count"};
+const char* const error_elements[] = {"DATA_CRC_ERROR", "UNKNOWN_FORMAT", "INVALID_FORMAT", "Illegal_block_count",
+                                      "Multiblock_header"};
 
 // The reader refuses an error element as it refuses any element it cannot
 // read back.  Encode takes the reports while the document is read and
