@@ -347,6 +347,181 @@ struct Parser_release {
     }
 };
 
+// The document on its way to the parser, in one pass over its octets:
+//
+// - a carriage return alone ends a line as a line feed does (XML reads it
+//   so), so that the parser counts the line (a pair stays as it is);
+// - a start tag keeps its first Kept_attributes attributes and loses the
+//   rest (line ends kept, so lines still count): the parser compares every
+//   attribute of a tag with every other, which a tag of a hundred thousand
+//   attributes would turn into minutes.  No element takes nearly as many,
+//   so such a tag is refused anyway; the attributes it lost are counted,
+//   by the ordinal of the tag, for the reader's report.
+//
+// Documents in UTF-16 are passed on untouched.
+class Markup_pass {
+public:
+    static constexpr unsigned long Kept_attributes = 256;
+
+    // The piece to hand the parser in place of data.
+    const char* Pass(const char* data, long& n) {
+        const auto* octets = reinterpret_cast<const unsigned char*>(data);
+        if (!pieces_++) wide_ = n >= 2 && (octets[0] == 0xFE || octets[0] == 0xFF || octets[0] == 0 || octets[1] == 0);
+        if (wide_) return data;
+        out_.clear();
+        for (long i = 0; i < n; ++i) {
+            char c = data[i];
+            if (after_cr_ && c == '\n') {
+                after_cr_ = false;
+                continue;  // the line feed of a pair already written
+            }
+            after_cr_ = c == '\r';
+            if (after_cr_) c = '\n';
+            if (Keep(c)) out_ += c;
+        }
+        n = static_cast<long>(out_.size());
+        return out_.data();
+    }
+
+    // Attributes a start tag lost: the tag's ordinal (1 for the first start
+    // tag of the document) and how many.
+    bool Lost(unsigned long tag, unsigned long& count) {
+        while (!lost_.empty() && lost_.front().first < tag) lost_.pop_front();
+        if (lost_.empty() || lost_.front().first != tag) return false;
+        count = lost_.front().second;
+        lost_.pop_front();
+        return true;
+    }
+
+private:
+    enum class State { text, open, bang, comment, cdata, instruction, declaration, start_tag, end_tag };
+
+    // Follows the markup; false for a character a start tag loses.
+    bool Keep(char c) {
+        switch (state_) {
+        case State::text:
+            if (c == '<') state_ = State::open;
+            return true;
+        case State::open:
+            if (c == '!') {
+                state_ = State::bang;
+                bang_.clear();
+            } else if (c == '?') {
+                state_ = State::instruction;
+            } else if (c == '/') {
+                state_ = State::end_tag;
+            } else if (c == '<') {
+                state_ = State::open;
+            } else {
+                Start_tag();
+            }
+            last_ = c;
+            return true;
+        case State::bang:
+            bang_ += c;
+            if (bang_ == "--") Enter(State::comment);
+            else if (bang_ == "[CDATA[") Enter(State::cdata);
+            else if (std::string("--").compare(0, bang_.size(), bang_) != 0 &&
+                     std::string("[CDATA[").compare(0, bang_.size(), bang_) != 0)
+                Enter(State::declaration);
+            return true;
+        case State::comment:
+        case State::cdata:
+            if (c == '>' && tail_[0] == tail_[1] && tail_[0] == (state_ == State::comment ? '-' : ']'))
+                state_ = State::text;
+            tail_[0] = tail_[1];
+            tail_[1] = c;
+            return true;
+        case State::instruction:
+            if (c == '>' && last_ == '?') state_ = State::text;
+            last_ = c;
+            return true;
+        case State::declaration:
+            // A document type: its internal subset in brackets, quoted
+            // literals.
+            if (quote_) {
+                if (c == quote_) quote_ = 0;
+            } else if (c == '"' || c == '\'') {
+                quote_ = c;
+            } else if (c == '[') {
+                ++depth_;
+            } else if (c == ']') {
+                if (depth_) --depth_;
+            } else if (c == '>' && !depth_) {
+                state_ = State::text;
+            }
+            return true;
+        case State::end_tag:
+            if (c == '>') state_ = State::text;
+            return true;
+        case State::start_tag:
+            return Tag_character(c);
+        }
+        return true;
+    }
+
+    void Enter(State state) {
+        state_ = state;
+        tail_[0] = tail_[1] = 0;
+        quote_ = 0;
+        depth_ = 0;
+    }
+
+    void Start_tag() {
+        state_ = State::start_tag;
+        ++tags_;
+        attributes_ = 0;
+        lost_count_ = 0;
+        quote_ = 0;
+        losing_ = false;
+        slash_ = false;
+    }
+
+    bool Tag_character(char c) {
+        if (quote_) {
+            if (c == quote_) {
+                quote_ = 0;
+                if (attributes_ == Kept_attributes && !losing_) {
+                    losing_ = true;
+                    return true;  // the last value kept ends here
+                }
+            }
+            return !losing_ || c == '\n';
+        }
+        if (c == '"' || c == '\'') {
+            quote_ = c;
+        } else if (c == '=') {
+            if (losing_) ++lost_count_;
+            else ++attributes_;
+        } else if (c == '>') {
+            state_ = State::text;
+            if (losing_) {
+                if (lost_count_) lost_.emplace_back(tags_, lost_count_);
+                if (slash_) out_ += '/';
+            }
+            return true;
+        }
+        if (c != ' ' && c != '\t' && c != '\n') slash_ = c == '/';
+        return !losing_ || c == '\n';
+    }
+
+    std::string out_;
+    unsigned long pieces_ = 0;
+    bool wide_ = false;
+    bool after_cr_ = false;  // the last character was a carriage return
+    State state_ = State::text;
+    std::string bang_;       // what follows "<!" so far
+    char tail_[2] = {};      // the last two characters of a comment or a CDATA section
+    char last_ = 0;
+    char quote_ = 0;
+    unsigned depth_ = 0;
+    unsigned long tags_ = 0;
+    unsigned long attributes_ = 0, lost_count_ = 0;
+    bool losing_ = false;
+    bool slash_ = false;  // the last character of the tag but blanks was '/'
+    std::deque<std::pair<unsigned long, unsigned long>> lost_;
+};
+
 class Document_reader {
 public:
     Document_reader(const Info_base& root, Input_data& input) : root_(root), input_(input) {}
@@ -398,40 +573,21 @@ public:
             Report(input_, Line(), nullptr, "Document has no element");
             return Read_status::not_well_formed;
         }
-        if (entity_declarations_ > Entity_reports)
-            Report(input_, Line(), nullptr, "%lu more entity declarations are not supported",
-                   entity_declarations_ - Entity_reports);
+        Count_entity_declarations();
         Drop_open();
         return input_.Error_count() != errors_before ? Read_status::reported : Read_status::ok;
     }
 
 private:
-    // The next piece of the document with its line ends as XML reads them: a
-    // carriage return alone ends a line as a line feed does, so that the
-    // parser counts it (a pair of them stays as it is).  Documents in UTF-16
-    // are passed on untouched.
+    // The next piece of the document, through the markup pass (a piece the
+    // pass leaves empty is not the end).
     long Next(Source& source, const char*& data) {
-        const long n = source.Next(data);
-        if (n <= 0) return n;
-        const auto* octets = reinterpret_cast<const unsigned char*>(data);
-        if (!pieces_) wide_ = n >= 2 && (octets[0] == 0xFE || octets[0] == 0xFF || octets[0] == 0 || octets[1] == 0);
-        ++pieces_;
-        if (wide_ || (!std::memchr(data, '\r', static_cast<std::size_t>(n)) && !after_cr_)) {
-            after_cr_ = false;
-            return n;
+        for (;;) {
+            long n = source.Next(data);
+            if (n <= 0) return n;
+            data = pass_.Pass(data, n);
+            if (n > 0) return n;
         }
-        normalised_.clear();
-        for (long i = 0; i < n; ++i) {
-            const char c = data[i];
-            if (after_cr_ && c == '\n') {
-                after_cr_ = false;
-                continue;  // the line feed of a pair already written
-            }
-            after_cr_ = c == '\r';
-            normalised_ += after_cr_ ? '\n' : c;
-        }
-        data = normalised_.data();
-        return static_cast<long>(normalised_.size());
     }
 
     // ---- The parser and its events ----
@@ -446,6 +602,7 @@ private:
             h.startDocument = xmlSAX2StartDocument;
             h.internalSubset = xmlSAX2InternalSubset;
             h.entityDecl = &Document_reader::On_entity_declaration;
+            h.externalSubset = &Document_reader::On_end_of_declarations;
             h.getEntity = xmlSAX2GetEntity;
             h.getParameterEntity = xmlSAX2GetParameterEntity;
             h.startElementNs = &Document_reader::On_start;
@@ -506,6 +663,7 @@ private:
                          const xmlChar**, int nb_attributes, int, const xmlChar** attributes) {
         Document_reader* self = Self(context);
         if (!self || self->stopped_) return;
+        ++self->start_tags_;
         // A start tag cut by the end of the input is no element.
         if (self->ending_ && self->in_tag_) return;
         std::string tag = From_xml(localname);
@@ -550,6 +708,19 @@ private:
             Report(self->input_, self->Line(), nullptr, "Entity declaration %s%s is not supported",
                    parameter ? "%" : "", name ? From_xml(name) : "");
         self->line_ = self->Line();
+    }
+
+    // The document type's declarations are over (nothing external is
+    // loaded): the declarations not reported one by one are counted here.
+    static void On_end_of_declarations(void* context, const xmlChar*, const xmlChar*, const xmlChar*) {
+        Document_reader* self = Self(context);
+        if (self) self->Count_entity_declarations();
+    }
+    void Count_entity_declarations() {
+        if (entity_declarations_ > Entity_reports)
+            Report(input_, Line(), nullptr, "%lu more entity declarations are not supported",
+                   entity_declarations_ - Entity_reports);
+        entity_declarations_ = 0;
     }
 
     static void On_comment(void* context, const xmlChar*) {
@@ -668,6 +839,11 @@ private:
             for (std::size_t at; (at = value.find("&#38;")) != std::string::npos;) value.replace(at, 5, "&");
             if (frame.node) last_property = Append_property(frame.node, last_property, name, value);
             Attribute(frame, name, value);
+        }
+        unsigned long lost = 0;
+        if (pass_.Lost(start_tags_, lost)) {
+            frame.reports_held += lost;
+            frame.failed = true;
         }
         End_of_reports(frame);
     }
@@ -928,11 +1104,8 @@ private:
     bool ending_ = false;   // the input has ended
     bool in_tag_ = false;   // the input so far ends inside a tag
     unsigned long entity_declarations_ = 0;
-    // Line ends as the parser gets them (see Next).
-    std::string normalised_;
-    unsigned long pieces_ = 0;
-    bool wide_ = false;      // a document in UTF-16: passed on as it is
-    bool after_cr_ = false;  // the last piece ended with a carriage return
+    Markup_pass pass_;
+    unsigned long start_tags_ = 0;  // start tags met so far
 };
 
 Read_status Read_source(Source& source, const char* url, const Info_base& root, Input_data& input) {

@@ -95,6 +95,7 @@ Instance_base* Message_instance(const xmlChar* name, Trunking_data& r, Input_dat
     bool outbound = r.metadata.is_osp != 0;
     unsigned count = 1;
     if (r.duid == TSDU) {
+        tsbk_header_given.message = From_xml(name);
         mfid = b[1];
     } else if (r.duid == PDU) {
         mfid = b[2];
@@ -229,21 +230,16 @@ bool Header_agrees(const Trunking_data& r, Input_data& input) {
     const unsigned opcode = r.tsbk[0].data[0] & 0x3Fu, mfid = r.tsbk[0].data[1];
     const bool opcode_differs = given.opcode && given.opcode_value != opcode;
     if (!opcode_differs && !(given.mfid && given.mfid_value != mfid)) return true;
-    const MFID_record* record = MFID_record::Find(static_cast<std::uint8_t>(mfid));
-    const Trunking_handler_base* handler =
-        record ? const_cast<MFID_record*>(record)->Find_trunking_handler(r.metadata.is_osp != 0, opcode).For_blocks(1)
-               : nullptr;
-    const auto* info = dynamic_cast<const Info_base*>(handler);
     const int line = input.line;
     input.line = given.line;
     input.element = "P25_TSBK_header";
     input.attribute = opcode_differs ? "opcode" : "mfid";
     if (opcode_differs)
         input.Error_handler("Value %u contradicts <%s>, whose opcode is %u", 1, nullptr, given.opcode_value,
-                            info ? info->Tag() : "the message", opcode);
+                            given.message.c_str(), opcode);
     else
         input.Error_handler("Value %02X contradicts <%s>, whose manufacturer is %02X", 1, nullptr, given.mfid_value,
-                            info ? info->Tag() : "the message", mfid);
+                            given.message.c_str(), mfid);
     input.line = line;
     input.element = nullptr;
     input.attribute = nullptr;

@@ -67,7 +67,7 @@ inline bool Held_in_steps(double Hz, double step, double lo_steps, double hi_ste
     const double steps = Hz / step;
     if (steps >= lo_steps && steps <= hi_steps && std::fmod(Hz, step) == 0) return true;
     below = steps < lo_steps ? NAN : std::min(std::floor(steps), hi_steps) * step;
-    above = steps > hi_steps ? NAN : std::max(std::ceil(steps), lo_steps) * step;
+    above = steps > hi_steps ? NAN : std::max(std::ceil(steps), lo_steps) * step + 0.0;  // never -0
     return false;
 }
 

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "shared/XML/XML_info.h"
 #include "shared/endian.h"
@@ -148,6 +149,7 @@ struct Header_fields_given {
     int line = 0;
     bool opcode = false, mfid = false;
     unsigned opcode_value = 0, mfid_value = 0;
+    std::string message;  // the tag of the message element that followed
     // A value written into header h: notes it for h alone.
     void Note(const P25_TSBK_header& h, bool is_opcode, unsigned value) {
         if (header != &h) {
