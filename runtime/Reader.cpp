@@ -210,6 +210,7 @@ struct Frame {
     int text_line = 0;  // where the first non-blank character stands
     bool text_overflow = false;
     bool text_given = false;  // non-blank text was handed to the state
+    bool has_children = false;
     unsigned long entity_references = 0;
     // Reports about the element's attributes and unknown children: the
     // first few are written, the rest counted.
@@ -254,14 +255,16 @@ std::size_t Distance(const std::string& a, const std::string& b) {
 }
 
 // The name among candidates that a misspelt name most likely meant: the
-// nearest within a third of its length (case alone counts as one edit).
+// nearest within two edits and a third of its length (case alone counts as
+// one edit), so that another real name is not taken for a misspelling.
 std::string Nearest_name(const std::string& name, const std::vector<std::string>& candidates) {
     std::string best;
-    std::size_t best_distance = name.size() / 3 + 1;
+    std::size_t best_distance = std::min<std::size_t>(2, name.size() / 3) + 1;
     for (const std::string& c : candidates) {
+        if (c == name) continue;  // known, but not here
         std::size_t d = Distance(name, c);
         if (d == 0 && c != name) d = 1;
-        if (d < best_distance || (d == best_distance && best.empty() && d <= name.size() / 3)) {
+        if (d < best_distance) {
             best_distance = d;
             best = c;
         }
@@ -788,6 +791,7 @@ private:
         const int line = line_;
         Frame& parent = frames_.back();
         Flush_text(parent);
+        parent.has_children = true;
         const unsigned errors_at_start = input_.Error_count();
         input_.line = line;
         Instance_base* state = nullptr;
@@ -1002,9 +1006,10 @@ private:
 
     // An element whose value is its text, left empty, is refused as empty
     // attributes are: its text is read as the empty text it is (a value of
-    // octets may hold none; a number, a name or a date may not).
+    // octets may hold none; a number, a name or a date may not).  Text
+    // beside children may be left out: the children say what it would.
     void Check_empty_text(Frame& frame) {
-        if (frame.text_given || frame.failed || !frame.state) return;
+        if (frame.text_given || frame.failed || !frame.state || frame.has_children) return;
         const Info_base* info = frame.state->Descriptor();
         if (!info) return;
         Element_description d;

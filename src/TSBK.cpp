@@ -335,13 +335,11 @@ static const Attrib::Attrib_Table<P25::P25_TSBK_header> tsbk_header_table[] = {
 };
 static const Attrib::Attrib_Hash<P25::P25_TSBK_header> tsbk_header_attr(tsbk_header_table);
 
-// A packet is at most 127 blocks, its header included: the 7-bit field
-// counts at most 126 blocks to follow.
+// The 7-bit count of blocks to follow, up to 127 as a received header may
+// say: a message whose definition has no form of that many blocks is
+// refused where its element is read.
 template <class Header>
-struct GetSet_blocks_to_follow : GetSet_bf_blocks_to_follow<Header, unsigned> {
-    static constexpr unsigned long long max = 126;
-    static bool Fits(const unsigned& v) { return v <= max; }
-};
+using GetSet_blocks_to_follow = GetSet_bf_blocks_to_follow<Header, unsigned>;
 
 // "Multiblock_header", and the common attributes of every header kind but
 // the response.

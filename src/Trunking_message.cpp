@@ -7,6 +7,7 @@
 // handler, and the CRCs are filled when the message element ends.
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "P25_processing.h"
 #include "Trunking_handler.h"
@@ -86,6 +87,44 @@ bool Is_error_element(const xmlChar* tag) {
     return false;
 }
 
+// A message element whose definition has no form of the block count its
+// header gives.  The log writes such a message with an error element in
+// place of its fields ("Illegal_block_count"): that is refused as an error
+// element, once; anything else in it as the bad block count it is.
+class Undecoded_message : public Instance_base {
+public:
+    Undecoded_message(Input_data& input, const xmlChar* tag, unsigned count)
+        : Instance_base(input), tag_(From_xml(tag)), count_(count) {}
+    Instance_base* Get_subinstance(const xmlChar* child) const override {
+        if (Is_error_element(child)) {
+            input_.Error_handler("records a message that was not decoded: it describes no blocks to read back", 1,
+                                 nullptr);
+        } else if (!reported_) {
+            const char* element = input_.element;
+            input_.element = tag_.c_str();
+            input_.Error_handler("Bad block count %u", 1, nullptr, count_);
+            input_.element = element;
+        }
+        reported_ = true;
+        return nullptr;
+    }
+    bool Attribute(const xmlChar*, Format::Scanner&) override { return Bad_count(); }
+    bool Text(Format::Scanner&) override { return Bad_count(); }
+    bool Finalize() override { return Bad_count(); }
+    bool Commit() override { return true; }
+    const char* Name() const override { return tag_.c_str(); }
+
+private:
+    bool Bad_count() const {
+        if (!reported_) input_.Error_handler("Bad block count %u", 1, nullptr, count_);
+        reported_ = true;
+        return false;
+    }
+    std::string tag_;
+    unsigned count_;
+    mutable bool reported_ = false;
+};
+
 // A child of "Trunking_message" that is not a header or link ID is a
 // message element, found through the registry; its parse state writes the
 // record's blocks.
@@ -134,10 +173,7 @@ Instance_base* Message_instance(const xmlChar* name, Trunking_data& r, Input_dat
                 break;
             }
     }
-    if (!handler) {
-        if (input.report_errors) input.Error_handler("Bad block count %d", 1, nullptr, static_cast<int>(r.block_count));
-        return nullptr;
-    }
+    if (!handler) return new Undecoded_message(input, name, r.block_count);
     return handler->Get_instance(input, r.tsbk);
 }
 
@@ -253,7 +289,9 @@ template <>
 bool Info<Trunking_data>::Finalize(Trunking_data& r, Input_data& input) const {
     if (!P25::Header_agrees(r, input)) return false;
     const unsigned channel = r.metadata.phys_channel;
-    if (!input.Filters().Check(Log_protocol_cooked, channel)) return true;
+    // A header alone (a message the log could not name) carries no blocks:
+    // nothing to log or hand on.
+    if (!input.Filters().Check(Log_protocol_cooked, channel) || r.block_count == 0) return true;
     if (r.duid == P25::TSDU || r.duid == P25::PDU) {
         const P25::TSBK_PDU_data raw = r;
         XML_Log(r.duid == P25::TSDU ? tsbk_info : pdu_info, raw, channel, Log_protocol_raw);

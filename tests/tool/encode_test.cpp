@@ -162,7 +162,7 @@ TEST_F(Encode, EveryLineItWritesLogsBackToTheSameRecords) {
         {"sz_raw baud=9600 ch_type=7 12 34\n", "sz_raw ch_type=0x7 baud=0x2580 12 34\n"},
         {"<P25_log_data><LDU1 phys_channel=\"2\"/></P25_log_data>",
          "ldu1 phys_channel=2 type=isp 00 00 00 00 00 00 00 00 00\n"},
-        {"<P25_log_data><TSBK>" + blocks_128 + "</TSBK></P25_log_data>", ""},
+        {"<P25_log_data><TSBK>" + blocks_128 + "</TSBK></P25_log_data>", "", -1, "1: error: <TSBK>: 128 blocks"},
         {"<P25_log_data><Enable_channel phys_channel=\"300\" enable=\"1\"/></P25_log_data>",
          "chan_enable phys_channel=300 enable=1\n"},
         {"<P25_log_data><LDU2><Algorithm_ID>100</Algorithm_ID></LDU2></P25_log_data>",
