@@ -202,5 +202,22 @@ TEST_F(Encode, EveryLineItWritesLogsBackToTheSameRecords) {
     }
 }
 
+// Hostile documents (the refusal documents: values their fields cannot
+// hold, empty values, entities, contradictions, unknown elements): whatever
+// encode accepts of them, it writes as lines `tessel log` takes back.
+TEST_F(Encode, WhatItTakesOfHostileDocumentsLogsBack) {
+    int documents = 0;
+    for (const auto& entry : fs::directory_iterator("data/tool")) {
+        if (entry.path().extension() != ".xml") continue;
+        ++documents;
+        SCOPED_TRACE(entry.path().string());
+        const Result encoded = Run("encode --quiet " + Quote(entry.path().string()));
+        EXPECT_NE(encoded.status, -1) << encoded.err;  // it ran to its end, whatever it refused
+        const Result again = Log_text(encoded.out);
+        EXPECT_EQ(again.status, 0) << encoded.out << again.err;
+    }
+    EXPECT_GE(documents, 8);
+}
+
 }  // namespace
 }  // namespace tool_test
