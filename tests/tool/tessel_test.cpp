@@ -77,6 +77,8 @@ TEST_F(Tool, CommandLine) {
         {"replay " + file + " " + file + " --out -", 0, "^<\\?xml[^\n]*\n<P25_log_data>\n</P25_log_data>\n$", "", 0},
         {"replay - " + file + " -", 2, "", "standard input named more than once", 1},
         {"log -q " + grants + " --out -", 0, "^<\\?xml[^\n]*\n<P25_log_data>\n  <Status_bits", "", 0},
+        {"log -v " + grants + " --out " + Quote(Temp("g.xml")), 0, "", "tessel log: ../examples/grants.log: 18 lines, 0 refused\n", 0},
+        {"replay -v " + file, 0, "^<\\?xml", "tessel replay: data/tool/empty.xml: 0 records handed on, 0 reports\n", 0},
         {"encode " + data_dir + "grants.xml", 0, "^tsbk ", "note: <DATA_CRC_ERROR>", 0},
         {"encode --quiet " + data_dir + "grants.xml --out -", 0, "^tsbk ", "", 0},
         {"replay " + Quote(copy) + " --out " + Quote(copy), 2, "", "would overwrite the input document", 1},

@@ -18,7 +18,7 @@
 namespace tessel {
 
 const char replay_usage[] =
-    "Usage: tessel replay [FILE]... [--out FILE] [--dispatch FILE] [--trace] [--quiet-relog] [--quiet]\n"
+    "Usage: tessel replay [FILE]... [--out FILE] [--dispatch FILE] [--trace] [--quiet-relog] [--quiet] [--verbose]\n"
     "\n"
     "Reads input documents (standard input when FILE is absent or \"-\"), one\n"
     "after the other, and hands each element below their root <P25_log_data>\n"
@@ -34,6 +34,7 @@ const char replay_usage[] =
     "                   once, as the document wrote it, and nothing else (so a\n"
     "                   replayed log comes back as it was, less what was refused)\n"
     "  -q, --quiet      no progress line, only the reports of what was refused\n"
+    "  -v, --verbose    after each document, the records it handed on and its reports\n"
     "\n"
     "Errors are reported on standard error.  Exit status: 0 when every element\n"
     "was accepted, 1 when anything was refused or reported, 2 for a document\n"
@@ -62,7 +63,7 @@ void Write_message(std::FILE* out, const std::uint8_t* message, std::size_t size
 
 int Replay(const Arguments& args) {
     std::string out_path, dispatch_path;
-    bool trace = false, quiet_relog = false, quiet = false;
+    bool trace = false, quiet_relog = false, quiet = false, verbose = false;
     std::vector<std::string> files;
     if (!Parse_options("replay", args,
                        {{"--out", &out_path, nullptr},
@@ -70,7 +71,9 @@ int Replay(const Arguments& args) {
                         {"--trace", nullptr, &trace},
                         {"--quiet-relog", nullptr, &quiet_relog},
                         {"--quiet", nullptr, &quiet},
-                        {"-q", nullptr, &quiet}},
+                        {"-q", nullptr, &quiet},
+                        {"--verbose", nullptr, &verbose},
+                        {"-v", nullptr, &verbose}},
                        files))
         return exit_usage;
     if (out_path == "-") out_path.clear();
@@ -135,6 +138,10 @@ int Replay(const Arguments& args) {
             from_stdin ? nullptr : input_path.c_str(), XML_routines::P25_log_data, input);
         P25::Set_receive_listener(nullptr);
         progress.Done();
+        // What each document came to, on request.
+        if (verbose && !quiet)
+            std::fprintf(stderr, "tessel replay: %s: %lu records handed on, %u reports\n", input_path.c_str(),
+                         received, input.Error_count() - errors_before);
         if (status == XML_routines::Read_status::not_well_formed) result = exit_usage;
         else if ((status == XML_routines::Read_status::reported || input.Error_count() > errors_before) &&
                  result == exit_ok)
