@@ -198,8 +198,6 @@ Finalize_hook::~Finalize_hook() = default;
 
 void Finalize_hook::Hook_to(Instance_base& instance) { instance.Add_hook(this); }
 
-Subelement_sub_base::~Subelement_sub_base() = default;
-
 Subelement_register::~Subelement_register() = default;
 
 Instance_base::~Instance_base() = default;

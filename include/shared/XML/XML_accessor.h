@@ -267,25 +267,29 @@ private:
 
 // ---- accessors --------------------------------------------------------------
 
-// Prints a record's value and scans it back; reference counted.
-template <class T>
-class Accessor {
+// Prints a value of a record and scans it back, on an untyped record: what
+// descriptors and attribute entries hold.
+class Value_access {
 public:
-    Accessor() = default;
-    Accessor(const Accessor&) = delete;
-    Accessor& operator=(const Accessor&) = delete;
-    virtual ~Accessor() = default;
-    virtual bool Read(Format::Scanner& s, T& record) const = 0;
-    virtual void Write(Format::Printer& p, const T& record) const = 0;
+    Value_access() = default;
+    Value_access(const Value_access&) = delete;
+    Value_access& operator=(const Value_access&) = delete;
+    virtual ~Value_access() = default;
+    virtual bool Read_any(Format::Scanner& s, void* record) const = 0;
+    virtual void Write_any(Format::Printer& p, const void* record) const = 0;
     // The form of the text; any text unless the accessor says.
     virtual void Describe(Value_description&) const {}
-    void IncrRefCount() { ++refs_; }
-    void Drop() {
-        if (--refs_ < 1) delete this;
-    }
+};
 
-private:
-    int refs_ = 1;
+// The same on a record of type T; owned by the one descriptor or attribute
+// entry that receives it.
+template <class T>
+class Accessor : public Value_access {
+public:
+    virtual bool Read(Format::Scanner& s, T& record) const = 0;
+    virtual void Write(Format::Printer& p, const T& record) const = 0;
+    bool Read_any(Format::Scanner& s, void* record) const final { return Read(s, *static_cast<T*>(record)); }
+    void Write_any(Format::Printer& p, const void* record) const final { Write(p, *static_cast<const T*>(record)); }
 };
 
 template <class T>
@@ -306,7 +310,6 @@ template <class V, class T, class G>
 class Shim : public Accessor<T> {
 public:
     Shim(G* getset, Accessor<V>* inner) : getset_(getset), inner_(inner) {}
-    ~Shim() override { inner_->Drop(); }
     bool Read(Format::Scanner& s, T& record) const override {
         V temporary = getset_->Get(record);
         if (!inner_->Read(s, temporary)) return false;
@@ -327,7 +330,7 @@ public:
 
 private:
     std::unique_ptr<G> getset_;
-    Accessor<V>* inner_;
+    std::unique_ptr<Accessor<V>> inner_;
 };
 
 // N elements through one format.
@@ -418,9 +421,7 @@ public:
     Accessor(Access::Accessor<T>* a = nullptr) : a_(a) {}
     Accessor(const Accessor&) = delete;
     Accessor& operator=(const Accessor&) = delete;
-    ~Accessor() {
-        if (a_) a_->Drop();
-    }
+    ~Accessor() { delete a_; }
     explicit operator bool() const { return a_ != nullptr; }
     void Write(Format::Printer& p, const T& r) const {
         if (a_) a_->Write(p, r);

@@ -237,11 +237,8 @@ public:
     void Hook_to(Instance_base& instance);
 };
 
-// Base of the sub-element entries of descriptors.
-class Subelement_sub_base {
-public:
-    virtual ~Subelement_sub_base();
-};
+// One link of the sub-element chains of descriptors (XML_subelements.h).
+class Subelement_sub_base;
 
 // Receives the entries of an anonymous descriptor being spliced into the
 // element that embeds it.
