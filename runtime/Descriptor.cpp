@@ -4,6 +4,7 @@
 // are untyped here; the typed faces in the headers only pass them on.
 #include "XML_subelements.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,43 +14,77 @@ namespace XML_routines {
 
 // ---- name tables -----------------------------------------------------------------
 
+namespace {
+std::size_t Name_hash(const xmlChar* name) {
+    std::uint32_t h = 2166136261u;  // FNV-1a
+    for (; *name; ++name) h = (h ^ *name) * 16777619u;
+    return h;
+}
+}  // namespace
+
 Name_table::~Name_table() {
-    if (table_) xmlHashFree(table_, deallocator_);
-    table_ = reinterpret_cast<xmlHashTablePtr>(static_cast<std::uintptr_t>(0xDEADDEADu));
+    if (deallocator_)
+        for (const Filed& f : order_) deallocator_(f.entry, f.name);
 }
 
 void Name_table::Create_table() const {
-    table_ = xmlHashCreate(static_cast<int>(size_));
+    made_ = true;
     order_.clear();
+    order_.reserve(size_);
+    index_.assign(16, 0);
+    while (index_.size() < 2 * static_cast<std::size_t>(size_)) index_.resize(2 * index_.size());
+}
+
+std::size_t Name_table::Slot(const xmlChar* name) const {
+    const std::size_t mask = index_.size() - 1;
+    for (std::size_t i = Name_hash(name) & mask;; i = (i + 1) & mask)
+        if (!index_[i] || xmlStrEqual(order_[index_[i] - 1].name, name)) return i;
+}
+
+void Name_table::Reindex() const {
+    std::fill(index_.begin(), index_.end(), 0);
+    while (index_.size() < 2 * (order_.size() + 1)) index_.resize(2 * index_.size());
+    for (std::size_t k = 0; k < order_.size(); ++k) index_[Slot(order_[k].name)] = static_cast<std::uint32_t>(k + 1);
+}
+
+void* Name_table::Find(const xmlChar* name) const {
+    Init_if_needed();
+    if (!name) return nullptr;
+    const std::uint32_t k = index_[Slot(name)];
+    return k ? order_[k - 1].entry : nullptr;
 }
 
 bool Name_table::Insert(void* entry, const xmlChar* name) const {
     Init_if_needed();
-    if (xmlHashAddEntry(table_, name, entry) != 0) return false;
+    if (!name || !entry || index_[Slot(name)]) return false;
     order_.push_back({name, entry});
+    if (2 * (order_.size() + 1) > index_.size()) return Reindex(), true;
+    index_[Slot(name)] = static_cast<std::uint32_t>(order_.size());
     return true;
 }
 
 void Name_table::Erase(const xmlChar* name) const {
     Init_if_needed();
-    if (xmlHashRemoveEntry(table_, name, deallocator_) != 0) return;
-    for (auto it = order_.begin(); it != order_.end(); ++it)
-        if (xmlStrEqual(it->name, name)) {
-            order_.erase(it);
-            return;
-        }
+    if (!name) return;
+    const std::uint32_t k = index_[Slot(name)];
+    if (!k) return;
+    const Filed gone = order_[k - 1];
+    order_.erase(order_.begin() + (k - 1));
+    Reindex();
+    if (deallocator_) deallocator_(gone.entry, gone.name);
 }
 
 void Name_table::Replace(void* entry, const xmlChar* name) const {
     Init_if_needed();
-    const bool present = xmlHashLookup(table_, name) != nullptr;
-    xmlHashUpdateEntry(table_, name, entry, deallocator_);
-    if (!present) {
-        order_.push_back({name, entry});
+    if (!name || !entry) return;
+    const std::uint32_t k = index_[Slot(name)];
+    if (!k) {
+        Insert(entry, name);
         return;
     }
-    for (Filed& f : order_)
-        if (xmlStrEqual(f.name, name)) f.entry = entry;
+    void* old = order_[k - 1].entry;
+    order_[k - 1].entry = entry;
+    if (deallocator_ && old != entry) deallocator_(old, name);
 }
 
 // ---- sub-element chains ---------------------------------------------------------------
@@ -685,10 +720,14 @@ bool Descriptor::Is_content_hook(const xmlChar* tag) const { return index_ && in
 
 // ---- the parse state ------------------------------------------------------------------
 
-Record_instance::Record_instance(Input_data& input, const Descriptor& info, void* record)
+Record_instance::Record_instance(Input_data& input, const Descriptor& info, void* record, bool begin)
     : Instance_base(input), info_(&info), record_(record), counters_(info.Tag_count()) {
-    info.Start_hook(record, input);
-    if (input.trace) std::fprintf(stderr, "%s Start processing\n", info.Name());
+    if (begin) Begin();
+}
+
+void Record_instance::Begin() {
+    info_->Start_hook(record_, input_);
+    if (input_.trace) std::fprintf(stderr, "%s Start processing\n", info_->Name());
 }
 
 Record_instance::~Record_instance() {

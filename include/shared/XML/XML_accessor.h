@@ -269,7 +269,7 @@ private:
 
 // Prints a value of a record and scans it back, on an untyped record: what
 // descriptors and attribute entries hold.
-class Value_access {
+class Value_access : public Table_object {
 public:
     Value_access() = default;
     Value_access(const Value_access&) = delete;
@@ -309,15 +309,17 @@ private:
 template <class V, class T, class G>
 class Shim : public Accessor<T> {
 public:
-    Shim(G* getset, Accessor<V>* inner) : getset_(getset), inner_(inner) {}
+    Shim(const G& getset, Accessor<V>* inner) : getset_(getset), inner_(inner) {}
+    // The get-set object given made with new: kept by value, the one given deleted.
+    Shim(const G* getset, Accessor<V>* inner) : getset_(*getset), inner_(inner) { delete getset; }
     bool Read(Format::Scanner& s, T& record) const override {
-        V temporary = getset_->Get(record);
+        V temporary = getset_.Get(record);
         if (!inner_->Read(s, temporary)) return false;
-        if (!Keeps(*getset_, temporary, record, s)) return false;
-        getset_->Set(temporary, record);
+        if (!Keeps(getset_, temporary, record, s)) return false;
+        getset_.Set(temporary, record);
         return true;
     }
-    void Write(Format::Printer& p, const T& record) const override { inner_->Write(p, getset_->Get(record)); }
+    void Write(Format::Printer& p, const T& record) const override { inner_->Write(p, getset_.Get(record)); }
     // The field's own limits narrow what the format reads.
     void Describe(Value_description& d) const override {
         inner_->Describe(d);
@@ -329,7 +331,7 @@ public:
     }
 
 private:
-    std::unique_ptr<G> getset_;
+    G getset_;
     std::unique_ptr<Accessor<V>> inner_;
 };
 
@@ -451,7 +453,7 @@ auto Get_Access(const G& getset, F&&... format)
     -> Access::Accessor<typename G::record_type>* {
     using V = typename G::value_type;
     using T = typename G::record_type;
-    return new Access::Shim<V, T, G>(new G(getset), new Access::Primative<V>(std::forward<F>(format)...));
+    return new Access::Shim<V, T, G>(getset, new Access::Primative<V>(std::forward<F>(format)...));
 }
 
 template <class T, class S, class... F>

@@ -78,7 +78,7 @@ struct Attrib_row {
 // attributes of a sub-record (child), of another table (subhash), of a
 // small static array (subtable), or attributes present only while a flag
 // has a value (condition).
-class Entry {
+class Entry : public Table_object {
 public:
     enum Kind : unsigned char { single, child, subhash, subtable, condition };
 

@@ -1,8 +1,9 @@
 // Name hash tables: every lookup by name (attribute, sub-element tag,
 // enumeration name, filed descriptor, opcode name) goes through Hash<E>, a
 // typed wrapper over one untyped table, Name_table, compiled once in the
-// runtime: a libxml2 hash from name to entry and the names in the order
-// they were filed.  The table is created on the first operation that needs
+// runtime: the names in the order they were filed with their entries, and
+// an open-addressed index over them.  Names are not copied: they are the
+// static names of the tables, which live as long as the table.  The table is created on the first operation that needs
 // it, so that static descriptors cost nothing until used and a derived class
 // can fill the table from its static array at that moment.
 //
@@ -39,10 +40,7 @@ public:
     bool Insert(void* entry, const xmlChar* name) const;
     void Erase(const xmlChar* name) const;
     void Replace(void* entry, const xmlChar* name) const;
-    void* Find(const xmlChar* name) const {
-        Init_if_needed();
-        return xmlHashLookup(table_, name);
-    }
+    void* Find(const xmlChar* name) const;
     unsigned int Count() const { return size_; }
 
     // The filed names with their entries, in filing order.
@@ -57,7 +55,7 @@ public:
     const Filed& Filed_at(std::size_t i) const { return order_[i]; }
 
     void Init_if_needed() const {
-        if (!table_) Init();
+        if (!made_) Init();
     }
 
 protected:
@@ -67,11 +65,18 @@ protected:
     void Create_table() const;
 
 private:
+    // The slot of the name in the index: where it is, or the free slot
+    // where it would go.
+    std::size_t Slot(const xmlChar* name) const;
+    void Reindex() const;
+
     unsigned int size_;
-    // The cache of the derived class's static data: filled on first use.
-    mutable xmlHashTablePtr table_ = nullptr;
     xmlHashDeallocator deallocator_;
+    // The cache of the derived class's static data: filled on first use.
+    mutable bool made_ = false;
     mutable std::vector<Filed> order_;
+    // Positions in order_ plus one (0: free); a power of two, at most half full.
+    mutable std::vector<std::uint32_t> index_;
 };
 
 // Carries the user function of a scan.

@@ -56,7 +56,7 @@ struct Record_ops_of {
 // holds (attributes, text accessor, sub-element index).  Info<T> and
 // Info_primative<T> are its typed faces; the hooks below reach the members
 // a record type may replace by a specialisation.
-class Descriptor : public Info_base {
+class Descriptor : public Info_base, public Table_object {
 public:
     ~Descriptor() override;
 
@@ -136,12 +136,16 @@ public:
          Subelement_table<T> (&table)[N])
         : Info(name, &attributes, text, Make_subs(table)) {}
 
-    Instance_base* Get_instance(Input_data& input) const override;
+    // A parse state over a record of its own.
+    Instance_base* Get_instance(Input_data& input) const override { return new Instance<T, Info<T>>(input, *this); }
     // The element of the record as a libxml2 tree (the caller owns it), or null.
-    virtual xmlNode* Write(const T& record) const { return Write_tree(&record); }
+    xmlNode* Write(const T& record) const { return Write_tree(&record); }
     // The element of the record written to a sink: attributes, then text,
     // then children, through the writing hooks below.
-    virtual void Write(const T& record, Sink& sink) const { Write_record(&record, sink); }
+    void Write(const T& record, Sink& sink) const { Write_record(&record, sink); }
+    // What a record type may replace by a specialisation or a derived
+    // descriptor by overriding: a parse state starts on the record; the
+    // element has been read; it has been finalised.
     virtual void Start(T&, Input_data&) const {}
     virtual bool Finalize(T&, Input_data&) const { return true; }
     virtual bool Commit(T&, Input_data&) const { return true; }
@@ -191,9 +195,15 @@ public:
 
 private:
     template <std::size_t N>
-    static Subelement_hash<T>* Make_subs(Subelement_table<T> (&table)[N]);
+    static Subelement_hash<T>* Make_subs(Subelement_table<T> (&table)[N]) {
+        return new Subelement_hash<T>(table);
+    }
     Info(const char* name, const Attrib::Attrib_Hash<T>* attributes, Access::Accessor<T>* text,
-         Subelement_hash<T>* subs = nullptr);
+         Subelement_hash<T>* subs = nullptr)
+        : Descriptor(name, detail::Record_ops_of<T>::ops, text, attributes ? &attributes->Index() : nullptr,
+                     subs ? &subs->Index() : nullptr),
+          subs_(subs),
+          typed_attributes_(attributes) {}
 
     std::unique_ptr<Subelement_hash<T>> subs_;
     const Attrib::Attrib_Hash<T>* typed_attributes_;
@@ -209,7 +219,9 @@ public:
     Info_primative(const char* name, const Value_hash<T>& table) : Info_primative(name, Get_Access<T>(table)) {}
     Info_primative(const char* name, Format::TIME_MODE mode) : Info_primative(name, Get_Access<T>(mode)) {}
 
-    Instance_base* Get_instance(Input_data& input) const override;
+    Instance_base* Get_instance(Input_data& input) const override {
+        return new Instance<T, Info_primative<T>>(input, *this);
+    }
     xmlNode* Write(const T& value) const { return Write_tree(&value); }
     void Write(const T& value, Sink& sink) const { Write_record(&value, sink); }
     unsigned Tag_count() const { return 0; }
@@ -270,32 +282,6 @@ void XML_Log(const T& value, const unsigned long& log_class) {
 #include "XML_subelements.h"
 
 namespace XML_routines {
-
-// ---- Info<T> members -------------------------------------------------------------
-
-template <class T>
-template <std::size_t N>
-Subelement_hash<T>* Info<T>::Make_subs(Subelement_table<T> (&table)[N]) {
-    return new Subelement_hash<T>(table);
-}
-
-template <class T>
-Info<T>::Info(const char* name, const Attrib::Attrib_Hash<T>* attributes, Access::Accessor<T>* text,
-              Subelement_hash<T>* subs)
-    : Descriptor(name, detail::Record_ops_of<T>::ops, text, attributes ? &attributes->Index() : nullptr,
-                 subs ? &subs->Index() : nullptr),
-      subs_(subs),
-      typed_attributes_(attributes) {}
-
-template <class T>
-Instance_base* Info<T>::Get_instance(Input_data& input) const {
-    return new Dummy_instance<T, Info<T>>(input, *this);
-}
-
-template <class T>
-Instance_base* Info_primative<T>::Get_instance(Input_data& input) const {
-    return new Dummy_instance<T, Info_primative<T>>(input, *this);
-}
 
 }  // namespace XML_routines
 

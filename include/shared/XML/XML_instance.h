@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -39,7 +40,9 @@ private:
 // descriptor, compiled once: the record is untyped here.
 class Record_instance : public Instance_base {
 public:
-    Record_instance(Input_data& input, const Descriptor& info, void* record);
+    // begin: the descriptor's Start runs now (else the constructor of a
+    // derived state calls Begin once the record is there).
+    Record_instance(Input_data& input, const Descriptor& info, void* record, bool begin = true);
     ~Record_instance() override;
 
     // A child not matched although its tag is filed here is a repetition;
@@ -54,6 +57,7 @@ public:
     const char* Name() const override;
 
 protected:
+    void Begin();
     const Descriptor* info_;
     void* record_;
     Tag_counters counters_;
@@ -72,28 +76,31 @@ private:
     std::vector<std::pair<std::string, std::string>> attributes_read_;
 };
 
-// A parse state over a record of type T, for descriptor I.
+// A parse state over a record of type T, for descriptor I: a record of
+// the parent's, or one of its own (zero filled, or made by the record's
+// default constructor, before the descriptor's Start sees it).
 template <class T, class I>
 class Instance : public Record_instance {
 public:
     Instance(Input_data& input, const I& info, T& record) : Record_instance(input, info, &record) {}
+    Instance(Input_data& input, const I& info) : Record_instance(input, info, nullptr, false), own_(std::in_place) {
+        record_ = &own_->value;
+        Begin();
+    }
     T& Record() const { return *static_cast<T*>(record_); }
+
+private:
+    struct Own {
+        T value{};
+    };
+    std::optional<Own> own_;
 };
 
-namespace detail {
-// Storage of a state that parses into a record of its own: built (zero
-// filled, or by the record's default constructor) before the state.
-template <class T>
-struct Own_record {
-    T own_record{};
-};
-}  // namespace detail
-
+// A parse state that parses into a record of its own.
 template <class T, class I>
-class Dummy_instance : private detail::Own_record<T>, public Instance<T, I> {
+class Dummy_instance : public Instance<T, I> {
 public:
-    Dummy_instance(Input_data& input, const I& info)
-        : detail::Own_record<T>(), Instance<T, I>(input, info, this->own_record) {}
+    Dummy_instance(Input_data& input, const I& info) : Instance<T, I>(input, info) {}
 };
 
 }  // namespace XML_routines

@@ -79,7 +79,7 @@ struct Link_ops {
 };
 
 // One link of a sub-element chain.
-class Subelement_sub_base {
+class Subelement_sub_base : public Table_object {
 public:
     enum Kind : unsigned char { entry, member, cast, copy, condition, commit };
 
