@@ -169,9 +169,8 @@ Subelement_sub_base::Subelement_sub_base(const Subelement_sub_base& other)
       info_(other.info_),
       offset_(other.offset_),
       ops_(other.ops_),
-      value_(other.value_) {
-    std::memcpy(access_, other.access_, sizeof access_);
-}
+      value_(other.value_),
+      access_(other.access_) {}
 
 Subelement_sub_base::~Subelement_sub_base() {
     if (next_) next_->DecrRefCount();
@@ -196,7 +195,7 @@ Instance_base* Subelement_sub_base::State(Input_data& input, void* record) const
     case cast:
         return next_->State(input, ops_->part(record));
     case copy: {
-        auto* hook = new Copy_back(input, record, *ops_, access_);
+        auto* hook = new Copy_back(input, record, *ops_, access_.Get());
         Instance_base* state = next_->State(input, hook->Value());
         if (!state) {
             delete hook;
@@ -207,12 +206,12 @@ Instance_base* Subelement_sub_base::State(Input_data& input, void* record) const
     }
     case condition:
         // Reading the child makes its condition true.
-        if (equal_) ops_->set_number(access_, record, value_);
-        else if (ops_->boolean) ops_->set_number(access_, record, !value_);
+        if (equal_) ops_->set_number(access_.Get(), record, value_);
+        else if (ops_->boolean) ops_->set_number(access_.Get(), record, !value_);
         return next_->State(input, record);
     case commit: {
         Instance_base* state = next_->State(input, record);
-        if (state) (new Commit_call(input, record, *ops_, access_))->Hook_to(*state);
+        if (state) (new Commit_call(input, record, *ops_, access_.Get()))->Hook_to(*state);
         return state;
     }
     }
@@ -228,11 +227,11 @@ void Subelement_sub_base::Write_to(const void* record, Sink& sink) const {
     case cast:
         return next_->Write_to(ops_->part(const_cast<void*>(record)), sink);
     case copy: {
-        Read_value value(*ops_, access_, record);
+        Read_value value(*ops_, access_.Get(), record);
         return next_->Write_to(value.storage.Get(), sink);
     }
     case condition:
-        if ((ops_->number(access_, record) == value_) == equal_) next_->Write_to(record, sink);
+        if ((ops_->number(access_.Get(), record) == value_) == equal_) next_->Write_to(record, sink);
         return;
     case commit:
         return next_->Write_to(record, sink);
@@ -253,7 +252,7 @@ Condition_site Subelement_sub_base::Condition(const void* record) const {
     case cast:
         return next_->Condition(ops_->part(const_cast<void*>(record)));
     case condition:
-        return {record, ops_, (ops_->number(access_, record) == value_) == equal_};
+        return {record, ops_, (ops_->number(access_.Get(), record) == value_) == equal_};
     case commit:
         return next_->Condition(record);
     case entry:
@@ -505,14 +504,15 @@ void Entry::Log_any(Sink& sink, const void* record, Format::Printer& p) const {
         sink.Attribute(name_, p.c_str(), p.Length());
         return;
     case child: {
+        if (ops_->view) return inner_->Log_any(sink, ops_->view(access_.Get(), record), p);
         Value_storage sub(ops_->size);
-        ops_->get(access_, record, sub.Get());
+        ops_->get(access_.Get(), record, sub.Get());
         inner_->Log_any(sink, sub.Get(), p);
         ops_->destroy(sub.Get());
         return;
     }
     case condition:
-        if (ops_->flag(access_, record) == value_) inner_->Log_any(sink, record, p);
+        if (ops_->flag(access_.Get(), record) == value_) inner_->Log_any(sink, record, p);
         return;
     case subhash:
         return hash_->Log_any(sink, record, p);

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <type_traits>
 
 #include "XML_formatter.h"
@@ -263,6 +264,22 @@ private:
         for (std::size_t i = 0; i < Bytes; ++i) w = (w << 8) | p[i];
         return w;
     }
+};
+
+// A get-set object kept by value in a row of a descriptor table, for the
+// thunks that use it: a few pointers at most (two member functions).
+class Kept_access {
+public:
+    template <class A>
+    void Keep(const A& access) {
+        static_assert(std::is_trivially_copyable_v<A> && sizeof(A) <= sizeof bytes_ && alignof(A) <= alignof(void*),
+                      "a get-set object of a table row is a few pointers at most");
+        new (bytes_) A(access);
+    }
+    const void* Get() const { return bytes_; }
+
+private:
+    alignas(void*) unsigned char bytes_[4 * sizeof(void*)] = {};
 };
 
 // ---- accessors --------------------------------------------------------------

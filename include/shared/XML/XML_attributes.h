@@ -58,6 +58,9 @@ public:
 // How a wrapping entry reaches the sub-record or the flag it works on: one
 // constant table of thunks per get-set object type.
 struct Entry_ops {
+    // child: the sub-record in place, when the get-set object reaches it
+    // there (a member, a base part), for writing; else null.
+    const void* (*view)(const void* access, const void* record);
     // child: the sub-record (size octets) read out into storage, stored
     // back, destroyed.
     std::size_t size;
@@ -96,18 +99,12 @@ public:
     // get-set object kept here.
     const Entry& Inner() const { return *inner_; }
     const Entry_ops& Ops() const { return *ops_; }
-    const void* Access() const { return access_; }
+    const void* Access() const { return access_.Get(); }
     bool Value() const { return value_; }
 
 protected:
     Entry() = default;
     ~Entry();
-    template <class A>
-    void Keep_access(const A& access) {
-        static_assert(std::is_trivially_copyable_v<A> && sizeof(A) <= sizeof access_ && alignof(A) <= alignof(void*),
-                      "a get-set object of an attribute entry is a few pointers at most");
-        new (access_) A(access);
-    }
 
     Kind kind_ = single;
     bool value_ = false;                                // condition
@@ -118,7 +115,7 @@ protected:
     const Attrib_row* rows_ = nullptr;                  // subtable
     unsigned count_ = 0;                                // subtable
     const Entry_ops* ops_ = nullptr;                    // child, condition
-    alignas(void*) unsigned char access_[4 * sizeof(void*)] = {};
+    Access::Kept_access access_;                        // child, condition
 
     template <class T>
     friend class Table_entry;
@@ -134,7 +131,16 @@ struct Child_ops {
         static_cast<const A*>(access)->Set(*static_cast<const S*>(sub), *static_cast<T*>(record));
     }
     static void Destroy(void* sub) { static_cast<S*>(sub)->~S(); }
-    static constexpr Entry_ops ops{sizeof(S), &Get, &Set, &Destroy, nullptr, nullptr};
+    static constexpr bool by_reference =
+        std::is_reference_v<decltype(std::declval<const A&>().Get(std::declval<const T&>()))>;
+    static constexpr bool in_place = std::is_base_of_v<S, T> || by_reference;
+    static const void* View(const void* access, const void* record) {
+        const T& r = *static_cast<const T*>(record);
+        if constexpr (std::is_base_of_v<S, T>) return static_cast<const S*>(&r);
+        else if constexpr (by_reference) return &static_cast<const A*>(access)->Get(r);
+        else return nullptr;
+    }
+    static constexpr Entry_ops ops{in_place ? &View : nullptr, sizeof(S), &Get, &Set, &Destroy, nullptr, nullptr};
 };
 template <class T, class A>
 struct Flag_ops {
@@ -144,7 +150,7 @@ struct Flag_ops {
     static void Set_flag(const void* access, void* record, bool value) {
         static_cast<const A*>(access)->Set(value, *static_cast<T*>(record));
     }
-    static constexpr Entry_ops ops{0, nullptr, nullptr, nullptr, &Flag, &Set_flag};
+    static constexpr Entry_ops ops{nullptr, 0, nullptr, nullptr, nullptr, &Flag, &Set_flag};
 };
 }  // namespace detail
 
@@ -175,7 +181,7 @@ public:
         e->kind_ = condition;
         e->inner_ = this;
         e->ops_ = &detail::Flag_ops<T, A>::ops;
-        e->Keep_access(A(get, set));
+        e->access_.Keep(A(get, set));
         e->value_ = value;
         return *e;
     }
@@ -194,7 +200,7 @@ public:
         e->kind_ = child;
         e->inner_ = &inner;
         e->ops_ = &detail::Child_ops<T, S, A>::ops;
-        e->Keep_access(access);
+        e->access_.Keep(access);
         return *e;
     }
     // Every entry of another table, or of a small static array.

@@ -133,12 +133,6 @@ protected:
         next_ = &next;
         marks_ = static_cast<unsigned char>(next.marks_ & ~Mark::given);
     }
-    template <class A>
-    void Keep_access(const A& access) {
-        static_assert(std::is_trivially_copyable_v<A> && sizeof(A) <= sizeof access_ && alignof(A) <= alignof(void*),
-                      "a get-set object of a sub-element chain is a few pointers at most");
-        new (access_) A(access);
-    }
 
     Kind kind_ = entry;
     unsigned char marks_ = 0;
@@ -150,7 +144,7 @@ protected:
     std::size_t offset_ = 0;                 // member
     const Link_ops* ops_ = nullptr;          // cast, copy, condition, commit
     long long value_ = 0;                    // condition
-    alignas(void*) unsigned char access_[4 * sizeof(void*)] = {};  // copy, condition, commit
+    Access::Kept_access access_;             // copy, condition, commit
 
     template <class T>
     friend class Subelement_base;
@@ -270,7 +264,7 @@ public:
         auto* link = new Subelement_base<T>();
         link->kind_ = commit;
         link->ops_ = &detail::Commit_ops<T>::ops;
-        link->Keep_access(fn);
+        link->access_.Keep(fn);
         link->Chain(*this);
         return *link;
     }
@@ -310,7 +304,7 @@ public:
         } else {
             link->kind_ = copy;
             link->ops_ = &detail::Copy_ops<T, S, A>::ops;
-            link->Keep_access(access);
+            link->access_.Keep(access);
         }
         link->Chain(next);
         return *link;
@@ -323,7 +317,7 @@ private:
         auto* link = new Subelement_base<T>();
         link->kind_ = condition;
         link->ops_ = &detail::Condition_ops<T, C, A>::ops;
-        link->Keep_access(access);
+        link->access_.Keep(access);
         link->value_ = Access::As_number(value);
         link->equal_ = equal;
         link->Chain(*this);
