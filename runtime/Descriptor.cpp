@@ -189,7 +189,7 @@ const Info_base& Subelement_sub_base::Info() const {
 Instance_base* Subelement_sub_base::State(Input_data& input, void* record) const {
     switch (kind_) {
     case entry:
-        return static_cast<const Descriptor*>(info_)->State(input, record);
+        return static_cast<const Record_descriptor*>(info_)->State(input, record);
     case member:
         return next_->State(input, At(record, offset_));
     case cast:
@@ -221,7 +221,7 @@ Instance_base* Subelement_sub_base::State(Input_data& input, void* record) const
 void Subelement_sub_base::Write_to(const void* record, Sink& sink) const {
     switch (kind_) {
     case entry:
-        return static_cast<const Descriptor*>(info_)->Write_hook(record, sink);
+        return static_cast<const Record_descriptor*>(info_)->Write_hook(record, sink);
     case member:
         return next_->Write_to(At(record, offset_), sink);
     case cast:
@@ -552,15 +552,15 @@ void Attrib_index::Init() const {
 
 // ---- descriptors ----------------------------------------------------------------------
 
-Descriptor::~Descriptor() { delete text_; }
+Record_descriptor::~Record_descriptor() { delete text_; }
 
-xmlNode* Descriptor::Write_tree(const void* record) const {
+xmlNode* Record_descriptor::Write_tree(const void* record) const {
     Tree_sink sink;
     Write_hook(record, sink);
     return sink.Take();
 }
 
-void Descriptor::Write_record(const void* record, Sink& sink) const {
+void Record_descriptor::Write_record(const void* record, Sink& sink) const {
     if (!sink.Start(Name())) return;
     if (leaf_) {
         Text(record, sink);
@@ -575,7 +575,7 @@ void Descriptor::Write_record(const void* record, Sink& sink) const {
     sink.End();
 }
 
-xmlNode* Descriptor::Write_header(const void* record) const {
+xmlNode* Record_descriptor::Write_header(const void* record) const {
     xmlNode* node = xmlNewNode(nullptr, To_xml(Name()));
     if (!node) return nullptr;
     if (attributes_) {
@@ -585,21 +585,21 @@ xmlNode* Descriptor::Write_header(const void* record) const {
     return node;
 }
 
-void Descriptor::Text(const void* record, xmlNode* node) const {
+void Record_descriptor::Text(const void* record, xmlNode* node) const {
     if (!text_ || !node) return;
     if (Sink* sink = Sink::Of(node)) return Text(record, *sink);
     Tree_sink sink(node);
     Text(record, sink);
 }
 
-void Descriptor::Subs(const void* record, xmlNode* node) const {
+void Record_descriptor::Subs(const void* record, xmlNode* node) const {
     if (!index_ || !node) return;
     if (Sink* sink = Sink::Of(node)) return Subs(record, *sink);
     Tree_sink sink(node);
     Subs(record, sink);
 }
 
-void Descriptor::Text(const void* record, Sink& sink) const {
+void Record_descriptor::Text(const void* record, Sink& sink) const {
     if (!text_) return;
     Format::Printer& p = sink.Printer();
     p.Reset();
@@ -607,18 +607,18 @@ void Descriptor::Text(const void* record, Sink& sink) const {
     sink.Text(p.Data(), p.Length());
 }
 
-void Descriptor::Subs(const void* record, Sink& sink) const {
+void Record_descriptor::Subs(const void* record, Sink& sink) const {
     if (!index_) return;
     for (unsigned i = 0; i < index_->Count(); ++i) (*index_)[i]->Write_to(record, sink);
 }
 
-unsigned Descriptor::Tag_count() const { return index_ ? index_->Tag_count() : 0; }
+unsigned Record_descriptor::Tag_count() const { return index_ ? index_->Tag_count() : 0; }
 
-Instance_base* Descriptor::State(Input_data& input, void* record) const {
+Instance_base* Record_descriptor::State(Input_data& input, void* record) const {
     return new Record_instance(input, *this, record);
 }
 
-Instance_base* Descriptor::Lookup_record(const xmlChar* tag, unsigned* counters, Input_data& input,
+Instance_base* Record_descriptor::Lookup_record(const xmlChar* tag, unsigned* counters, Input_data& input,
                                          void* record) const {
     if (leaf_) return nullptr;
     if (index_)
@@ -627,13 +627,13 @@ Instance_base* Descriptor::Lookup_record(const xmlChar* tag, unsigned* counters,
     return nullptr;
 }
 
-bool Descriptor::Is_decoded(const xmlChar* tag) const { return index_ && index_->Is_decoded(tag); }
-bool Descriptor::Has_child(const xmlChar* tag) const { return index_ && index_->Has(tag); }
-const char* Descriptor::Missing(const unsigned* counters) const {
+bool Record_descriptor::Is_decoded(const xmlChar* tag) const { return index_ && index_->Is_decoded(tag); }
+bool Record_descriptor::Has_child(const xmlChar* tag) const { return index_ && index_->Has(tag); }
+const char* Record_descriptor::Missing(const unsigned* counters) const {
     return index_ ? index_->Missing(counters) : nullptr;
 }
 
-std::string Descriptor::Child_text(const char* tag, const void* record) const {
+std::string Record_descriptor::Child_text(const char* tag, const void* record) const {
     const Subelement_hash_list* list = index_ ? index_->Lookup(To_xml(tag)) : nullptr;
     if (!list || !list->Count()) return std::string();
     Stream_sink sink;
@@ -641,7 +641,7 @@ std::string Descriptor::Child_text(const char* tag, const void* record) const {
     return sink.Output();
 }
 
-bool Descriptor::Attribute_record(const xmlChar* name, Format::Scanner& s, void* record) const {
+bool Record_descriptor::Attribute_record(const xmlChar* name, Format::Scanner& s, void* record) const {
     if (leaf_) {
         s.Error("No attributes for %s\n", Name());
         return true;
@@ -659,18 +659,18 @@ bool Descriptor::Attribute_record(const xmlChar* name, Format::Scanner& s, void*
     return endpoint->Read_any(s, record);
 }
 
-bool Descriptor::Read_record(Format::Scanner& s, void* record) const {
+bool Record_descriptor::Read_record(Format::Scanner& s, void* record) const {
     if (!text_) return s.Error("No text allowed");
     return text_->Read_any(s, record);
 }
 
-void Descriptor::Subregister(Subelement_register& reg) const {
+void Record_descriptor::Subregister(Subelement_register& reg) const {
     if (!index_) return;
     for (unsigned i = 0; i < index_->Count(); ++i) reg.Register((*index_)[i]);
 }
 
 // Anonymous descriptors among the children give their own children.
-void Descriptor::Describe_tables(Element_description& d) const {
+void Record_descriptor::Describe_tables(Element_description& d) const {
     Info_base::Describe(d);
     if (attributes_)
         attributes_->Each([&d](const xmlChar* name, const Attrib::Endpoint& endpoint) {
@@ -693,7 +693,7 @@ void Descriptor::Describe_tables(Element_description& d) const {
     }
 }
 
-void Descriptor::Dump_elements(int level) const {
+void Record_descriptor::Dump_elements(int level) const {
     if (leaf_) return Info_base::Dump_elements(level);
     if (*Name()) {
         indent_printf(level, "<%s ", Name());
@@ -706,21 +706,21 @@ void Descriptor::Dump_elements(int level) const {
     if (index_) index_->Dump_elements(level);
 }
 
-void Descriptor::Write_hook(const void* record, Sink& sink) const { Write_record(record, sink); }
-void Descriptor::Write_text_hook(const void* record, xmlNode* node) const { Text(record, node); }
-void Descriptor::Write_subs_hook(const void* record, xmlNode* node) const { Subs(record, node); }
-void Descriptor::Start_hook(void*, Input_data&) const {}
-bool Descriptor::Finalize_hook(void*, Input_data&) const { return true; }
-bool Descriptor::Commit_hook(void*, Input_data&) const { return true; }
-Instance_base* Descriptor::Lookup_hook(const xmlChar* tag, unsigned* counters, Input_data& input,
+void Record_descriptor::Write_hook(const void* record, Sink& sink) const { Write_record(record, sink); }
+void Record_descriptor::Write_text_hook(const void* record, xmlNode* node) const { Text(record, node); }
+void Record_descriptor::Write_subs_hook(const void* record, xmlNode* node) const { Subs(record, node); }
+void Record_descriptor::Start_hook(void*, Input_data&) const {}
+bool Record_descriptor::Finalize_hook(void*, Input_data&) const { return true; }
+bool Record_descriptor::Commit_hook(void*, Input_data&) const { return true; }
+Instance_base* Record_descriptor::Lookup_hook(const xmlChar* tag, unsigned* counters, Input_data& input,
                                        void* record) const {
     return Lookup_record(tag, counters, input, record);
 }
-bool Descriptor::Is_content_hook(const xmlChar* tag) const { return index_ && index_->Is_content(tag); }
+bool Record_descriptor::Is_content_hook(const xmlChar* tag) const { return index_ && index_->Is_content(tag); }
 
 // ---- the parse state ------------------------------------------------------------------
 
-Record_instance::Record_instance(Input_data& input, const Descriptor& info, void* record, bool begin)
+Record_instance::Record_instance(Input_data& input, const Record_descriptor& info, void* record, bool begin)
     : Instance_base(input), info_(&info), record_(record), counters_(info.Tag_count()) {
     if (begin) Begin();
 }
@@ -735,6 +735,7 @@ Record_instance::~Record_instance() {
 }
 
 const char* Record_instance::Name() const { return info_->Name(); }
+const Info_base* Record_instance::Descriptor() const { return info_; }
 
 Instance_base* Record_instance::Get_subinstance(const xmlChar* tag) const {
     const unsigned errors = input_.Error_count();

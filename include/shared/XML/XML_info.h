@@ -56,9 +56,9 @@ struct Record_ops_of {
 // holds (attributes, text accessor, sub-element index).  Info<T> and
 // Info_primative<T> are its typed faces; the hooks below reach the members
 // a record type may replace by a specialisation.
-class Descriptor : public Info_base, public Table_object {
+class Record_descriptor : public Info_base, public Table_object {
 public:
-    ~Descriptor() override;
+    ~Record_descriptor() override;
 
     // Writing: the element of the record to a sink (attributes, text,
     // children), or as a libxml2 tree (null when none was made).
@@ -104,7 +104,7 @@ public:
     virtual bool Is_content_hook(const xmlChar* tag) const;
 
 protected:
-    Descriptor(const char* name, const Record_ops& record, const Access::Value_access* text,
+    Record_descriptor(const char* name, const Record_ops& record, const Access::Value_access* text,
                const Attrib::Attrib_index* attributes, const Subelement_index* subs, bool leaf = false)
         : Info_base(name), record_(&record), text_(text), attributes_(attributes), index_(subs), leaf_(leaf) {}
 
@@ -116,7 +116,7 @@ protected:
 };
 
 template <class T>
-class Info : public Descriptor {
+class Info : public Record_descriptor {
 public:
     // The canonical descriptor of T, defined by the unit that describes T.
     static const Info<T> info;
@@ -150,16 +150,16 @@ public:
     virtual bool Finalize(T&, Input_data&) const { return true; }
     virtual bool Commit(T&, Input_data&) const { return true; }
 
-    xmlNode* Write_header(const T& record) const { return Descriptor::Write_header(&record); }
+    xmlNode* Write_header(const T& record) const { return Record_descriptor::Write_header(&record); }
     // The writing hooks: a record type may replace either by a
     // specialisation.  The node is the element being written (under the
     // stream sink, a node standing for it: see Sink).
     void Write_text(const T& record, xmlNode* node) const { Text(record, node); }
     void Write_subs(const T& record, xmlNode* node) const { Subs(record, node); }
-    void Text(const T& record, xmlNode* node) const { Descriptor::Text(&record, node); }
-    void Subs(const T& record, xmlNode* node) const { Descriptor::Subs(&record, node); }
-    void Text(const T& record, Sink& sink) const { Descriptor::Text(&record, sink); }
-    void Subs(const T& record, Sink& sink) const { Descriptor::Subs(&record, sink); }
+    void Text(const T& record, xmlNode* node) const { Record_descriptor::Text(&record, node); }
+    void Subs(const T& record, xmlNode* node) const { Record_descriptor::Subs(&record, node); }
+    void Text(const T& record, Sink& sink) const { Record_descriptor::Text(&record, sink); }
+    void Subs(const T& record, Sink& sink) const { Record_descriptor::Subs(&record, sink); }
 
     Instance_base* Lookup(const xmlChar* tag, unsigned* counters, Input_data& input, T& record) const {
         return Lookup_record(tag, counters, input, &record);
@@ -167,8 +167,8 @@ public:
     // Whether a child of this tag is the record's content (one per record),
     // whether the tag is filed among the children at all, and the first
     // required child the counters saw none of.
-    bool Is_content(const xmlChar* tag) const { return Descriptor::Is_content_hook(tag); }
-    std::string Child_text(const char* tag, const T& record) const { return Descriptor::Child_text(tag, &record); }
+    bool Is_content(const xmlChar* tag) const { return Record_descriptor::Is_content_hook(tag); }
+    std::string Child_text(const char* tag, const T& record) const { return Record_descriptor::Child_text(tag, &record); }
     bool Attribute(const xmlChar* name, Format::Scanner& s, T& record) const {
         return Attribute_record(name, s, &record);
     }
@@ -179,7 +179,7 @@ public:
 
     static void dump_attr(const char* name) { std::printf("%s=\"\" ", name); }
     // A record type may replace these by a specialisation.
-    void Dump_elements(int level) const override { Descriptor::Dump_elements(level); }
+    void Dump_elements(int level) const override { Record_descriptor::Dump_elements(level); }
     void Describe(Element_description& d) const override { Describe_tables(d); }
 
     void Write_hook(const void* r, Sink& sink) const override { Write(*static_cast<const T*>(r), sink); }
@@ -200,7 +200,7 @@ private:
     }
     Info(const char* name, const Attrib::Attrib_Hash<T>* attributes, Access::Accessor<T>* text,
          Subelement_hash<T>* subs = nullptr)
-        : Descriptor(name, detail::Record_ops_of<T>::ops, text, attributes ? &attributes->Index() : nullptr,
+        : Record_descriptor(name, detail::Record_ops_of<T>::ops, text, attributes ? &attributes->Index() : nullptr,
                      subs ? &subs->Index() : nullptr),
           subs_(subs),
           typed_attributes_(attributes) {}
@@ -211,7 +211,7 @@ private:
 
 // A leaf element carrying one value and nothing else.
 template <class T>
-class Info_primative : public Descriptor {
+class Info_primative : public Record_descriptor {
 public:
     Info_primative() : Info_primative("Reserved", Get_Access<T>("%02X ")) {}
     explicit Info_primative(const char* name) : Info_primative(name, Get_Access<T>("%d")) {}
@@ -238,7 +238,7 @@ public:
 
 private:
     Info_primative(const char* name, Access::Accessor<T>* text)
-        : Descriptor(name, detail::Record_ops_of<T>::ops, text, nullptr, nullptr, true) {}
+        : Record_descriptor(name, detail::Record_ops_of<T>::ops, text, nullptr, nullptr, true) {}
 };
 
 // The shared leaf "Reserved" of type S, octets printed "%02X ".

@@ -18,7 +18,7 @@
 
 namespace XML_routines {
 
-class Descriptor;
+class Record_descriptor;
 
 // The occurrence counters of a parse state, one per distinct sub-element
 // tag, all 0 at start (null when there are none); a few live in place.
@@ -42,7 +42,7 @@ class Record_instance : public Instance_base {
 public:
     // begin: the descriptor's Start runs now (else the constructor of a
     // derived state calls Begin once the record is there).
-    Record_instance(Input_data& input, const Descriptor& info, void* record, bool begin = true);
+    Record_instance(Input_data& input, const Record_descriptor& info, void* record, bool begin = true);
     ~Record_instance() override;
 
     // A child not matched although its tag is filed here is a repetition;
@@ -55,10 +55,11 @@ public:
     bool Finalize() override;
     bool Commit() override;
     const char* Name() const override;
+    const Info_base* Descriptor() const override;
 
 protected:
     void Begin();
-    const Descriptor* info_;
+    const Record_descriptor* info_;
     void* record_;
     Tag_counters counters_;
 
