@@ -217,7 +217,7 @@ void Summary(const Receiver& r, const std::string& path) {
         std::fputs(")\n", stderr);
     }
     std::fprintf(stderr, "  channel bit errors corrected: %.2e", f.Bit_error_rate());
-    if (r.demodulator) {
+    if (r.demodulator && f.frames) {  // the levels of noise mean nothing
         const tessel_air::Demodulator_statistics d = r.demodulator->Statistics();
         std::fprintf(stderr,
                      "\n  deviation %.0f Hz per level unit (+-3: %.0f Hz); slicer noise %.3f, symbol errors "
@@ -251,10 +251,13 @@ void Diagnose(const Receiver& r, const tessel_air::Sample_reader& reader, const 
         say("nothing decoded: every frame found has words beyond correction (too weak a signal?)");
         return;
     }
+    std::string others;
+    for (const char* name : {"cs16", "cu8", "cf32", "audio", "raw"})
+        if (std::strcmp(name, format) != 0) others += std::string(others.empty() ? "" : ", ") + name;
     char read_as[96];
     std::snprintf(read_as, sizeof read_as, "%s at %.0f Hz", format, reader.Rate());
-    say(std::string("no frame found (read as ") + read_as +
-        "): noise, silence, or another format or rate; try --format cs16, cu8, cf32, audio or raw, or --rate");
+    say(std::string("no frame found (read as ") + read_as + "): noise, silence, or another format or rate; try --format " +
+        others + ", or --rate");
 }
 
 // Two outputs, or an output and the input, that are one file.
