@@ -104,8 +104,8 @@ TEST_F(Receive, DirectionFromTheStatusSymbols) {
 }
 
 // A voice header, link control or encryption sync beyond correction leaves
-// its frame out, counted; a TSBK failing its CRC is logged raw, undecoded.
-// Every codeword is counted once.
+// its frame out, counted, and so does a frame the recording cuts off; a TSBK
+// failing its CRC is logged raw, undecoded.  Every codeword is counted once.
 TEST_F(Receive, WordsBeyondCorrectionAreNotPassedOff) {
     P25::p25_Ldu1 ldu1{};
     ldu1.header.nid.nac = 0x293;
@@ -134,6 +134,8 @@ TEST_F(Receive, WordsBeyondCorrectionAreNotPassedOff) {
     add(encoder.Hdu(hdu), 56, 324);
     add(encoder.Tsdu(Tsbk(grant)), 60, 80);
     Idle(stream, 100);
+    const auto cut = encoder.Tsdu(Tsbk(grant));
+    stream.insert(stream.end(), cut.begin(), cut.begin() + 100);
     Write(Temp("hit.dibits"), stream);
 
     const Result r = Run("receive " + Temp("hit.dibits"));
@@ -141,9 +143,9 @@ TEST_F(Receive, WordsBeyondCorrectionAreNotPassedOff) {
     const std::pair<const char*, std::size_t> elements[] = {
         {"<Voice_Header", 1}, {"<LDU1", 1}, {"<LCF", 1}, {"<LDU2", 1}, {"<TSBK", 1}, {"<Trunking_message", 0}};
     for (const auto& [element, count] : elements) EXPECT_EQ(Count(r.out, element), count) << element;
-    EXPECT_NE(r.err.find(": 7 frames: HDU 2, LDU1 2, TSDU 1, LDU2 2\n"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("CRC failed: 1 TSBK, 0 PDU\n  left out, a word beyond correction: 3 frames (HDU 1, LDU1 1, "
-                         "LDU2 1)\n"),
+    EXPECT_NE(r.err.find(": 8 frames: HDU 2, LDU1 2, TSDU 2, LDU2 2\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("CRC failed: 2 TSBK, 0 PDU\n  left out, cut off by the end of the recording: 1 frames\n"
+                         "  left out, a word beyond correction: 3 frames (HDU 1, LDU1 1, LDU2 1)\n"),
               std::string::npos)
         << r.err;
     unsigned long codewords = 0, corrected = 0, failed = 0;

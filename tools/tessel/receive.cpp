@@ -146,7 +146,7 @@ struct Receiver {
     std::vector<float> symbols;
     std::vector<double> positions;
     std::uint64_t symbols_in = 0;
-    unsigned long logged = 0, outbound = 0, inbound = 0;
+    unsigned long logged = 0, outbound = 0, inbound = 0, cut_off = 0;
     bool unflushed = false;
     std::array<unsigned long, 16> left_out{};  // by DUID
 
@@ -161,6 +161,12 @@ struct Receiver {
     void Hear(const Frame& frame) {
         const bool by_status = direction.Outbound(frame);
         const bool osp = forced_direction < 0 ? by_status : forced_direction == 1;
+        // A frame the recording cut off holds guesses where it ends; one whose
+        // own words failed holds guesses throughout.
+        if (!frame.complete) {
+            ++cut_off;
+            return;
+        }
         if (!frame.record_valid) {
             ++left_out[static_cast<std::size_t>(frame.duid) & 0xF];
             return;
@@ -206,8 +212,11 @@ void Summary(const Receiver& r, const std::string& path) {
                  "\n  CRC failed: %" PRIu64 " TSBK, %" PRIu64 " PDU\n",
                  f.codewords, f.codewords_corrected, f.codewords_failed, f.voice_vectors_failed, f.tsbk_crc_failed,
                  f.pdu_crc_failed);
-    if (f.records_invalid) {
-        std::fprintf(stderr, "  left out, a word beyond correction: %" PRIu64 " frames", f.records_invalid);
+    if (r.cut_off) std::fprintf(stderr, "  left out, cut off by the end of the recording: %lu frames\n", r.cut_off);
+    unsigned long invalid = 0;
+    for (unsigned long n : r.left_out) invalid += n;
+    if (invalid) {
+        std::fprintf(stderr, "  left out, a word beyond correction: %lu frames", invalid);
         separator = " (";
         for (unsigned duid = 0; duid < r.left_out.size(); ++duid) {
             if (r.left_out[duid] == 0) continue;
@@ -248,7 +257,7 @@ void Diagnose(const Receiver& r, const tessel_air::Sample_reader& reader, const 
     if (r.logged) return;
     const tessel_air::Frame_decoder::Stats& f = r.frames.Statistics();
     if (f.frames) {
-        say("nothing decoded: every frame found has words beyond correction (too weak a signal?)");
+        say("nothing logged: every frame found was left out (words beyond correction, or cut off): too weak a signal?");
         return;
     }
     std::string others;
