@@ -347,7 +347,8 @@ void Frame_decoder::Impl::Decode_body() {
                 block.size = 12;
                 block_results.push_back(Trellis_half_decode(soft, block.octets.data()));
                 user.insert(user.end(), block.octets.begin(), block.octets.begin() + 12);
-                std::memcpy(frame.record.tsbk.tsbk[b + 1].data, block.octets.data(), 12);
+                P25::P25_TSBK_DATA& slot = frame.record.tsbk.tsbk[b + 1];
+                std::memcpy(slot.data, block.octets.data(), sizeof slot.data);
             }
             if (!block.crc_ok) {
                 ++frame.crc_failed;
