@@ -366,8 +366,8 @@ TEST(Frames, HostileAndCutStreams) {
     ASSERT_EQ(frames.size(), 1u);
     EXPECT_EQ(std::make_tuple(frames[0].duid, frames[0].complete, frames[0].status.size()),
               std::make_tuple(Duid::LDU1, false, 24u));
-    // Only sync and a few NID dibits: nothing to emit.
-    EXPECT_TRUE(Decode(Levels(std::vector<std::uint8_t>(ldu.begin(), ldu.begin() + 40))).empty());
+    // Cut inside its NID (all but the last dibit): nothing to emit.
+    EXPECT_TRUE(Decode(Levels(std::vector<std::uint8_t>(ldu.begin(), ldu.begin() + 56))).empty());
 
     frames = Decode(Levels(Frame_encoder().Pdu(Pdu_header("150000000000FF"), {}, 0x293)));  // 127 blocks to follow
     ASSERT_EQ(frames.size(), 1u);

@@ -305,6 +305,7 @@ TEST_F(Receive, OutputsAndStandardStreams) {
         {raw + " --eye /nonexistent/eye.svg --out " + Temp("never"), 2, "cannot write /nonexistent/eye.svg"},
         {rec + " --out /nonexistent/log", 2, "cannot write /nonexistent/log"},
         {"ab", 2, "cannot tell the format of ab: give --format"},  // a name shorter than any extension
+        {".cu8", 2, "cannot read .cu8: No such file"},             // a name that is all extension
     };
     for (const auto& c : cases) {
         const Result r = Run("receive " + c.arguments);
