@@ -322,7 +322,9 @@ TEST(Reading, DocumentsAndTheirReports) {
         {"<Probe><Gauge>0001</Gauge><Gauge>0002</Gauge><Gauge>0003</Gauge></Probe>\n<Probe channel=\"9\"/>", "repeated <Gauge> in <Probe>"},
         // A bit field takes its bits and leaves its neighbours: mode 2 by its
         // second name, mode 3 by its number.
-        {"<Probe><Gauge alarm=\"false\" mode=\"quick\"><Unit>E</Unit></Gauge><Gauge mode=\"0x3\"/></Probe>", ""},
+        {"<Probe><Gauge alarm=\"false\" mode=\"quick\"><Unit>E</Unit></Gauge><Gauge mode=\"0x3\">FFFF</Gauge></Probe>", ""},
+        // A value that is its element's text is not left out.
+        {"<Probe><Gauge mode=\"0x3\"/></Probe>", "Empty text: expected up to 4 hexadecimal digits"},
         // A value wider than the field is refused as attribute (through its
         // accessor) or as child (through the copy stored back), never cut to
         // its low bits; the value as written, the range in its base.
@@ -332,7 +334,7 @@ TEST(Reading, DocumentsAndTheirReports) {
         {"<Probe><Gauge mode=\"4294967295\"/></Probe>", "Value 4294967295 " + range + "7"},
         {"<Probe colour=\"red\"/>", "unknown attribute \"colour\""},
         {"<Probe>text</Probe>", "No text allowed"},
-        {"<Probe><Gauge mode=\"warp\"/></Probe>", "Bad value \"warp\""},
+        {"<Probe><Gauge mode=\"warp\">FFFF</Gauge></Probe>", "Bad value \"warp\": expected off, slow, fast or quick"},
         {"<Probe><Nothing/></Probe>", "Unknown element <Nothing> in <Probe>"},
         {"<Probe><Text who=\"x\">17</Text></Probe>", "No attributes for Text"},  // the value is read
         // A counted array takes up to its capacity; what is left over is reported.

@@ -111,6 +111,10 @@ public:
     }
     bool Commit() override { return info_->Commit(*record_, input_); }
     const char* Name() const override { return info_->Name(); }
+    const Info_base* Descriptor() const override {
+        if constexpr (std::is_base_of_v<Info_base, I>) return info_;
+        else return nullptr;
+    }
 
     T& Record() const { return *record_; }
 

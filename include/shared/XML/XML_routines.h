@@ -467,6 +467,9 @@ public:
     // any of them was refused.
     virtual bool Read_attribs(xmlNode* node);
     virtual const char* Name() const = 0;
+    // The element's descriptor, for reports that say what the element takes
+    // (its text, its attributes, its children); null when there is none.
+    virtual const Info_base* Descriptor() const { return nullptr; }
 
     Input_data& Input() const { return input_; }
     // Reports a refusal of the element's structure (a child repeated,
