@@ -321,7 +321,7 @@ int Receive(const Arguments& args) {
         direction = direction_name == "osp";
     else if (!direction_name.empty())
         return Usage_error("receive", "bad --direction \"" + direction_name + "\": osp or isp");
-    if (out_path == "-") out_path.clear();
+    if (Is_stdout(out_path)) out_path.clear();
     const bool eye_to_stdout = eye_path == "-";
     if (!eye_path.empty()) {
         if (format == tessel_air::Sample_format::dibits) return Usage_error("receive", "--eye needs samples, not dibits");
