@@ -552,7 +552,7 @@ TEST_F(Receive, RefusesWhatItCannotRead) {
         {"receive " + odd + " --format nonsense", 2, "unknown format \"nonsense\"\n"},
         {"receive " + odd + " --rate 1000", 2, "bad --rate \"1000\": a rate of 8000 Hz or more is needed\n"},
         {"receive " + odd + " --rate 20000", 2, "IQ needs a rate of 24000 Hz or more\n"},
-        {"receive " + odd + " --out /dev/null", 0, "odd.cu8: 0 frames\n"},  // one odd byte: nothing heard
+        {"receive " + odd + " --out /dev/null", 1, "odd.cu8: 0 frames\n"},  // one odd byte: nothing heard
         {"transmit " + odd, 2, "tessel transmit: --out FILE is needed\n"},
     };
     for (const auto& c : cases) {
