@@ -359,6 +359,11 @@ TEST_F(Receive, OutputsAndStandardStreams) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out.rfind("<?xml", 0), 0u);
     EXPECT_NE(r.out.find("</svg>"), std::string::npos);
+    double unit = 0, full = 0;
+    ASSERT_EQ(std::sscanf(r.err.c_str() + r.err.find("deviation "), "deviation %lf Hz per level unit (+-3: %lf Hz)",
+                          &unit, &full),
+              2) << r.err;
+    EXPECT_NEAR(full, 3 * unit, 1.0);
 }
 
 // Fed through a pipe that stays open, receive writes each frame's elements
