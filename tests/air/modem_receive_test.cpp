@@ -198,6 +198,44 @@ TEST_F(Receive, TimestampsAcrossTheWrap) {
                                                "Term" + ticks(at[2]), "DateTime 00:03:20", "Term" + ticks(at[3])}));
 }
 
+// On IQ each timestamp is the nearest whole symbol period to where the frame
+// was sent, over the whole recording, after noise (no carrier) and with it.
+TEST_F(Receive, TimestampsOnSamples) {
+    std::mt19937 rng(9);
+    std::normal_distribution<float> noise(0.0f, 0.1f);  // about 20 dB Eb/N0 on the signal
+    Modulator modulator(Signal::iq, 48000);
+    Frame_encoder encoder;
+    std::vector<double> sent;  // where each frame's first sync symbol's centre lies, in samples
+    const std::size_t silence = 48000 + 7;  // samples of noise before the carrier
+    std::vector<Complex> iq;
+    modulator.Idle_iq(double(silence), iq);
+    for (int k = 0; k < 6; ++k) {
+        std::vector<std::uint8_t> dibits;
+        Idle(dibits, k == 0 ? 100 : 3000 + 17 * k);
+        modulator.Push_iq(dibits.data(), dibits.size(), iq);
+        sent.push_back(modulator.Next_symbol_position());
+        const auto frame = encoder.Tsdu(Tsbk(grant));
+        modulator.Push_iq(frame.data(), frame.size(), iq);
+    }
+    modulator.Flush_iq(iq);
+    std::vector<std::uint8_t> bytes(iq.size() * 8);
+    for (std::size_t n = 0; n < iq.size(); ++n) {
+        const float v[2] = {iq[n].real() + noise(rng), iq[n].imag() + noise(rng)};
+        std::memcpy(&bytes[8 * n], v, 8);
+    }
+    Write(Temp("frames.cf32"), bytes);
+    const Result r = Run("receive " + Temp("frames.cf32"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<double> heard;
+    for (std::size_t at = 0; (at = r.out.find("<TSBK timestamp=\"", at)) != std::string::npos; ++at)
+        heard.push_back(std::atof(r.out.c_str() + at + 17) * 48000);
+    ASSERT_EQ(heard.size(), sent.size()) << r.err;
+    // Whole symbol periods from the start: 10 samples.  The frames lie 0.7 of
+    // one past a whole period, well clear of a rounding either way.
+    for (std::size_t k = 0; k < sent.size(); ++k)
+        EXPECT_NEAR(heard[k], std::round(sent[k] / 10) * 10, 0.01) << "frame " << k << " sent at " << sent[k];
+}
+
 // Every format reads back what was written, in reads of any size: IQ and
 // audio to their quantisation, dibits exactly.
 TEST_F(Receive, SampleFormatsReadBack) {

@@ -145,20 +145,21 @@ struct Receiver {
     std::unique_ptr<tessel_air::Demodulator> demodulator;
     std::vector<float> symbols;
     std::vector<double> positions;
-    std::uint64_t symbols_in = 0;
     unsigned long logged = 0, outbound = 0, inbound = 0, cut_off = 0;
     bool unflushed = false;
     std::array<unsigned long, 16> left_out{};  // by DUID
 
+    // Symbols to the frame decoder, with where the demodulator found each in
+    // the input (dibits: their index).
     void Push() {
-        // Each symbol's centre in the input: a whole number of symbol periods.
-        positions.resize(symbols.size());
-        for (double& p : positions) p = double(symbols_in++) * rate / tessel_air::symbol_rate;
-        frames.Push(symbols.data(), positions.data(), symbols.size());
+        frames.Push(symbols.data(), demodulator ? positions.data() : nullptr, symbols.size());
         symbols.clear();
+        positions.clear();
     }
 
     void Hear(const Frame& frame) {
+        // The eye draws the symbols of frames only.
+        if (demodulator) demodulator->Eye_keep(frame.symbol_index, tessel_air::On_air_symbols(frame));
         const bool by_status = direction.Outbound(frame);
         const bool osp = forced_direction < 0 ? by_status : forced_direction == 1;
         // A frame the recording cut off holds guesses where it ends; one whose
@@ -373,10 +374,10 @@ int Receive(const Arguments& args) {
             std::size_t n;
             if (iq) {
                 n = reader.Read_iq(iq_block, block);
-                r.demodulator->Push_iq(iq_block.data(), n, r.symbols);
+                r.demodulator->Push_iq(iq_block.data(), n, r.symbols, &r.positions);
             } else if (r.demodulator) {
                 n = reader.Read_audio(audio_block, block);
-                r.demodulator->Push_audio(audio_block.data(), n, r.symbols);
+                r.demodulator->Push_audio(audio_block.data(), n, r.symbols, &r.positions);
             } else {
                 n = reader.Read_dibits(dibit_block, block);
                 for (uint8_t d : dibit_block) r.symbols.push_back(d < 4 ? tessel_air::dibit_level[d] : 0.0f);
@@ -389,7 +390,7 @@ int Receive(const Arguments& args) {
             }
             progress.Update(r.logged, reader.Bytes_read());
         }
-        if (r.demodulator) r.demodulator->Flush(r.symbols);
+        if (r.demodulator) r.demodulator->Flush(r.symbols, &r.positions);
         r.Push();
         r.frames.Flush();
     }
