@@ -38,6 +38,9 @@ std::uint8_t Slice(float s) {
 
 enum class Stage { nid, tsbk, pdu_header, body };
 
+// A packet's header and its data blocks (at most 127 follow) fit the record.
+static_assert(max_pdu_blocks <= P25::TSBK_PDU_data::max_blocks, "a PDU's blocks fit the record");
+
 }  // namespace
 
 struct Frame_decoder::Impl {
@@ -344,8 +347,8 @@ void Frame_decoder::Impl::Decode_body() {
                 block.size = 12;
                 block_results.push_back(Trellis_half_decode(soft, block.octets.data()));
                 user.insert(user.end(), block.octets.begin(), block.octets.begin() + 12);
-                if (b + 1 < P25::TSBK_PDU_data::max_blocks)
-                    std::memcpy(frame.record.tsbk.tsbk[b + 1].data, block.octets.data(), 12);
+                P25::P25_TSBK_DATA& slot = frame.record.tsbk.tsbk[b + 1];
+                std::memcpy(slot.data, block.octets.data(), sizeof slot.data);
             }
             if (!block.crc_ok) {
                 ++frame.crc_failed;

@@ -25,12 +25,6 @@ const char* Duid_name(Duid duid) {
     return "reserved";
 }
 
-bool Is_defined_duid(unsigned value) {
-    for (const Duid_entry& e : duid_names)
-        if (static_cast<unsigned>(e.duid) == value) return true;
-    return false;
-}
-
 namespace {
 
 std::size_t Count_status(const Frame& frame, bool (*kind)(std::uint8_t)) {

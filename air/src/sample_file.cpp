@@ -165,22 +165,18 @@ std::size_t Sample_reader::Read_bytes(std::size_t samples) {
     const std::size_t size = Sample_bytes(format_);
     bytes_.resize(carry_ + std::max<std::size_t>(samples, 1) * size);
     have_ = carry_;
-    // One read takes what has arrived (a pipe gives what was written so far);
-    // more only until a whole sample is in.
-    while (!at_end_ && have_ < size) {
+    // A file fills the block; a pipe gives what has arrived, once a whole
+    // sample is in.
+    const std::size_t wanted = live_ ? size : bytes_.size();
+    while (!at_end_ && have_ < wanted) {
         const ssize_t got = read(fd_, bytes_.data() + have_, bytes_.size() - have_);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            error_ = std::strerror(errno);
-            at_end_ = true;
-        } else if (got == 0) {
-            at_end_ = true;
-        } else {
+        if (got > 0) {
             have_ += std::size_t(got);
             bytes_read_ += uint64_t(got);
-            if (have_ < bytes_.size() && !live_) continue;  // a file: fill the block
+        } else if (got == 0 || errno != EINTR) {
+            if (got < 0) error_ = std::strerror(errno);
+            at_end_ = true;
         }
-        if (have_ >= size) break;
     }
     return have_ / size;
 }
@@ -210,7 +206,11 @@ std::size_t Sample_reader::Read_iq(std::vector<Complex>& out, std::size_t max) {
     if (!Ok() || !Is_iq(format_)) return 0;
     if (sndfile_) {
         out.resize(Read_frames(max));
-        for (std::size_t i = 0; i < out.size(); ++i) out[i] = {Finite(frames_[2 * i]), Finite(frames_[2 * i + 1])};
+        const float* frame = frames_.data();
+        for (Complex& z : out) {
+            z = {Finite(frame[0]), Finite(frame[1])};
+            frame += 2;
+        }
         return out.size();
     }
     if (fd_ < 0) return 0;
@@ -234,7 +234,11 @@ std::size_t Sample_reader::Read_audio(std::vector<float>& out, std::size_t max) 
     if (!Ok()) return 0;
     if (sndfile_) {
         out.resize(Read_frames(max));
-        for (std::size_t i = 0; i < out.size(); ++i) out[i] = Finite(frames_[i * std::size_t(channels_)]);
+        const float* frame = frames_.data();  // the first channel of each frame
+        for (float& v : out) {
+            v = Finite(*frame);
+            frame += channels_;
+        }
         return out.size();
     }
     if (fd_ < 0 || format_ != Sample_format::raw) return 0;

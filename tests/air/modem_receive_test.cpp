@@ -14,6 +14,8 @@
 
 #include "tessel_air/codes.h"
 #include "tessel_air/frames.h"
+#include "tessel_air/modem.h"
+#include "tessel_air/sample_file.h"
 #include "tool_fixture.h"
 
 namespace tessel_air {
@@ -104,8 +106,8 @@ TEST_F(Receive, DirectionFromTheStatusSymbols) {
 }
 
 // A voice header, link control or encryption sync beyond correction leaves
-// its frame out, counted; a TSBK failing its CRC is logged raw, undecoded.
-// Every codeword is counted once.
+// its frame out, counted, and so does a frame the recording cuts off; a TSBK
+// failing its CRC is logged raw, undecoded.  Every codeword is counted once.
 TEST_F(Receive, WordsBeyondCorrectionAreNotPassedOff) {
     P25::p25_Ldu1 ldu1{};
     ldu1.header.nid.nac = 0x293;
@@ -134,6 +136,8 @@ TEST_F(Receive, WordsBeyondCorrectionAreNotPassedOff) {
     add(encoder.Hdu(hdu), 56, 324);
     add(encoder.Tsdu(Tsbk(grant)), 60, 80);
     Idle(stream, 100);
+    const auto cut = encoder.Tsdu(Tsbk(grant));
+    stream.insert(stream.end(), cut.begin(), cut.begin() + 100);
     Write(Temp("hit.dibits"), stream);
 
     const Result r = Run("receive " + Temp("hit.dibits"));
@@ -141,9 +145,9 @@ TEST_F(Receive, WordsBeyondCorrectionAreNotPassedOff) {
     const std::pair<const char*, std::size_t> elements[] = {
         {"<Voice_Header", 1}, {"<LDU1", 1}, {"<LCF", 1}, {"<LDU2", 1}, {"<TSBK", 1}, {"<Trunking_message", 0}};
     for (const auto& [element, count] : elements) EXPECT_EQ(Count(r.out, element), count) << element;
-    EXPECT_NE(r.err.find(": 7 frames: HDU 2, LDU1 2, TSDU 1, LDU2 2\n"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("CRC failed: 1 TSBK, 0 PDU\n  left out, a word beyond correction: 3 frames (HDU 1, LDU1 1, "
-                         "LDU2 1)\n"),
+    EXPECT_NE(r.err.find(": 8 frames: HDU 2, LDU1 2, TSDU 2, LDU2 2\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("CRC failed: 2 TSBK, 0 PDU\n  left out, cut off by the end of the recording: 1 frames\n"
+                         "  left out, a word beyond correction: 3 frames (HDU 1, LDU1 1, LDU2 1)\n"),
               std::string::npos)
         << r.err;
     unsigned long codewords = 0, corrected = 0, failed = 0;
@@ -192,6 +196,96 @@ TEST_F(Receive, TimestampsAcrossTheWrap) {
     auto ticks = [](std::uint64_t k) { return " " + std::to_string(((k * 125000 + 6) / 12) % (1ull << 32)); };
     EXPECT_EQ(heard, (std::vector<std::string>{"Term" + ticks(at[0]), "Term" + ticks(at[1]), "DateTime 00:01:30",
                                                "Term" + ticks(at[2]), "DateTime 00:03:20", "Term" + ticks(at[3])}));
+}
+
+// On IQ each timestamp is the nearest whole symbol period to where the frame
+// was sent, over the whole recording, after noise (no carrier) and with it.
+TEST_F(Receive, TimestampsOnSamples) {
+    std::mt19937 rng(9);
+    std::normal_distribution<float> noise(0.0f, 0.1f);  // about 20 dB Eb/N0 on the signal
+    Modulator modulator(Signal::iq, 48000);
+    Frame_encoder encoder;
+    std::vector<double> sent;  // where each frame's first sync symbol's centre lies, in samples
+    const std::size_t silence = 48000 + 7;  // samples of noise before the carrier
+    std::vector<Complex> iq;
+    modulator.Idle_iq(double(silence), iq);
+    for (int k = 0; k < 6; ++k) {
+        std::vector<std::uint8_t> dibits;
+        Idle(dibits, k == 0 ? 100 : 3000 + 17 * k);
+        modulator.Push_iq(dibits.data(), dibits.size(), iq);
+        sent.push_back(modulator.Next_symbol_position());
+        const auto frame = encoder.Tsdu(Tsbk(grant));
+        modulator.Push_iq(frame.data(), frame.size(), iq);
+    }
+    modulator.Flush_iq(iq);
+    std::vector<std::uint8_t> bytes(iq.size() * 8);
+    for (std::size_t n = 0; n < iq.size(); ++n) {
+        const float v[2] = {iq[n].real() + noise(rng), iq[n].imag() + noise(rng)};
+        std::memcpy(&bytes[8 * n], v, 8);
+    }
+    Write(Temp("frames.cf32"), bytes);
+    const Result r = Run("receive " + Temp("frames.cf32"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<double> heard;
+    for (std::size_t at = 0; (at = r.out.find("<TSBK timestamp=\"", at)) != std::string::npos; ++at)
+        heard.push_back(std::atof(r.out.c_str() + at + 17) * 48000);
+    ASSERT_EQ(heard.size(), sent.size()) << r.err;
+    // Whole symbol periods from the start: 10 samples.  The frames lie 0.7 of
+    // one past a whole period, well clear of a rounding either way.
+    for (std::size_t k = 0; k < sent.size(); ++k)
+        EXPECT_NEAR(heard[k], std::round(sent[k] / 10) * 10, 0.01) << "frame " << k << " sent at " << sent[k];
+}
+
+// Every format reads back what was written, in reads of any size: IQ and
+// audio to their quantisation, dibits exactly.
+TEST_F(Receive, SampleFormatsReadBack) {
+    std::vector<Complex> iq;
+    std::vector<float> audio;
+    std::vector<std::uint8_t> dibits;
+    for (int n = 0; n < 1000; ++n) {
+        iq.emplace_back(std::sin(0.01f * float(n)) * 0.9f, std::cos(0.013f * float(n)) * -0.7f);
+        audio.push_back(std::sin(0.02f * float(n)) * 0.6f);
+        dibits.push_back(static_cast<std::uint8_t>(n * 7 % 4));
+    }
+    const struct { Sample_format format; const char* name; float step; } formats[] = {
+        {Sample_format::cf32, "s.cf32", 0.0f}, {Sample_format::cs16, "s.cs16", 1.0f / 32768},
+        {Sample_format::cu8, "s.cu8", 1.0f / 127.5f}, {Sample_format::raw, "s.raw", 1.0f / 32768},
+        {Sample_format::audio, "s.wav", 1.0f / 32768}, {Sample_format::dibits, "s.dibits", 0.0f},
+    };
+    for (const auto& f : formats) {
+        SCOPED_TRACE(f.name);
+        {
+            Sample_writer writer(Temp(f.name), f.format, 48000);
+            ASSERT_TRUE((Is_iq(f.format) ? writer.Write_iq(iq)
+                         : f.format == Sample_format::dibits ? writer.Write_dibits(dibits)
+                                                              : writer.Write_audio(audio)) &&
+                        writer.Close());
+        }
+        Sample_reader reader(Temp(f.name), f.format, 48000);
+        ASSERT_TRUE(reader.Ok()) << reader.Error();
+        std::vector<Complex> iq_in, iq_block;
+        std::vector<float> audio_in, audio_block;
+        std::vector<std::uint8_t> dibits_in, dibit_block;
+        for (std::size_t got = 1; got > 0;) {
+            if (Is_iq(f.format)) {
+                got = reader.Read_iq(iq_block, 7);
+                iq_in.insert(iq_in.end(), iq_block.begin(), iq_block.end());
+            } else if (f.format == Sample_format::dibits) {
+                got = reader.Read_dibits(dibit_block, 7);
+                dibits_in.insert(dibits_in.end(), dibit_block.begin(), dibit_block.end());
+            } else {
+                got = reader.Read_audio(audio_block, 7);
+                audio_in.insert(audio_in.end(), audio_block.begin(), audio_block.end());
+            }
+        }
+        EXPECT_EQ(reader.Samples_read(), 1000u);
+        EXPECT_EQ(reader.Announced() + reader.Leftover_bytes() + reader.Not_dibits(), 0u);
+        EXPECT_EQ(dibits_in, f.format == Sample_format::dibits ? dibits : std::vector<std::uint8_t>());
+        for (std::size_t n = 0; n < iq_in.size() && n < iq.size(); ++n)
+            EXPECT_LE(std::abs(iq_in[n] - iq[n]), f.step) << n;
+        for (std::size_t n = 0; n < audio_in.size() && n < audio.size(); ++n)
+            EXPECT_NEAR(audio_in[n], audio[n], f.step) << n;
+    }
 }
 
 // What holds no frame, or not as read, is said on standard error with what
@@ -248,6 +342,8 @@ TEST_F(Receive, OutputsAndStandardStreams) {
         {raw + " --eye " + Temp("eye.png"), 2, "the eye is drawn as SVG; give a FILE.svg"},
         {raw + " --eye /nonexistent/eye.svg --out " + Temp("never"), 2, "cannot write /nonexistent/eye.svg"},
         {rec + " --out /nonexistent/log", 2, "cannot write /nonexistent/log"},
+        {"ab", 2, "cannot tell the format of ab: give --format"},  // a name shorter than any extension
+        {".cu8", 2, "cannot read .cu8: No such file"},             // a name that is all extension
     };
     for (const auto& c : cases) {
         const Result r = Run("receive " + c.arguments);
@@ -263,6 +359,11 @@ TEST_F(Receive, OutputsAndStandardStreams) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out.rfind("<?xml", 0), 0u);
     EXPECT_NE(r.out.find("</svg>"), std::string::npos);
+    double unit = 0, full = 0;
+    ASSERT_EQ(std::sscanf(r.err.c_str() + r.err.find("deviation "), "deviation %lf Hz per level unit (+-3: %lf Hz)",
+                          &unit, &full),
+              2) << r.err;
+    EXPECT_NEAR(full, 3 * unit, 1.0);
 }
 
 // Fed through a pipe that stays open, receive writes each frame's elements

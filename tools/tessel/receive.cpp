@@ -145,22 +145,29 @@ struct Receiver {
     std::unique_ptr<tessel_air::Demodulator> demodulator;
     std::vector<float> symbols;
     std::vector<double> positions;
-    std::uint64_t symbols_in = 0;
-    unsigned long logged = 0, outbound = 0, inbound = 0;
+    unsigned long logged = 0, outbound = 0, inbound = 0, cut_off = 0;
     bool unflushed = false;
     std::array<unsigned long, 16> left_out{};  // by DUID
 
+    // Symbols to the frame decoder, with where the demodulator found each in
+    // the input (dibits: their index).
     void Push() {
-        // Each symbol's centre in the input: a whole number of symbol periods.
-        positions.resize(symbols.size());
-        for (double& p : positions) p = double(symbols_in++) * rate / tessel_air::symbol_rate;
-        frames.Push(symbols.data(), positions.data(), symbols.size());
+        frames.Push(symbols.data(), demodulator ? positions.data() : nullptr, symbols.size());
         symbols.clear();
+        positions.clear();
     }
 
     void Hear(const Frame& frame) {
+        // The eye draws the symbols of frames only.
+        if (demodulator) demodulator->Eye_keep(frame.symbol_index, tessel_air::On_air_symbols(frame));
         const bool by_status = direction.Outbound(frame);
         const bool osp = forced_direction < 0 ? by_status : forced_direction == 1;
+        // A frame the recording cut off holds guesses where it ends; one whose
+        // own words failed holds guesses throughout.
+        if (!frame.complete) {
+            ++cut_off;
+            return;
+        }
         if (!frame.record_valid) {
             ++left_out[static_cast<std::size_t>(frame.duid) & 0xF];
             return;
@@ -206,8 +213,11 @@ void Summary(const Receiver& r, const std::string& path) {
                  "\n  CRC failed: %" PRIu64 " TSBK, %" PRIu64 " PDU\n",
                  f.codewords, f.codewords_corrected, f.codewords_failed, f.voice_vectors_failed, f.tsbk_crc_failed,
                  f.pdu_crc_failed);
-    if (f.records_invalid) {
-        std::fprintf(stderr, "  left out, a word beyond correction: %" PRIu64 " frames", f.records_invalid);
+    if (r.cut_off) std::fprintf(stderr, "  left out, cut off by the end of the recording: %lu frames\n", r.cut_off);
+    unsigned long invalid = 0;
+    for (unsigned long n : r.left_out) invalid += n;
+    if (invalid) {
+        std::fprintf(stderr, "  left out, a word beyond correction: %lu frames", invalid);
         separator = " (";
         for (unsigned duid = 0; duid < r.left_out.size(); ++duid) {
             if (r.left_out[duid] == 0) continue;
@@ -217,7 +227,7 @@ void Summary(const Receiver& r, const std::string& path) {
         std::fputs(")\n", stderr);
     }
     std::fprintf(stderr, "  channel bit errors corrected: %.2e", f.Bit_error_rate());
-    if (r.demodulator) {
+    if (r.demodulator && f.frames) {  // the levels of noise mean nothing
         const tessel_air::Demodulator_statistics d = r.demodulator->Statistics();
         std::fprintf(stderr,
                      "\n  deviation %.0f Hz per level unit (+-3: %.0f Hz); slicer noise %.3f, symbol errors "
@@ -248,13 +258,16 @@ void Diagnose(const Receiver& r, const tessel_air::Sample_reader& reader, const 
     if (r.logged) return;
     const tessel_air::Frame_decoder::Stats& f = r.frames.Statistics();
     if (f.frames) {
-        say("nothing decoded: every frame found has words beyond correction (too weak a signal?)");
+        say("nothing logged: every frame found was left out (words beyond correction, or cut off): too weak a signal?");
         return;
     }
+    std::string others;
+    for (const char* name : {"cs16", "cu8", "cf32", "audio", "raw"})
+        if (std::strcmp(name, format) != 0) others += std::string(others.empty() ? "" : ", ") + name;
     char read_as[96];
     std::snprintf(read_as, sizeof read_as, "%s at %.0f Hz", format, reader.Rate());
-    say(std::string("no frame found (read as ") + read_as +
-        "): noise, silence, or another format or rate; try --format cs16, cu8, cf32, audio or raw, or --rate");
+    say(std::string("no frame found (read as ") + read_as + "): noise, silence, or another format or rate; try --format " +
+        others + ", or --rate");
 }
 
 // Two outputs, or an output and the input, that are one file.
@@ -309,7 +322,7 @@ int Receive(const Arguments& args) {
         direction = direction_name == "osp";
     else if (!direction_name.empty())
         return Usage_error("receive", "bad --direction \"" + direction_name + "\": osp or isp");
-    if (out_path == "-") out_path.clear();
+    if (Is_stdout(out_path)) out_path.clear();
     const bool eye_to_stdout = eye_path == "-";
     if (!eye_path.empty()) {
         if (format == tessel_air::Sample_format::dibits) return Usage_error("receive", "--eye needs samples, not dibits");
@@ -361,10 +374,10 @@ int Receive(const Arguments& args) {
             std::size_t n;
             if (iq) {
                 n = reader.Read_iq(iq_block, block);
-                r.demodulator->Push_iq(iq_block.data(), n, r.symbols);
+                r.demodulator->Push_iq(iq_block.data(), n, r.symbols, &r.positions);
             } else if (r.demodulator) {
                 n = reader.Read_audio(audio_block, block);
-                r.demodulator->Push_audio(audio_block.data(), n, r.symbols);
+                r.demodulator->Push_audio(audio_block.data(), n, r.symbols, &r.positions);
             } else {
                 n = reader.Read_dibits(dibit_block, block);
                 for (uint8_t d : dibit_block) r.symbols.push_back(d < 4 ? tessel_air::dibit_level[d] : 0.0f);
@@ -377,7 +390,7 @@ int Receive(const Arguments& args) {
             }
             progress.Update(r.logged, reader.Bytes_read());
         }
-        if (r.demodulator) r.demodulator->Flush(r.symbols);
+        if (r.demodulator) r.demodulator->Flush(r.symbols, &r.positions);
         r.Push();
         r.frames.Flush();
     }

@@ -148,6 +148,8 @@ int Digit_value(char c);
 bool Parse_number(const std::string& text, unsigned base, unsigned long max, unsigned long& out);
 // Days since 1970-01-01 of a proleptic Gregorian date.
 long Days_from_epoch(int year, int month, int day);
+// "0x" then hexadecimal digits, or decimal digits, at most max.
+bool Parse_decimal_or_hex(const std::string& text, unsigned long max, unsigned long& out);
 // The source, NID and status symbols of the line as a data-unit header.
 P25::DUID_Header Header_of(const Record_line& line);
 

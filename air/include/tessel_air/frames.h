@@ -27,8 +27,6 @@ enum class Duid : std::uint8_t { HDU = 0x0, TDU = 0x3, LDU1 = 0x5, TSDU = 0x7, L
 
 // "HDU", "LDU1", ...; "reserved" for a value outside the enumeration.
 const char* Duid_name(Duid duid);
-// Whether a 4-bit value is one of the seven data units above.
-bool Is_defined_duid(unsigned value);
 
 // Symbols a second on the channel.
 constexpr double symbol_rate = 4800.0;
