@@ -147,12 +147,15 @@ public:
                 tessel_air::Is_iq(format) ? tessel_air::Signal::iq : tessel_air::Signal::audio, rate);
     }
 
+    // Whether a frame sent at `seconds` (as Send places it) directly follows
+    // what was sent, with no symbol between them.
+    bool Directly(double seconds) const { return Gap(seconds) < 0.5; }
+
     // Sends a frame whose first sync symbol is centred `seconds` from the
     // start, or directly after what was sent when seconds < 0 or that time
     // is past (then late says so).  False when the file cannot be written.
     bool Send(const std::vector<std::uint8_t>& dibits, double seconds, bool& late) {
-        const double per_symbol = rate_ / tessel_air::symbol_rate;
-        const double gap = seconds < 0 ? 0 : (seconds * rate_ - Next_position()) / per_symbol;  // symbols
+        const double gap = Gap(seconds);
         late = gap < -0.5;
         bool ok = true;
         if (gap >= min_silence) {
@@ -185,6 +188,11 @@ private:
     static constexpr double min_silence = 2 * tessel_air::Modulator::delay_symbols + 1;
 
     double Next_position() const { return modulator_ ? modulator_->Next_symbol_position() : double(symbols_); }
+
+    // Symbol periods from the next symbol's place to a frame at `seconds`.
+    double Gap(double seconds) const {
+        return seconds < 0 ? 0 : (seconds * rate_ - Next_position()) / (rate_ / tessel_air::symbol_rate);
+    }
 
     bool Idle(double position) {
         if (!modulator_) {
@@ -411,9 +419,26 @@ private:
     }
 
     // ---- frames
-    // Sends a frame of a record: its status symbols must fit the frame.
-    void Send(const std::vector<std::uint8_t>& dibits, const P25::Source_info& source, std::size_t given_status,
-              const char* what, unsigned long line) {
+    // Where a record's frame goes (seconds from the start, or -1: directly
+    // after the frame before), and the plan of the status symbols it leaves
+    // open.  A receiver tells a base station by its 01 and 11; a control
+    // channel's frames carry 11 at every sixth status symbol only, the grid
+    // running on while frames follow back to back, and a frame with 10 alone
+    // keeps the direction of the frame it directly follows.  So a control
+    // channel's frame that does not directly follow an outbound one starts
+    // the grid again, with an 11.
+    double Place(const P25::Source_info& source, bool trunking) {
+        const double at = source.timestamp.value == 0 ? -1 : clock_.Place(source.timestamp.value) / ticks_per_second;
+        encoder_.Plan(!source.is_osp ? Status_plan::talkaround
+                      : trunking     ? Status_plan::control_channel
+                                     : Status_plan::busy);
+        if (source.is_osp && trunking && !(last_outbound_ && tx_.Directly(at))) encoder_.Start_grid();
+        return at;
+    }
+
+    // Sends a frame of a record at its place: its status symbols must fit the frame.
+    void Send(const std::vector<std::uint8_t>& dibits, double at, const P25::Source_info& source,
+              std::size_t given_status, const char* what, unsigned long line) {
         const std::size_t carried = dibits.size() / 36;
         if (given_status > carried) {
             Refuse(line, std::string(what) + " carries " + std::to_string(carried) +
@@ -421,16 +446,10 @@ private:
             return;
         }
         bool late = false;
-        const double at = source.timestamp.value == 0 ? -1 : clock_.Place(source.timestamp.value) / ticks_per_second;
         ok_ = ok_ && tx_.Send(dibits, at, late);
         late_ += late;
+        last_outbound_ = source.is_osp;
         ++sent_;
-    }
-
-    void Plan(const P25::Source_info& source, bool trunking) {
-        encoder_.Plan(!source.is_osp ? Status_plan::talkaround
-                      : trunking     ? Status_plan::control_channel
-                                     : Status_plan::busy);
     }
 
     void Tsdu(const P25::TSBK_PDU_data& record, unsigned long line) {
@@ -438,8 +457,8 @@ private:
         if (!fault.empty()) return Refuse(line, fault);
         run_ = record;
         Take_status(run_.header.statuses);
-        Plan(run_.header.metadata, true);
-        Send(encoder_.Tsdu(run_), run_.header.metadata, run_.header.statuses.count, "the TSDU", line);
+        const double at = Place(run_.header.metadata, true);
+        Send(encoder_.Tsdu(run_), at, run_.header.metadata, run_.header.statuses.count, "the TSDU", line);
     }
 
     void Packet(const P25::TSBK_PDU_data& record, unsigned long line) {
@@ -453,8 +472,8 @@ private:
         for (std::size_t b = 1; b < count; ++b) std::memcpy(blocks[b - 1].octets.data(), record.tsbk[b].data, 12);
         P25::Status_symbols statuses = record.header.statuses;
         Take_status(statuses);
-        Plan(record.header.metadata, true);
-        Send(encoder_.Pdu(header, blocks, static_cast<std::uint16_t>(record.header.nid.nac & 0xFFFu), &statuses),
+        const double at = Place(record.header.metadata, true);
+        Send(encoder_.Pdu(header, blocks, static_cast<std::uint16_t>(record.header.nid.nac & 0xFFFu), &statuses), at,
              record.header.metadata, statuses.count, "the PDU", line);
     }
 
@@ -552,8 +571,8 @@ private:
     template <class Encode>
     void Voice(P25::DUID_Header& header, unsigned long line, Encode encode, const char* what) {
         Take_status(header.statuses);
-        Plan(header.metadata, false);
-        Send(encode(), header.metadata, header.statuses.count, what, line);
+        const double at = Place(header.metadata, false);
+        Send(encode(), at, header.metadata, header.statuses.count, what, line);
     }
 
     // Sends the record that waited for this one.
@@ -578,6 +597,7 @@ private:
     std::vector<Slot> slots_;
     unsigned long sent_ = 0, late_ = 0;
     bool ok_ = true;
+    bool last_outbound_ = false;  // the direction of the last frame sent
 
     bool decoded_follow_ = false;  // the record before was a raw form whose decoded elements follow
     Held held_ = Held::none;

@@ -219,6 +219,9 @@ public:
 
     // Status symbols sent so far (the control-channel grid's position).
     std::uint64_t Status_count() const { return status_count_; }
+    // The control-channel grid starts again: the next status symbol is an
+    // inbound-idle mark (11), as where a control channel's carrier comes up.
+    void Start_grid() { status_count_ = 0; }
 
 private:
     Status_plan plan_;
