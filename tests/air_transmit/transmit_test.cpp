@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 #include <cmath>
+#include <cstring>
 #include <cstdio>
 #include <random>
 #include <set>
@@ -327,6 +328,30 @@ TEST_F(Transmit, StatusSymbolsLeftOpenAreHeardInTheRecordsDirection) {
     }
 }
 
+// Between frames the carrier falls only where there is room for the pulses'
+// tails and lead-ins (17 symbols); a shorter gap is held with null symbols.
+TEST_F(Transmit, TheCarrierFallsOnlyBetweenFramesFarEnoughApart) {
+    const auto low_samples = [&](std::uint64_t gap) {  // of the IQ written, below half the carrier
+        const std::uint64_t second = 480 + 72 + gap;     // a TDU is 72 symbols
+        std::ofstream(Temp("gap")) << "term timestamp=0.1 type=isp\nterm timestamp="
+                                   << Seconds((second * 125000 + 6) / 12) << " type=isp\n";
+        const std::string iq = Read_file(Send(Temp("gap"), "cf32"));
+        std::size_t low = 0;
+        for (std::size_t at = 0; at + 8 <= iq.size(); at += 8) {
+            float z[2];
+            std::memcpy(z, iq.data() + at, 8);
+            low += z[0] * z[0] + z[1] * z[1] < 0.25f;
+        }
+        return low;
+    };
+    // The silences before the first and after the last frame are the same
+    // but for the sample where the file ends.
+    const double back_to_back = double(low_samples(0));
+    EXPECT_NEAR(double(low_samples(1)), back_to_back, 1);
+    EXPECT_NEAR(double(low_samples(16)), back_to_back, 1);
+    EXPECT_GT(double(low_samples(17)), back_to_back + 10);
+}
+
 // Standard input and output, a WAV stream to a pipe, FLAC by extension; an
 // output that cannot be written or would overwrite the input is an error.
 TEST_F(Transmit, FilesAndPipes) {
@@ -362,8 +387,9 @@ TEST_F(Transmit, FilesAndPipes) {
         EXPECT_EQ(r.status, 2) << e.arguments;
         EXPECT_NE(r.err.find(e.says), std::string::npos) << e.arguments << "\n" << r.err;
         EXPECT_EQ(r.err.find(" records,"), std::string::npos) << r.err;
-        if (std::string(e.says).rfind("cannot", 0) == 0)  // a file error is no usage error
+        if (std::string(e.says).rfind("cannot", 0) == 0) {  // a file error is no usage error
             EXPECT_EQ(r.err.find("--help"), std::string::npos) << r.err;
+        }
     }
 }
 

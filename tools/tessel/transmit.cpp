@@ -158,7 +158,7 @@ public:
         const double gap = Gap(seconds);
         late = gap < -0.5;
         bool ok = true;
-        if (gap >= min_silence) {
+        if (gap >= min_silence - 0.5) {  // within half a symbol, as a tick count rounds a time
             ok = Idle(seconds * rate_);
         } else if (gap >= 0.5) {
             // Too short for the carrier to fall: null symbols keep it up.
