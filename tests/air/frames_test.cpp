@@ -195,12 +195,15 @@ TEST(Frames, PublishedVectorsRoundTripThroughErrors) {
             EXPECT_EQ(Frame_encoder(Status_plan::from_record).Encode(f), expected);
         }
         EXPECT_EQ(frames[8].record.tsbk.block_count, 3u);  // the header and two blocks
-        for (std::size_t b = 0; b < 2; ++b)  // each data block in its own slot after the header
+        for (std::size_t b = 0; b < 2; ++b) {  // each data block in its own slot after the header
             EXPECT_EQ(std::memcmp(frames[8].record.tsbk.tsbk[1 + b].data, Packet(2, 12)[b].octets.data(), 12), 0) << b;
+            EXPECT_EQ(frames[8].pdu_blocks.at(b).size, 12) << b;
+        }
         EXPECT_TRUE(frames[8].pdu_packet_crc_ok);
         EXPECT_EQ(frames[9].record.tsbk.block_count, 1u);  // confirmed blocks are in pdu_blocks only
         ASSERT_EQ(frames[9].pdu_blocks.size(), 1u);
         EXPECT_TRUE(frames[9].pdu_blocks[0].crc_ok);
+        EXPECT_EQ(frames[9].pdu_blocks[0].size, 18);
         EXPECT_TRUE(frames[9].pdu_packet_crc_ok);
     }
 }
