@@ -297,7 +297,7 @@ private:
         return key;
     }
     static std::string Hex(const Block* blocks, unsigned count) {
-        return Hex(blocks ? blocks[0].data : nullptr, count * sizeof(Block));
+        return Hex(Octets_of(blocks), count * sizeof(Block));
     }
     static std::string Hex(const std::uint8_t* octets, std::size_t count) {
         std::string hex;
@@ -440,8 +440,14 @@ private:
             recent_.pop_front();
         }
     }
+    // Blocks in a row are one run of octets (12 a block, no padding): the
+    // octets of several are read through the first octet of the run, not
+    // through the first block's array, which holds only its own 12.
+    static const std::uint8_t* Octets_of(const Block* blocks) {
+        return reinterpret_cast<const std::uint8_t*>(blocks);
+    }
     static std::vector<std::uint8_t> Octets_of(const Block* blocks, unsigned count) {
-        return std::vector<std::uint8_t>(blocks[0].data, blocks[0].data + count * sizeof(Block));
+        return std::vector<std::uint8_t>(Octets_of(blocks), Octets_of(blocks) + count * sizeof(Block));
     }
     void Take_back_children(const P25::Trunking_Overhead& r) {
         if (r.duid == P25::TSDU || r.duid == P25::PDU) {
