@@ -10,6 +10,7 @@
 #include "script_writer.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -133,11 +134,11 @@ public:
     // An overhead slot: its line replaces those of its children (its raw
     // "TSBK" or "PDU" and its "Trunking_message" are messages of the slot).
     void Overhead(const P25::Trunking_Overhead& r) {
-        Take_back_children(r);
+        const std::vector<std::uint8_t> heard = Take_back_children(r);
         Begin();
         Flush_pending();
         Flush_status();
-        Put(Overhead_line(r));
+        Put(Overhead_line(r, heard));
     }
     // An element the library only logs, as the line of its kind (see
     // Element_line).  A kind that takes a link-control word its element does
@@ -217,8 +218,9 @@ private:
     // The "overhead" line of a slot: its data unit by name, its handle and
     // interval, and its content as the kind takes it: a TSDU's or a PDU's
     // blocks with the data unit's NAC, a SmartZone slot's words or data
-    // bytes with their source.
-    static std::string Overhead_line(const P25::Trunking_Overhead& r) {
+    // bytes with their source.  Words heard: a SmartZone slot's words as
+    // the lines taken back showed them.
+    static std::string Overhead_line(const P25::Trunking_Overhead& r, const std::vector<std::uint8_t>& heard) {
         const auto& sz = reinterpret_cast<const Smartzone::Overhead_record&>(r);
         std::string nac, content;
         P25::Source_info source = r.metadata;
@@ -244,6 +246,7 @@ private:
         default:
             break;
         }
+        if (!heard.empty()) content = Hex(heard.data(), heard.size());
         std::string line = "overhead" + Source_keys(source) + nac;
         if (r.duid != P25::TSDU) line += " duid=" + Duid_name(r.duid);
         char text[32];
@@ -449,13 +452,16 @@ private:
     static std::vector<std::uint8_t> Octets_of(const Block* blocks, unsigned count) {
         return std::vector<std::uint8_t>(Octets_of(blocks), Octets_of(blocks) + count * sizeof(Block));
     }
-    void Take_back_children(const P25::Trunking_Overhead& r) {
+    // Takes back the lines of a slot's children: for a SmartZone slot, the
+    // words as those lines showed them (every octet, the bits past the word
+    // too, which the slot's element does not show), when they were all there.
+    std::vector<std::uint8_t> Take_back_children(const P25::Trunking_Overhead& r) {
         if (r.duid == P25::TSDU || r.duid == P25::PDU) {
             const unsigned count = std::min<unsigned>(r.tsbk.block_count, P25::TSBK_PDU_data::max_blocks);
             const std::vector<std::uint8_t> slot = count ? Octets_of(r.tsbk.tsbk, count) : std::vector<std::uint8_t>{};
             while (!recent_.empty() && recent_.back().origin == Origin::message && recent_.back().octets == slot)
                 recent_.pop_back();
-            return;
+            return {};
         }
         // The slot's words, each logged as a "Smartzone_cooked" before it.
         const auto& sz = reinterpret_cast<const Smartzone::Overhead_record&>(r);
@@ -466,12 +472,28 @@ private:
         if (r.duid == P25::SMARTZONE_ISW)
             for (std::uint32_t i = 0; i < std::min<std::uint32_t>(sz.snsz_isw.words.count, 3); ++i)
                 words.emplace_back(sz.snsz_isw.words.words[i], sz.snsz_isw.words.words[i] + 3);
-        for (std::size_t i = words.size(); i-- > 0;) {
-            if (recent_.empty() || recent_.back().origin != Origin::element || recent_.back().octets != words[i] ||
-                recent_.back().text.compare(0, 10, "sz_cooked ") != 0)
-                return;
-            recent_.pop_back();
+        if (words.empty() || words.size() > recent_.size()) return {};
+        const auto first = recent_.end() - static_cast<std::ptrdiff_t>(words.size());
+        std::vector<std::uint8_t> heard;
+        for (std::size_t i = 0; i < words.size(); ++i) {
+            const Line& line = first[static_cast<std::ptrdiff_t>(i)];
+            if (line.origin != Origin::element || line.text.compare(0, 10, "sz_cooked ") != 0 ||
+                !Same_word(line.octets, words[i], Default_word_bits(3600, r.duid == P25::SMARTZONE_OSW, words[i].size())))
+                return {};
+            heard.insert(heard.end(), line.octets.begin(), line.octets.end());
         }
+        recent_.erase(first, recent_.end());
+        return heard;
+    }
+    // The same word in its first bits; the octets' bits past them are not sent.
+    static bool Same_word(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b, unsigned bits) {
+        if (a.size() != b.size()) return false;
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            const unsigned shown = bits > 8 * i ? std::min(bits - 8 * static_cast<unsigned>(i), 8u) : 0;
+            const std::uint8_t mask = static_cast<std::uint8_t>(0xFF00u >> shown);
+            if ((a[i] ^ b[i]) & mask) return false;
+        }
+        return true;
     }
     void Write(const std::string& line) { sink_(line); }
 
