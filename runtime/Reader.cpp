@@ -3,7 +3,7 @@
 // root from its events, one element at a time, in bounded memory.  Each
 // element is processed as soon as its end tag is parsed, so a fault later in
 // the document (a log cut off, junk after the root) costs nothing before it.
-#include "XML_routines.h"
+#include "XML_info.h"
 
 #include <libxml/SAX2.h>
 #include <libxml/parser.h>
@@ -1012,6 +1012,9 @@ private:
         if (frame.text_given || frame.failed || !frame.state || frame.has_children) return;
         const Info_base* info = frame.state->Descriptor();
         if (!info) return;
+        // Most elements take no text: asked of the descriptor before its
+        // grammar is built (the patterns of every value, for reports).
+        if (const auto* record = dynamic_cast<const Record_descriptor*>(info); record && !record->Has_text()) return;
         Element_description d;
         info->Describe(d);
         if (!d.has_text) return;

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <functional>
 #include <memory>
 
 #include "golden.h"
@@ -401,4 +402,35 @@ TEST(Formats, EveryDateModeWritesAndReadsItsFields) {
         EXPECT_EQ(Format::Date<std::tm>(c.mode).Read(s, back), ok) << c.text;
         EXPECT_EQ(text(Format::YYDDMM_HHMMSS, back), c.back);
     }
+}
+
+// A name table visits its names in filing order whatever is done to it: a
+// name filed twice keeps its first entry and place, a replaced entry keeps
+// the place, a removed name leaves it, and a name filed during a visit is
+// visited too.
+TEST(Names, TablesKeepTheirFilingOrder) {
+    static const char* const names[] = {"b", "a", "c", "d"};
+    int entries[5] = {0, 1, 2, 3, 4};
+    Hash<int> table(4);
+    const auto order = [&] {
+        std::string s;
+        table.Each([&](const xmlChar* name, const int& e) { s += From_xml(name) + std::to_string(e) + " "; });
+        return s;
+    };
+    const struct { const char* step; std::function<void()> act; const char* then; } steps[] = {
+        {"filed", [&] { for (int i = 0; i < 4; ++i) table.Add(entries[i], To_xml(names[i])); }, "b0 a1 c2 d3 "},
+        {"filed twice", [&] { table.Add(entries[4], To_xml("a")); }, "b0 a1 c2 d3 "},
+        {"replaced", [&] { table.Change(entries[4], To_xml("c")); }, "b0 a1 c4 d3 "},
+        {"removed", [&] { table.Remove(To_xml("b")); }, "a1 c4 d3 "},
+        {"filed while visiting",
+         [&] { table.Each([&](const xmlChar*, const int&) { table.Add(entries[0], To_xml("e")); }); },
+         "a1 c4 d3 e0 "},
+    };
+    for (const auto& s : steps) {
+        s.act();
+        EXPECT_EQ(order(), s.then) << s.step;
+    }
+    EXPECT_EQ(table.Lookup("c"), &entries[4]);
+    EXPECT_EQ(table.Lookup("b"), nullptr);
+    EXPECT_EQ(table.Count(), 4u);  // the size it was made for
 }
