@@ -21,6 +21,8 @@
 #include <memory>
 #include <vector>
 
+#include "tessel_air/codes.h"
+
 namespace tessel_air {
 
 constexpr double symbol_rate_hz = 4800.0;
@@ -78,14 +80,19 @@ public:
     // length; state carries over from one call to the next.  With positions,
     // each symbol's position is appended there too: where the transmitter
     // centred that symbol's impulse, in input samples (fractional; 0 is the
-    // stream's first sample), the receiver's own delays removed.
+    // stream's first sample), the receiver's own delays removed.  With costs
+    // (IQ only), each symbol's dibit costs from coherent detection are
+    // appended there too: the frame decoder's trellis blocks do better with
+    // them than with the soft symbols.
     void Push_iq(const Complex* samples, std::size_t count, std::vector<float>& out,
-                 std::vector<double>* positions = nullptr);
+                 std::vector<double>* positions = nullptr, std::vector<Symbol_costs>* costs = nullptr);
     void Push_audio(const float* samples, std::size_t count, std::vector<float>& out,
                     std::vector<double>* positions = nullptr);
     // The receiver holds the last 24 symbols back (to resample them at the
-    // timing of a frame sync found in them); at the end, let them out.
-    void Flush(std::vector<float>& out, std::vector<double>* positions = nullptr);
+    // timing of a frame sync found in them), and IQ another 64 for coherent
+    // detection; at the end, let them out.
+    void Flush(std::vector<float>& out, std::vector<double>* positions = nullptr,
+               std::vector<Symbol_costs>* costs = nullptr);
 
     // The eye draws only the symbols the host confirms, by their index in the
     // output stream (0 is the first symbol appended): those inside frames.
