@@ -198,34 +198,42 @@ public:
         e.position = position;
         // The phase error against the nearest point, and the carrier's
         // amplitude there and power, whose ratio scales the likelihoods.
-        const float offset = std::arg(edge) - float(theta);
-        const float error = std::remainder(offset, quarter);
+        const Complex r = edge * std::polar(1.0f, -float(theta));
+        const float offset = std::arg(r), nearest = std::nearbyint(offset / quarter);
+        const float error = offset - quarter * nearest;
         if (std::isfinite(error)) {
             // A plain mean until there are enough symbols to smooth over.
             const float smoothing = std::max(level_smoothing, 1.0f / float(++edges));
-            amplitude += smoothing * ((edge * std::polar(1.0f, -float(theta) - (offset - error))).real() - amplitude);
+            amplitude += smoothing * ((r * rotations[std::size_t(int(nearest) & 7)]).real() - amplitude);
             power += smoothing * (std::norm(edge) - power);
         }
         const float noise = std::max(power - amplitude * amplitude, 1e-3f * power + 1e-12f);
         const float kappa = std::clamp(2 * amplitude / noise, 0.0f, 1e4f);
-        Likelihoods(edge, float(theta), kappa, e.edge);
-        Likelihoods(middle, float(theta) + quarter / 2 + drift / 2 + middle_isi, middle_weight * kappa, e.middle);
+        Likelihoods(r, kappa, e.edge);
+        Likelihoods(middle * std::polar(1.0f, -float(theta) - quarter / 2 - drift / 2 - middle_isi),
+                    middle_weight * kappa, e.middle);
         // The loop: the points' phase at the next edge.
         if (std::isfinite(error)) {
             frequency = std::clamp(frequency + frequency_gain * error, -0.5f, 0.5f);
             theta += phase_gain * error + frequency + drift;
         }
-        theta = std::remainder(theta, 2 * pi);
+        if (std::fabs(theta) > pi) theta -= std::copysign(2 * pi, theta);
+        if (!std::isfinite(theta)) theta = 0;
         if (!pending.empty()) {
+            // Into point q: from q - a by a = +1, +3, -1, -3 (halfway at the odd
+            // eighths q - 1, q - 2, q, q + 1), or a slip from the same half.
             const Entry& last = pending.back();
+            const auto& a = last.alpha;
+            const auto& m = last.middle;
+            const float even = slip_prior * (a[0] + a[2] + a[4] + a[6]), odd = slip_prior * (a[1] + a[3] + a[5] + a[7]);
             float sum = 0;
             for (int q = 0; q < points; ++q) {
-                float a = 0;
-                for (int d = 0; d < points; ++d) a += last.alpha[(q - d) & 7] * Move(last, (q - d) & 7, d);
-                e.alpha[q] = a * e.edge[q];
+                const float into = a[(q - 1) & 7] * m[(q - 1) & 7] + a[(q - 3) & 7] * m[(q - 2) & 7] +
+                                   a[(q + 1) & 7] * m[q] + a[(q + 3) & 7] * m[(q + 1) & 7] + (q % 2 ? odd : even);
+                e.alpha[q] = into * e.edge[q];
                 sum += e.alpha[q];
             }
-            for (float& a : e.alpha) a = sum > 0 ? a / sum : 1.0f / points;
+            for (float& v : e.alpha) v = sum > 0 ? std::max(v / sum, least) : 1.0f / points;
         } else {
             e.alpha = e.edge;
         }
@@ -245,6 +253,10 @@ private:
     // is left of the intersymbol interference): it counts this much.
     static constexpr float middle_weight = 0.5f;
     static constexpr float slip_prior = 1e-3f;
+    // Floors for a point's likelihood and for its normalised probability: a
+    // product of three stays clear of the denormal floats, whose arithmetic
+    // is a hundred times slower, and what is that unlikely matters nothing.
+    static constexpr float least_likely = 1e-12f, least = 1e-10f;
     // Symbols given out a time, and symbols of the future that decide them.
     static constexpr std::size_t block = 32, lookahead = 32;
 
@@ -260,16 +272,17 @@ private:
     float frequency = 0, amplitude = 0, power = 0;
     uint64_t edges = 0;
 
-    // exp(kappa Re(z e^-j(phase + k pi/4))), scaled to a largest of 1.
-    static void Likelihoods(Complex z, float phase, float kappa, std::array<float, points>& out) {
-        const Complex r = z * std::polar(1.0f, -phase);
+    // exp(kappa Re(r e^-jk pi/4)) for the IQ r against the points' phase,
+    // scaled to a largest of 1.
+    static void Likelihoods(Complex r, float kappa, std::array<float, points>& out) {
         std::array<float, points> v;
         float most = -std::numeric_limits<float>::infinity();
         for (int k = 0; k < points; ++k) {
             v[k] = kappa * (r * rotations[k]).real();
             most = std::max(most, v[k]);
         }
-        for (int k = 0; k < points; ++k) out[k] = std::isfinite(most) ? std::exp(v[k] - most) : 1.0f;
+        for (int k = 0; k < points; ++k)
+            out[k] = std::isfinite(most) ? std::max(std::exp(v[k] - most), least_likely) : 1.0f;
     }
     static inline const std::array<Complex, points> rotations = [] {
         std::array<Complex, points> r;
@@ -277,14 +290,9 @@ private:
         return r;
     }();
 
-    // The prior and the instant's likelihood of a move by d points from point p.
-    // d is the move modulo 8: 1, 3, 5, 7 are +1, +3, -3, -1 points.
-    static float Move(const Entry& e, int p, int d) {
-        if (d % 2 == 0) return slip_prior;
-        // Halfway from p by a points: the odd eighth 2p + a, i.e. middle[(2p + a - 1) / 2].
-        const int a = d < 4 ? d : d - 8;
-        return e.middle[((2 * p + a - 1) / 2) & 7];
-    }
+    // The instant's likelihood of a move by a points (a level) from point p:
+    // halfway, at the odd eighth 2p + a, i.e. middle[(2p + a - 1) / 2].
+    static float Move(const Entry& e, int p, int a) { return e.middle[((2 * p + a - 1) / 2) & 7]; }
 
     // Decides the first count pending symbols from all that are pending.
     void Release(std::size_t count, std::vector<Costed>& out) {
@@ -302,12 +310,15 @@ private:
                 b[q] = pending[i].edge[q] * beta[q];
                 sum += b[q];
             }
-            for (float& v : b) v = sum > 0 ? v / sum : 1.0f / points;
+            for (float& v : b) v = sum > 0 ? std::max(v / sum, least) : 1.0f / points;
             betas[i - 1] = b;
-            std::array<float, points> next{};
+            // Out of point p: to p + a (halfway at p, p + 1, p - 1, p - 2), or a
+            // slip within the same half.
+            const auto& m = pending[i - 1].middle;
+            const float even = slip_prior * (b[0] + b[2] + b[4] + b[6]), odd = slip_prior * (b[1] + b[3] + b[5] + b[7]);
             for (int p = 0; p < points; ++p)
-                for (int d = 0; d < points; ++d) next[p] += Move(pending[i - 1], p, d) * b[(p + d) & 7];
-            beta = next;
+                beta[p] = m[p] * b[(p + 1) & 7] + m[(p + 1) & 7] * b[(p + 3) & 7] + m[(p - 1) & 7] * b[(p - 1) & 7] +
+                          m[(p - 2) & 7] * b[(p - 3) & 7] + (p % 2 ? odd : even);
         }
         // The last symbol pending, when decided now, has no trailing edge.
         betas[n - 1].fill(1.0f);
@@ -316,8 +327,8 @@ private:
             std::array<float, 4> p{};
             float total = 0;
             for (int k = 0; k < 4; ++k) {
-                const int d = int(dibit_level[k]) & 7;
-                for (int q = 0; q < points; ++q) p[k] += e.alpha[q] * Move(e, q, d) * betas[i][(q + d) & 7];
+                const int a = int(dibit_level[k]);
+                for (int q = 0; q < points; ++q) p[k] += e.alpha[q] * Move(e, q, a) * betas[i][(q + a) & 7];
                 total += p[k];
             }
             Costed c{e.value, e.position, {}};
@@ -390,8 +401,10 @@ struct Demodulator::State {
             return std::polar(1.0f, float(2 * pi * units * nominal_deviation / working_rate));
         };
         const Complex old_step = step(mixed_tuning), new_step = step(tuning);
+        const std::size_t base = w.size();
+        w.resize(base + n);
         for (std::size_t i = 0; i < n; ++i) {
-            w.push_back(filtered[i] * unmix);
+            w[base + i] = filtered[i] * unmix;
             unmix *= i < channel_taps / 2 ? old_step : new_step;
         }
         unmix = std::isfinite(std::abs(unmix)) && std::abs(unmix) > 0 ? unmix / std::abs(unmix) : Complex(1);
@@ -521,11 +534,12 @@ struct Demodulator::State {
         while (t + lookahead < double(y.size())) {
             if (!locked) Acquire();
             if (!std::isfinite(dc) || !std::isfinite(unit)) dc = 0, unit = 1;
-            float s = (At(t) - dc) / unit;
+            const float sampled = At(t);
+            float s = (sampled - dc) / unit;
             float mid = (At(t - period / 2) - dc) / unit;
             if (!std::isfinite(s) || !std::isfinite(mid)) s = mid = 0;
             ++symbol_count;
-            Delay({s, t}, out, positions);
+            Delay({s, t, sampled}, out, positions);
 
             const float level = dibit_level[Slice(s)];
             const float error = std::clamp(s - level, -2.0f, 2.0f);
@@ -575,6 +589,7 @@ struct Demodulator::State {
     struct Held {
         float value;      // normalised
         double position;  // in y
+        float sampled;    // y there (the sync search's correlation at no shift)
     };
     std::array<Held, sync_length> pending{};
     std::size_t held = 0, oldest = 0;
@@ -679,7 +694,8 @@ struct Demodulator::State {
         for (std::size_t i = 0; i < sync_length; ++i) {
             Held& h = pending[(oldest + i) % sync_length];
             h.position += best_shift;
-            h.value = (At(h.position) - dc) / unit;
+            h.sampled = At(h.position);
+            h.value = (h.sampled - dc) / unit;
         }
         t += best_shift;
         quality = 0;
@@ -693,7 +709,8 @@ struct Demodulator::State {
         std::array<float, sync_length> v;
         float mean = 0;
         for (std::size_t i = 0; i < sync_length; ++i) {
-            v[i] = At(pending[(oldest + i) % sync_length].position + shift);
+            const Held& h = pending[(oldest + i) % sync_length];
+            v[i] = shift == 0 ? h.sampled : At(h.position + shift);
             mean += v[i];
         }
         mean /= sync_length;
