@@ -6,6 +6,8 @@
 //   then:  one-symbol integrate-and-dump (undoes the x/sin x shaping, leaving
 //          the zero-ISI raised cosine) -> symbol timing loop (Gardner) with
 //          cubic interpolation -> gain/DC loop (decision-directed).
+//   IQ:    then coherent detection of the channel-filtered samples at each
+//          symbol's edge and instant -> the symbol's dibit costs.
 //
 // Both loops run fast while the eye is closed (acquisition, or noise between
 // transmissions) and slow once it is open, so that they hold through a long

@@ -6,6 +6,8 @@
 // shaping, and sampled once a symbol at 4800 symbols/s by a timing loop.
 // A decision-directed level loop removes gain and DC so that the symbols come
 // out at the nominal levels +3, +1, -1, -3 (dibits 01, 00, 10, 11).
+// IQ symbols come with their dibits' costs too, from coherent detection of
+// the carrier's phase, which the frame decoder's trellis blocks prefer.
 //
 // Transmit: dibits -> impulses -> raised-cosine (alpha 0.2) times x/sin x
 // shaping -> instantaneous frequency (600 Hz per level unit) -> discriminator
