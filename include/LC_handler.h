@@ -51,6 +51,9 @@ public:
     // A parse state for the word's element, writing into the word; the
     // header (and the manufacturer octet of an explicit word) is set first.
     virtual XML_routines::Instance_base* Get_instance(XML_routines::Input_data& input, Any_link_control& word) const = 0;
+    // The word's format flag fits this definition (else the log shows it
+    // as "INVALID_FORMAT").
+    virtual bool Fits(const Any_link_control& word) const = 0;
 
     std::uint8_t Lco() const { return lco_; }
     std::uint8_t MFID() const { return mfid_; }
@@ -69,6 +72,11 @@ public:
     void Setup_header(Explicit_Link_control_header& header) const;
     // <NAME><INVALID_FORMAT/></NAME>
     xmlNode* Invalid() const;
+    // The word's parse state, which takes an "INVALID_FORMAT" child as the
+    // log wrote it: a note, and the word's first octet back as the element's
+    // attributes gave it (header_given), so that the word does not fit.
+    static XML_routines::Instance_base* Guard_format(XML_routines::Instance_base* state, Any_link_control& word,
+                                                     std::uint8_t header_given);
 
 private:
     std::uint8_t lco_;
@@ -101,17 +109,20 @@ public:
 
     const char* Name() const override { return XML_routines::Info<T>::Name(); }
 
+    bool Fits(const Any_link_control& word) const override {
+        return Format_check(reinterpret_cast<const T&>(word).header);
+    }
     xmlNode* Write(const Any_link_control& word) const override {
-        const T& record = reinterpret_cast<const T&>(word);
-        if (!Format_check(record.header)) return Invalid();
-        return XML_routines::Info<T>::Write(record);
+        if (!Fits(word)) return Invalid();
+        return XML_routines::Info<T>::Write(reinterpret_cast<const T&>(word));
     }
     using XML_routines::Info<T>::Write;
 
     XML_routines::Instance_base* Get_instance(XML_routines::Input_data& input, Any_link_control& word) const override {
         T& record = reinterpret_cast<T&>(word);
+        const std::uint8_t given = word.bytes[0];
         Setup_header(record.header);
-        return XML_routines::Info<T>::State(input, &record);
+        return Guard_format(XML_routines::Info<T>::State(input, &record), word, given);
     }
     using XML_routines::Info<T>::Get_instance;
 };

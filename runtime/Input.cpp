@@ -26,8 +26,9 @@ void Input_data::Error_handler(const char* format, int severity, void* locator, 
     va_end(args);
 }
 
-void Input_data::Verror(const char* format, int /*severity*/, void* locator, va_list args) {
-    ++errors_;
+void Input_data::Verror(const char* format, int severity, void* locator, va_list args) {
+    const bool note = severity == note_severity;
+    if (!note) ++errors_;
 
     std::string message;
     if (format) {
@@ -46,19 +47,20 @@ void Input_data::Verror(const char* format, int /*severity*/, void* locator, va_
         }
     }
     if (!message.empty() && message.back() == '\n') message.pop_back();
-    last_error_ = message;
+    if (!note) last_error_ = message;
 
     int where = line;
     if (locator) where = xmlTextReaderLocatorLineNumber(static_cast<xmlTextReaderLocatorPtr>(locator));
 
-    if (!report_errors) return;
+    if (!(note ? report_notes : report_errors)) return;
+    const char* kind = note ? "note" : "error";
     if (element && attribute)
-        std::fprintf(stderr, "%s:%d: error: <%s>, attribute \"%s\": %s\n", document.c_str(), where, element, attribute,
-                     message.c_str());
+        std::fprintf(stderr, "%s:%d: %s: <%s>, attribute \"%s\": %s\n", document.c_str(), where, kind, element,
+                     attribute, message.c_str());
     else if (element)
-        std::fprintf(stderr, "%s:%d: error: <%s>: %s\n", document.c_str(), where, element, message.c_str());
+        std::fprintf(stderr, "%s:%d: %s: <%s>: %s\n", document.c_str(), where, kind, element, message.c_str());
     else
-        std::fprintf(stderr, "%s:%d: error: %s\n", document.c_str(), where, message.c_str());
+        std::fprintf(stderr, "%s:%d: %s: %s\n", document.c_str(), where, kind, message.c_str());
 }
 
 }  // namespace XML_routines

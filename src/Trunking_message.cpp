@@ -77,8 +77,8 @@ void Write_pdu_header(const Trunking_data& r, int& opcode, std::uint8_t& mfid, S
 
 // The elements the log writes in place of a message it could not decode
 // (a bad CRC, a header of an unknown format and its format, a block count
-// the definition does not take): they describe no blocks, so reading one
-// back is refused as such, once, whatever header came before it.
+// the definition does not take): records of what was heard, whose blocks
+// the data unit logged before them holds.
 bool Is_error_element(const xmlChar* tag) {
     static const char* const tags[] = {"DATA_CRC_ERROR", "UNKNOWN_FORMAT", "INVALID_FORMAT", "Illegal_block_count",
                                        "Multiblock_header"};
@@ -87,19 +87,56 @@ bool Is_error_element(const xmlChar* tag) {
     return false;
 }
 
+// What an error element holds (its attributes, any children) says what was
+// heard and gives nothing to read back: taken and passed over.
+class Passed_over : public Instance_base {
+public:
+    Passed_over(Input_data& input, const xmlChar* tag) : Instance_base(input), tag_(From_xml(tag)) {}
+    Instance_base* Get_subinstance(const xmlChar* tag) const override { return new Passed_over(input_, tag); }
+    bool Attribute(const xmlChar*, Format::Scanner& scanner) override { return Take(scanner); }
+    bool Text(Format::Scanner& scanner) override { return Take(scanner); }
+    bool Finalize() override { return true; }
+    bool Commit() override { return true; }
+    const char* Name() const override { return tag_.c_str(); }
+
+private:
+    static bool Take(Format::Scanner& scanner) {
+        scanner.Reset(std::strlen(scanner.Text()));
+        return true;
+    }
+    std::string tag_;
+};
+
+}  // namespace
+
+Instance_base* Pass_over(Input_data& input, const xmlChar* tag) { return new Passed_over(input, tag); }
+
+namespace {
+
+// An error element in place of a message or of its fields: noted, and the
+// message, which has no blocks of its own, is neither logged nor handed on
+// (a log read back is read from its data units).
+Instance_base* Undecoded(const xmlChar* tag, Trunking_data& r, Input_data& input) {
+    input.Error_handler("records a message that was not decoded: nothing of it is read back",
+                        Input_data::note_severity, nullptr);
+    r.block_count = 0;
+    return new Passed_over(input, tag);
+}
+
 // A message element whose definition has no form of the block count its
 // header gives.  The log writes such a message with an error element in
-// place of its fields ("Illegal_block_count"): that is refused as an error
-// element, once; anything else in it as the bad block count it is.
+// place of its fields ("Illegal_block_count"): that is noted as an error
+// element; anything else in it is refused as the bad block count it is.
 class Undecoded_message : public Instance_base {
 public:
-    Undecoded_message(Input_data& input, const xmlChar* tag, unsigned count)
-        : Instance_base(input), tag_(From_xml(tag)), count_(count) {}
+    Undecoded_message(Input_data& input, const xmlChar* tag, Trunking_data& r)
+        : Instance_base(input), tag_(From_xml(tag)), record_(r), count_(r.block_count) {}
     Instance_base* Get_subinstance(const xmlChar* child) const override {
         if (Is_error_element(child)) {
-            input_.Error_handler("records a message that was not decoded: it describes no blocks to read back", 1,
-                                 nullptr);
-        } else if (!reported_) {
+            noted_ = true;
+            return Undecoded(child, record_, input_);
+        }
+        if (!reported_) {
             const char* element = input_.element;
             input_.element = tag_.c_str();
             input_.Error_handler("Bad block count %u", 1, nullptr, count_);
@@ -110,7 +147,7 @@ public:
     }
     bool Attribute(const xmlChar*, Format::Scanner&) override { return Bad_count(); }
     bool Text(Format::Scanner&) override { return Bad_count(); }
-    bool Finalize() override { return Bad_count(); }
+    bool Finalize() override { return noted_ || Bad_count(); }
     bool Commit() override { return true; }
     const char* Name() const override { return tag_.c_str(); }
 
@@ -121,8 +158,10 @@ private:
         return false;
     }
     std::string tag_;
+    Trunking_data& record_;
     unsigned count_;
     mutable bool reported_ = false;
+    mutable bool noted_ = false;  // its fields were an error element
 };
 
 // A child of "Trunking_message" that is not a header or link ID is a
@@ -173,7 +212,7 @@ Instance_base* Message_instance(const xmlChar* name, Trunking_data& r, Input_dat
                 break;
             }
     }
-    if (!handler) return new Undecoded_message(input, name, r.block_count);
+    if (!handler) return new Undecoded_message(input, name, r);
     return handler->Get_instance(input, r.tsbk);
 }
 
@@ -241,18 +280,15 @@ Instance_base* Info<Trunking_data>::Lookup(const xmlChar* tag, unsigned* counter
     }
     if (const Info_base* filed = Find(tag)) return filed->Get_instance(input);
     if (subs_->Has(tag)) return nullptr;  // a header met again: repeated
-    if (P25::Is_error_element(tag)) {
-        input.Error_handler("records a message that was not decoded: it describes no blocks to read back", 1,
-                            nullptr);
-        return nullptr;
-    }
+    if (P25::Is_error_element(tag)) return P25::Undecoded(tag, r, input);
     if (input.trace) std::fprintf(stderr, "Look for trunking message %s\n", From_xml(tag));
     return P25::Message_instance(tag, r, input);
 }
 
 template <>
 bool Info<Trunking_data>::Is_content(const xmlChar* tag) const {
-    return subs_ && !subs_->Has(tag) && !Find(tag);
+    // Error elements are passed over, however many a message holds.
+    return subs_ && !subs_->Has(tag) && !Find(tag) && !P25::Is_error_element(tag);
 }
 
 namespace P25 {

@@ -8,6 +8,8 @@
 // name, the manufacturer taken from the word as read so far, so an explicit
 // word of another manufacturer needs sf="false" and its "Mfid" first.
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 #include "LC_handler.h"
 #include "P25_processing.h"
@@ -78,6 +80,33 @@ const LC_handler_base* Definition_of(const Any_link_control& word) {
     return record ? record->lc[word.Get_lco()] : nullptr;
 }
 
+// A word's parse state with its "INVALID_FORMAT" child taken as a note.
+class Format_guard : public XML_routines::Instance_base {
+public:
+    Format_guard(XML_routines::Instance_base* state, Any_link_control& word, std::uint8_t header_given)
+        : Instance_base(state->Input()), state_(state), word_(word), header_given_(header_given) {}
+    XML_routines::Instance_base* Get_subinstance(const xmlChar* tag) const override {
+        if (std::strcmp(XML_routines::From_xml(tag), "INVALID_FORMAT") != 0) return state_->Get_subinstance(tag);
+        input_.Error_handler("records a word whose format does not fit its definition: nothing of it is read back",
+                             XML_routines::Input_data::note_severity, nullptr);
+        word_.bytes[0] = header_given_;
+        invalid_ = true;
+        return Pass_over(input_, tag);
+    }
+    bool Attribute(const xmlChar* name, XML_routines::Format::Scanner& s) override { return state_->Attribute(name, s); }
+    bool Text(XML_routines::Format::Scanner& s) override { return state_->Text(s); }
+    bool Finalize() override { return invalid_ || state_->Finalize(); }
+    bool Commit() override { return invalid_ || state_->Commit(); }
+    const char* Name() const override { return state_->Name(); }
+    const XML_routines::Info_base* Descriptor() const override { return state_->Descriptor(); }
+
+private:
+    std::unique_ptr<XML_routines::Instance_base> state_;
+    Any_link_control& word_;
+    std::uint8_t header_given_;
+    mutable bool invalid_ = false;
+};
+
 // Every definition's element, for grammar dumps.
 void Dump_words(int level) {
     For_each_link_control([level](const MFID_record&, const LC_handler_base& handler) {
@@ -86,6 +115,12 @@ void Dump_words(int level) {
 }
 
 }  // namespace
+
+XML_routines::Instance_base* LC_handler_base::Guard_format(XML_routines::Instance_base* state, Any_link_control& word,
+                                                          std::uint8_t header_given) {
+    return state ? new Format_guard(state, word, header_given) : nullptr;
+}
+
 }  // namespace P25
 
 using P25::Any_link_control;
@@ -166,6 +201,12 @@ bool Info<p25_LCO>::Finalize(p25_LCO& record, Input_data& input) const {
     const unsigned channel = source.phys_channel;
     const unsigned long log_class = this == &lc_raw_top ? Log_protocol_raw : Log_protocol_cooked;
     if (!input.Filters().Check(log_class, channel)) return true;
+    // A decoded word shown as "INVALID_FORMAT" gives nothing: the raw word
+    // logged before it is the word.
+    if (this != &lc_raw_top) {
+        const P25::LC_handler_base* handler = P25::Definition_of(record.lc);
+        if (handler && !handler->Fits(record.lc)) return true;
+    }
     constexpr std::uint8_t transmitted = 1;
     if (source.dir_tx != transmitted) {
         XML_Log(lc_raw_top, record, channel, Log_protocol_raw);

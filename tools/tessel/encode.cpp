@@ -1,9 +1,7 @@
 // tessel encode: reads an input document through the library and writes,
 // for every element that yields a record, one record-script line that
 // `tessel log` reads back (script_writer.cpp writes the lines).  Here: the
-// command line, the output file, and the reports of the error elements a
-// log holds, which are notes rather than errors.
-#include <unistd.h>
+// command line and the output file.
 
 #include <cerrno>
 #include <cstdio>
@@ -47,83 +45,6 @@ const char encode_usage[] =
     "for a document that is not well-formed, an unreadable file or a bad\n"
     "command line.\n";
 
-namespace {
-
-// The error elements a log writes in place of a message or of its fields:
-// records of what was heard, whose blocks the data unit before them holds.
-const char* const error_elements[] = {"DATA_CRC_ERROR", "UNKNOWN_FORMAT", "INVALID_FORMAT", "Illegal_block_count",
-                                      "Multiblock_header"};
-
-// The reader refuses an error element as it refuses any element it cannot
-// read back.  Encode takes the reports while the document is read and
-// turns each about an error element into one note: its blocks were encoded
-// with the data unit before it.  The others are passed on as they are.
-class Error_element_notes {
-public:
-    // Quiet: the notes are counted, not written.
-    explicit Error_element_notes(bool quiet) : quiet_(quiet) {
-        std::fflush(stderr);
-        reports_ = std::tmpfile();
-        saved_ = reports_ ? dup(2) : -1;
-        if (saved_ >= 0 && dup2(fileno(reports_), 2) < 0) {
-            close(saved_);
-            saved_ = -1;
-        }
-    }
-    // Restores standard error and writes the reports; the number of
-    // reports that stay errors (all, when they could not be taken).
-    unsigned Finish() {
-        if (saved_ < 0) return ~0u;
-        std::fflush(stderr);
-        dup2(saved_, 2);
-        close(saved_);
-        saved_ = -1;
-        std::rewind(reports_);
-        unsigned errors = 0;
-        char buffer[4096];
-        std::string line;
-        while (std::fgets(buffer, sizeof buffer, reports_)) {
-            line += buffer;
-            if (line.back() != '\n' && !std::feof(reports_)) continue;
-            std::string note;
-            const bool noted = Note(line, note);
-            if (noted) line = note;
-            else if (line.find(": error: ") != std::string::npos) ++errors;
-            if (!(noted && quiet_)) std::fputs(line.c_str(), stderr);
-            line.clear();
-        }
-        std::fclose(reports_);
-        reports_ = nullptr;
-        return errors;
-    }
-    ~Error_element_notes() {
-        Finish();
-        if (reports_) std::fclose(reports_);
-    }
-
-private:
-    // "FILE:LINE: error: <TAG>: ..." about an error element, as a note.
-    static bool Note(const std::string& report, std::string& note) {
-        const std::size_t at = report.find(": error: <");
-        if (at == std::string::npos) return false;
-        for (const char* tag : error_elements) {
-            const std::string element = std::string("<") + tag + ">";
-            if (report.compare(at + 9, element.size() + 1, element + ":") != 0) continue;
-            note = report.substr(0, at) + ": note: " + element +
-                   " records a message that was not received whole: its blocks are encoded with the data unit "
-                   "before it\n";
-            return true;
-        }
-        return false;
-    }
-
-    bool quiet_;
-    std::FILE* reports_ = nullptr;
-    int saved_ = -1;
-};
-
-}  // namespace
-
 int Encode(const Arguments& args) {
     std::string out_path;
     bool quiet = false;
@@ -153,9 +74,7 @@ int Encode(const Arguments& args) {
     XML_routines::Read_status status;
     // The first write that fails keeps its reason.
     int write_error = 0;
-    unsigned errors;
     {
-        Error_element_notes reports(quiet);
         Script_encoder encoder(
             [out, &write_error](const std::string& line) {
                 errno = 0;
@@ -165,14 +84,11 @@ int Encode(const Arguments& args) {
         // Nothing is logged: the document is only read.
         XML_routines::Output_file::Set_current(nullptr);
         XML_routines::Input_data input;
+        // An error element (a message heard but not decoded) is noted: its
+        // blocks are encoded with the data unit before it.
+        input.report_notes = !quiet;
         status = XML_routines::Read_document(from_stdin ? nullptr : input_path.c_str(), XML_routines::P25_log_data,
                                              input);
-        // A refusal counts its element and the elements around it, and
-        // explains itself once: the reports that stay errors decide.
-        errors = reports.Finish();
-        if (status != XML_routines::Read_status::not_well_formed &&
-            (status == XML_routines::Read_status::reported || input.Error_count() > 0))
-            status = errors > 0 ? XML_routines::Read_status::reported : XML_routines::Read_status::ok;
         encoder.Finish();
     }
     errno = 0;

@@ -263,6 +263,10 @@ xmlNode* Illegal_fmt(const XML_routines::Info_base& info, int format);
 // <Message><Illegal_block_count>count</Illegal_block_count></Message>
 xmlNode* Illegal_blockcount(const XML_routines::Info_base& info, int count);
 
+// The parse state of an error element read back: its attributes, text and
+// children taken and passed over (it records what was heard).
+XML_routines::Instance_base* Pass_over(XML_routines::Input_data& input, const xmlChar* tag);
+
 // The same error elements written to a sink.
 void Bad_CRC(XML_routines::Sink& sink, std::uint32_t sent, std::uint32_t computed);
 void Unknown_fmt(XML_routines::Sink& sink, int format);

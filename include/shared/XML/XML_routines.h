@@ -590,6 +590,7 @@ public:
 
     bool trace = false;          // "Start processing" / "End processing" lines
     bool report_errors = true;   // print reports on stderr
+    bool report_notes = true;    // print notes (reports of severity note_severity) on stderr
     // When set, the reader hands over each element below the root that was
     // accepted (finalized and committed), after its commit, as the document
     // wrote it: its attributes, its text and its children, blank text
@@ -601,6 +602,9 @@ public:
     // The input filter list: follows the output file's list when there is one.
     FilterList& Filters();
 
+    // A report of this severity is a note: something read that gives
+    // nothing, said as such and not counted as an error.
+    static constexpr int note_severity = 0;
     void Error_handler(const char* format, int severity, void* locator, ...)
 #if defined(__GNUC__)
         __attribute__((format(printf, 2, 5)))
