@@ -371,7 +371,9 @@ struct Demodulator::State {
     // samples passed the mixer (the filter's delay later), so the symbols
     // see the signal as received whatever the tuning does.
     double tuning = 0;
-    double carrier_power = 0;  // mean power of the strongest recent stretch
+    double carrier_power = 0;          // mean power of the strongest recent stretch
+    std::size_t interval_samples = 0;  // samples into the current tuning interval
+    double interval_power = 0;         // their summed power
     Complex rotor = 1;
     std::array<float, channel_taps / 2 + 1> tuned{};  // tuning of the samples in the filter
     std::size_t tuned_at = 0;
@@ -794,16 +796,21 @@ void Demodulator::Push_iq(const Complex* samples, std::size_t count, std::vector
                                        s.input_rate, s.iq2);
     s.iq.resize(n);
     s.audio.resize(n);
-    for (std::size_t at = 0; at < n; at += tuning_interval) {
-        const std::size_t chunk = std::min<std::size_t>(tuning_interval, n - at);
+    // The tuning moves every tuning_interval samples of the signal, however
+    // the samples are split into calls.
+    for (std::size_t at = 0, chunk; at < n; at += chunk) {
+        chunk = std::min<std::size_t>(tuning_interval - s.interval_samples, n - at);
         s.Tune(x + at, chunk, s.iq.data() + at, s.audio.data() + at);
         s.Unmix(s.iq.data() + at, chunk, s.tuning);
         s.Filter(s.audio.data() + at, chunk);
         s.Symbols(out, positions);
+        for (std::size_t i = at; i < at + chunk; ++i) s.interval_power += std::norm(x[i]);
+        s.interval_samples += chunk;
+        if (s.interval_samples < tuning_interval) continue;
         // Follow the carrier with the offset the levels measure, while there is one.
-        double power = 0;
-        for (std::size_t i = at; i < at + chunk; ++i) power += std::norm(x[i]);
-        power /= double(chunk);
+        const double power = s.interval_power / double(tuning_interval);
+        s.interval_samples = 0;
+        s.interval_power = 0;
         s.carrier_power = std::max(power, s.carrier_power * carrier_memory);
         const bool carrier = power > carrier_off_ratio * s.carrier_power;
         if (carrier && s.locked && std::isfinite(s.dc)) s.tuning = std::clamp(double(s.dc), -max_tuning, max_tuning);

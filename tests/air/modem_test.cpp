@@ -225,6 +225,53 @@ TEST(Modulator, PlacesSymbolsAndKeysTheCarrier) {
     }
 }
 
+// The receiver's output does not depend on how the samples are split into
+// calls (a pipe delivers what it holds): symbols, positions and costs come
+// out the same for any blocks, with the carrier off tune and gaps in it.
+TEST(Demodulator, AnySplitGivesTheSameSymbols) {
+    const std::vector<uint8_t> sent = Channel_dibits(3600, 5);
+    Modulator modulator(Signal::iq, 48000);
+    std::vector<Complex> iq;
+    modulator.Push_iq(sent.data(), 1800, iq);
+    modulator.Flush_iq(iq);
+    modulator.Idle_iq(5000, iq);
+    modulator.Push_iq(sent.data() + 1800, 1800, iq);
+    modulator.Flush_iq(iq);
+    Impair(iq, 48000, 12, 700, 4);
+    struct Heard { std::vector<float> symbols; std::vector<double> positions; std::vector<Symbol_costs> costs; };
+    const auto hear = [&iq](std::initializer_list<std::size_t> blocks) {
+        Demodulator demodulator(Signal::iq, 48000);
+        Heard h;
+        std::size_t at = 0;
+        for (auto size = blocks.begin(); at < iq.size(); size = std::next(size) == blocks.end() ? blocks.begin() : std::next(size)) {
+            const std::size_t n = std::min(*size, iq.size() - at);
+            demodulator.Push_iq(&iq[at], n, h.symbols, &h.positions, &h.costs);
+            at += n;
+        }
+        demodulator.Flush(h.symbols, &h.positions, &h.costs);
+        return h;
+    };
+    const Heard whole = hear({iq.size()});
+    ASSERT_GE(whole.symbols.size(), sent.size());
+    // Rounding may differ in the last bits with the block boundaries (the
+    // carrier loop then settles a hair apart), no more.
+    for (const auto& blocks : {std::initializer_list<std::size_t>{896}, {137, 4096, 1}, {480}}) {
+        const Heard split = hear(blocks);
+        ASSERT_EQ(split.symbols.size(), whole.symbols.size()) << *blocks.begin();
+        ASSERT_EQ(split.costs.size(), whole.costs.size()) << *blocks.begin();
+        double symbol_error = 0, position_error = 0, cost_error = 0;
+        for (std::size_t i = 0; i < whole.symbols.size(); ++i) {
+            symbol_error = std::max(symbol_error, double(std::fabs(split.symbols[i] - whole.symbols[i])));
+            position_error = std::max(position_error, std::fabs(split.positions[i] - whole.positions[i]));
+        }
+        for (std::size_t i = 0; i < whole.costs.size(); ++i)
+            for (int d = 0; d < 4; ++d) cost_error = std::max(cost_error, double(std::fabs(split.costs[i][d] - whole.costs[i][d])));
+        EXPECT_LE(symbol_error, 1e-3) << *blocks.begin();
+        EXPECT_LE(position_error, 1e-3) << *blocks.begin();
+        EXPECT_LE(cost_error, 1.0) << *blocks.begin();  // of costs about 25 a symbol
+    }
+}
+
 // Samples that are no numbers, silence, or blocks of one sample at a time
 // never poison the receiver: the signal after them is heard as sent.
 TEST(Demodulator, RecoversFromBadSamples) {
