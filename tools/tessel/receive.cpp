@@ -16,6 +16,7 @@
 #include "P25_processing.h"
 #include "commands.h"
 #include "progress.h"
+#include "site.h"
 #include "tessel_air/frames.h"
 #include "tessel_air/modem.h"
 #include "tessel_air/sample_file.h"
@@ -131,6 +132,7 @@ int Choose_sample_format(const char* command, const std::string& format_name, co
 }
 
 int Receive(const Arguments& args) {
+    if (Has_option(args, "--center")) return Receive_site(args);
     std::string format_name, rate_text, out_path, eye_path;
     std::vector<std::string> files;
     if (!Parse_options("receive", args,

@@ -25,6 +25,7 @@
 #include "commands.h"
 #include "progress.h"
 #include "script.h"
+#include "site.h"
 #include "tessel_air/frames.h"
 #include "tessel_air/modem.h"
 #include "tessel_air/sample_file.h"
@@ -320,6 +321,7 @@ bool Broadcast(std::vector<Slot>& slots, double seconds, tessel_air::Frame_encod
 }  // namespace
 
 int Transmit(const Arguments& args) {
+    if (Has_option(args, "--center")) return Transmit_site(args);
     std::string out_path, format_name, rate_text, seconds_text;
     std::vector<std::string> files;
     if (!Parse_options("transmit", args,
