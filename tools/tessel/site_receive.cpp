@@ -104,6 +104,7 @@ struct Site_channel {
     int bank = -1;             // the channelizer's id while tuned
     Kind kind = Kind::unknown;
     std::uint64_t first_use = 0, last_heard = 0, tuned_at = 0, deadline = 0;
+    std::uint64_t use_order = 0;  // among channels first used at the same sample
     std::unique_ptr<tessel_air::Demodulator> demodulator;
     std::unique_ptr<tessel_air::Frame_decoder> decoder;
     std::vector<float> symbols;
@@ -192,8 +193,9 @@ private:
         std::uint64_t at;
     };
     std::vector<Pending> pending_;
-    std::uint64_t next_scan_;
+    std::uint64_t next_scan_, last_scan_ = 0;
     double eye_hz_ = NAN;
+    std::uint64_t uses_ = 0;
     std::uint64_t frames_ = 0, grants_outside_ = 0, grants_tdma_ = 0, grants_unknown_ = 0, probes_dropped_ = 0;
 
     std::uint64_t Seconds_to_samples(double s) const { return std::uint64_t(s * rate_); }
@@ -352,6 +354,7 @@ private:
     void Use(Site_channel& c, std::uint64_t at) {
         c.used = true;
         c.first_use = at;
+        c.use_order = ++uses_;
         if (settled_) Number(c);
     }
 
@@ -399,7 +402,7 @@ private:
             const bool ca = a->kind == Kind::control, cb = b->kind == Kind::control;
             if (ca != cb) return ca;
             if (ca) return a->nominal_hz < b->nominal_hz;
-            return a->first_use < b->first_use;
+            return a->first_use != b->first_use ? a->first_use < b->first_use : a->use_order < b->use_order;
         });
         for (Site_channel* c : order) Number(*c);
         for (const Held& h : held_) Log(*h.channel, h.frame, h.at);
@@ -443,12 +446,14 @@ private:
         }
         if (scan_ && !end && now >= next_scan_) {
             next_scan_ = now + Seconds_to_samples(scan_seconds);
-            Scan(now);
+            Scan(now, last_scan_);
+            last_scan_ = now;
         }
     }
 
-    // Tries every C4FM-wide signal of the band's spectrum not yet tuned.
-    void Scan(std::uint64_t now) {
+    // Tries every C4FM-wide signal of the band's spectrum since `from` not yet
+    // tuned, from then on.
+    void Scan(std::uint64_t now, std::uint64_t from) {
         std::vector<float> power;
         if (bank_.Take_spectrum(power) == 0) return;
         const double bin = bank_.Grid().Bin_hz();
@@ -485,7 +490,6 @@ private:
             if (!Inside_band(offset)) continue;
             Site_channel* c = Find(offset);
             if (c && (c->bank >= 0 || (c->dropped && now < c->deadline))) continue;
-            const std::uint64_t from = now > Seconds_to_samples(scan_seconds * 1.5) ? now - Seconds_to_samples(scan_seconds * 1.5) : 0;
             if (c && c->used) {
                 Tune(*c, from);  // a parked channel speaks again
                 continue;
