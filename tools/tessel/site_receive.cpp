@@ -73,6 +73,7 @@ constexpr double scan_seconds = 0.2;       // the band's energy searched this of
 constexpr double probe_seconds = 1.5;      // a probe that gives no frame in this time is dropped
 constexpr double dropped_seconds = 10;     // and not tried again at that frequency for this long
 constexpr double idle_seconds = 2.0;       // a traffic channel parked after this long silent
+constexpr double ended_seconds = 0.3;      // or this long after its call's terminator
 constexpr double settle_seconds = 3.0;     // the log is held at most this long for the plan
 constexpr double detect_db = 4.0;          // energy above the band's median that is tried
 constexpr double signal_width_hz = 8000;   // a C4FM signal's width, for the search
@@ -105,12 +106,14 @@ struct Site_channel {
     Kind kind = Kind::unknown;
     std::uint64_t first_use = 0, last_heard = 0, tuned_at = 0, deadline = 0;
     std::uint64_t use_order = 0;  // among channels first used at the same sample
+    std::uint64_t heard_until = 0;  // wide samples received before it was last parked
     std::unique_ptr<tessel_air::Demodulator> demodulator;
     std::unique_ptr<tessel_air::Frame_decoder> decoder;
     std::vector<float> symbols;
     std::uint64_t frames = 0, grants = 0;
     std::array<std::uint64_t, 16> by_duid{};
     int nac = -1;
+    bool ended = false;        // its last frame was a terminator
     bool eye = false;          // keeps its demodulator to the end for --eye
     tessel_air::Demodulator_statistics last_statistics{};
 };
@@ -224,7 +227,7 @@ private:
 
     void Tune(Site_channel& c, std::uint64_t from) {
         if (c.bank >= 0) return;
-        c.bank = bank_.Open(c.offset_hz, from);
+        c.bank = bank_.Open(c.offset_hz, std::max(from, c.heard_until));
         if (by_bank_.size() <= std::size_t(c.bank)) by_bank_.resize(std::size_t(c.bank) + 1, nullptr);
         by_bank_[std::size_t(c.bank)] = &c;
         c.tuned_at = bank_.First_sample(c.bank);
@@ -243,6 +246,7 @@ private:
         c.symbols.clear();
         c.decoder->Flush();
         bank_.Close(c.bank);
+        c.heard_until = Now();
         by_bank_[std::size_t(c.bank)] = nullptr;
         c.bank = -1;
         c.last_statistics = c.demodulator->Statistics();
@@ -272,6 +276,7 @@ private:
         c.nac = f.nac;
         c.last_heard = std::max(c.last_heard, at);
         c.probe = false;
+        c.ended = f.duid == Duid::TDU || f.duid == Duid::TDULC;
         if (c.kind == Kind::unknown || c.kind == Kind::data) {
             if (f.duid == Duid::TSDU) c.kind = Kind::control;
             else if (f.duid == Duid::PDU) c.kind = Kind::data;
@@ -345,6 +350,7 @@ private:
             t->kind = Kind::control;
         }
         t->last_heard = std::max(t->last_heard, at);
+        t->ended = false;
         if (t->dropped) t->dropped = false;
         t->probe = false;
         Tune(*t, at);
@@ -440,7 +446,8 @@ private:
                 ch.deadline = now + Seconds_to_samples(dropped_seconds);
                 ++probes_dropped_;
             } else if (ch.kind != Kind::control && !ch.probe && !ch.eye &&
-                       now > ch.last_heard + Seconds_to_samples(idle_seconds)) {
+                       now > ch.last_heard + Seconds_to_samples(ch.ended ? ended_seconds : idle_seconds)) {
+                // Each call is received afresh from its grant, as a receiver that follows it tunes anew.
                 Park(ch);
             }
         }

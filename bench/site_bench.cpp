@@ -1,0 +1,141 @@
+// A whole site's speed: a 2.4 MS/s capture of a control channel and eight
+// busy traffic channels.
+//
+// The floor is a bare FFT of the same samples (the transform size the
+// channelizer uses, blocks side by side); beside it the channelizer with the
+// nine channels open, and `tessel receive --center` on the capture written as
+// cu8 (reading, channelizing, nine demodulators and frame decoders, the
+// log).  Counter "x_realtime": seconds of capture per second of CPU.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <complex>
+#include <liquid/liquid.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tessel_air/channelizer.h"
+#include "tessel_air/frames.h"
+#include "tessel_air/modem.h"
+
+namespace {
+
+using tessel_air::Complex;
+
+constexpr double wide_rate = 2.4e6;
+constexpr double capture_seconds = 4.0;
+constexpr int traffic_channels = 8;
+
+// The channels' offsets: 12.5 kHz apart around a quarter of the band.
+double Offset(int channel) { return -400000 + 37500.0 * channel; }
+
+// Every channel busy all the time: the control channel TSDUs, the others LDUs.
+const std::vector<Complex>& Capture() {
+    static const std::vector<Complex> wide = [] {
+        tessel_air::Combiner combiner(wide_rate);
+        const tessel_air::Channel_grid& g = combiner.Grid();
+        std::vector<std::vector<Complex>> channels;
+        for (int c = 0; c <= traffic_channels; ++c) {
+            tessel_air::Frame_encoder encoder(c == 0 ? tessel_air::Status_plan::control_channel
+                                                     : tessel_air::Status_plan::busy);
+            tessel_air::Modulator modulator(tessel_air::Signal::iq, g.Channel_rate());
+            std::vector<Complex> iq;
+            P25::Log_Dispatch_payload p{};
+            p.tsbk.block_count = 3;
+            p.ldu1.header.nid.nac = p.tsbk.header.nid.nac = 0x293;
+            const std::size_t wanted = std::size_t(capture_seconds * g.Channel_rate()) + 4 * g.Channel_step();
+            for (unsigned n = 0; iq.size() < wanted; ++n) {
+                const std::vector<std::uint8_t> d = c == 0 ? encoder.Tsdu(p.tsbk) : n % 2 ? encoder.Ldu2(p.ldu2) : encoder.Ldu1(p.ldu1);
+                modulator.Push_iq(d.data(), d.size(), iq);
+            }
+            for (Complex& z : iq) z *= 0.1f;
+            channels.push_back(std::move(iq));
+            combiner.Add(Offset(c));
+        }
+        std::vector<Complex> out;
+        for (std::size_t b = 0; out.size() < std::size_t(capture_seconds * wide_rate); ++b) {
+            for (int c = 0; c <= traffic_channels; ++c) combiner.Put(c, channels[std::size_t(c)].data() + b * g.Channel_step());
+            combiner.Emit(out);
+        }
+        out.resize(std::size_t(capture_seconds * wide_rate));
+        return out;
+    }();
+    return wide;
+}
+
+void Realtime(benchmark::State& state) {
+    state.counters["x_realtime"] =
+        benchmark::Counter(capture_seconds * double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+void BM_Fft_floor(benchmark::State& state) {
+    const std::vector<Complex>& x = Capture();
+    const unsigned n = tessel_air::Channel_grid::For_rate(wide_rate).fft_size;
+    Complex* in = static_cast<Complex*>(fft_malloc(n * sizeof(Complex)));
+    Complex* out = static_cast<Complex*>(fft_malloc(n * sizeof(Complex)));
+    fftplan plan = fft_create_plan(n, in, out, LIQUID_FFT_FORWARD, 0);
+    for (auto _ : state) {
+        for (std::size_t at = 0; at + n <= x.size(); at += n) {
+            std::copy(x.begin() + long(at), x.begin() + long(at + n), in);
+            fft_execute(plan);
+        }
+        benchmark::DoNotOptimize(out);
+    }
+    fft_destroy_plan(plan);
+    fft_free(in);
+    fft_free(out);
+    Realtime(state);
+}
+BENCHMARK(BM_Fft_floor)->Unit(benchmark::kMillisecond);
+
+void BM_Channelizer(benchmark::State& state) {
+    const std::vector<Complex>& x = Capture();
+    for (auto _ : state) {
+        std::size_t samples = 0;
+        tessel_air::Channelizer bank(wide_rate, 0.5, [&](int, const Complex*, std::size_t n) { samples += n; });
+        for (int c = 0; c <= traffic_channels; ++c) bank.Open(Offset(c), 0);
+        for (std::size_t at = 0; at < x.size(); at += 65536) bank.Push(&x[at], std::min<std::size_t>(65536, x.size() - at));
+        bank.Flush();
+        benchmark::DoNotOptimize(samples);
+    }
+    Realtime(state);
+}
+BENCHMARK(BM_Channelizer)->Unit(benchmark::kMillisecond);
+
+// CPU time of the children waited for.
+double Children_cpu_seconds() {
+    rusage u{};
+    getrusage(RUSAGE_CHILDREN, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
+}
+
+void BM_Receive_site(benchmark::State& state) {
+    const std::string path = "/tmp/tessel-site-bench.cu8";
+    {
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        std::vector<std::uint8_t> bytes;
+        for (const Complex& z : Capture())
+            for (float v : {z.real(), z.imag()})
+                bytes.push_back(std::uint8_t(std::lrint(std::min(255.0f, std::max(0.0f, v * 127.5f + 127.5f)))));
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+    const std::string command = std::string(TESSEL_TOOL) + " receive " + path +
+                                " --center 851000000 --rate 2400000 --out /dev/null 2>/dev/null";
+    for (auto _ : state) {
+        const double start = Children_cpu_seconds();
+        if (std::system(command.c_str()) != 0) state.SkipWithError("tessel receive failed");
+        state.SetIterationTime(Children_cpu_seconds() - start);
+    }
+    std::remove(path.c_str());
+    Realtime(state);
+}
+BENCHMARK(BM_Receive_site)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+BENCHMARK_MAIN();
