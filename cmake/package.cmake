@@ -33,6 +33,20 @@ foreach(lib Tessel XML_routines)
   set_target_properties(${lib} PROPERTIES EXPORT_NAME ${lib})
 endforeach()
 
+# The copies of the descriptor templates made for the library's own record
+# types stay inside it.
+target_link_options(Tessel PRIVATE -Wl,--version-script=${CMAKE_SOURCE_DIR}/cmake/libTessel.map)
+set_property(TARGET Tessel APPEND PROPERTY LINK_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/libTessel.map)
+
+# Pointers in the descriptor tables are relocated at every load: packed
+# relative relocations (a bitmap instead of 24 octets each) keep that small.
+include(CheckLinkerFlag)
+check_linker_flag(CXX -Wl,-z,pack-relative-relocs TESSEL_LIBRARY_RELR)
+if(TESSEL_LIBRARY_RELR)
+  target_link_options(Tessel PRIVATE -Wl,-z,pack-relative-relocs)
+  target_link_options(XML_routines PRIVATE -Wl,-z,pack-relative-relocs)
+endif()
+
 # Installed, libTessel finds libXML_routines beside itself, and a program
 # linked through tessel.pc finds both through the run path the .pc gives.
 set_target_properties(Tessel XML_routines PROPERTIES INSTALL_RPATH "$ORIGIN")

@@ -111,7 +111,7 @@ public:
     XML_routines::Instance_base* Get_instance(XML_routines::Input_data& input, Any_link_control& word) const override {
         T& record = reinterpret_cast<T&>(word);
         Setup_header(record.header);
-        return new XML_routines::Instance<T, XML_routines::Info<T>>(input, *this, record);
+        return XML_routines::Info<T>::State(input, &record);
     }
     using XML_routines::Info<T>::Get_instance;
 };

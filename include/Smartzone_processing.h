@@ -130,7 +130,7 @@ public:
         if (command_ >= 0) log.Word(words - 1).Set_command(static_cast<unsigned>(command_));
         T& message = reinterpret_cast<T&>(log.words);
         Key(message);
-        return new XML_routines::Instance<T, XML_routines::Info<T>>(input, *this, message);
+        return XML_routines::Info<T>::State(input, &message);
     }
     using XML_routines::Info<T>::Get_instance;
 
@@ -298,7 +298,7 @@ public:
         if (type_ >= 0) log.Word(words - 1).Set_type(static_cast<unsigned>(type_));
         T& message = reinterpret_cast<T&>(log.words);
         Key(message);
-        return new XML_routines::Instance<T, XML_routines::Info<T>>(input, *this, message);
+        return XML_routines::Info<T>::State(input, &message);
     }
     using XML_routines::Info<T>::Get_instance;
 

@@ -411,7 +411,7 @@ public:
     XML_routines::Instance_base* Get_instance(XML_routines::Input_data& input, P25_TSBK_DATA* blocks) const override {
         T& message = *reinterpret_cast<T*>(blocks);
         Setup_message(message.header, this->MFID(), this->Opcode(), BlockCount(), this->Outbound());
-        return new XML_routines::Instance<T, XML_routines::Info<T>>(input, *this, message);
+        return XML_routines::Info<T>::State(input, &message);
     }
     using XML_routines::Info<T>::Get_instance;
 

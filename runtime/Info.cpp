@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cstdarg>
+#include <cstddef>
+#include <cstdlib>
+#include <new>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -198,8 +201,6 @@ Finalize_hook::~Finalize_hook() = default;
 
 void Finalize_hook::Hook_to(Instance_base& instance) { instance.Add_hook(this); }
 
-Subelement_sub_base::~Subelement_sub_base() = default;
-
 Subelement_register::~Subelement_register() = default;
 
 Instance_base::~Instance_base() = default;
@@ -252,6 +253,50 @@ bool Instance_base::Read_attribs(xmlNode* node) {
     }
     return ok;
 }
+
+// ---------------------------------------------------------------------------
+// Table storage
+
+#if defined(__SANITIZE_ADDRESS__)
+#define TESSEL_TABLES_ONE_BY_ONE 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TESSEL_TABLES_ONE_BY_ONE 1
+#endif
+#endif
+
+#if defined(TESSEL_TABLES_ONE_BY_ONE)
+void* Table_storage(std::size_t size) { return ::operator new(size); }
+void Table_release(void* object) noexcept { ::operator delete(object); }
+#else
+namespace {
+// Blocks in a chain from the newest; never freed (the tables live as long
+// as the process), so every object in them stays reachable.
+struct Table_block {
+    Table_block* previous;
+    std::size_t used, size;
+    alignas(std::max_align_t) unsigned char data[1];
+};
+Table_block* newest_block = nullptr;
+}  // namespace
+
+void* Table_storage(std::size_t size) {
+    constexpr std::size_t align = alignof(std::max_align_t), block_size = 64 * 1024;
+    size = (size + align - 1) / align * align;
+    if (!newest_block || newest_block->size - newest_block->used < size) {
+        const std::size_t room = size > block_size ? size : block_size;
+        void* raw = std::malloc(offsetof(Table_block, data) + room);
+        if (!raw) throw std::bad_alloc();
+        newest_block = new (raw) Table_block{newest_block, 0, room, {}};
+    }
+    void* object = newest_block->data + newest_block->used;
+    newest_block->used += size;
+    return object;
+}
+
+// An object of the tables goes with them.
+void Table_release(void*) noexcept {}
+#endif
 
 // ---------------------------------------------------------------------------
 

@@ -3,7 +3,7 @@
 // root from its events, one element at a time, in bounded memory.  Each
 // element is processed as soon as its end tag is parsed, so a fault later in
 // the document (a log cut off, junk after the root) costs nothing before it.
-#include "XML_routines.h"
+#include "XML_info.h"
 
 #include <libxml/SAX2.h>
 #include <libxml/parser.h>
@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <deque>
@@ -208,11 +209,103 @@ struct Frame {
     std::string text;
     int text_line = 0;  // where the first non-blank character stands
     bool text_overflow = false;
+    bool text_given = false;  // non-blank text was handed to the state
+    bool has_children = false;
     unsigned long entity_references = 0;
+    // Reports about the element's attributes and unknown children: the
+    // first few are written, the rest counted.
+    unsigned long reports = 0;
+    unsigned long reports_held = 0;
 };
 
-// Entity references in one element reported one by one; the rest are counted.
+// Entity references (and declarations) reported one by one; the rest are
+// counted.
 const unsigned long Entity_reports = 3;
+// Reports of one element's attributes and unknown children written before
+// the rest are only counted.
+const unsigned long Element_reports = 10;
+
+// 99990 as "99,990".
+std::string Grouped(unsigned long n) {
+    std::string digits = std::to_string(n), out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i && (digits.size() - i) % 3 == 0) out += ',';
+        out += digits[i];
+    }
+    return out;
+}
+
+// The edit distance of two names, letters compared without case: a
+// misspelt name is a few edits from the one meant.
+std::size_t Distance(const std::string& a, const std::string& b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const bool same = std::tolower(static_cast<unsigned char>(a[i - 1])) ==
+                              std::tolower(static_cast<unsigned char>(b[j - 1]));
+            const std::size_t next = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
+            diagonal = row[j];
+            row[j] = next;
+        }
+    }
+    return row[b.size()];
+}
+
+// The name among candidates that a misspelt name most likely meant: the
+// nearest within two edits and a third of its length (case alone counts as
+// one edit), so that another real name is not taken for a misspelling.
+std::string Nearest_name(const std::string& name, const std::vector<std::string>& candidates) {
+    std::string best;
+    std::size_t best_distance = std::min<std::size_t>(2, name.size() / 3) + 1;
+    for (const std::string& c : candidates) {
+        if (c == name) continue;  // known, but not here
+        std::size_t d = Distance(name, c);
+        if (d == 0 && c != name) d = 1;
+        if (d < best_distance) {
+            best_distance = d;
+            best = c;
+        }
+    }
+    return best;
+}
+
+// What a value's text must look like, from its description: the names of
+// its table, its digits and base, its octets; empty when it says nothing.
+std::string Expected(const Value_description& v) {
+    auto digits_of = [](unsigned long long max, int base) {
+        int n = 1;
+        for (; max >= static_cast<unsigned long long>(base); max /= static_cast<unsigned long long>(base)) ++n;
+        return n;
+    };
+    if (v.kind == Value_description::named) {
+        std::string names;
+        const std::size_t shown = std::min<std::size_t>(v.name_list.size(), 8);
+        for (std::size_t i = 0; i < shown; ++i)
+            names += (i == 0 ? "" : i + 1 == shown && shown == v.name_list.size() ? " or " : ", ") + v.name_list[i];
+        if (shown < v.name_list.size()) names += ", ... (" + std::to_string(v.name_list.size()) + " names)";
+        return names;
+    }
+    if (v.kind != Value_description::matching) return "";
+    // Octets of a block: the count closes the pattern as "{N}".
+    const std::size_t brace = v.pattern.rfind('{');
+    if (v.pattern.find("[0-9A-Fa-f]{2}") != std::string::npos && brace != std::string::npos &&
+        v.pattern.back() == '}' && v.pattern.find(',', brace) == std::string::npos)
+        return v.pattern.substr(brace + 1, v.pattern.size() - brace - 2) + " octets, each 2 hexadecimal digits";
+    if (v.pattern.find("true|false") != std::string::npos) return "true or false";
+    if (v.number_base == 16) {
+        const int n = v.number_digits ? v.number_digits : digits_of(v.max, 16);
+        return (v.number_digits ? "" : "up to ") + std::to_string(n) + " hexadecimal digit" + (n > 1 ? "s" : "");
+    }
+    if (v.number_base == 10) return "a decimal number from 0 to " + std::to_string(v.max);
+    if (v.number_floating) return "a decimal number";
+    if (v.pattern.find("[0-9]") != std::string::npos && v.pattern.find('.') != std::string::npos &&
+        v.pattern.find('-') == std::string::npos)
+        return "a decimal number without a sign";
+    return "";
+}
 
 struct Parser_free {
     void operator()(xmlParserCtxtPtr ctxt) const {
@@ -257,6 +350,181 @@ struct Parser_release {
     }
 };
 
+// The document on its way to the parser, in one pass over its octets:
+//
+// - a carriage return alone ends a line as a line feed does (XML reads it
+//   so), so that the parser counts the line (a pair stays as it is);
+// - a start tag keeps its first Kept_attributes attributes and loses the
+//   rest (line ends kept, so lines still count): the parser compares every
+//   attribute of a tag with every other, which a tag of a hundred thousand
+//   attributes would turn into minutes.  No element takes nearly as many,
+//   so such a tag is refused anyway; the attributes it lost are counted,
+//   by the ordinal of the tag, for the reader's report.
+//
+// Documents in UTF-16 are passed on untouched.
+class Markup_pass {
+public:
+    static constexpr unsigned long Kept_attributes = 256;
+
+    // The piece to hand the parser in place of data.
+    const char* Pass(const char* data, long& n) {
+        const auto* octets = reinterpret_cast<const unsigned char*>(data);
+        if (!pieces_++) wide_ = n >= 2 && (octets[0] == 0xFE || octets[0] == 0xFF || octets[0] == 0 || octets[1] == 0);
+        if (wide_) return data;
+        out_.clear();
+        for (long i = 0; i < n; ++i) {
+            char c = data[i];
+            if (after_cr_ && c == '\n') {
+                after_cr_ = false;
+                continue;  // the line feed of a pair already written
+            }
+            after_cr_ = c == '\r';
+            if (after_cr_) c = '\n';
+            if (Keep(c)) out_ += c;
+        }
+        n = static_cast<long>(out_.size());
+        return out_.data();
+    }
+
+    // Attributes a start tag lost: the tag's ordinal (1 for the first start
+    // tag of the document) and how many.
+    bool Lost(unsigned long tag, unsigned long& count) {
+        while (!lost_.empty() && lost_.front().first < tag) lost_.pop_front();
+        if (lost_.empty() || lost_.front().first != tag) return false;
+        count = lost_.front().second;
+        lost_.pop_front();
+        return true;
+    }
+
+private:
+    enum class State { text, open, bang, comment, cdata, instruction, declaration, start_tag, end_tag };
+
+    // Follows the markup; false for a character a start tag loses.
+    bool Keep(char c) {
+        switch (state_) {
+        case State::text:
+            if (c == '<') state_ = State::open;
+            return true;
+        case State::open:
+            if (c == '!') {
+                state_ = State::bang;
+                bang_.clear();
+            } else if (c == '?') {
+                state_ = State::instruction;
+            } else if (c == '/') {
+                state_ = State::end_tag;
+            } else if (c == '<') {
+                state_ = State::open;
+            } else {
+                Start_tag();
+            }
+            last_ = c;
+            return true;
+        case State::bang:
+            bang_ += c;
+            if (bang_ == "--") Enter(State::comment);
+            else if (bang_ == "[CDATA[") Enter(State::cdata);
+            else if (std::string("--").compare(0, bang_.size(), bang_) != 0 &&
+                     std::string("[CDATA[").compare(0, bang_.size(), bang_) != 0)
+                Enter(State::declaration);
+            return true;
+        case State::comment:
+        case State::cdata:
+            if (c == '>' && tail_[0] == tail_[1] && tail_[0] == (state_ == State::comment ? '-' : ']'))
+                state_ = State::text;
+            tail_[0] = tail_[1];
+            tail_[1] = c;
+            return true;
+        case State::instruction:
+            if (c == '>' && last_ == '?') state_ = State::text;
+            last_ = c;
+            return true;
+        case State::declaration:
+            // A document type: its internal subset in brackets, quoted
+            // literals.
+            if (quote_) {
+                if (c == quote_) quote_ = 0;
+            } else if (c == '"' || c == '\'') {
+                quote_ = c;
+            } else if (c == '[') {
+                ++depth_;
+            } else if (c == ']') {
+                if (depth_) --depth_;
+            } else if (c == '>' && !depth_) {
+                state_ = State::text;
+            }
+            return true;
+        case State::end_tag:
+            if (c == '>') state_ = State::text;
+            return true;
+        case State::start_tag:
+            return Tag_character(c);
+        }
+        return true;
+    }
+
+    void Enter(State state) {
+        state_ = state;
+        tail_[0] = tail_[1] = 0;
+        quote_ = 0;
+        depth_ = 0;
+    }
+
+    void Start_tag() {
+        state_ = State::start_tag;
+        ++tags_;
+        attributes_ = 0;
+        lost_count_ = 0;
+        quote_ = 0;
+        losing_ = false;
+        slash_ = false;
+    }
+
+    bool Tag_character(char c) {
+        if (quote_) {
+            if (c == quote_) {
+                quote_ = 0;
+                if (attributes_ == Kept_attributes && !losing_) {
+                    losing_ = true;
+                    return true;  // the last value kept ends here
+                }
+            }
+            return !losing_ || c == '\n';
+        }
+        if (c == '"' || c == '\'') {
+            quote_ = c;
+        } else if (c == '=') {
+            if (losing_) ++lost_count_;
+            else ++attributes_;
+        } else if (c == '>') {
+            state_ = State::text;
+            if (losing_) {
+                if (lost_count_) lost_.emplace_back(tags_, lost_count_);
+                if (slash_) out_ += '/';
+            }
+            return true;
+        }
+        if (c != ' ' && c != '\t' && c != '\n') slash_ = c == '/';
+        return !losing_ || c == '\n';
+    }
+
+    std::string out_;
+    unsigned long pieces_ = 0;
+    bool wide_ = false;
+    bool after_cr_ = false;  // the last character was a carriage return
+    State state_ = State::text;
+    std::string bang_;       // what follows "<!" so far
+    char tail_[2] = {};      // the last two characters of a comment or a CDATA section
+    char last_ = 0;
+    char quote_ = 0;
+    unsigned depth_ = 0;
+    unsigned long tags_ = 0;
+    unsigned long attributes_ = 0, lost_count_ = 0;
+    bool losing_ = false;
+    bool slash_ = false;  // the last character of the tag but blanks was '/'
+    std::deque<std::pair<unsigned long, unsigned long>> lost_;
+};
+
 class Document_reader {
 public:
     Document_reader(const Info_base& root, Input_data& input) : root_(root), input_(input) {}
@@ -269,7 +537,7 @@ public:
         const unsigned errors_before = input_.Error_count();
         Generic_trap trap(input_, line_);
         const char* data = nullptr;
-        long n = source.Next(data);
+        long n = Next(source, data);
         if (n > 0) Note_content(data, static_cast<std::size_t>(n));
         // The first octets tell the encoding.
         const int head = n > 4 ? 4 : (n > 0 ? static_cast<int>(n) : 0);
@@ -286,7 +554,7 @@ public:
         xmlCtxtUseOptions(ctxt_.get(), XML_PARSE_NONET | XML_PARSE_HUGE);
         if (n > head) Parse(data + head, static_cast<int>(n - head), false);
         while (n > 0 && !stopped_) {
-            n = source.Next(data);
+            n = Next(source, data);
             if (n > 0) {
                 Note_content(data, static_cast<std::size_t>(n));
                 Parse(data, static_cast<int>(n), false);
@@ -308,11 +576,23 @@ public:
             Report(input_, Line(), nullptr, "Document has no element");
             return Read_status::not_well_formed;
         }
+        Count_entity_declarations();
         Drop_open();
         return input_.Error_count() != errors_before ? Read_status::reported : Read_status::ok;
     }
 
 private:
+    // The next piece of the document, through the markup pass (a piece the
+    // pass leaves empty is not the end).
+    long Next(Source& source, const char*& data) {
+        for (;;) {
+            long n = source.Next(data);
+            if (n <= 0) return n;
+            data = pass_.Pass(data, n);
+            if (n > 0) return n;
+        }
+    }
+
     // ---- The parser and its events ----
 
     static xmlSAXHandler& Handler() {
@@ -324,7 +604,8 @@ private:
             // so that a reference to one is recognised and refused.
             h.startDocument = xmlSAX2StartDocument;
             h.internalSubset = xmlSAX2InternalSubset;
-            h.entityDecl = xmlSAX2EntityDecl;
+            h.entityDecl = &Document_reader::On_entity_declaration;
+            h.externalSubset = &Document_reader::On_end_of_declarations;
             h.getEntity = xmlSAX2GetEntity;
             h.getParameterEntity = xmlSAX2GetParameterEntity;
             h.startElementNs = &Document_reader::On_start;
@@ -385,6 +666,7 @@ private:
                          const xmlChar**, int nb_attributes, int, const xmlChar** attributes) {
         Document_reader* self = Self(context);
         if (!self || self->stopped_) return;
+        ++self->start_tags_;
         // A start tag cut by the end of the input is no element.
         if (self->ending_ && self->in_tag_) return;
         std::string tag = From_xml(localname);
@@ -412,6 +694,36 @@ private:
         if (!self || self->stopped_) return;
         self->Entity_reference(name ? From_xml(name) : "");
         self->line_ = self->Line();
+    }
+
+    // An entity declaration is refused, and kept without its replacement
+    // text: a reference to it is recognised (and refused) without anything
+    // being expanded, however deeply the declarations nest.
+    static void On_entity_declaration(void* context, const xmlChar* name, int type, const xmlChar*, const xmlChar*,
+                                      xmlChar*) {
+        static xmlChar nothing[] = "";
+        const bool parameter = type == XML_INTERNAL_PARAMETER_ENTITY || type == XML_EXTERNAL_PARAMETER_ENTITY;
+        xmlSAX2EntityDecl(context, name, parameter ? XML_INTERNAL_PARAMETER_ENTITY : XML_INTERNAL_GENERAL_ENTITY,
+                          nullptr, nullptr, nothing);
+        Document_reader* self = Self(context);
+        if (!self || self->stopped_) return;
+        if (++self->entity_declarations_ <= Entity_reports)
+            Report(self->input_, self->Line(), nullptr, "Entity declaration %s%s is not supported",
+                   parameter ? "%" : "", name ? From_xml(name) : "");
+        self->line_ = self->Line();
+    }
+
+    // The document type's declarations are over (nothing external is
+    // loaded): the declarations not reported one by one are counted here.
+    static void On_end_of_declarations(void* context, const xmlChar*, const xmlChar*, const xmlChar*) {
+        Document_reader* self = Self(context);
+        if (self) self->Count_entity_declarations();
+    }
+    void Count_entity_declarations() {
+        if (entity_declarations_ > Entity_reports)
+            Report(input_, Line(), nullptr, "%lu more entity declarations are not supported",
+                   entity_declarations_ - Entity_reports);
+        entity_declarations_ = 0;
     }
 
     static void On_comment(void* context, const xmlChar*) {
@@ -479,6 +791,7 @@ private:
         const int line = line_;
         Frame& parent = frames_.back();
         Flush_text(parent);
+        parent.has_children = true;
         const unsigned errors_at_start = input_.Error_count();
         input_.line = line;
         Instance_base* state = nullptr;
@@ -493,7 +806,14 @@ private:
         if (!state) {
             // A descriptor that refused the child has said why already.
             if (input_.Error_count() == errors_at_start)
-                Report(input_, line, nullptr, "Unknown element <%s> in <%s>", tag.c_str(), parent.tag.c_str());
+                Hold_reports(parent, [&] {
+                    const std::string meant = Nearest_name(tag, Child_tags(parent));
+                    if (meant.empty())
+                        Report(input_, line, nullptr, "Unknown element <%s> in <%s>", tag.c_str(), parent.tag.c_str());
+                    else
+                        Report(input_, line, nullptr, "Unknown element <%s> in <%s> (did you mean <%s>?)", tag.c_str(),
+                               parent.tag.c_str(), meant.c_str());
+                });
             if (parent.state) parent.failed = true;
             skip_depth_ = 1;
             return;
@@ -511,26 +831,122 @@ private:
             if (parent_node) xmlAddChild(parent_node, frame.node);
             else frame.tree.reset(frame.node);
         }
+        xmlAttr* last_property = nullptr;
         for (int i = 0; i < nb_attributes; ++i) {
             const xmlChar* const* a = attributes + 5 * i;  // localname, prefix, URI, value, end
             std::string name = From_xml(a[0]);
             if (a[1]) name = From_xml(a[1]) + (":" + name);
             std::string value(From_xml(a[3]), static_cast<std::size_t>(a[4] - a[3]));
+            if (Has_entity_reference(frame, name, value)) continue;
             // Without entity substitution the parser keeps an escaped '&' as
             // a character reference.
             for (std::size_t at; (at = value.find("&#38;")) != std::string::npos;) value.replace(at, 5, "&");
-            if (frame.node) xmlNewProp(frame.node, To_xml(name.c_str()), To_xml(value.c_str()));
+            if (frame.node) last_property = Append_property(frame.node, last_property, name, value);
             Attribute(frame, name, value);
         }
+        unsigned long lost = 0;
+        if (pass_.Lost(start_tags_, lost)) {
+            frame.reports_held += lost;
+            frame.failed = true;
+        }
+        End_of_reports(frame);
+    }
+
+    // Appends an attribute to the element as the document wrote it, after
+    // the last one appended (libxml2 would walk the list for each).
+    static xmlAttr* Append_property(xmlNode* node, xmlAttr* last, const std::string& name, const std::string& value) {
+        xmlAttr* property = xmlNewProp(nullptr, To_xml(name.c_str()), To_xml(value.c_str()));
+        if (!property) return last;
+        property->parent = node;
+        property->doc = node->doc;
+        if (last) {
+            last->next = property;
+            property->prev = last;
+        } else {
+            node->properties = property;
+        }
+        return property;
+    }
+
+    // An attribute value that refers to an entity (the parser keeps the
+    // reference as written): refused, and not read.
+    bool Has_entity_reference(Frame& frame, const std::string& name, const std::string& value) {
+        for (std::size_t at = value.find('&'); at != std::string::npos; at = value.find('&', at + 1)) {
+            if (value.compare(at, 2, "&#") == 0) continue;
+            const std::size_t end = value.find(';', at);
+            Hold_reports(frame, [&] {
+                input_.line = frame.line;
+                Naming naming(input_, frame.tag.c_str(), name.c_str());
+                input_.Error_handler("Entity reference %s is not supported", XML_PARSER_SEVERITY_ERROR, nullptr,
+                                     value.substr(at, end == std::string::npos ? 1 : end - at + 1).c_str());
+            });
+            frame.failed = true;
+            return true;
+        }
+        return false;
+    }
+
+    // Runs what reports about the element's attributes or children: past
+    // the first few reports of one element they are counted, not written.
+    template <class F>
+    void Hold_reports(Frame& frame, F&& reporting) {
+        const unsigned before = input_.Error_count();
+        const bool report = input_.report_errors;
+        if (frame.reports >= Element_reports) input_.report_errors = false;
+        reporting();
+        input_.report_errors = report;
+        const unsigned made = input_.Error_count() - before;
+        if (frame.reports >= Element_reports) frame.reports_held += made;
+        else frame.reports += made;
+    }
+
+    // Says once how many reports of the element were held back.
+    void End_of_reports(Frame& frame) {
+        if (!frame.reports_held) return;
+        Report(input_, frame.line, frame.tag.c_str(), "\xE2\x80\xA6 and %s more",
+               Grouped(frame.reports_held).c_str());
+        frame.reports_held = 0;
+    }
+
+    // The tags an element takes as children: its own, its registry's, and
+    // the elements filed under it (the root's).
+    std::vector<std::string> Child_tags(const Frame& frame) const {
+        std::vector<std::string> tags;
+        const Info_base* info = frame.state ? frame.state->Descriptor() : &root_;
+        if (!info) return tags;
+        Element_description d;
+        info->Describe(d);
+        for (const auto* list : {&d.children, &d.choices})
+            for (const Info_base* child : *list) tags.emplace_back(child->Tag());
+        return tags;
+    }
+
+    // What the element's text or one of its attributes must look like, as
+    // ": expected ..." for a report; empty when its descriptor says nothing.
+    static std::string Expectation(const Frame& frame, const char* attribute) {
+        const Info_base* info = frame.state ? frame.state->Descriptor() : nullptr;
+        if (!info) return "";
+        Element_description d;
+        info->Describe(d);
+        std::string expected;
+        if (!attribute) {
+            expected = d.has_text ? Expected(d.text) : "";
+        } else {
+            for (const auto& [name, value] : d.attributes)
+                if (name == attribute) expected = Expected(value);
+        }
+        return expected.empty() ? "" : ": expected " + expected;
     }
 
     void Attribute(Frame& frame, const std::string& name, const std::string& value) {
         input_.line = frame.line;
         Naming naming(input_, frame.tag.c_str(), name.c_str());
         Format::Scanner scanner(value.c_str(), &input_);
-        const unsigned before = input_.Error_count();
-        const bool ok = frame.state->Attribute(To_xml(name.c_str()), scanner);
-        Check_read(frame, scanner, ok, "value", before);
+        Hold_reports(frame, [&] {
+            const unsigned before = input_.Error_count();
+            const bool ok = frame.state->Attribute(To_xml(name.c_str()), scanner);
+            Check_read(frame, scanner, ok, "value", before, name.c_str());
+        });
     }
 
     void Character_data(const char* value, std::size_t n) {
@@ -583,19 +999,53 @@ private:
         Naming naming(input_, frame.tag.c_str());
         Format::Scanner scanner(text.c_str(), &input_);
         const unsigned before = input_.Error_count();
+        frame.text_given = true;
         const bool ok = frame.state->Text(scanner);
         Check_read(frame, scanner, ok, "text", before);
+    }
+
+    // An element whose value is its text, left empty, is refused as empty
+    // attributes are: its text is read as the empty text it is (a value of
+    // octets may hold none; a number, a name or a date may not).  Text
+    // beside children may be left out: the children say what it would.
+    void Check_empty_text(Frame& frame) {
+        if (frame.text_given || frame.failed || !frame.state || frame.has_children) return;
+        const Info_base* info = frame.state->Descriptor();
+        if (!info) return;
+        // Most elements take no text: asked of the descriptor before its
+        // grammar is built (the patterns of every value, for reports).
+        if (const auto* record = dynamic_cast<const Record_descriptor*>(info); record && !record->Has_text()) return;
+        Element_description d;
+        info->Describe(d);
+        if (!d.has_text) return;
+        input_.line = frame.line;
+        Naming naming(input_, frame.tag.c_str());
+        Format::Scanner scanner("", &input_);
+        const unsigned before = input_.Error_count();
+        if (frame.state->Text(scanner)) return;
+        if (input_.Error_count() == before) {
+            const std::string expected = Expected(d.text);
+            input_.Error_handler("Empty text%s%s", XML_PARSER_SEVERITY_ERROR, nullptr,
+                                 expected.empty() ? "" : ": expected ", expected.c_str());
+        }
+        frame.failed = true;
     }
 
     // After an attribute or the text was read: a refusal that the
     // descriptor did not explain is reported with the text it refused; text
     // left over after a clean read is an error.  A read that was reported
     // but accepted (an attribute on a leaf) lets the element go on.
-    void Check_read(Frame& frame, Format::Scanner& scanner, bool ok, const char* what, unsigned errors_before) {
+    void Check_read(Frame& frame, Format::Scanner& scanner, bool ok, const char* what, unsigned errors_before,
+                    const char* attribute = nullptr) {
         if (!ok) {
-            if (input_.Error_count() == errors_before && !scanner.Report_overlong())
-                input_.Error_handler("Bad %s \"%s\"", XML_PARSER_SEVERITY_ERROR, nullptr, what,
-                                     Quote(scanner.Text()).c_str());
+            if (input_.Error_count() == errors_before && !scanner.Report_overlong()) {
+                const std::string quoted = Quote(scanner.Text()), expected = Expectation(frame, attribute);
+                if (quoted.empty())
+                    input_.Error_handler("Empty %s%s", XML_PARSER_SEVERITY_ERROR, nullptr, what, expected.c_str());
+                else
+                    input_.Error_handler("Bad %s \"%s\"%s", XML_PARSER_SEVERITY_ERROR, nullptr, what, quoted.c_str(),
+                                         expected.c_str());
+            }
             frame.failed = true;
         } else if (input_.Error_count() == errors_before && scanner.More()) {
             if (!scanner.Report_overlong())
@@ -614,6 +1064,8 @@ private:
         if (frames_.empty()) return;
         Frame& frame = frames_.back();
         Flush_text(frame);
+        Check_empty_text(frame);
+        End_of_reports(frame);
         if (frame.entity_references > Entity_reports)
             Report(input_, frame.line, frame.tag.c_str(), "%lu more entity references are not supported",
                    frame.entity_references - Entity_reports);
@@ -659,6 +1111,9 @@ private:
     bool stopped_ = false;
     bool ending_ = false;   // the input has ended
     bool in_tag_ = false;   // the input so far ends inside a tag
+    unsigned long entity_declarations_ = 0;
+    Markup_pass pass_;
+    unsigned long start_tags_ = 0;  // start tags met so far
 };
 
 Read_status Read_source(Source& source, const char* url, const Info_base& root, Input_data& input) {

@@ -1,6 +1,9 @@
 // Descriptors of the address and identifier records, the channel and its
 // combinations with groups, the request priority, the response values, the
 // frequency-plan values and records, and the time and date records.
+#include <cmath>
+#include <cstdio>
+
 #include "shared/P25/P25_message_parts.h"
 
 using namespace XML_routines;
@@ -13,18 +16,41 @@ Access::Accessor<T>* As_number(const char* format) {
     return Get_Access(Access::GetSet_cast<T, Number>(), format);
 }
 
-// A frequency-plan value as its frequency in Hz.
+// A frequency-plan value as its frequency in Hz.  A frequency the value
+// cannot hold exactly (no whole number of its steps, beyond the bits of its
+// field, a sign it has not) is refused before it is scaled, naming the
+// nearest frequencies it holds: nothing is cut to a step or wrapped.
 template <class T>
-struct GetSet_Hz : Access::GetSet_copy {
-    using record_type = T;
-    using value_type = double;
-    double Get(const T& r) const { return static_cast<double>(r); }
-    void Set(const double& Hz, T& r) const { r = Hz; }
+class Hz_accessor : public Access::Accessor<T> {
+public:
+    bool Read(Format::Scanner& s, T& r) const override {
+        double Hz;
+        if (!format_.Read(s, Hz)) return false;
+        double below = NAN, above = NAN;
+        if (!r.Holds(Hz, below, above)) return Refuse(s, Hz, below, above);
+        r = Hz;
+        return true;
+    }
+    void Write(Format::Printer& p, const T& r) const override { format_.Write(p, static_cast<double>(r)); }
+    void Describe(Value_description& d) const override { format_.Describe(d); }
+
+private:
+    static bool Refuse(Format::Scanner& s, double Hz, double below, double above) {
+        char why[160];
+        if (std::isnan(below) || std::isnan(above) || below == above)
+            std::snprintf(why, sizeof why, "cannot be held by the field: the nearest value it holds is %.15g",
+                          std::isnan(below) ? above : below);
+        else
+            std::snprintf(why, sizeof why, "cannot be held by the field: the nearest values it holds are %.15g and %.15g",
+                          below, above);
+        return s.Not_held(Hz, why);
+    }
+    Formatter<double> format_;
 };
 
 template <class T>
 Access::Accessor<T>* In_Hz() {
-    return Get_Access(GetSet_Hz<T>());
+    return new Hz_accessor<T>;
 }
 
 }  // namespace

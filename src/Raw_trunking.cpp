@@ -2,6 +2,7 @@
 // handed them over ("TSBK", "PDU"), or one PDU block at a time
 // ("PDU_Header", "PDU_Continuation"), logged before the decoded messages;
 // and the same elements read from input documents.
+#include <cctype>
 #include <cstdio>
 
 #include "P25_processing.h"
@@ -33,6 +34,46 @@ private:
     Access::DataArray<P25::P25_TSBK_DATA, TSBK_PDU_data::max_blocks> blocks_{"%02X "};
 };
 
+// Text of "TSBK" and "PDU": whole blocks of 12 octets, as many as the text
+// holds.  A text of octets that are no whole number of blocks is refused
+// with its count, so that the report says what is missing.
+class Whole_blocks : public Access::Accessor<TSBK_PDU_data> {
+public:
+    bool Read(Format::Scanner& s, TSBK_PDU_data& r) const override {
+        const std::size_t start = s.Save();
+        const long n = blocks_.Read_some(s, r.tsbk);
+        if (n >= 0) {
+            r.block_count = static_cast<std::uint32_t>(n);
+            return true;
+        }
+        s.Reset(start);
+        const long octets = Octets(s.Text());
+        if (octets < 0) return false;
+        return s.Error("%ld octet%s: the blocks of a data unit are 12 octets each", octets, octets == 1 ? "" : "s");
+    }
+    void Write(Format::Printer& p, const TSBK_PDU_data& r) const override {
+        blocks_.Write(p, r.tsbk, r.block_count);
+    }
+    void Describe(Value_description& d) const override { blocks_.Describe(d, false); }
+
+private:
+    // The octets of a text of hexadecimal pairs (blanks between pairs
+    // allowed); -1 for any other text.
+    static long Octets(const char* text) {
+        long digits = 0;
+        for (const char* c = text; *c; ++c) {
+            if (*c == ' ' || *c == '\t' || *c == '\n' || *c == '\r') {
+                if (digits % 2) return -1;
+                continue;
+            }
+            if (!std::isxdigit(static_cast<unsigned char>(*c))) return -1;
+            ++digits;
+        }
+        return digits % 2 ? -1 : digits / 2;
+    }
+    Access::DataArray<P25::P25_TSBK_DATA, TSBK_PDU_data::max_blocks> blocks_{"%02X "};
+};
+
 bool Is_block_element(const Info<TSBK_PDU_data>* info) { return info == &pdu_header_info || info == &pdu_cont_info; }
 
 }  // namespace
@@ -41,6 +82,15 @@ template <>
 bool Info<TSBK_PDU_data>::Finalize(TSBK_PDU_data& r, Input_data& input) const {
     if (Is_block_element(this) && r.block_count != 1) {
         input.Error_handler("Only 1 TSBK allowed\n", 2, nullptr);
+        return false;
+    }
+    // What the entry points take: a TSBK run of 1 to 127 blocks, a PDU of a
+    // header and its data, 2 to 127.
+    const unsigned least = this == &tsbk_info ? 1 : this == &pdu_info ? 2 : 0;
+    if (least && (r.block_count < least || r.block_count > 127)) {
+        input.Error_handler("%u block%s: a %s is %u to 127 blocks of 12 octets", 1, nullptr,
+                            static_cast<unsigned>(r.block_count), r.block_count == 1 ? "" : "s",
+                            this == &tsbk_info ? "TSBK data unit" : "PDU", least);
         return false;
     }
     return true;
@@ -122,10 +172,8 @@ const Attrib::Attrib_Hash<TSBK_PDU_data> raw_attr(raw_attr_table);
 
 }  // namespace
 
-const Info<TSBK_PDU_data> tsbk_info("/P25_log_data/TSBK", raw_attr,
-                                    Get_Access(&TSBK_PDU_data::tsbk, &TSBK_PDU_data::block_count, "%02X "));
-const Info<TSBK_PDU_data> pdu_info("/P25_log_data/PDU", raw_attr,
-                                   Get_Access(&TSBK_PDU_data::tsbk, &TSBK_PDU_data::block_count, "%02X "));
+const Info<TSBK_PDU_data> tsbk_info("/P25_log_data/TSBK", raw_attr, new Whole_blocks);
+const Info<TSBK_PDU_data> pdu_info("/P25_log_data/PDU", raw_attr, new Whole_blocks);
 const Info<TSBK_PDU_data> pdu_header_info("/P25_log_data/PDU_Header", raw_attr, new Carried_block);
 const Info<TSBK_PDU_data> pdu_cont_info("/P25_log_data/PDU_Continuation", raw_attr, new Carried_block);
 

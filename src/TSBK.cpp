@@ -310,22 +310,36 @@ static const Value_entry<bool> header_direction_names[] = {
 };
 static const Value_hash<bool> direction_hash(header_direction_names);
 
+// The opcode and manufacturer of a TSBK header, noted as given when read.
+struct Given_opcode : GetSet_bf_opcode<P25::P25_TSBK_header, unsigned> {
+    void Set(const unsigned& v, P25::P25_TSBK_header& h) const {
+        GetSet_bf_opcode<P25::P25_TSBK_header, unsigned>::Set(v, h);
+        P25::tsbk_header_given.Note(h, true, v);
+    }
+};
+struct Given_mfid : Access::GetSet_member<P25::P25_TSBK_header, std::uint8_t> {
+    Given_mfid() : GetSet_member(&P25::P25_TSBK_header::MFID) {}
+    void Set(const std::uint8_t& v, P25::P25_TSBK_header& h) const {
+        h.MFID = v;
+        P25::tsbk_header_given.Note(h, false, v);
+    }
+    Given_mfid* Clone() const { return new Given_mfid(*this); }
+};
+
 // "P25_TSBK_header"
 static const Attrib::Attrib_Table<P25::P25_TSBK_header> tsbk_header_table[] = {
     Get_attrib("last_block", Get_Access(GetSet_bf_last_block<P25::P25_TSBK_header, bool>())),
     Get_attrib("protected_flag", Get_Access(GetSet_bf_protected_flag<P25::P25_TSBK_header, bool>())),
-    Get_attrib("opcode", Get_Access(GetSet_bf_opcode<P25::P25_TSBK_header, unsigned>())),
-    Get_attrib("mfid", &P25::P25_TSBK_header::MFID, "%02X"),
+    Get_attrib("opcode", Get_Access(Given_opcode())),
+    Get_attrib("mfid", Get_Access(Given_mfid(), "%02X")),
 };
 static const Attrib::Attrib_Hash<P25::P25_TSBK_header> tsbk_header_attr(tsbk_header_table);
 
-// A packet is at most 127 blocks, its header included: the 7-bit field
-// counts at most 126 blocks to follow.
+// The 7-bit count of blocks to follow, up to 127 as a received header may
+// say: a message whose definition has no form of that many blocks is
+// refused where its element is read.
 template <class Header>
-struct GetSet_blocks_to_follow : GetSet_bf_blocks_to_follow<Header, unsigned> {
-    static constexpr unsigned long long max = 126;
-    static bool Fits(const unsigned& v) { return v <= max; }
-};
+using GetSet_blocks_to_follow = GetSet_bf_blocks_to_follow<Header, unsigned>;
 
 // "Multiblock_header", and the common attributes of every header kind but
 // the response.

@@ -7,6 +7,7 @@
 // handler, and the CRCs are filled when the message element ends.
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "P25_processing.h"
 #include "Trunking_handler.h"
@@ -15,6 +16,8 @@
 using namespace XML_routines;
 
 namespace P25 {
+
+Header_fields_given tsbk_header_given;
 
 Trunking_data::operator TSBK_PDU_data() const {
     TSBK_PDU_data record;
@@ -72,6 +75,56 @@ void Write_pdu_header(const Trunking_data& r, int& opcode, std::uint8_t& mfid, S
     }
 }
 
+// The elements the log writes in place of a message it could not decode
+// (a bad CRC, a header of an unknown format and its format, a block count
+// the definition does not take): they describe no blocks, so reading one
+// back is refused as such, once, whatever header came before it.
+bool Is_error_element(const xmlChar* tag) {
+    static const char* const tags[] = {"DATA_CRC_ERROR", "UNKNOWN_FORMAT", "INVALID_FORMAT", "Illegal_block_count",
+                                       "Multiblock_header"};
+    for (const char* t : tags)
+        if (std::strcmp(From_xml(tag), t) == 0) return true;
+    return false;
+}
+
+// A message element whose definition has no form of the block count its
+// header gives.  The log writes such a message with an error element in
+// place of its fields ("Illegal_block_count"): that is refused as an error
+// element, once; anything else in it as the bad block count it is.
+class Undecoded_message : public Instance_base {
+public:
+    Undecoded_message(Input_data& input, const xmlChar* tag, unsigned count)
+        : Instance_base(input), tag_(From_xml(tag)), count_(count) {}
+    Instance_base* Get_subinstance(const xmlChar* child) const override {
+        if (Is_error_element(child)) {
+            input_.Error_handler("records a message that was not decoded: it describes no blocks to read back", 1,
+                                 nullptr);
+        } else if (!reported_) {
+            const char* element = input_.element;
+            input_.element = tag_.c_str();
+            input_.Error_handler("Bad block count %u", 1, nullptr, count_);
+            input_.element = element;
+        }
+        reported_ = true;
+        return nullptr;
+    }
+    bool Attribute(const xmlChar*, Format::Scanner&) override { return Bad_count(); }
+    bool Text(Format::Scanner&) override { return Bad_count(); }
+    bool Finalize() override { return Bad_count(); }
+    bool Commit() override { return true; }
+    const char* Name() const override { return tag_.c_str(); }
+
+private:
+    bool Bad_count() const {
+        if (!reported_) input_.Error_handler("Bad block count %u", 1, nullptr, count_);
+        reported_ = true;
+        return false;
+    }
+    std::string tag_;
+    unsigned count_;
+    mutable bool reported_ = false;
+};
+
 // A child of "Trunking_message" that is not a header or link ID is a
 // message element, found through the registry; its parse state writes the
 // record's blocks.
@@ -81,6 +134,7 @@ Instance_base* Message_instance(const xmlChar* name, Trunking_data& r, Input_dat
     bool outbound = r.metadata.is_osp != 0;
     unsigned count = 1;
     if (r.duid == TSDU) {
+        tsbk_header_given.message = From_xml(name);
         mfid = b[1];
     } else if (r.duid == PDU) {
         mfid = b[2];
@@ -119,10 +173,7 @@ Instance_base* Message_instance(const xmlChar* name, Trunking_data& r, Input_dat
                 break;
             }
     }
-    if (!handler) {
-        if (input.report_errors) input.Error_handler("Bad block count %d", 1, nullptr, static_cast<int>(r.block_count));
-        return nullptr;
-    }
+    if (!handler) return new Undecoded_message(input, name, r.block_count);
     return handler->Get_instance(input, r.tsbk);
 }
 
@@ -181,9 +232,20 @@ Instance_base* Info<Trunking_data>::Lookup(const xmlChar* tag, unsigned* counter
                                            Trunking_data& r) const {
     if (input.trace) std::fprintf(stderr, "Instance<Trunking_data>: Look for sub-instance %s\n", From_xml(tag));
     if (!subs_) return nullptr;
-    if (Subelement_base<Trunking_data>* entry = subs_->Lookup(tag, counters)) return entry->Get_instance(input, r);
+    if (Subelement_base<Trunking_data>* entry = subs_->Lookup(tag, counters)) {
+        if (std::strcmp(From_xml(tag), "P25_TSBK_header") == 0) {
+            P25::tsbk_header_given = P25::Header_fields_given();
+            P25::tsbk_header_given.line = input.line;
+        }
+        return entry->Get_instance(input, r);
+    }
     if (const Info_base* filed = Find(tag)) return filed->Get_instance(input);
     if (subs_->Has(tag)) return nullptr;  // a header met again: repeated
+    if (P25::Is_error_element(tag)) {
+        input.Error_handler("records a message that was not decoded: it describes no blocks to read back", 1,
+                            nullptr);
+        return nullptr;
+    }
     if (input.trace) std::fprintf(stderr, "Look for trunking message %s\n", From_xml(tag));
     return P25::Message_instance(tag, r, input);
 }
@@ -193,10 +255,43 @@ bool Info<Trunking_data>::Is_content(const xmlChar* tag) const {
     return subs_ && !subs_->Has(tag) && !Find(tag);
 }
 
+namespace P25 {
+namespace {
+
+// A TSBK header whose written opcode or manufacturer is not the message's:
+// refused at the header's line, naming the attribute.
+bool Header_agrees(const Trunking_data& r, Input_data& input) {
+    const Header_fields_given& given = tsbk_header_given;
+    if (r.duid != TSDU || given.header != reinterpret_cast<const P25_TSBK_header*>(r.tsbk[0].data)) return true;
+    const unsigned opcode = r.tsbk[0].data[0] & 0x3Fu, mfid = r.tsbk[0].data[1];
+    const bool opcode_differs = given.opcode && given.opcode_value != opcode;
+    if (!opcode_differs && !(given.mfid && given.mfid_value != mfid)) return true;
+    const int line = input.line;
+    input.line = given.line;
+    input.element = "P25_TSBK_header";
+    input.attribute = opcode_differs ? "opcode" : "mfid";
+    if (opcode_differs)
+        input.Error_handler("Value %u contradicts <%s>, whose opcode is %u", 1, nullptr, given.opcode_value,
+                            given.message.c_str(), opcode);
+    else
+        input.Error_handler("Value %02X contradicts <%s>, whose manufacturer is %02X", 1, nullptr, given.mfid_value,
+                            given.message.c_str(), mfid);
+    input.line = line;
+    input.element = nullptr;
+    input.attribute = nullptr;
+    return false;
+}
+
+}  // namespace
+}  // namespace P25
+
 template <>
 bool Info<Trunking_data>::Finalize(Trunking_data& r, Input_data& input) const {
+    if (!P25::Header_agrees(r, input)) return false;
     const unsigned channel = r.metadata.phys_channel;
-    if (!input.Filters().Check(Log_protocol_cooked, channel)) return true;
+    // A header alone (a message the log could not name) carries no blocks:
+    // nothing to log or hand on.
+    if (!input.Filters().Check(Log_protocol_cooked, channel) || r.block_count == 0) return true;
     if (r.duid == P25::TSDU || r.duid == P25::PDU) {
         const P25::TSBK_PDU_data raw = r;
         XML_Log(r.duid == P25::TSDU ? tsbk_info : pdu_info, raw, channel, Log_protocol_raw);

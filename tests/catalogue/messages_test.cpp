@@ -252,10 +252,10 @@ TEST(Catalogue_input, ElementsBuildTheirBlocks) {
         {"osp", mbt + "277</System_ID><RFSS_STS_BCST Reserved=\"2\" network_active=\"true\"/>",
          "37 FD 00 07 92 77 81 "},
         {"osp", mbt + "FFF</System_ID><NET_STS_BCST Reserved=\"0\"/>", "37 FD 00 07 0F FF 81 "},
-        // The spacing is read before the offset that counts it; a bandwidth
-        // other than 6.25 or 12.5 kHz (after truncation) stores code 0.
-        {"osp", plan + "12500.9" + plan_end, "34 00 25 06 40 64 05 5D 4A 80 "},
-        {"osp", plan + "12000" + plan_end, "34 00 20 06 40 64 05 5D 4A 80 "},
+        // The spacing is read before the offset that counts it; the
+        // bandwidths with a code are 6.25 and 12.5 kHz, and 0 is code 0.
+        {"osp", plan + "12500" + plan_end, "34 00 25 06 40 64 05 5D 4A 80 "},
+        {"osp", plan + "0" + plan_end, "34 00 20 06 40 64 05 5D 4A 80 "},
         {"osp", plan + "6250" + plan_end, "34 00 24 06 40 64 05 5D 4A 80 "},
         // Three digits: the count is 3, the unused digit positions read 15.
         {"isp",

@@ -1,5 +1,5 @@
 // Frequency-plan values and the records that hold them: bandwidths, channel
-// spacing, transmit offsets (both directions, with truncation) and base
+// spacing, transmit offsets (both directions, only values they hold) and base
 // frequency.
 #include "support.h"
 
@@ -34,28 +34,46 @@ TEST(FrequencyPlan, RecordsWrittenAndReadBack) {
           "</Channel_spacing><Transmit_offset>-5000000.000000</Transmit_offset>" + base_851MHz);
 }
 
-TEST(FrequencyPlan, ReadingTruncatesTowardZero) {
+// A frequency is read only when its field holds it exactly: no step is cut,
+// no count wraps, no sign is dropped; a refusal names the nearest values.
+TEST(FrequencyPlan, ReadingTakesOnlyWhatTheFieldsHold) {
     using VU = P25::IDEN_UP_VU_packet;
     using TDMA = P25::IDEN_UP_TDMA_packet;
-    const std::string base = "<Base_freq>851000004.9</Base_freq>";
+    const std::string held = "refused: Value ";
     const struct {
         std::string (*read)(const std::string&);
         std::string xml;
-        const char* octets;
+        std::string octets;
     } rows[] = {
-        // 400.99 spacings, and bandwidths truncated to a code.
-        {Read_hex<VU>, Plan("2", "12500.9", "-5012499") + base, "FF FF 25 06 40 64 0A 25 0B C0 FF FF"},
-        {Read_hex<VU>, Plan("2", "6250.99", "5000000") + base, "FF FF 24 86 40 64 0A 25 0B C0 FF FF"},
-        // No code for 12 kHz; a negative bandwidth is refused.
-        {Read_hex<VU>, Plan("2", "12000", "-5000000") + base, "FF FF 20 06 40 64 0A 25 0B C0 FF FF"},
-        {Read_hex<VU>, Plan("2", "-6250", "-5000000") + base, "refused: Value -6250 cannot be held by the field"},
-        // Offset 0, and less than one spacing below: sign 0.
-        {Read_hex<VU>, Plan("2", "6249.9", "0") + base, "FF FF 20 00 00 64 0A 25 0B C0 FF FF"},
-        {Read_hex<VU>, Plan("2", "12500", "-12499") + base, "FF FF 25 00 00 64 0A 25 0B C0 FF FF"},
-        {Read_hex<P25::IDEN_UP_packet>, Plan("3", "12500.9", "-1249999") + base, "FF FF 33 20 10 64 0A 25 0B C0 FF FF"},
+        // 400 spacings of 12.5 kHz; the VHF/UHF bandwidth codes 6.25 and 12.5 kHz.
+        {Read_hex<VU>, Plan("2", "12500", "-5000000") + base_851MHz, "FF FF 25 06 40 64 0A 25 0B C0 FF FF"},
+        {Read_hex<VU>, Plan("2", "6250", "5000000") + base_851MHz, "FF FF 24 86 40 64 0A 25 0B C0 FF FF"},
+        {Read_hex<VU>, Plan("2", "0", "-5000000") + base_851MHz, "FF FF 20 06 40 64 0A 25 0B C0 FF FF"},
+        {Read_hex<VU>, Plan("2", "12500.9", "0"),
+         held + "12500.9 cannot be held by the field: the nearest value it holds is 12500"},
+        {Read_hex<VU>, Plan("2", "12000", "0"),
+         held + "12000 cannot be held by the field: the nearest values it holds are 6250 and 12500"},
+        {Read_hex<VU>, Plan("2", "-6250", "0"), held + "-6250 cannot be held by the field: the nearest value it holds is 0"},
+        // Offsets in whole spacings, up to the 13 bits of their magnitude.
+        {Read_hex<VU>, Plan("2", "12500", "-5012499"),
+         held + "-5012499 cannot be held by the field: the nearest values it holds are -5012500 and -5000000"},
+        {Read_hex<VU>, Plan("2", "12500", "102400000"),
+         held + "102400000 cannot be held by the field: the nearest value it holds is 102387500"},
+        {Read_hex<VU>, Plan("2", "12500", "0") + "<Base_freq>851000004.9</Base_freq>",
+         held + "851000004.9 cannot be held by the field: the nearest values it holds are 851000000 and 851000005"},
+        // 125 Hz steps of the 9-bit bandwidth and 10-bit spacing; 250 kHz
+        // offsets of an 8-bit magnitude.
+        {Read_hex<P25::IDEN_UP_packet>, Plan("3", "12500.9", "0"),
+         held + "12500.9 cannot be held by the field: the nearest values it holds are 12500 and 12625"},
+        {Read_hex<P25::IDEN_UP_packet>, Plan("3", "64000", "0"),
+         held + "64000 cannot be held by the field: the nearest value it holds is 63875"},
+        {Read_hex<P25::IDEN_UP_packet>, Plan("3", "12500", "-1249999"),
+         held + "-1249999 cannot be held by the field: the nearest values it holds are -1250000 and -1000000"},
         // The offset follows the spacing read before it: -5 MHz is 200 25 kHz spacings.
         {Read_hex<P25::LC_chan_id>,
          "<Channel_spacing>25000</Channel_spacing><Transmit_offset>-5000000</Transmit_offset>", "FF FB 20 C8"},
+        {Read_hex<P25::LC_chan_id>, "<Channel_spacing>128000</Channel_spacing>",
+         held + "128000 cannot be held by the field: the nearest value it holds is 127875"},
         // The TDMA bandwidth is not stored: it follows the channel type, and
         // one that contradicts the type the record holds is refused.
         {Read_hex<TDMA>, "<TDMA_chan_type>0x3</TDMA_chan_type>", "FF FF F3 FF FF FF FF FF FF FF FF FF"},

@@ -37,7 +37,8 @@ TEST(Options, EveryBitHasItsPlace) {
     EXPECT_EQ(Read_hex<P25::Service_options>("<Service_options emergency=\"false\" priority=\"0\"/>"), "78");
     EXPECT_EQ(Read_hex<P25::Affiliate_value>("<Group_affiliation_value>ACCEPT</Group_affiliation_value>"), "FC");
     EXPECT_EQ(Read_hex<P25::Group_Affiliate_value>("<Global_affiliate>false</Global_affiliate>"), "7F");
-    EXPECT_EQ(Read_hex<P25::ANSWER_RESP>("<Answer_resp>LATER</Answer_resp>"), "refused: Bad text \"LATER\"");
+    EXPECT_EQ(Read_hex<P25::ANSWER_RESP>("<Answer_resp>LATER</Answer_resp>"),
+              "refused: Bad text \"LATER\": expected PROCEED, DENY or WAIT");
 }
 
 // The reason codes that have names, and each name read back to its code.
@@ -54,7 +55,10 @@ TEST(Options, NamedReasonCodesReadBack) {
     }
     // Words of a name may be separated by any blanks; a name cut short is no name.
     EXPECT_EQ(doc.Read_hex("<Reason>Unit \n invalid</Reason>"), "FF 10 FF FF FF");
-    EXPECT_EQ(doc.Read_hex("<Reason>Unit</Reason>"), "refused: Bad text \"Unit\"");
+    EXPECT_EQ(doc.Read_hex("<Reason>Unit</Reason>"),
+              "refused: Bad text \"Unit\": expected Unit invalid, Unit not authorized, Target invalid, Target not "
+              "authorized, Target refused, Target group invalid, Target group not authorized, Phone number invalid, "
+              "... (20 names)");
 }
 
 TEST(Services, FlagChoosesTheAttributeGroup) {

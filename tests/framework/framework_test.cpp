@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <functional>
 #include <memory>
 
 #include "golden.h"
@@ -322,7 +323,9 @@ TEST(Reading, DocumentsAndTheirReports) {
         {"<Probe><Gauge>0001</Gauge><Gauge>0002</Gauge><Gauge>0003</Gauge></Probe>\n<Probe channel=\"9\"/>", "repeated <Gauge> in <Probe>"},
         // A bit field takes its bits and leaves its neighbours: mode 2 by its
         // second name, mode 3 by its number.
-        {"<Probe><Gauge alarm=\"false\" mode=\"quick\"><Unit>E</Unit></Gauge><Gauge mode=\"0x3\"/></Probe>", ""},
+        {"<Probe><Gauge alarm=\"false\" mode=\"quick\"><Unit>E</Unit></Gauge><Gauge mode=\"0x3\">FFFF</Gauge></Probe>", ""},
+        // A value that is its element's text is not left out.
+        {"<Probe><Gauge mode=\"0x3\"/></Probe>", "Empty text: expected up to 4 hexadecimal digits"},
         // A value wider than the field is refused as attribute (through its
         // accessor) or as child (through the copy stored back), never cut to
         // its low bits; the value as written, the range in its base.
@@ -332,7 +335,7 @@ TEST(Reading, DocumentsAndTheirReports) {
         {"<Probe><Gauge mode=\"4294967295\"/></Probe>", "Value 4294967295 " + range + "7"},
         {"<Probe colour=\"red\"/>", "unknown attribute \"colour\""},
         {"<Probe>text</Probe>", "No text allowed"},
-        {"<Probe><Gauge mode=\"warp\"/></Probe>", "Bad value \"warp\""},
+        {"<Probe><Gauge mode=\"warp\">FFFF</Gauge></Probe>", "Bad value \"warp\": expected off, slow, fast or quick"},
         {"<Probe><Nothing/></Probe>", "Unknown element <Nothing> in <Probe>"},
         {"<Probe><Text who=\"x\">17</Text></Probe>", "No attributes for Text"},  // the value is read
         // A counted array takes up to its capacity; what is left over is reported.
@@ -399,4 +402,35 @@ TEST(Formats, EveryDateModeWritesAndReadsItsFields) {
         EXPECT_EQ(Format::Date<std::tm>(c.mode).Read(s, back), ok) << c.text;
         EXPECT_EQ(text(Format::YYDDMM_HHMMSS, back), c.back);
     }
+}
+
+// A name table visits its names in filing order whatever is done to it: a
+// name filed twice keeps its first entry and place, a replaced entry keeps
+// the place, a removed name leaves it, and a name filed during a visit is
+// visited too.
+TEST(Names, TablesKeepTheirFilingOrder) {
+    static const char* const names[] = {"b", "a", "c", "d"};
+    int entries[5] = {0, 1, 2, 3, 4};
+    Hash<int> table(4);
+    const auto order = [&] {
+        std::string s;
+        table.Each([&](const xmlChar* name, const int& e) { s += From_xml(name) + std::to_string(e) + " "; });
+        return s;
+    };
+    const struct { const char* step; std::function<void()> act; const char* then; } steps[] = {
+        {"filed", [&] { for (int i = 0; i < 4; ++i) table.Add(entries[i], To_xml(names[i])); }, "b0 a1 c2 d3 "},
+        {"filed twice", [&] { table.Add(entries[4], To_xml("a")); }, "b0 a1 c2 d3 "},
+        {"replaced", [&] { table.Change(entries[4], To_xml("c")); }, "b0 a1 c4 d3 "},
+        {"removed", [&] { table.Remove(To_xml("b")); }, "a1 c4 d3 "},
+        {"filed while visiting",
+         [&] { table.Each([&](const xmlChar*, const int&) { table.Add(entries[0], To_xml("e")); }); },
+         "a1 c4 d3 e0 "},
+    };
+    for (const auto& s : steps) {
+        s.act();
+        EXPECT_EQ(order(), s.then) << s.step;
+    }
+    EXPECT_EQ(table.Lookup("c"), &entries[4]);
+    EXPECT_EQ(table.Lookup("b"), nullptr);
+    EXPECT_EQ(table.Count(), 4u);  // the size it was made for
 }

@@ -53,7 +53,7 @@ TEST_F(LogTool, EachLineLogsItsElementOrIsReported) {
         {"status phys_channel=1 phys_channel=2", "key \"phys_channel\" given twice"},
         {"time NAC=1 date=2024/01/01 time=00:00:00", "key \"NAC\" does not apply to time"},
         {"status phys_channel=256", "bad phys_channel \"256\": a decimal number from 0 to 255 is needed"},
-        {"status direction=RX", "bad direction \"RX\": one of rx, tx, rx_sim is needed"},
+        {"status direction=RX", "bad direction \"RX\": one of rx, tx, rx_sim (or a number 0-255 without a name, as 0xFF) is needed"},
         {"status NAC=1000", "bad NAC \"1000\": a hexadecimal number from 0 to FFF is needed"},
         {"status timestamp=1e3", "bad timestamp \"1e3\": seconds as decimal digits are needed"},
         {"status timestamp=85.8993460",

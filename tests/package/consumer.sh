@@ -21,7 +21,8 @@ mv "$work/stage/opt/tessel" "$prefix"
 for f in lib/libTessel.so.0 lib/libXML_routines.so.0 lib/libTessel.so lib/libXML_routines.so bin/tessel \
          lib/cmake/Tessel/TesselConfig.cmake lib/cmake/Tessel/TesselConfigVersion.cmake \
          lib/pkgconfig/tessel.pc include/tessel/P25_processing.h include/tessel/shared/XML/XML_routines.h \
-         share/man/man1/tessel.1 share/bash-completion/completions/tessel; do
+         share/man/man1/tessel.1 share/bash-completion/completions/tessel \
+         share/doc/tessel/README.md share/doc/tessel/design.md share/doc/tessel/air.md; do
   [ -e "$prefix/$f" ] || { echo "not installed: $f" >&2; exit 1; }
 done
 for lib in Tessel XML_routines; do
@@ -56,12 +57,17 @@ check "$work/pc.log" "$work/pc.err"
 # and completion come with it.
 "$prefix/bin/tessel" replay "$source/examples/demo.xml" >/dev/null
 "$prefix/bin/tessel" --version | grep -qx 'tessel [0-9][0-9.]*'
-MANWIDTH=80 man -l "$prefix/share/man/man1/tessel.1" 2>/dev/null | grep -q 'tessel replay \[FILE\]' ||
-  { echo "the manual page does not show tessel replay" >&2; exit 1; }
+# The page stands alone: the record-script format, the exit statuses, and
+# where the installed notes are.
+manual=$(MANWIDTH=80 man -l "$prefix/share/man/man1/tessel.1" 2>/dev/null)
+for part in 'tessel replay \[FILE\]' '^RECORD SCRIPTS' '^EXIT STATUS' 'sz_raw' 'share/doc/tessel'; do
+  printf '%s\n' "$manual" | grep -q -- "$part" || { echo "the manual page does not show $part" >&2; exit 1; }
+done
 # shellcheck disable=SC1091
 completions=$(PATH="$prefix/bin:$PATH" bash -c 'source "$1"; COMP_WORDS=(tessel rep); COMP_CWORD=1; _tessel
-                echo "${COMPREPLY[*]}"; COMP_WORDS=(tessel replay --q); COMP_CWORD=2; _tessel; echo "${COMPREPLY[*]}"' \
+                echo "${COMPREPLY[*]}"; COMP_WORDS=(tessel replay --q); COMP_CWORD=2; _tessel; echo "${COMPREPLY[*]}"
+                COMP_WORDS=(tessel receive --format c); COMP_CWORD=3; _tessel; echo "${COMPREPLY[*]}"' \
                 _ "$prefix/share/bash-completion/completions/tessel")
-[ "$completions" = "$(printf 'replay\n--quiet-relog')" ] ||
+[ "$completions" = "$(printf 'replay\n--quiet --quiet-relog\ncf32 cu8 cs16')" ] ||
   { echo "completion gave: $completions" >&2; exit 1; }
 echo "consumer: 2 passed, 0 failed"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs the commands the README shows and compares what they print with what
-# the README says they print, so that the README cannot drift from tessel.
+# Runs the commands a document shows (the README, or a note of docs/) and
+# compares what they print with what the document says they print, so that
+# the documents cannot drift from tessel.
 #
 #   ```console   each "$ COMMAND" line is run; the lines up to the next
 #                "$ " line or the end of the block are its expected output
@@ -14,10 +15,12 @@
 # Commands run in order, in one scratch directory that holds links to the
 # sources' examples/, scripts/ and tests/ (its data) and a copy of README.md, with the tessel
 # under test first on the PATH.
-# Usage: check.sh TESSEL SOURCE_DIR
+# Usage: check.sh TESSEL SOURCE_DIR [DOCUMENT]   (DOCUMENT: README.md by default,
+# a path relative to SOURCE_DIR)
 set -uo pipefail
 tessel=$1
 source=$2
+document=${3:-README.md}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/bin"
@@ -42,7 +45,7 @@ check_console() {
     passed=$((passed + 1))
   else
     failed=$((failed + 1))
-    echo "README.md:$line: \$ $command"
+    echo "$document:$line: \$ $command"
     diff <(printf '%s' "$expected") <(printf '%s' "$actual") | sed 's/^/    /'
   fi
 }
@@ -53,7 +56,7 @@ check_sh() {
     passed=$((passed + 1))
   else
     failed=$((failed + 1))
-    echo "README.md:$line: $command: exit status $? (must be 0)"
+    echo "$document:$line: $command: exit status $? (must be 0)"
     printf '%s\n' "$output" | sed 's/^/    /'
   fi
 }
@@ -90,7 +93,7 @@ while IFS= read -r text || [ -n "$text" ]; do
     sh)
       [[ $text =~ ^[[:space:]]*(#|$) ]] || check_sh "$text" "$readme_line" ;;
   esac
-done <"$source/README.md"
+done <"$source/$document"
 
-echo "readme: $passed passed, $failed failed"
+echo "$document: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -14,6 +14,7 @@
 #include "Smartzone_processing.h"
 #include "Trunking_handler.h"
 #include "script.h"
+#include "support.h"
 
 namespace roundtrip {
 
@@ -278,6 +279,28 @@ void Trunking_lines(Builder& b, unsigned rounds) {
     }
 }
 
+// Packets of every first header octet (format, direction, the an bit, the
+// last-block flag), every service access point over the rounds, and random
+// other octets and data blocks, their CRCs good: whatever a header says,
+// the log of its packet reads back, whole and block by block.
+void Header_lines(Builder& b, unsigned rounds) {
+    for (unsigned first = 0; first < 256; ++first)
+        for (unsigned round = 0; round < rounds; ++round) {
+            const unsigned blocks = 2 + Pick(b.rng, 3);
+            std::vector<P25::P25_TSBK_DATA> m(blocks);
+            Fill(b.rng, m[0].data, blocks * sizeof m[0]);
+            m[0].data[0] = static_cast<std::uint8_t>(first);
+            m[0].data[1] = static_cast<std::uint8_t>((m[0].data[1] & 0xC0) | ((first + 37 * round) & 0x3F));
+            fuzz::Fill_packet_crc(m.data(), blocks);
+            char label[32];
+            std::snprintf(label, sizeof label, "header %02X", first);
+            b.Emit("pdu", Octets(m.data(), blocks * sizeof m[0]), label, true);
+            const int channel = static_cast<int>(Pick(b.rng, 4));
+            for (unsigned i = 0; i < blocks; ++i)
+                b.Emit(i ? "pdu_cont" : "pdu_header", Octets(&m[i], sizeof m[i]), label, true, channel, "rx");
+        }
+}
+
 void Link_control_lines(Builder& b, unsigned rounds) {
     P25::For_each_link_control([&](const P25::MFID_record&, const P25::LC_handler_base& h) {
         const Hidden* hidden = b.Hidden_of(h.Name(), 0);
@@ -361,6 +384,7 @@ Corpus Generate(std::uint32_t seed, unsigned rounds) {
     Builder b(seed, corpus);
     Kind_lines(b, rounds);
     Trunking_lines(b, rounds);
+    Header_lines(b, rounds);
     Link_control_lines(b, rounds);
     Smartzone_lines(b, rounds);
     b.Check_table();

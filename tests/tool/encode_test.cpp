@@ -162,11 +162,18 @@ TEST_F(Encode, EveryLineItWritesLogsBackToTheSameRecords) {
         {"sz_raw baud=9600 ch_type=7 12 34\n", "sz_raw ch_type=0x7 baud=0x2580 12 34\n"},
         {"<P25_log_data><LDU1 phys_channel=\"2\"/></P25_log_data>",
          "ldu1 phys_channel=2 type=isp 00 00 00 00 00 00 00 00 00\n"},
-        {"<P25_log_data><TSBK>" + blocks_128 + "</TSBK></P25_log_data>", ""},
+        {"<P25_log_data><TSBK>" + blocks_128 + "</TSBK></P25_log_data>", "", -1, "1: error: <TSBK>: 128 blocks"},
         {"<P25_log_data><Enable_channel phys_channel=\"300\" enable=\"1\"/></P25_log_data>",
          "chan_enable phys_channel=300 enable=1\n"},
         {"<P25_log_data><LDU2><Algorithm_ID>100</Algorithm_ID></LDU2></P25_log_data>",
          "ldu2 type=isp Algorithm_ID=100 00 00 00 00 00 00 00 00 00\n"},
+        // Hostile documents: what encode accepts, log takes back; a data
+        // unit without whole blocks is refused, never a line without octets.
+        {"<P25_log_data><TSBK direction=\"0x3\" type=\"0x2\">80 00 85 12 34 56 78 AB CD EF EE E4</TSBK></P25_log_data>",
+         "tsbk direction=3 type=2 80 00 85 12 34 56 78 AB CD EF EE E4\n"},
+        {"<P25_log_data><TSBK NAC=\"293\"></TSBK></P25_log_data>", "", -1, "1: error: <TSBK>: 0 blocks"},
+        {"<P25_log_data><PDU></PDU></P25_log_data>", "", -1, "1: error: <PDU>: 0 blocks"},
+        {"<P25_log_data><TSBK>34 00</TSBK></P25_log_data>", "", -1, "1: error: <TSBK>: 2 octets"},
         // Keys at their defaults are left out.
         {"osw phys_channel=1 address=0A1B cmd=401\n",
          "sz_raw phys_channel=1 0A 1B 32 20\nsz_cooked phys_channel=1 0A 1B 32 20\n"},
@@ -193,6 +200,23 @@ TEST_F(Encode, EveryLineItWritesLogsBackToTheSameRecords) {
             EXPECT_EQ(again.out, Read_file(Temp("in.xml")));
         }
     }
+}
+
+// Hostile documents (the refusal documents: values their fields cannot
+// hold, empty values, entities, contradictions, unknown elements): whatever
+// encode accepts of them, it writes as lines `tessel log` takes back.
+TEST_F(Encode, WhatItTakesOfHostileDocumentsLogsBack) {
+    int documents = 0;
+    for (const auto& entry : fs::directory_iterator("data/tool")) {
+        if (entry.path().extension() != ".xml") continue;
+        ++documents;
+        SCOPED_TRACE(entry.path().string());
+        const Result encoded = Run("encode --quiet " + Quote(entry.path().string()));
+        EXPECT_NE(encoded.status, -1) << encoded.err;  // it ran to its end, whatever it refused
+        const Result again = Log_text(encoded.out);
+        EXPECT_EQ(again.status, 0) << encoded.out << again.err;
+    }
+    EXPECT_GE(documents, 8);
 }
 
 }  // namespace

@@ -27,7 +27,14 @@ TEST_F(Refusals, EachDocumentGivesItsGoldenReportsAndLog) {
         {"refused", "refused", 1},
         {"not_well_formed", "empty", 2},
         {"cut", "empty", 2},  // cut inside a tag name: no element for its first letters
-        {"entities", "empty", 1},  // not expanded, however nested
+        // Declarations refused and kept without their text: nine levels of
+        // tenfold nesting, in text and in an attribute, expand to nothing.
+        {"entities", "empty", 1},
+        // Frequencies checked before scaling, empty values, a header against
+        // its message, data units of no whole block, values that do not
+        // scan and misspelt tags: each says what the field holds or takes.
+        {"edges", "empty", 1},
+        {"cr_lines", "cr_lines", 1},  // a carriage return alone ends a line
         // The elements accepted, as the document gives them.
         {"refused", "refused_relog", 1, " --quiet-relog"},
     };
@@ -41,6 +48,27 @@ TEST_F(Refusals, EachDocumentGivesItsGoldenReportsAndLog) {
         EXPECT_EQ(r.out, Read_file(data + c.log + ".log"));
         EXPECT_EQ(Read_file(Temp("dispatch")), "");
     }
+}
+
+// An element of very many unknown attributes: the first ten are reported,
+// the rest counted in one line, and the element is refused.
+TEST_F(Refusals, ReportsOfOneElementStopAfterTenAndCountTheRest) {
+    const std::string many = Temp("many.xml");
+    {
+        std::ofstream out(many, std::ios::binary);
+        out << "<P25_log_data>\n<Term phys_channel=\"1\"";
+        for (int i = 0; i < 20000; ++i) out << " a" << i << "=\"\"";
+        out << "/>\n<Term phys_channel=\"2\"/>\n</P25_log_data>\n";
+    }
+    const Result r = Run("replay --quiet-relog " + Quote(many));
+    EXPECT_EQ(r.status, 1);
+    std::string expected;
+    for (int i = 0; i < 10; ++i)
+        expected += many + ":2: error: <Term>: unknown attribute \"a" + std::to_string(i) + "\"\n";
+    expected += many + ":2: error: <Term>: \xE2\x80\xA6 and 19,990 more\n";
+    EXPECT_EQ(r.err, expected);
+    EXPECT_EQ(r.out, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<P25_log_data>\n  <Term phys_channel=\"2\"/>\n"
+                     "</P25_log_data>\n");
 }
 
 // A long comment or a long run of blanks is no reason to refuse a document.

@@ -18,7 +18,12 @@ TEST_F(Reliability, WriteErrorsAreReportedOnce) {
     const struct { std::string args, report; bool to_full; } cases[] = {
         {"log " + examples + "grants.log --out /dev/full", "tessel log: cannot write /dev/full: ", false},
         {"replay " + examples + "demo.xml --out /dev/full", "tessel replay: cannot write /dev/full: ", false},
-        {"encode " + Quote(Temp("term.xml")) + " --out /dev/full", "tessel encode: error writing /dev/full: ", false},
+        {"encode " + Quote(Temp("term.xml")) + " --out /dev/full", "tessel encode: cannot write /dev/full: ", false},
+        {"encode " + Quote(Temp("term.xml")), "tessel encode: cannot write standard output: ", true},
+        {"schema", "tessel schema: cannot write standard output: ", true},
+        {"--version", "tessel --version: cannot write standard output: ", true},
+        {"--help", "tessel --help: cannot write standard output: ", true},
+        {"replay --help", "tessel replay: cannot write standard output: ", true},
         {"log " + examples + "grants.log", "tessel log: cannot write standard output: ", true},
         {"replay " + examples + "demo.xml", "tessel replay: cannot write standard output: ", true},
         {"grammar", "tessel grammar: cannot write standard output: ", true},

@@ -90,7 +90,7 @@ TEST_F(Schema, ScriptsDocumentsAndTheSchemaAgree) {
         {"timestamp", "-0", "---"},       {"timestamp", ".5", "---"},          {"timestamp", "1.", "---"},
         {"NAC", "fff", "+++"},            {"NAC", "1000", "---"},              {"NAC", "FFFFF", "---"},
         {"phys_channel", "255", "+++"},   {"phys_channel", "256", "---"},      {"phys_channel", "-1", "---"},
-        {"direction", "rx_sim", "+++"},   {"direction", "0x2", "-++"},         {"direction", "257", "---"},
+        {"direction", "rx_sim", "+++"},   {"direction", "0x2", "+++"},         {"direction", "257", "---"},
         {"octets", "8 0 85 12 34 56 78 AB CD EF EE E4", "---"},
         {"date", "2024/02/29", "+++"},    {"date", "2024/13/45", "--+"},       {"date", "2023/02/29", "--+"},
         {"time", "23:59:60", "+++"},      {"time", "25:61:99", "--+"},

@@ -14,8 +14,7 @@ std::string Message(const char* type, const std::string& children) {
            "\" timeslot=\"0\">" + children + "</Trunking_message>\n";
 }
 
-const std::string tsbk_header =
-    "<P25_TSBK_header last_block=\"true\" protected_flag=\"false\" opcode=\"0\" mfid=\"00\"/>";
+const std::string tsbk_header = "<P25_TSBK_header last_block=\"true\" protected_flag=\"false\"/>";
 const char* const grant_fields = "<Channel id=\"1\" number=\"2\"/><Target_address>000003</Target_address>"
                                  "<Source_address>000004</Source_address>";
 
@@ -58,9 +57,14 @@ TEST(Input, MessagesFoundThroughTheRegistry) {
                  "<System_ID>2A1</System_ID><Source_ID>654321</Source_ID><Target_address>ABCDEF</Target_address>"
                  "<Channel id=\"1\" number=\"100\"/><Channel id=\"1\" number=\"101\"/></UU_V_CH_GRANT>"),
          "input_uu_v_ch_grant_3.xml", std::string(unimplemented) + unimplemented},
-        // The TSBK header's opcode is replaced by the definition's.
+        // The TSBK header gets the definition's opcode and manufacturer;
+        // one that says otherwise is refused at the header.
         {Message("osp", tsbk_header + "<UU_V_CH_GRANT>" + grant_fields + "</UU_V_CH_GRANT>"),
          "input_uu_v_ch_grant_1.xml", std::string(unimplemented) + unimplemented},
+        {Message("osp", "<P25_TSBK_header opcode=\"0\" mfid=\"00\"/><UU_V_CH_GRANT>" + std::string(grant_fields) +
+                            "</UU_V_CH_GRANT>"),
+         nullptr, "replay.xml:2: error: <P25_TSBK_header>, attribute \"opcode\": Value 0 contradicts <UU_V_CH_GRANT>, "
+                  "whose opcode is 4\n"},
         // Inbound: found among the outbound messages; logged without a
         // message element, as an inbound TSBK with this opcode has none.
         {Message("isp", tsbk_header + "<UU_V_CH_GRANT_UPDT>" + grant_fields + "</UU_V_CH_GRANT_UPDT>"),

@@ -93,6 +93,13 @@ int File_error(const char* command, const std::string& message);
 // file ("-" is standard output); returns exit_usage.
 int Write_error(const char* command, const std::string& file, int error);
 
+// Flushes standard output: status when everything printed reached it, else
+// the report of Write_error (once) and exit_usage.
+int Finish_output(const char* command, int status);
+
+// "-" as the name of an output file: standard output.
+inline bool Is_stdout(const std::string& path) { return path.empty() || path == "-"; }
+
 }  // namespace tessel
 
 #endif

@@ -42,7 +42,8 @@ const char encode_usage[] =
     "simulator states and SmartZone channel words.  So the log of a script\n"
     "encodes back to the script's records.\n"
     "\n"
-    "  --out FILE  write the script to FILE instead of standard output\n"
+    "  --out FILE  write the script to FILE instead of standard output (\"-\": it)\n"
+    "  -q, --quiet no notes, only errors\n"
     "\n"
     "The symbols of a \"Status_bits\" go into the data unit that follows it\n"
     "from the same source, and an LDU1 takes the link-control word after it.\n"
@@ -83,7 +84,7 @@ const Source_key_name source_key_names[] = {
 // the messages read last, which an overhead slot holding them takes back.
 class Script_writer {
 public:
-    explicit Script_writer(std::FILE* out) : out_(out) {}
+    Script_writer(std::FILE* out, bool quiet) : out_(out), quiet_(quiet) {}
     ~Script_writer() { Flush(); }
     // Writes what waits for a record that will not come.
     void Flush() {
@@ -119,7 +120,8 @@ public:
         Begin();
         // The entry points take at most 127 blocks: a longer unit is no line.
         if (blocks > 127) {
-            std::fprintf(stderr, "tessel encode: note: a %s of %u blocks gives no line: the log takes 127 at most\n",
+            if (!quiet_)
+                std::fprintf(stderr, "tessel encode: note: a %s of %u blocks gives no line: the log takes 127 at most\n",
                          kind, blocks);
             return;
         }
@@ -506,6 +508,7 @@ private:
     }
 
     std::FILE* out_;
+    bool quiet_;
     int write_error_ = 0;
     P25::DUID_Header status_{};
     bool has_status_ = false;
@@ -590,7 +593,8 @@ const Encoder encoders[] = {
 
 // The error elements a log writes in place of a message or of its fields:
 // records of what was heard, whose blocks the data unit before them holds.
-const char* const error_elements[] = {"DATA_CRC_ERROR", "UNKNOWN_FORMAT", "INVALID_FORMAT", "Illegal_block_count"};
+const char* const error_elements[] = {"DATA_CRC_ERROR", "UNKNOWN_FORMAT", "INVALID_FORMAT", "Illegal_block_count",
+                                      "Multiblock_header"};
 
 // The reader refuses an error element as it refuses any element it cannot
 // read back.  Encode takes the reports while the document is read and
@@ -598,7 +602,8 @@ const char* const error_elements[] = {"DATA_CRC_ERROR", "UNKNOWN_FORMAT", "INVAL
 // with the data unit before it.  The others are passed on as they are.
 class Error_element_notes {
 public:
-    Error_element_notes() {
+    // Quiet: the notes are counted, not written.
+    explicit Error_element_notes(bool quiet) : quiet_(quiet) {
         std::fflush(stderr);
         reports_ = std::tmpfile();
         saved_ = reports_ ? dup(2) : -1;
@@ -623,9 +628,10 @@ public:
             line += buffer;
             if (line.back() != '\n' && !std::feof(reports_)) continue;
             std::string note;
-            if (Note(line, note)) line = note;
+            const bool noted = Note(line, note);
+            if (noted) line = note;
             else if (line.find(": error: ") != std::string::npos) ++errors;
-            std::fputs(line.c_str(), stderr);
+            if (!(noted && quiet_)) std::fputs(line.c_str(), stderr);
             line.clear();
         }
         std::fclose(reports_);
@@ -653,6 +659,7 @@ private:
         return false;
     }
 
+    bool quiet_;
     std::FILE* reports_ = nullptr;
     int saved_ = -1;
 };
@@ -661,23 +668,27 @@ private:
 
 int Encode(const Arguments& args) {
     std::string out_path;
+    bool quiet = false;
     std::vector<std::string> files;
-    if (!Parse_options("encode", args, {{"--out", &out_path, nullptr}}, files)) return exit_usage;
+    if (!Parse_options("encode", args,
+                       {{"--out", &out_path, nullptr}, {"--quiet", nullptr, &quiet}, {"-q", nullptr, &quiet}}, files))
+        return exit_usage;
     if (files.size() > 1) return Usage_error("encode", "more than one input document");
     const std::string input_path = files.empty() ? "-" : files[0];
     const bool from_stdin = input_path == "-";
+    if (Is_stdout(out_path)) out_path.clear();
     if (!from_stdin) {
         errno = 0;
         File f(std::fopen(input_path.c_str(), "rb"));
         if (!f || (std::getc(f.get()) == EOF && std::ferror(f.get())))
-            return Usage_error("encode", "cannot read " + input_path + ": " + std::strerror(errno ? errno : EIO));
+            return File_error("encode", "cannot read " + input_path + ": " + std::strerror(errno ? errno : EIO));
         if (!out_path.empty() && Same_file(out_path, input_path))
             return Usage_error("encode", "would overwrite the input document " + input_path);
     }
     File out_file;
     if (!out_path.empty()) {
         out_file.reset(std::fopen(out_path.c_str(), "w"));
-        if (!out_file) return Usage_error("encode", "cannot write " + out_path + ": " + std::strerror(errno));
+        if (!out_file) return File_error("encode", "cannot write " + out_path + ": " + std::strerror(errno));
     }
     std::FILE* out = out_file ? out_file.get() : stdout;
 
@@ -686,8 +697,8 @@ int Encode(const Arguments& args) {
     int write_error;
     unsigned errors;
     {
-        Error_element_notes reports;
-        Script_writer writer(out);
+        Error_element_notes reports(quiet);
+        Script_writer writer(out, quiet);
         P25::Set_receive_listener([&writer](Received what, const void* record) {
             for (const Encoder& e : encoders)
                 if (e.what == what) e.write(writer, record);
@@ -715,11 +726,7 @@ int Encode(const Arguments& args) {
         failed = true;
         error = errno;
     }
-    if (failed) {
-        std::fprintf(stderr, "tessel encode: error writing %s: %s\n",
-                     out_path.empty() ? "standard output" : out_path.c_str(), std::strerror(error ? error : EIO));
-        return exit_usage;
-    }
+    if (failed) return Write_error("encode", out_path.empty() ? "-" : out_path, error);
     if (status == XML_routines::Read_status::not_well_formed) return exit_usage;
     return status == XML_routines::Read_status::reported ? exit_reported : exit_ok;
 }

@@ -27,13 +27,6 @@ constexpr Byte_count isw_word{0, 3, 3};
 
 constexpr unsigned word_keys = key_timestamp | key_phys_channel | key_direction | key_timeslot;
 
-// "0x" then hexadecimal digits, or decimal digits.
-bool Parse_decimal_or_hex(const std::string& text, unsigned long max, unsigned long& out) {
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
-        return Parse_number(text.substr(2), 16, max, out);
-    return Parse_number(text, 10, max, out);
-}
-
 // Hexadecimal digits, with or without "0x".
 bool Parse_hex_value(const std::string& text, unsigned long max, unsigned long& out) {
     std::string digits = text;

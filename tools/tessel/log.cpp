@@ -24,7 +24,7 @@
 namespace tessel {
 
 const char log_usage[] =
-    "Usage: tessel log [FILE] [--out FILE]\n"
+    "Usage: tessel log [FILE] [--out FILE] [--quiet] [--verbose]\n"
     "       tessel log --kinds\n"
     "\n"
     "Reads a record script (standard input when FILE is absent or \"-\") and\n"
@@ -32,6 +32,9 @@ const char log_usage[] =
     "elements logged make up the log document.\n"
     "\n"
     "  --out FILE  write the log document to FILE instead of standard output\n"
+    "              (\"-\": standard output)\n"
+    "  -q, --quiet no progress line, only the reports of refused lines\n"
+    "  -v, --verbose  at the end, the lines read and refused\n"
     "  --kinds     list the kinds of record a script can hold, and stop\n"
     "\n"
     "One record a line: KIND [KEY=VALUE]... [HEX]...  Blank lines and lines\n"
@@ -48,9 +51,12 @@ const char log_usage[] =
 
 namespace {
 
-// script could not be read to its end.
-bool Log_script(std::FILE* in, const std::string& name, unsigned long& refused) {
-    Progress progress(name, "lines");
+// script could not be read to its end.  From a pipe or a terminal each
+// line's elements are written out as soon as it is logged.
+bool Log_script(std::FILE* in, const std::string& name, bool quiet, unsigned long& lines, unsigned long& refused) {
+    struct stat st {};
+    const bool live = fstat(fileno(in), &st) == 0 && !S_ISREG(st.st_mode);
+    Progress progress(quiet ? "-" : name, "lines");
     unsigned long long bytes = 0;
     char* buffer = nullptr;
     std::size_t capacity = 0;
@@ -68,8 +74,10 @@ bool Log_script(std::FILE* in, const std::string& name, unsigned long& refused) 
             std::fprintf(stderr, "%s:%lu: %s\n", name.c_str(), number, error.c_str());
             ++refused;
         }
+        if (live) XML_routines::Output_file::Current()->Flush();
     }
     std::free(buffer);
+    lines = number;
     return !std::ferror(in);
 }
 
@@ -77,10 +85,18 @@ bool Log_script(std::FILE* in, const std::string& name, unsigned long& refused) 
 
 int Log(const Arguments& args) {
     std::string out_path;
-    bool kinds = false;
+    bool kinds = false, quiet = false, verbose = false;
     std::vector<std::string> files;
-    if (!Parse_options("log", args, {{"--out", &out_path, nullptr}, {"--kinds", nullptr, &kinds}}, files))
+    if (!Parse_options("log", args,
+                       {{"--out", &out_path, nullptr},
+                        {"--kinds", nullptr, &kinds},
+                        {"--quiet", nullptr, &quiet},
+                        {"-q", nullptr, &quiet},
+                        {"--verbose", nullptr, &verbose},
+                        {"-v", nullptr, &verbose}},
+                       files))
         return exit_usage;
+    if (out_path == "-") out_path.clear();
     if (kinds) {
         if (!files.empty() || !out_path.empty()) return Usage_error("log", "--kinds takes no other argument");
         List_kinds(stdout);
@@ -113,8 +129,10 @@ int Log(const Arguments& args) {
         if (!log) return File_error("log", "cannot write " + out_path + ": " + std::strerror(errno));
     }
     XML_routines::Output_file::Set_current(log.get());
-    unsigned long refused = 0;
-    const bool read = Log_script(from_stdin ? stdin : script.get(), input_path, refused);
+    unsigned long lines = 0, refused = 0;
+    const bool read = Log_script(from_stdin ? stdin : script.get(), input_path, quiet, lines, refused);
+    if (verbose && !quiet)
+        std::fprintf(stderr, "tessel log: %s: %lu lines, %lu refused\n", input_path.c_str(), lines, refused);
     XML_routines::Output_file::Set_current(nullptr);
     if (!log->Close()) return Write_error("log", out_path.empty() ? "-" : out_path, log->Error());
 

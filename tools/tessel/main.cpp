@@ -139,6 +139,12 @@ namespace {
 bool stdout_reported = false;
 }  // namespace
 
+int Finish_output(const char* command, int status) {
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) return Write_error(command, "-", errno);
+    return status;
+}
+
 int Write_error(const char* command, const std::string& file, int error) {
     const bool is_stdout = file == "-";
     if (!(is_stdout && stdout_reported))
@@ -157,13 +163,15 @@ int main(int argc, char** argv) {
         return exit_usage;
     }
     const std::string name = argv[1];
+    // What is printed must reach standard output: a full disk or a closed
+    // pipe is reported, with its reason, and fails the command.
     if (Is_help(name)) {
         Overview(stdout);
-        return exit_ok;
+        return Finish_output("--help", exit_ok);
     }
     if (name == "--version") {
         std::printf("tessel %s\n", TESSEL_VERSION);
-        return exit_ok;
+        return Finish_output("--version", exit_ok);
     }
     const Command* command = Find_command(name);
     if (!command) {
@@ -176,11 +184,8 @@ int main(int argc, char** argv) {
         if (arg == "--") break;
         if (Is_help(arg)) {
             std::fputs(command->usage, stdout);
-            return exit_ok;
+            return Finish_output(command->name, exit_ok);
         }
     }
-    const int status = command->run(args);
-    errno = 0;
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) return Write_error(command->name, "-", errno);
-    return status;
+    return Finish_output(command->name, command->run(args));
 }

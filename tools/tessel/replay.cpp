@@ -3,6 +3,7 @@
 // message it sends to the dispatcher can be written to a file.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -17,12 +18,14 @@
 namespace tessel {
 
 const char replay_usage[] =
-    "Usage: tessel replay [FILE] [--out FILE] [--dispatch FILE] [--trace] [--quiet-relog]\n"
+    "Usage: tessel replay [FILE]... [--out FILE] [--dispatch FILE] [--trace] [--quiet-relog] [--quiet] [--verbose]\n"
     "\n"
-    "Reads an input document (standard input when FILE is absent or \"-\") and\n"
-    "hands each element below its root <P25_log_data> to the library.\n"
+    "Reads input documents (standard input when FILE is absent or \"-\"), one\n"
+    "after the other, and hands each element below their root <P25_log_data>\n"
+    "to the library.  The log document of them all is one.\n"
     "\n"
     "  --out FILE       write the log document to FILE instead of standard output\n"
+    "                   (\"-\": standard output)\n"
     "  --dispatch FILE  write each dispatcher message to FILE, one line per message:\n"
     "                   its octets as upper-case hexadecimal pairs separated by blanks\n"
     "  --trace          report the start and end of each element on standard error\n"
@@ -30,6 +33,8 @@ const char replay_usage[] =
     "                   library logs while reading them: each accepted element\n"
     "                   once, as the document wrote it, and nothing else (so a\n"
     "                   replayed log comes back as it was, less what was refused)\n"
+    "  -q, --quiet      no progress line, only the reports of what was refused\n"
+    "  -v, --verbose    after each document, the records it handed on and its reports\n"
     "\n"
     "Errors are reported on standard error.  Exit status: 0 when every element\n"
     "was accepted, 1 when anything was refused or reported, 2 for a document\n"
@@ -58,23 +63,31 @@ void Write_message(std::FILE* out, const std::uint8_t* message, std::size_t size
 
 int Replay(const Arguments& args) {
     std::string out_path, dispatch_path;
-    bool trace = false, quiet_relog = false;
+    bool trace = false, quiet_relog = false, quiet = false, verbose = false;
     std::vector<std::string> files;
     if (!Parse_options("replay", args,
                        {{"--out", &out_path, nullptr},
                         {"--dispatch", &dispatch_path, nullptr},
                         {"--trace", nullptr, &trace},
-                        {"--quiet-relog", nullptr, &quiet_relog}},
+                        {"--quiet-relog", nullptr, &quiet_relog},
+                        {"--quiet", nullptr, &quiet},
+                        {"-q", nullptr, &quiet},
+                        {"--verbose", nullptr, &verbose},
+                        {"-v", nullptr, &verbose}},
                        files))
         return exit_usage;
-    if (files.size() > 1) return Usage_error("replay", "more than one input document");
-    const std::string input_path = files.empty() ? "-" : files[0];
-    const bool from_stdin = input_path == "-";
+    if (out_path == "-") out_path.clear();
+    if (files.empty()) files.push_back("-");
+    if (std::count(files.begin(), files.end(), "-") > 1)
+        return Usage_error("replay", "standard input named more than once");
 
-    if (!from_stdin && !Readable(input_path)) return exit_usage;
-    for (const std::string* path : {&out_path, &dispatch_path})
-        if (!path->empty() && !from_stdin && Same_file(*path, input_path))
-            return Usage_error("replay", "would overwrite the input document " + input_path);
+    for (const std::string& input_path : files) {
+        if (input_path == "-") continue;
+        if (!Readable(input_path)) return exit_usage;
+        for (const std::string* path : {&out_path, &dispatch_path})
+            if (!path->empty() && Same_file(*path, input_path))
+                return Usage_error("replay", "would overwrite the input document " + input_path);
+    }
     if (!out_path.empty() && !dispatch_path.empty() && (out_path == dispatch_path || Same_file(out_path, dispatch_path)))
         return Usage_error("replay", "--out and --dispatch name the same file");
 
@@ -109,25 +122,35 @@ int Replay(const Arguments& args) {
 
     // The records the elements deliver are this host's to take: it takes
     // them (and counts them, with the share of the document read, for the
-    // progress line).
+    // progress line).  The documents are read in turn into one log.
     XML_routines::Input_data input(library_log);
-    Progress progress(input_path, "records");
-    unsigned long received = 0;
-    P25::Set_receive_listener([&](P25::Received, const void*) { progress.Update(++received, input.bytes_read); });
-
     input.trace = trace;
     if (quiet_relog) input.accepted = [&log](xmlNode* element) { log->Write_node(element); };
-    const XML_routines::Read_status status =
-        XML_routines::Read_document(from_stdin ? nullptr : input_path.c_str(), XML_routines::P25_log_data, input);
+    int result = exit_ok;
+    for (const std::string& input_path : files) {
+        const bool from_stdin = input_path == "-";
+        Progress progress(quiet ? "-" : input_path, "records");
+        unsigned long received = 0;
+        P25::Set_receive_listener(
+            [&](P25::Received, const void*) { progress.Update(++received, input.bytes_read); });
+        const unsigned errors_before = input.Error_count();
+        const XML_routines::Read_status status = XML_routines::Read_document(
+            from_stdin ? nullptr : input_path.c_str(), XML_routines::P25_log_data, input);
+        P25::Set_receive_listener(nullptr);
+        progress.Done();
+        // What each document came to, on request.
+        if (verbose && !quiet)
+            std::fprintf(stderr, "tessel replay: %s: %lu records handed on, %u reports\n", input_path.c_str(),
+                         received, input.Error_count() - errors_before);
+        if (status == XML_routines::Read_status::not_well_formed) result = exit_usage;
+        else if ((status == XML_routines::Read_status::reported || input.Error_count() > errors_before) &&
+                 result == exit_ok)
+            result = exit_reported;
+    }
 
     // Nothing may reach the log or the message file once they are closed.
-    P25::Set_receive_listener(nullptr);
-    progress.Done();
     dispatcher->Set_listener(nullptr);
     XML_routines::Output_file::Set_current(nullptr);
-    int result = exit_ok;
-    if (status == XML_routines::Read_status::not_well_formed) result = exit_usage;
-    else if (status == XML_routines::Read_status::reported || input.Error_count() > 0) result = exit_reported;
 
     if (!log->Close()) result = Write_error("replay", out_path.empty() ? "-" : out_path, log->Error());
     log.reset();

@@ -243,7 +243,7 @@ int Schema(const Arguments& args) {
     if (!positionals.empty()) return Usage_error("schema", "unexpected argument \"" + positionals[0] + "\"");
     Schema_writer writer;
     writer.Write(stdout, XML_routines::P25_log_data);
-    return std::fflush(stdout) == 0 ? exit_ok : exit_reported;
+    return exit_ok;  // the host checks that it reached standard output
 }
 
 }  // namespace tessel

@@ -104,6 +104,12 @@ bool Parse_number(const std::string& text, unsigned base, unsigned long max, uns
     return true;
 }
 
+bool Parse_decimal_or_hex(const std::string& text, unsigned long max, unsigned long& out) {
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+        return Parse_number(text.substr(2), 16, max, out);
+    return Parse_number(text, 10, max, out);
+}
+
 namespace {
 
 bool Parse_octet(const char* key, const std::string& value, std::uint8_t& out, std::string& error) {
@@ -149,16 +155,23 @@ bool Parse_timeslot(const std::string& value, Record_line& line, std::string& er
     return Parse_octet("timeslot", value, line.source.timeslot, error);
 }
 
-// A name of one of the library's enumeration tables.
+// A name of one of the library's enumeration tables, or, as the log
+// writes a value without a name, 0x and hexadecimal digits (or decimal).
 bool Parse_name(const char* key, const XML_routines::Value_hash<unsigned char>& names, const char* choices,
                 const std::string& value, std::uint8_t& out, std::string& error) {
     unsigned char v;
-    if (value.empty() || !names.Lookup(value.c_str(), v)) {
-        error = std::string("bad ") + key + " " + Shown(value) + ": one of " + choices + " is needed";
-        return false;
+    if (!value.empty() && names.Lookup(value.c_str(), v)) {
+        out = v;
+        return true;
     }
-    out = v;
-    return true;
+    unsigned long n;
+    if (Parse_decimal_or_hex(value, 0xFF, n)) {
+        out = static_cast<std::uint8_t>(n);
+        return true;
+    }
+    error = std::string("bad ") + key + " " + Shown(value) + ": one of " + choices +
+            " (or a number 0-255 without a name, as 0xFF) is needed";
+    return false;
 }
 
 bool Parse_direction(const std::string& value, Record_line& line, std::string& error) {

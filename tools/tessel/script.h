@@ -118,6 +118,8 @@ std::string Shown(const std::string& token);
 int Digit_value(char c);
 // Digits of one base, nothing else, at most max.
 bool Parse_number(const std::string& text, unsigned base, unsigned long max, unsigned long& out);
+// "0x" then hexadecimal digits, or decimal digits, at most max.
+bool Parse_decimal_or_hex(const std::string& text, unsigned long max, unsigned long& out);
 // The source, NID and status symbols of the line as a data-unit header.
 P25::DUID_Header Header_of(const Record_line& line);
 

@@ -14,6 +14,7 @@
 #ifndef TESSEL_P25_MESSAGE_PARTS_H
 #define TESSEL_P25_MESSAGE_PARTS_H
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -34,6 +35,7 @@ namespace P25 {
 // octet): the positions of one field, for the records' member accessors.
 template <std::size_t First, std::size_t Octets, unsigned Hi, unsigned Lo>
 struct Field_bits {
+    static constexpr unsigned max = (1u << (Hi - Lo + 1)) - 1;
     template <class R>
     using Field = XML_routines::Access::Bit_field<R, unsigned, First, Lo, Hi - Lo + 1, Octets>;
     template <class R>
@@ -54,6 +56,20 @@ inline std::uint32_t Low_32_bits(double v) {
 // ---- frequency-plan values ----------------------------------------------------------
 //
 // Values the channel-identifier records convert their packed bits to and from.
+// Each says which frequencies it holds exactly (Holds): a frequency read
+// from a document is stored only when it is one of them, never cut to a
+// step or wrapped to the bits of its field; otherwise the nearest values it
+// holds below and above are given (NaN where there is none).
+
+// Whether Hz is a whole number of steps from lo_steps to hi_steps.
+inline bool Held_in_steps(double Hz, double step, double lo_steps, double hi_steps, double& below,
+                          double& above) {
+    const double steps = Hz / step;
+    if (steps >= lo_steps && steps <= hi_steps && std::fmod(Hz, step) == 0) return true;
+    below = steps < lo_steps ? NAN : std::min(std::floor(steps), hi_steps) * step;
+    above = steps > hi_steps ? NAN : std::max(std::ceil(steps), lo_steps) * step + 0.0;  // never -0
+    return false;
+}
 
 // Channel identifier 0-15: the IDEN_UP entry that defines a channel's frequency plan.
 struct CHAN_ID {
@@ -75,6 +91,10 @@ static_assert(sizeof(CHAN_ID) == 4 && std::is_trivial_v<CHAN_ID>, "CHAN_ID is pr
 class BANDWIDTH {
 public:
     static constexpr double step_Hz = 125.0;
+    static constexpr unsigned max_steps = 511;
+    bool Holds(double Hz, double& below, double& above) const {
+        return Held_in_steps(Hz, step_Hz, 0, max_steps, below, above);
+    }
     BANDWIDTH() = default;
     BANDWIDTH(unsigned raw) : raw_(raw) {}
     BANDWIDTH(double Hz) : raw_(Low_32_bits(Hz / step_Hz)) {}
@@ -98,6 +118,14 @@ public:
         return code_ == code_6250_Hz ? 6250.0 : code_ == code_12500_Hz ? 12500.0 : 0.0;
     }
     operator unsigned() const { return code_; }
+    // 0 Hz (code 0, which also stands for the codes that name no bandwidth),
+    // 6.25 and 12.5 kHz.
+    bool Holds(double Hz, double& below, double& above) const {
+        if (Hz == 0.0 || Hz == 6250.0 || Hz == 12500.0) return true;
+        below = Hz < 0.0 ? NAN : Hz < 6250.0 ? 0.0 : Hz < 12500.0 ? 6250.0 : 12500.0;
+        above = Hz < 0.0 ? 0.0 : Hz < 6250.0 ? 6250.0 : Hz < 12500.0 ? 12500.0 : NAN;
+        return false;
+    }
     // The frequency truncated to whole Hz selects the code; anything else is code 0.
     BANDWIDTH_VU& operator=(double Hz) {
         const double whole = std::trunc(Hz);
@@ -118,6 +146,10 @@ private:
 class CHAN_SPACING {
 public:
     static constexpr double step_Hz = 125.0;
+    static constexpr unsigned max_steps = 1023;
+    bool Holds(double Hz, double& below, double& above) const {
+        return Held_in_steps(Hz, step_Hz, 0, max_steps, below, above);
+    }
     CHAN_SPACING() = default;
     CHAN_SPACING(unsigned raw) : raw_(raw) {}
     operator double() const { return raw_ * step_Hz; }
@@ -152,8 +184,22 @@ struct SIGN_PLUS_VALUE {
 class TX_OFFSET {
 public:
     TX_OFFSET() = default;
-    TX_OFFSET(bool sign, unsigned magnitude, double unit_Hz) : unit_(unit_Hz) { *this = SIGN_PLUS_VALUE(sign, magnitude); }
+    TX_OFFSET(bool sign, unsigned magnitude, double unit_Hz, unsigned max_units = 0)
+        : unit_(unit_Hz), max_units_(max_units) {
+        *this = SIGN_PLUS_VALUE(sign, magnitude);
+    }
     operator double() const { return Hz_; }
+    // A whole number of units, up to the magnitude the record packs, either
+    // way; without a unit (no channel spacing) only 0.
+    bool Holds(double Hz, double& below, double& above) const {
+        if (unit_ == 0.0) {
+            if (Hz == 0.0) return true;
+            below = Hz > 0.0 ? 0.0 : NAN;
+            above = Hz < 0.0 ? 0.0 : NAN;
+            return false;
+        }
+        return Held_in_steps(Hz, unit_, -static_cast<double>(max_units_), max_units_, below, above);
+    }
     // Sets the offset; the unit stays.
     TX_OFFSET& operator=(double Hz) {
         Hz_ = Hz;
@@ -176,6 +222,7 @@ public:
 private:
     double Hz_ = 0.0;
     double unit_ = 0.0;
+    unsigned max_units_ = 0;
 };
 
 // Channel type of the TDMA frequency plan (4 bits in the record); a leaf
@@ -559,6 +606,9 @@ struct SCCB_data {
 // Base frequency in steps of 5 Hz; a frequency of 1 Hz or less stores 0.
 struct BASE_FREQ : BE_ulong {
     static constexpr double step_Hz = 5.0;
+    bool Holds(double Hz, double& below, double& above) const {
+        return Held_in_steps(Hz, step_Hz, 0, 4294967295.0, below, above);
+    }
     operator double() const { return Value() * step_Hz; }
     BASE_FREQ& operator=(const double& Hz) {
         BE_ulong::operator=(Hz > 1.0 ? Low_32_bits(Hz / step_Hz) : 0ul);
@@ -572,7 +622,7 @@ template <class Sign, class Magnitude>
 struct Tx_offset_bits {
     template <class R>
     static TX_OFFSET Get(const R& r, double unit_Hz) {
-        return TX_OFFSET(Sign::Get(r), Magnitude::Get(r), unit_Hz);
+        return TX_OFFSET(Sign::Get(r), Magnitude::Get(r), unit_Hz, Magnitude::max);
     }
     template <class R>
     static void Set(R& r, double Hz, double unit_Hz) {

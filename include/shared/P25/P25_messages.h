@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "shared/XML/XML_info.h"
 #include "shared/endian.h"
@@ -138,6 +139,30 @@ struct Alternate_MBT {
 };
 
 #pragma pack(pop)
+
+// The opcode and manufacturer an input document wrote in a TSBK header, as
+// the header is read (a message completes what the header leaves out): a
+// message whose definition contradicts them is refused, not written over
+// them.  One header is read at a time.
+struct Header_fields_given {
+    const P25_TSBK_header* header = nullptr;
+    int line = 0;
+    bool opcode = false, mfid = false;
+    unsigned opcode_value = 0, mfid_value = 0;
+    std::string message;  // the tag of the message element that followed
+    // A value written into header h: notes it for h alone.
+    void Note(const P25_TSBK_header& h, bool is_opcode, unsigned value) {
+        if (header != &h) {
+            const int at = line;
+            *this = Header_fields_given();
+            line = at;
+            header = &h;
+        }
+        (is_opcode ? opcode : mfid) = true;
+        (is_opcode ? opcode_value : mfid_value) = value;
+    }
+};
+extern Header_fields_given tsbk_header_given;
 
 static_assert(sizeof(P25_TSBK_header) == 2, "TSBK header");
 static_assert(offsetof(P25_TSBK_header, lb_p_opcode) == 0 && offsetof(P25_TSBK_header, MFID) == 1, "TSBK header");

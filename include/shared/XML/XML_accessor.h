@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <type_traits>
 
 #include "XML_formatter.h"
@@ -265,27 +266,47 @@ private:
     }
 };
 
-// ---- accessors --------------------------------------------------------------
-
-// Prints a record's value and scans it back; reference counted.
-template <class T>
-class Accessor {
+// A get-set object kept by value in a row of a descriptor table, for the
+// thunks that use it: a few pointers at most (two member functions).
+class Kept_access {
 public:
-    Accessor() = default;
-    Accessor(const Accessor&) = delete;
-    Accessor& operator=(const Accessor&) = delete;
-    virtual ~Accessor() = default;
-    virtual bool Read(Format::Scanner& s, T& record) const = 0;
-    virtual void Write(Format::Printer& p, const T& record) const = 0;
-    // The form of the text; any text unless the accessor says.
-    virtual void Describe(Value_description&) const {}
-    void IncrRefCount() { ++refs_; }
-    void Drop() {
-        if (--refs_ < 1) delete this;
+    template <class A>
+    void Keep(const A& access) {
+        static_assert(std::is_trivially_copyable_v<A> && sizeof(A) <= sizeof bytes_ && alignof(A) <= alignof(void*),
+                      "a get-set object of a table row is a few pointers at most");
+        new (bytes_) A(access);
     }
+    const void* Get() const { return bytes_; }
 
 private:
-    int refs_ = 1;
+    alignas(void*) unsigned char bytes_[4 * sizeof(void*)] = {};
+};
+
+// ---- accessors --------------------------------------------------------------
+
+// Prints a value of a record and scans it back, on an untyped record: what
+// descriptors and attribute entries hold.
+class Value_access : public Table_object {
+public:
+    Value_access() = default;
+    Value_access(const Value_access&) = delete;
+    Value_access& operator=(const Value_access&) = delete;
+    virtual ~Value_access() = default;
+    virtual bool Read_any(Format::Scanner& s, void* record) const = 0;
+    virtual void Write_any(Format::Printer& p, const void* record) const = 0;
+    // The form of the text; any text unless the accessor says.
+    virtual void Describe(Value_description&) const {}
+};
+
+// The same on a record of type T; owned by the one descriptor or attribute
+// entry that receives it.
+template <class T>
+class Accessor : public Value_access {
+public:
+    virtual bool Read(Format::Scanner& s, T& record) const = 0;
+    virtual void Write(Format::Printer& p, const T& record) const = 0;
+    bool Read_any(Format::Scanner& s, void* record) const final { return Read(s, *static_cast<T*>(record)); }
+    void Write_any(Format::Printer& p, const void* record) const final { Write(p, *static_cast<const T*>(record)); }
 };
 
 template <class T>
@@ -305,16 +326,17 @@ private:
 template <class V, class T, class G>
 class Shim : public Accessor<T> {
 public:
-    Shim(G* getset, Accessor<V>* inner) : getset_(getset), inner_(inner) {}
-    ~Shim() override { inner_->Drop(); }
+    Shim(const G& getset, Accessor<V>* inner) : getset_(getset), inner_(inner) {}
+    // The get-set object given made with new: kept by value, the one given deleted.
+    Shim(const G* getset, Accessor<V>* inner) : getset_(*getset), inner_(inner) { delete getset; }
     bool Read(Format::Scanner& s, T& record) const override {
-        V temporary = getset_->Get(record);
+        V temporary = getset_.Get(record);
         if (!inner_->Read(s, temporary)) return false;
-        if (!Keeps(*getset_, temporary, record, s)) return false;
-        getset_->Set(temporary, record);
+        if (!Keeps(getset_, temporary, record, s)) return false;
+        getset_.Set(temporary, record);
         return true;
     }
-    void Write(Format::Printer& p, const T& record) const override { inner_->Write(p, getset_->Get(record)); }
+    void Write(Format::Printer& p, const T& record) const override { inner_->Write(p, getset_.Get(record)); }
     // The field's own limits narrow what the format reads.
     void Describe(Value_description& d) const override {
         inner_->Describe(d);
@@ -326,8 +348,8 @@ public:
     }
 
 private:
-    std::unique_ptr<G> getset_;
-    Accessor<V>* inner_;
+    G getset_;
+    std::unique_ptr<Accessor<V>> inner_;
 };
 
 // N elements through one format.
@@ -418,9 +440,7 @@ public:
     Accessor(Access::Accessor<T>* a = nullptr) : a_(a) {}
     Accessor(const Accessor&) = delete;
     Accessor& operator=(const Accessor&) = delete;
-    ~Accessor() {
-        if (a_) a_->Drop();
-    }
+    ~Accessor() { delete a_; }
     explicit operator bool() const { return a_ != nullptr; }
     void Write(Format::Printer& p, const T& r) const {
         if (a_) a_->Write(p, r);
@@ -450,7 +470,7 @@ auto Get_Access(const G& getset, F&&... format)
     -> Access::Accessor<typename G::record_type>* {
     using V = typename G::value_type;
     using T = typename G::record_type;
-    return new Access::Shim<V, T, G>(new G(getset), new Access::Primative<V>(std::forward<F>(format)...));
+    return new Access::Shim<V, T, G>(getset, new Access::Primative<V>(std::forward<F>(format)...));
 }
 
 template <class T, class S, class... F>

@@ -11,283 +11,287 @@
 #define TESSEL_XML_ATTRIBUTES_H
 
 #include <cstddef>
+#include <new>
 #include <type_traits>
+#include <utility>
 
 #include "XML_accessor.h"
 
 namespace XML_routines {
 namespace Attrib {
 
+class Entry;
+class Attrib_index;
 template <class T>
-class Hash_entry;
-template <class T>
-class Register;
+class Table_entry;
 template <class T>
 class Attrib_Hash;
-template <class T, class S, class A>
-class Child;
-template <class T, class S, class A>
-class IfCondition;
 
-template <class T>
-class Table_entry {
+// Endpoint filed under an attribute name: reads the attribute's text into
+// a record.
+class Endpoint {
 public:
-    Table_entry() = default;
-    Table_entry(const Table_entry&) = delete;
-    Table_entry& operator=(const Table_entry&) = delete;
-    virtual ~Table_entry() = default;
-    virtual void Add(const Register<T>& reg) const = 0;
+    Endpoint() = default;
+    Endpoint(const Endpoint&) = delete;
+    Endpoint& operator=(const Endpoint&) = delete;
+    virtual ~Endpoint();
+    virtual bool Read_any(Format::Scanner& s, void* record) const = 0;
+    virtual const char* Name() const = 0;
+    virtual void Describe(Value_description&) const {}
+    // The same on a typed record.
+    template <class R>
+    bool Read(Format::Scanner& s, R& record) const {
+        return Read_any(s, &record);
+    }
+};
+// The endpoint of an attribute of a record T.
+template <class T>
+using Hash_entry = Endpoint;
+
+// Where an entry files its endpoints.
+class Endpoint_register {
+public:
+    virtual void Add_to_hash(const Endpoint* endpoint) const = 0;
+    virtual ~Endpoint_register();
+};
+
+// How a wrapping entry reaches the sub-record or the flag it works on: one
+// constant table of thunks per get-set object type.
+struct Entry_ops {
+    // child: the sub-record in place, when the get-set object reaches it
+    // there (a member, a base part), for writing; else null.
+    const void* (*view)(const void* access, const void* record);
+    // child: the sub-record (size octets) read out into storage, stored
+    // back, destroyed.
+    std::size_t size;
+    void (*get)(const void* access, const void* record, void* sub);
+    void (*set)(const void* access, const void* sub, void* record);
+    void (*destroy)(void* sub);
+    // condition: the flag, and setting it.
+    bool (*flag)(const void* access, const void* record);
+    void (*set_flag)(const void* access, void* record, bool value);
+};
+
+// One element of a static attribute table.
+struct Attrib_row {
+    const Entry* entry;
+};
+
+// One entry of an attribute table, untyped: one attribute (single), the
+// attributes of a sub-record (child), of another table (subhash), of a
+// small static array (subtable), or attributes present only while a flag
+// has a value (condition).
+class Entry : public Table_object {
+public:
+    enum Kind : unsigned char { single, child, subhash, subtable, condition };
+
+    Entry(const Entry&) = delete;
+    Entry& operator=(const Entry&) = delete;
+
+    // Files the entry's endpoints.
+    void Add(const Endpoint_register& reg) const;
     // Writes the entry's attributes of the record to the sink's element.
-    virtual void Log(Sink& sink, const T& record, Format::Printer& printer) const = 0;
+    void Log_any(Sink& sink, const void* record, Format::Printer& printer) const;
+
+    const char* Name() const { return name_; }
+    const Access::Value_access* Accessor() const { return accessor_; }
+    // child and condition: the inner entry, and the thunks over the
+    // get-set object kept here.
+    const Entry& Inner() const { return *inner_; }
+    const Entry_ops& Ops() const { return *ops_; }
+    const void* Access() const { return access_.Get(); }
+    bool Value() const { return value_; }
+
+protected:
+    Entry() = default;
+    ~Entry();
+
+    Kind kind_ = single;
+    bool value_ = false;                                // condition
+    const char* name_ = nullptr;                        // single
+    const Access::Value_access* accessor_ = nullptr;    // single (owned)
+    const Entry* inner_ = nullptr;                      // child, condition
+    const Attrib_index* hash_ = nullptr;                // subhash
+    const Attrib_row* rows_ = nullptr;                  // subtable
+    unsigned count_ = 0;                                // subtable
+    const Entry_ops* ops_ = nullptr;                    // child, condition
+    Access::Kept_access access_;                        // child, condition
+
+    template <class T>
+    friend class Table_entry;
+};
+
+namespace detail {
+template <class T, class S, class A>
+struct Child_ops {
+    static void Get(const void* access, const void* record, void* sub) {
+        new (sub) S(static_cast<const A*>(access)->Get(*static_cast<const T*>(record)));
+    }
+    static void Set(const void* access, const void* sub, void* record) {
+        static_cast<const A*>(access)->Set(*static_cast<const S*>(sub), *static_cast<T*>(record));
+    }
+    static void Destroy(void* sub) { static_cast<S*>(sub)->~S(); }
+    static constexpr bool by_reference =
+        std::is_reference_v<decltype(std::declval<const A&>().Get(std::declval<const T&>()))>;
+    static constexpr bool in_place = std::is_base_of_v<S, T> || by_reference;
+    static const void* View(const void* access, const void* record) {
+        const T& r = *static_cast<const T*>(record);
+        if constexpr (std::is_base_of_v<S, T>) return static_cast<const S*>(&r);
+        else if constexpr (by_reference) return &static_cast<const A*>(access)->Get(r);
+        else return nullptr;
+    }
+    static constexpr Entry_ops ops{in_place ? &View : nullptr, sizeof(S), &Get, &Set, &Destroy, nullptr, nullptr};
+};
+template <class T, class A>
+struct Flag_ops {
+    static bool Flag(const void* access, const void* record) {
+        return static_cast<bool>(static_cast<const A*>(access)->Get(*static_cast<const T*>(record)));
+    }
+    static void Set_flag(const void* access, void* record, bool value) {
+        static_cast<const A*>(access)->Set(value, *static_cast<T*>(record));
+    }
+    static constexpr Entry_ops ops{nullptr, 0, nullptr, nullptr, nullptr, &Flag, &Set_flag};
+};
+}  // namespace detail
+
+// An entry of the attribute table of a record T; the builders below and the
+// methods here make every kind.
+template <class T>
+class Table_entry : public Entry {
+public:
+    void Log(Sink& sink, const T& record, Format::Printer& printer) const { Log_any(sink, &record, printer); }
 
     // The same attributes, of the enclosing record O converted to T (its T
     // base part, or what its conversion to T returns).
     template <class O>
     Table_entry<O>& Of() const {
-        return *new Child<O, T, Access::GetSet_cast<O, T>>(Access::GetSet_cast<O, T>(), *this);
+        return Table_entry<O>::Child(Access::GetSet_cast<O, T>(), *this);
     }
     // The same attributes, of the member of type T of the enclosing record O.
     template <class O>
     Table_entry<O>& Of(T O::*member) const {
-        return *new Child<O, T, Access::GetSet_member<O, T>>(Access::GetSet_member<O, T>(member), *this);
+        return Table_entry<O>::Child(Access::GetSet_member<O, T>(member), *this);
     }
     // The attributes exist only while the flag read through getter equals
     // value; reading one of them sets the flag to value.
     template <class G, class S, class R>
     Table_entry<T>& If(G (T::*get)() const, R (T::*set)(S), bool value) const {
         using A = Access::GetSet_func<T, G, S, R>;
-        return *new IfCondition<T, T, A>(A(get, set), value, *this);
+        auto* e = new Table_entry<T>();
+        e->kind_ = condition;
+        e->inner_ = this;
+        e->ops_ = &detail::Flag_ops<T, A>::ops;
+        e->access_.Keep(A(get, set));
+        e->value_ = value;
+        return *e;
     }
-};
 
-// Endpoint filed under an attribute name.
-template <class T>
-class Hash_entry {
-public:
-    virtual bool Read(Format::Scanner& s, T& record) const = 0;
-    virtual ~Hash_entry() = default;
-    virtual const char* Name() const = 0;
-    virtual void Describe(Value_description&) const {}
-};
-
-template <class T>
-class Register {
-public:
-    virtual void Add_to_hash(const Hash_entry<T>* endpoint) const = 0;
-    virtual ~Register() = default;
-};
-
-// An endpoint that wraps the endpoint of an entry inside another: it keeps
-// the inner endpoint's name and owns it.
-template <class T, class S>
-class Wrapped_endpoint : public Hash_entry<T> {
-public:
-    explicit Wrapped_endpoint(const Hash_entry<S>* inner) : inner_(inner) {}
-    ~Wrapped_endpoint() override { delete inner_; }
-    const char* Name() const override { return inner_->Name(); }
-    void Describe(Value_description& d) const override { inner_->Describe(d); }
-
-protected:
-    const Hash_entry<S>* inner_;
-};
-
-// The register an inner entry files into: each endpoint is wrapped in a W
-// made for the wrapping entry and filed in the outer register.
-template <class T, class S, class W, class Owner>
-class Wrapping_register : public Register<S> {
-public:
-    Wrapping_register(const Register<T>& outer, const Owner& owner) : outer_(outer), owner_(owner) {}
-    void Add_to_hash(const Hash_entry<S>* endpoint) const override { outer_.Add_to_hash(new W(owner_, endpoint)); }
+    // One attribute printed and read through an accessor.
+    static Table_entry<T>& Single(const char* name, Access::Accessor<T>* accessor) {
+        auto* e = new Table_entry<T>();
+        e->name_ = name;
+        e->accessor_ = accessor;
+        return *e;
+    }
+    // The attributes of the sub-record S reached through the get-set object A.
+    template <class S, class A>
+    static Table_entry<T>& Child(const A& access, const Table_entry<S>& inner) {
+        auto* e = new Table_entry<T>();
+        e->kind_ = child;
+        e->inner_ = &inner;
+        e->ops_ = &detail::Child_ops<T, S, A>::ops;
+        e->access_.Keep(access);
+        return *e;
+    }
+    // Every entry of another table, or of a small static array.
+    static Table_entry<T>& Sub(const Attrib_index& hash) {
+        auto* e = new Table_entry<T>();
+        e->kind_ = subhash;
+        e->hash_ = &hash;
+        return *e;
+    }
+    static Table_entry<T>& Sub(const Attrib_row* rows, unsigned count) {
+        auto* e = new Table_entry<T>();
+        e->kind_ = subtable;
+        e->rows_ = rows;
+        e->count_ = count;
+        return *e;
+    }
 
 private:
-    const Register<T>& outer_;
-    const Owner& owner_;
+    Table_entry() = default;
+    template <class>
+    friend class Table_entry;
 };
 
-// One element of a static attribute table.
+// One element of the static attribute table of a record T.
 template <class T>
-class Attrib_Table {
+class Attrib_Table : public Attrib_row {
 public:
-    Attrib_Table(const Table_entry<T>& entry) : entry_(&entry) {}
+    Attrib_Table(const Table_entry<T>& entry) : Attrib_row{&entry} {}
     // An entry of a related record type, applied to this record converted.
     template <class S, class = std::enable_if_t<!std::is_same_v<S, T>>>
-    Attrib_Table(const Table_entry<S>& entry) : entry_(&entry.template Of<T>()) {}
-    void Add(const Register<T>& reg) const { entry_->Add(reg); }
-    void Log(Sink& sink, const T& r, Format::Printer& p) const { entry_->Log(sink, r, p); }
-    const Table_entry<T>* Entry() const { return entry_; }
-
-private:
-    const Table_entry<T>* entry_;
+    Attrib_Table(const Table_entry<S>& entry) : Attrib_row{&entry.template Of<T>()} {}
+    void Add(const Endpoint_register& reg) const { entry->Add(reg); }
+    void Log(Sink& sink, const T& r, Format::Printer& p) const { entry->Log_any(sink, &r, p); }
+    const Table_entry<T>* Entry() const { return static_cast<const Table_entry<T>*>(entry); }
 };
 
-// One attribute.
+// The attribute table of a descriptor, untyped: the static array and, on
+// first lookup, the hash of its endpoints by attribute name.  A name filed
+// twice keeps its first endpoint.
+class Attrib_index : public Endpoint_register, public Hash<Endpoint> {
+public:
+    Attrib_index(const Attrib_row* table, unsigned count);
+    ~Attrib_index() override;
+
+    void Add_to_hash(const Endpoint* endpoint) const override;
+    const Attrib_row& operator[](unsigned i) const { return table_[i]; }
+    void Log_any(Sink& sink, const void* record, Format::Printer& p) const;
+    // Attribute names in table order, for grammar dumps.
+    template <class F>
+    void Each_name(F&& f) const {
+        Each([&](const xmlChar* name, const Endpoint&) { f(From_xml(name)); });
+    }
+
+protected:
+    void Init() const override;
+
+private:
+    const Attrib_row* table_;
+};
+
+// The attribute table of a descriptor of T.
 template <class T>
-class Single : public Table_entry<T> {
-public:
-    Single(const char* name, Access::Accessor<T>* accessor) : name_(name), accessor_(accessor) {}
+class Attrib_Hash {
+    static_assert(sizeof(Attrib_Table<T>) == sizeof(Attrib_row), "a table row is its entry");
 
-    void Log(Sink& sink, const T& record, Format::Printer& p) const override {
-        p.Reset();
-        accessor_.Write(p, record);
-        sink.Attribute(name_, p.c_str(), p.Length());
-    }
-    void Add(const Register<T>& reg) const override { reg.Add_to_hash(new Hash_endpoint(*this)); }
-
-    const char* Name() const { return name_; }
-    bool Read(Format::Scanner& s, T& record) const { return accessor_.Read(s, record); }
-
-private:
-    class Hash_endpoint : public Hash_entry<T> {
-    public:
-        explicit Hash_endpoint(const Single& single) : single_(single) {}
-        bool Read(Format::Scanner& s, T& record) const override { return single_.Read(s, record); }
-        const char* Name() const override { return single_.Name(); }
-        void Describe(Value_description& d) const override { single_.accessor_.Describe(d); }
-
-    private:
-        const Single& single_;
-    };
-    const char* name_;
-    Accessor<T> accessor_;
-};
-
-// The attributes of a sub-record S of T, reached through A.
-template <class T, class S, class A>
-class Child : public Table_entry<T> {
-public:
-    Child(const A& access, const Table_entry<S>& inner) : access_(access), inner_(inner) {}
-
-    void Log(Sink& sink, const T& record, Format::Printer& p) const override {
-        const S& sub = access_.Get(record);
-        inner_.Log(sink, sub, p);
-    }
-    void Add(const Register<T>& reg) const override {
-        inner_.Add(Wrapping_register<T, S, Chain, Child>(reg, *this));
-    }
-
-private:
-    // Copies the sub-record out, lets the inner endpoint read into the copy
-    // and stores it back only when that succeeded.
-    class Chain : public Wrapped_endpoint<T, S> {
-    public:
-        Chain(const Child& child, const Hash_entry<S>* inner) : Wrapped_endpoint<T, S>(inner), child_(child) {}
-        bool Read(Format::Scanner& s, T& record) const override {
-            S copy = child_.access_.Get(record);
-            if (!this->inner_->Read(s, copy)) return false;
-            child_.access_.Set(copy, record);
-            return true;
-        }
-
-    private:
-        const Child& child_;
-    };
-    A access_;
-    const Table_entry<S>& inner_;
-};
-
-// Every entry of another attribute table of the same record type.
-template <class T>
-class SubHash : public Table_entry<T> {
-public:
-    explicit SubHash(const Attrib_Hash<T>& hash) : hash_(hash) {}
-    void Log(Sink& sink, const T& record, Format::Printer& p) const override { hash_.Log(sink, record, p); }
-    void Add(const Register<T>& reg) const override {
-        for (unsigned i = 0; i < hash_.Count(); ++i) hash_[i].Add(reg);
-    }
-
-private:
-    const Attrib_Hash<T>& hash_;
-};
-
-// N entries of a static array.
-template <class T, std::size_t N>
-class Subtable : public Table_entry<T> {
-public:
-    explicit Subtable(const Attrib_Table<T> (&table)[N]) : table_(table) {}
-    void Log(Sink& sink, const T& record, Format::Printer& p) const override {
-        for (const auto& e : table_) e.Log(sink, record, p);
-    }
-    void Add(const Register<T>& reg) const override {
-        for (const auto& e : table_) e.Add(reg);
-    }
-
-private:
-    const Attrib_Table<T> (&table_)[N];
-};
-
-// Attributes present only while a flag of the record equals V.
-template <class T, class S, class A>
-class IfCondition : public Table_entry<T> {
-public:
-    IfCondition(const A& access, bool value, const Table_entry<T>& inner)
-        : access_(access), value_(value), inner_(inner) {}
-
-    void Log(Sink& sink, const T& record, Format::Printer& p) const override {
-        if (static_cast<bool>(access_.Get(record)) == value_) inner_.Log(sink, record, p);
-    }
-    void Add(const Register<T>& reg) const override {
-        inner_.Add(Wrapping_register<T, T, Chain, IfCondition>(reg, *this));
-    }
-
-private:
-    // Forces the flag, then lets the inner endpoint read.
-    class Chain : public Wrapped_endpoint<T, T> {
-    public:
-        Chain(const IfCondition& cond, const Hash_entry<T>* inner) : Wrapped_endpoint<T, T>(inner), cond_(cond) {}
-        bool Read(Format::Scanner& s, T& record) const override {
-            cond_.access_.Set(cond_.value_, record);
-            return this->inner_->Read(s, record);
-        }
-
-    private:
-        const IfCondition& cond_;
-    };
-    A access_;
-    bool value_;
-    const Table_entry<T>& inner_;
-};
-
-// The attribute table of a descriptor: the static array and, on first
-// lookup, the hash of its endpoints by attribute name.  A name filed twice
-// keeps its first endpoint.
-template <class T>
-class Attrib_Hash : public Register<T>, public Hash<Hash_entry<T>> {
 public:
     template <std::size_t N>
-    explicit Attrib_Hash(const Attrib_Table<T> (&table)[N])
-        : Hash<Hash_entry<T>>(N, &Delete_endpoint), table_(table) {}
+    explicit Attrib_Hash(const Attrib_Table<T> (&table)[N]) : index_(table, N) {}
 
-    void Add_to_hash(const Hash_entry<T>* endpoint) const override {
-        if (this->Lookup(To_xml(endpoint->Name()))) {
-            delete endpoint;
-            return;
-        }
-        this->Add(*endpoint, To_xml(endpoint->Name()));
-    }
-    const Attrib_Table<T>& operator[](unsigned i) const { return table_[i]; }
-    void Log(Sink& sink, const T& record, Format::Printer& p) const {
-        for (unsigned i = 0; i < this->Count(); ++i) table_[i].Log(sink, record, p);
-    }
+    const Attrib_index& Index() const { return index_; }
+    const Endpoint* Lookup(const xmlChar* name) const { return index_.Lookup(name); }
+    const Endpoint* Lookup(const char* name) const { return index_.Lookup(name); }
+    unsigned Count() const { return index_.Count(); }
+    const Attrib_Table<T>& operator[](unsigned i) const { return static_cast<const Attrib_Table<T>&>(index_[i]); }
+    void Log(Sink& sink, const T& record, Format::Printer& p) const { index_.Log_any(sink, &record, p); }
     // The attributes added to an existing element.
     void Log(xmlNode* node, const T& record, Format::Printer& p) const {
         Tree_sink sink(node);
         Log(sink, record, p);
     }
-    // Attribute names in table order, for grammar dumps.
+    template <class F>
+    void Each(F&& f) const {
+        index_.Each(std::forward<F>(f));
+    }
     template <class F>
     void Each_name(F&& f) const {
-        this->Each([&](const xmlChar* name, const Hash_entry<T>&) { f(From_xml(name)); });
-    }
-
-protected:
-    void Init() const override {
-        this->Create_table();
-        for (unsigned i = 0; i < this->Count(); ++i) table_[i].Add(*this);
+        index_.Each_name(std::forward<F>(f));
     }
 
 private:
-    static void Delete_endpoint(void* payload, const xmlChar*) { delete static_cast<Hash_entry<T>*>(payload); }
-    const Attrib_Table<T>* table_;
+    Attrib_index index_;
 };
 
 }  // namespace Attrib
@@ -297,33 +301,33 @@ private:
 // An attribute printed through an accessor (usually a bit field with a format).
 template <class T>
 Attrib::Table_entry<T>& Get_attrib(const char* name, Access::Accessor<T>* accessor) {
-    return *new Attrib::Single<T>(name, accessor);
+    return Attrib::Table_entry<T>::Single(name, accessor);
 }
 // An attribute over a data member, with a format ("%d" when none), a value
 // table or a time mode; over an array member, every element through the format.
 template <class T, class S, class... F>
 Attrib::Table_entry<T>& Get_attrib(const char* name, S T::*member, F&&... format) {
-    return *new Attrib::Single<T>(name, Get_Access(member, std::forward<F>(format)...));
+    return Attrib::Table_entry<T>::Single(name, Get_Access(member, std::forward<F>(format)...));
 }
 // An attribute read through a getter and written through a setter.
 template <class T, class G, class S, class R, class... F>
 Attrib::Table_entry<T>& Get_attrib(const char* name, G (T::*get)() const, R (T::*set)(S), F&&... format) {
-    return *new Attrib::Single<T>(name, Get_Access(get, set, std::forward<F>(format)...));
+    return Attrib::Table_entry<T>::Single(name, Get_Access(get, set, std::forward<F>(format)...));
 }
 // Every attribute of another table.
 template <class T>
 Attrib::Table_entry<T>& Get_attrib(const Attrib::Attrib_Hash<T>& hash) {
-    return *new Attrib::SubHash<T>(hash);
+    return Attrib::Table_entry<T>::Sub(hash.Index());
 }
 // Every entry of a small static array.
 template <class T, std::size_t N>
 Attrib::Table_entry<T>& Get_attrib(const Attrib::Attrib_Table<T> (&table)[N]) {
-    return *new Attrib::Subtable<T, N>(table);
+    return Attrib::Table_entry<T>::Sub(table, N);
 }
 // The attributes of a sub-record reached through an accessor.
 template <class A, class S>
 Attrib::Table_entry<typename A::record_type>& Get_child(const A& access, const Attrib::Table_entry<S>& inner) {
-    return *new Attrib::Child<typename A::record_type, S, A>(access, inner);
+    return Attrib::Table_entry<typename A::record_type>::Child(access, inner);
 }
 // Attributes present only while the flag read through getter equals value.
 template <class T, class G, class S, class R>

@@ -33,7 +33,7 @@ enum TIME_MODE : unsigned {
 };
 
 template <class T>
-class Base {
+class Base : public Table_object {
 public:
     virtual bool Read(Scanner& scanner, T& value) const = 0;
     virtual void Write(Printer& printer, const T& value) const = 0;

@@ -13,7 +13,11 @@
 #define TESSEL_XML_INFO_H
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <new>
+#include <string>
+#include <type_traits>
 
 #include "XML_attributes.h"
 
@@ -25,133 +29,216 @@ template <class T>
 struct Subelement_table;
 template <class T>
 class Subelement_hash;
+class Subelement_index;
 template <class T, class I>
 class Instance;
 template <class T, class I>
 class Dummy_instance;
 
+// What a descriptor knows of its record type without naming it: its size,
+// and whether its octets are the whole of it.
+struct Record_ops {
+    std::size_t size;
+    std::size_t align;
+    bool plain;       // trivially copyable: compared and copied as octets
+    bool comparable;  // plain, and not an array
+};
+namespace detail {
 template <class T>
-class Info : public Info_base {
+struct Record_ops_of {
+    static constexpr Record_ops ops{sizeof(T), alignof(T), std::is_trivially_copyable_v<T>,
+                                    std::is_trivially_copyable_v<T> && !std::is_array_v<T>};
+};
+}  // namespace detail
+
+// The engine of every descriptor, compiled once: it writes a record as an
+// element and reads one back on an untyped record, through the tables it
+// holds (attributes, text accessor, sub-element index).  Info<T> and
+// Info_primative<T> are its typed faces; the hooks below reach the members
+// a record type may replace by a specialisation.
+class Record_descriptor : public Info_base, public Table_object {
 public:
-    // The canonical descriptor of T, defined by the unit that describes T.
-    static const Info<T> info;
+    ~Record_descriptor() override;
 
-    explicit Info(const char* name) : Info_base(name) {}
-    template <std::size_t N>
-    Info(const char* name, Subelement_table<T> (&table)[N]);
-    Info(const char* name, Access::Accessor<T>* text) : Info_base(name), text_(text) {}
-    template <std::size_t N>
-    Info(const char* name, const Attrib::Attrib_Hash<T>& attributes, Subelement_table<T> (&table)[N]);
-    Info(const char* name, const Attrib::Attrib_Hash<T>& attributes) : Info_base(name), attributes_(&attributes) {}
-    Info(const char* name, const Attrib::Attrib_Hash<T>& attributes, Access::Accessor<T>* text)
-        : Info_base(name), text_(text), attributes_(&attributes) {}
-    template <std::size_t N>
-    Info(const char* name, const Attrib::Attrib_Hash<T>& attributes, Access::Accessor<T>* text,
-         Subelement_table<T> (&table)[N]);
-    ~Info() override;
+    // Writing: the element of the record to a sink (attributes, text,
+    // children), or as a libxml2 tree (null when none was made).
+    void Write_record(const void* record, Sink& sink) const;
+    xmlNode* Write_tree(const void* record) const;
+    xmlNode* Write_header(const void* record) const;
+    void Text(const void* record, xmlNode* node) const;
+    void Subs(const void* record, xmlNode* node) const;
+    void Text(const void* record, Sink& sink) const;
+    void Subs(const void* record, Sink& sink) const;
 
-    Instance_base* Get_instance(Input_data& input) const override;
+    // Reading: a parse state over a record of the type, the default
+    // sub-element lookup, attributes and text.
+    Instance_base* State(Input_data& input, void* record) const;
+    Instance_base* Lookup_record(const xmlChar* tag, unsigned* counters, Input_data& input, void* record) const;
+    bool Attribute_record(const xmlChar* name, Format::Scanner& s, void* record) const;
+    bool Read_record(Format::Scanner& s, void* record) const;
+    unsigned Tag_count() const;
+    bool Is_decoded(const xmlChar* tag) const;
+    bool Has_child(const xmlChar* tag) const;
+    const char* Missing(const unsigned* counters) const;
+    bool Has_text() const { return text_ != nullptr; }
+    // The child of this tag as the record writes it (its first entry), in
+    // the stream sink's text; empty when none is filed.
+    std::string Child_text(const char* tag, const void* record) const;
+    bool Leaf() const { return leaf_; }
+    const Record_ops& Record_type() const { return *record_; }
+
     void Dump_elements(int level) const override;
     void Subregister(Subelement_register& reg) const override;
     void Describe(Element_description& d) const override { Describe_tables(d); }
     // What the tables say: attributes, text, children.
     void Describe_tables(Element_description& d) const;
+
+    // The members a record type may replace, on the untyped record.
+    virtual void Write_hook(const void* record, Sink& sink) const;
+    virtual void Write_text_hook(const void* record, xmlNode* node) const;
+    virtual void Write_subs_hook(const void* record, xmlNode* node) const;
+    virtual void Start_hook(void* record, Input_data& input) const;
+    virtual bool Finalize_hook(void* record, Input_data& input) const;
+    virtual bool Commit_hook(void* record, Input_data& input) const;
+    virtual Instance_base* Lookup_hook(const xmlChar* tag, unsigned* counters, Input_data& input, void* record) const;
+    virtual bool Is_content_hook(const xmlChar* tag) const;
+
+protected:
+    Record_descriptor(const char* name, const Record_ops& record, const Access::Value_access* text,
+               const Attrib::Attrib_index* attributes, const Subelement_index* subs, bool leaf = false)
+        : Info_base(name), record_(&record), text_(text), attributes_(attributes), index_(subs), leaf_(leaf) {}
+
+    const Record_ops* record_;
+    const Access::Value_access* text_;        // owned; null: no text
+    const Attrib::Attrib_index* attributes_;  // shared, not owned
+    const Subelement_index* index_;           // the typed face owns it
+    bool leaf_;
+};
+
+template <class T>
+class Info : public Record_descriptor {
+public:
+    // The canonical descriptor of T, defined by the unit that describes T.
+    static const Info<T> info;
+
+    explicit Info(const char* name) : Info(name, nullptr, nullptr) {}
+    template <std::size_t N>
+    Info(const char* name, Subelement_table<T> (&table)[N]) : Info(name, nullptr, nullptr, Make_subs(table)) {}
+    Info(const char* name, Access::Accessor<T>* text) : Info(name, nullptr, text) {}
+    template <std::size_t N>
+    Info(const char* name, const Attrib::Attrib_Hash<T>& attributes, Subelement_table<T> (&table)[N])
+        : Info(name, &attributes, nullptr, Make_subs(table)) {}
+    Info(const char* name, const Attrib::Attrib_Hash<T>& attributes) : Info(name, &attributes, nullptr) {}
+    Info(const char* name, const Attrib::Attrib_Hash<T>& attributes, Access::Accessor<T>* text)
+        : Info(name, &attributes, text) {}
+    template <std::size_t N>
+    Info(const char* name, const Attrib::Attrib_Hash<T>& attributes, Access::Accessor<T>* text,
+         Subelement_table<T> (&table)[N])
+        : Info(name, &attributes, text, Make_subs(table)) {}
+
+    // A parse state over a record of its own.
+    Instance_base* Get_instance(Input_data& input) const override { return new Instance<T, Info<T>>(input, *this); }
     // The element of the record as a libxml2 tree (the caller owns it), or null.
-    virtual xmlNode* Write(const T& record) const;
+    xmlNode* Write(const T& record) const { return Write_tree(&record); }
     // The element of the record written to a sink: attributes, then text,
     // then children, through the writing hooks below.
-    virtual void Write(const T& record, Sink& sink) const;
+    void Write(const T& record, Sink& sink) const { Write_record(&record, sink); }
+    // What a record type may replace by a specialisation or a derived
+    // descriptor by overriding: a parse state starts on the record; the
+    // element has been read; it has been finalised.
     virtual void Start(T&, Input_data&) const {}
-    virtual bool Finalize(T& record, Input_data& input) const;
-    virtual bool Commit(T& record, Input_data& input) const;
+    virtual bool Finalize(T&, Input_data&) const { return true; }
+    virtual bool Commit(T&, Input_data&) const { return true; }
 
-    xmlNode* Write_header(const T& record) const;
+    xmlNode* Write_header(const T& record) const { return Record_descriptor::Write_header(&record); }
     // The writing hooks: a record type may replace either by a
     // specialisation.  The node is the element being written (under the
     // stream sink, a node standing for it: see Sink).
-    void Write_text(const T& record, xmlNode* node) const;
-    void Write_subs(const T& record, xmlNode* node) const;
-    void Text(const T& record, xmlNode* node) const;
-    void Subs(const T& record, xmlNode* node) const;
-    void Text(const T& record, Sink& sink) const;
-    void Subs(const T& record, Sink& sink) const;
-    unsigned Tag_count() const;
+    void Write_text(const T& record, xmlNode* node) const { Text(record, node); }
+    void Write_subs(const T& record, xmlNode* node) const { Subs(record, node); }
+    void Text(const T& record, xmlNode* node) const { Record_descriptor::Text(&record, node); }
+    void Subs(const T& record, xmlNode* node) const { Record_descriptor::Subs(&record, node); }
+    void Text(const T& record, Sink& sink) const { Record_descriptor::Text(&record, sink); }
+    void Subs(const T& record, Sink& sink) const { Record_descriptor::Subs(&record, sink); }
 
-    Instance_base* Lookup(const xmlChar* tag, unsigned* counters, Input_data& input, T& record) const;
+    Instance_base* Lookup(const xmlChar* tag, unsigned* counters, Input_data& input, T& record) const {
+        return Lookup_record(tag, counters, input, &record);
+    }
     // Whether a child of this tag is the record's content (one per record),
     // whether the tag is filed among the children at all, and the first
     // required child the counters saw none of.
-    bool Is_content(const xmlChar* tag) const;
-    bool Is_decoded(const xmlChar* tag) const { return subs_ && subs_->Is_decoded(tag); }
-    bool Has_child(const xmlChar* tag) const;
-    const char* Missing(const unsigned* counters) const;
-    // The child of this tag as the record writes it (its first entry), in
-    // the stream sink's text; empty when none is filed.
-    std::string Child_text(const char* tag, const T& record) const;
-    bool Attribute(const xmlChar* name, Format::Scanner& s, T& record) const;
-    bool Read(Format::Scanner& s, T& record) const { return text_.Read(s, record); }
+    bool Is_content(const xmlChar* tag) const { return Record_descriptor::Is_content_hook(tag); }
+    std::string Child_text(const char* tag, const T& record) const { return Record_descriptor::Child_text(tag, &record); }
+    bool Attribute(const xmlChar* name, Format::Scanner& s, T& record) const {
+        return Attribute_record(name, s, &record);
+    }
+    bool Read(Format::Scanner& s, T& record) const { return Read_record(s, &record); }
 
-    const Attrib::Attrib_Hash<T>* Attributes() const { return attributes_; }
+    const Attrib::Attrib_Hash<T>* Attributes() const { return typed_attributes_; }
     const Subelement_hash<T>* Sub_elements() const { return subs_.get(); }
-    bool Has_text() const { return static_cast<bool>(text_); }
 
     static void dump_attr(const char* name) { std::printf("%s=\"\" ", name); }
-    static void dump_sub(const Subelement_base<T>& entry, int level);
+    // A record type may replace these by a specialisation.
+    void Dump_elements(int level) const override { Record_descriptor::Dump_elements(level); }
+    void Describe(Element_description& d) const override { Describe_tables(d); }
+
+    void Write_hook(const void* r, Sink& sink) const override { Write(*static_cast<const T*>(r), sink); }
+    void Write_text_hook(const void* r, xmlNode* node) const override { Write_text(*static_cast<const T*>(r), node); }
+    void Write_subs_hook(const void* r, xmlNode* node) const override { Write_subs(*static_cast<const T*>(r), node); }
+    void Start_hook(void* r, Input_data& input) const override { Start(*static_cast<T*>(r), input); }
+    bool Finalize_hook(void* r, Input_data& input) const override { return Finalize(*static_cast<T*>(r), input); }
+    bool Commit_hook(void* r, Input_data& input) const override { return Commit(*static_cast<T*>(r), input); }
+    Instance_base* Lookup_hook(const xmlChar* tag, unsigned* counters, Input_data& input, void* r) const override {
+        return Lookup(tag, counters, input, *static_cast<T*>(r));
+    }
+    bool Is_content_hook(const xmlChar* tag) const override { return Is_content(tag); }
 
 private:
-    Accessor<T> text_;
+    template <std::size_t N>
+    static Subelement_hash<T>* Make_subs(Subelement_table<T> (&table)[N]) {
+        return new Subelement_hash<T>(table);
+    }
+    Info(const char* name, const Attrib::Attrib_Hash<T>* attributes, Access::Accessor<T>* text,
+         Subelement_hash<T>* subs = nullptr)
+        : Record_descriptor(name, detail::Record_ops_of<T>::ops, text, attributes ? &attributes->Index() : nullptr,
+                     subs ? &subs->Index() : nullptr),
+          subs_(subs),
+          typed_attributes_(attributes) {}
+
     std::unique_ptr<Subelement_hash<T>> subs_;
-    const Attrib::Attrib_Hash<T>* attributes_ = nullptr;
+    const Attrib::Attrib_Hash<T>* typed_attributes_;
 };
 
 // A leaf element carrying one value and nothing else.
 template <class T>
-class Info_primative : public Info_base {
+class Info_primative : public Record_descriptor {
 public:
-    Info_primative() : Info_base("Reserved"), text_(Get_Access<T>("%02X ")) {}
-    explicit Info_primative(const char* name) : Info_base(name), text_(Get_Access<T>("%d")) {}
-    Info_primative(const char* name, const char* format) : Info_base(name), text_(Get_Access<T>(format)) {}
-    Info_primative(const char* name, const Value_hash<T>& table) : Info_base(name), text_(Get_Access<T>(table)) {}
-    Info_primative(const char* name, Format::TIME_MODE mode) : Info_base(name), text_(Get_Access<T>(mode)) {}
+    Info_primative() : Info_primative("Reserved", Get_Access<T>("%02X ")) {}
+    explicit Info_primative(const char* name) : Info_primative(name, Get_Access<T>("%d")) {}
+    Info_primative(const char* name, const char* format) : Info_primative(name, Get_Access<T>(format)) {}
+    Info_primative(const char* name, const Value_hash<T>& table) : Info_primative(name, Get_Access<T>(table)) {}
+    Info_primative(const char* name, Format::TIME_MODE mode) : Info_primative(name, Get_Access<T>(mode)) {}
 
-    Instance_base* Get_instance(Input_data& input) const override;
-    void Describe(Element_description& d) const override {
-        Info_base::Describe(d);
-        d.has_text = true;
-        text_.Describe(d.text);
+    Instance_base* Get_instance(Input_data& input) const override {
+        return new Instance<T, Info_primative<T>>(input, *this);
     }
-    virtual xmlNode* Write(const T& value) const {
-        Tree_sink sink;
-        Write(value, sink);
-        return sink.Take();
-    }
-    virtual void Write(const T& value, Sink& sink) const {
-        if (!sink.Start(Name())) return;
-        Format::Printer& p = sink.Printer();
-        p.Reset();
-        text_.Write(p, value);
-        sink.Text(p.Data(), p.Length());
-        sink.End();
-    }
+    xmlNode* Write(const T& value) const { return Write_tree(&value); }
+    void Write(const T& value, Sink& sink) const { Write_record(&value, sink); }
     unsigned Tag_count() const { return 0; }
     void Start(T&, Input_data&) const {}
     Instance_base* Lookup(const xmlChar*, unsigned*, Input_data&, T&) const { return nullptr; }
     bool Is_content(const xmlChar*) const { return false; }
-    bool Is_decoded(const xmlChar*) const { return false; }
-    bool Has_child(const xmlChar*) const { return false; }
-    const char* Missing(const unsigned*) const { return nullptr; }
     std::string Child_text(const char*, const T&) const { return std::string(); }
-    bool Has_text() const { return true; }
-    bool Attribute(const xmlChar*, Format::Scanner& s, T&) const {
-        s.Error("No attributes for %s\n", Name());
-        return true;
+    bool Attribute(const xmlChar* name, Format::Scanner& s, T& value) const {
+        return Attribute_record(name, s, &value);
     }
-    bool Read(Format::Scanner& s, T& value) const { return text_.Read(s, value); }
+    bool Read(Format::Scanner& s, T& value) const { return Read_record(s, &value); }
     bool Finalize(T&, Input_data&) const { return true; }
     bool Commit(T&, Input_data&) const { return true; }
 
 private:
-    Accessor<T> text_;
+    Info_primative(const char* name, Access::Accessor<T>* text)
+        : Record_descriptor(name, detail::Record_ops_of<T>::ops, text, nullptr, nullptr, true) {}
 };
 
 // The shared leaf "Reserved" of type S, octets printed "%02X ".
@@ -195,213 +282,6 @@ void XML_Log(const T& value, const unsigned long& log_class) {
 #include "XML_subelements.h"
 
 namespace XML_routines {
-
-// ---- Info<T> members -------------------------------------------------------------
-
-template <class T>
-template <std::size_t N>
-Info<T>::Info(const char* name, Subelement_table<T> (&table)[N])
-    : Info_base(name), subs_(new Subelement_hash<T>(table)) {}
-
-template <class T>
-template <std::size_t N>
-Info<T>::Info(const char* name, const Attrib::Attrib_Hash<T>& attributes, Subelement_table<T> (&table)[N])
-    : Info_base(name), subs_(new Subelement_hash<T>(table)), attributes_(&attributes) {}
-
-template <class T>
-template <std::size_t N>
-Info<T>::Info(const char* name, const Attrib::Attrib_Hash<T>& attributes, Access::Accessor<T>* text,
-              Subelement_table<T> (&table)[N])
-    : Info_base(name), text_(text), subs_(new Subelement_hash<T>(table)), attributes_(&attributes) {}
-
-template <class T>
-Info<T>::~Info() = default;
-
-template <class T>
-Instance_base* Info<T>::Get_instance(Input_data& input) const {
-    return new Dummy_instance<T, Info<T>>(input, *this);
-}
-
-template <class T>
-Instance_base* Info_primative<T>::Get_instance(Input_data& input) const {
-    return new Dummy_instance<T, Info_primative<T>>(input, *this);
-}
-
-template <class T>
-xmlNode* Info<T>::Write(const T& record) const {
-    Tree_sink sink;
-    Write(record, sink);
-    return sink.Take();
-}
-
-template <class T>
-void Info<T>::Write(const T& record, Sink& sink) const {
-    if (!sink.Start(Name())) return;
-    if (attributes_) attributes_->Log(sink, record, sink.Printer());
-    Write_text(record, sink.Hook_node());
-    sink.Hook_done();
-    Write_subs(record, sink.Hook_node());
-    sink.Hook_done();
-    sink.End();
-}
-
-template <class T>
-xmlNode* Info<T>::Write_header(const T& record) const {
-    xmlNode* node = xmlNewNode(nullptr, To_xml(Name()));
-    if (!node) return nullptr;
-    if (attributes_) {
-        Tree_sink sink(node);
-        attributes_->Log(sink, record, sink.Printer());
-    }
-    return node;
-}
-
-template <class T>
-void Info<T>::Write_text(const T& record, xmlNode* node) const {
-    Text(record, node);
-}
-template <class T>
-void Info<T>::Write_subs(const T& record, xmlNode* node) const {
-    Subs(record, node);
-}
-
-template <class T>
-void Info<T>::Text(const T& record, xmlNode* node) const {
-    if (!text_ || !node) return;
-    if (Sink* sink = Sink::Of(node)) return Text(record, *sink);
-    Tree_sink sink(node);
-    Text(record, sink);
-}
-
-template <class T>
-void Info<T>::Subs(const T& record, xmlNode* node) const {
-    if (!subs_ || !node) return;
-    if (Sink* sink = Sink::Of(node)) return Subs(record, *sink);
-    Tree_sink sink(node);
-    Subs(record, sink);
-}
-
-template <class T>
-void Info<T>::Text(const T& record, Sink& sink) const {
-    if (!text_) return;
-    Format::Printer& p = sink.Printer();
-    p.Reset();
-    text_.Write(p, record);
-    sink.Text(p.Data(), p.Length());
-}
-
-template <class T>
-void Info<T>::Subs(const T& record, Sink& sink) const {
-    if (!subs_) return;
-    for (unsigned i = 0; i < subs_->Count(); ++i) (*subs_)[i]->Write(record, sink);
-}
-
-template <class T>
-unsigned Info<T>::Tag_count() const {
-    return subs_ ? subs_->Tag_count() : 0;
-}
-
-template <class T>
-bool Info<T>::Finalize(T&, Input_data&) const {
-    return true;
-}
-template <class T>
-bool Info<T>::Commit(T&, Input_data&) const {
-    return true;
-}
-
-template <class T>
-Instance_base* Info<T>::Lookup(const xmlChar* tag, unsigned* counters, Input_data& input, T& record) const {
-    if (subs_)
-        if (Subelement_base<T>* entry = subs_->Lookup(tag, counters, record)) return entry->Get_instance(input, record);
-    if (const Info_base* filed = Find(tag)) return filed->Get_instance(input);
-    return nullptr;
-}
-
-template <class T>
-bool Info<T>::Is_content(const xmlChar* tag) const {
-    return subs_ && subs_->Is_content(tag);
-}
-template <class T>
-bool Info<T>::Has_child(const xmlChar* tag) const {
-    return subs_ && subs_->Has(tag);
-}
-template <class T>
-const char* Info<T>::Missing(const unsigned* counters) const {
-    return subs_ ? subs_->Missing(counters) : nullptr;
-}
-template <class T>
-std::string Info<T>::Child_text(const char* tag, const T& record) const {
-    const auto* list = subs_ ? subs_->Lookup(To_xml(tag)) : nullptr;
-    if (!list || !list->Count()) return std::string();
-    Stream_sink sink;
-    (*list)[0]->Write(record, sink);
-    return sink.Output();
-}
-
-template <class T>
-bool Info<T>::Attribute(const xmlChar* name, Format::Scanner& s, T& record) const {
-    const Attrib::Hash_entry<T>* endpoint = attributes_ ? attributes_->Lookup(name) : nullptr;
-    if (!endpoint) {
-        // The report names the element before it, and the attribute in it.
-        Input_data* input = s.Input();
-        const char* attribute = input ? input->attribute : nullptr;
-        if (input) input->attribute = nullptr;
-        s.Error("unknown attribute \"%s\"", From_xml(name));
-        if (input) input->attribute = attribute;
-        return false;
-    }
-    return endpoint->Read(s, record);
-}
-
-template <class T>
-void Info<T>::Subregister(Subelement_register& reg) const {
-    if (!subs_) return;
-    for (unsigned i = 0; i < subs_->Count(); ++i) reg.Register((*subs_)[i]);
-}
-
-// Anonymous descriptors among the children give their own children.
-template <class T>
-void Info<T>::Describe_tables(Element_description& d) const {
-    Info_base::Describe(d);
-    if (attributes_)
-        attributes_->Each([&d](const xmlChar* name, const Attrib::Hash_entry<T>& endpoint) {
-            d.attributes.emplace_back(From_xml(name), Value_description());
-            endpoint.Describe(d.attributes.back().second);
-        });
-    d.has_text = static_cast<bool>(text_);
-    text_.Describe(d.text);
-    if (!subs_) return;
-    for (unsigned i = 0; i < subs_->Count(); ++i) {
-        const Info_base& child = (*subs_)[i]->Info();
-        if (*child.Name()) {
-            d.children.push_back(&child);
-            continue;
-        }
-        Element_description spliced;
-        child.Describe(spliced);
-        d.children.insert(d.children.end(), spliced.children.begin(), spliced.children.end());
-        d.choices.insert(d.choices.end(), spliced.choices.begin(), spliced.choices.end());
-    }
-}
-
-template <class T>
-void Info<T>::dump_sub(const Subelement_base<T>& entry, int level) {
-    entry.Dump_elements(level);
-}
-
-template <class T>
-void Info<T>::Dump_elements(int level) const {
-    if (*Name()) {
-        indent_printf(level, "<%s ", Name());
-        ++level;
-        if (attributes_) attributes_->Each_name(&dump_attr);
-        std::printf(">\n");
-    }
-    if (text_) indent_printf(level, "Text is allowed\n");
-    Dump_subs(level);
-    if (subs_) subs_->Dump_elements(level);
-}
 
 }  // namespace XML_routines
 

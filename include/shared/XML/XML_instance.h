@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -16,6 +17,8 @@
 #include "XML_routines.h"
 
 namespace XML_routines {
+
+class Record_descriptor;
 
 // The occurrence counters of a parse state, one per distinct sub-element
 // tag, all 0 at start (null when there are none); a few live in place.
@@ -33,114 +36,38 @@ private:
     std::unique_ptr<unsigned[]> heap_;
 };
 
-template <class T, class I>
-class Instance : public Instance_base {
+// The parse state of one element over a record of the element's
+// descriptor, compiled once: the record is untyped here.
+class Record_instance : public Instance_base {
 public:
-    Instance(Input_data& input, const I& info, T& record)
-        : Instance_base(input), info_(&info), record_(&record), counters_(info.Tag_count()) {
-        info.Start(record, input);
-        if (input.trace) std::fprintf(stderr, "%s Start processing\n", info.Name());
-    }
-    ~Instance() override {
-        if (input_.trace) std::fprintf(stderr, "%s End processing\n", info_->Name());
-    }
+    // begin: the descriptor's Start runs now (else the constructor of a
+    // derived state calls Begin once the record is there).
+    Record_instance(Input_data& input, const Record_descriptor& info, void* record, bool begin = true);
+    ~Record_instance() override;
 
     // A child not matched although its tag is filed here is a repetition;
     // a second content child is refused at its line, and nothing of it is
     // read.
-    Instance_base* Get_subinstance(const xmlChar* tag) const override {
-        const unsigned errors = input_.Error_count();
-        const bool content = info_->Is_content(tag);
-        // The decoded form after the raw form: the record as the raw form
-        // left it is kept, to be compared at the end.
-        bool decoding = false;
-        if constexpr (std::is_trivially_copyable_v<T>) {
-            decoding = content && !content_.empty() && raw_.empty() && info_->Is_decoded(tag) &&
-                       !info_->Is_decoded(To_xml(content_.c_str()));
-            if (decoding) {
-                const auto* octets = reinterpret_cast<const unsigned char*>(record_);
-                raw_.assign(octets, octets + sizeof(T));
-            }
-        }
-        Instance_base* child = info_->Lookup(tag, counters_.get(), input_, *record_);
-        if (!child) {
-            if (input_.Error_count() == errors && info_->Has_child(tag))
-                Refuse("repeated <%s> in <%s>", From_xml(tag), info_->Tag());
-            return nullptr;
-        }
-        if (content) {
-            if (decoding) {
-                decoded_ = From_xml(tag);
-                return child;
-            }
-            if (!content_.empty()) {
-                delete child;
-                if (content_ == From_xml(tag)) Refuse("repeated <%s> in <%s>", From_xml(tag), info_->Tag());
-                else Refuse("<%s> after <%s> in <%s>", From_xml(tag), content_.c_str(), info_->Tag());
-                return nullptr;
-            }
-            content_ = From_xml(tag);
-        }
-        return child;
-    }
-    bool Attribute(const xmlChar* name, Format::Scanner& s) override {
-        if (!info_->Attribute(name, s, *record_)) return false;
-        if (info_->Has_text()) attributes_read_.emplace_back(From_xml(name), s.Text());
-        return true;
-    }
-    bool Text(Format::Scanner& s) override { return info_->Read(s, *record_) && Agrees_with_attributes(); }
+    Instance_base* Get_subinstance(const xmlChar* tag) const override;
+    bool Attribute(const xmlChar* name, Format::Scanner& s) override;
+    bool Text(Format::Scanner& s) override;
     // An element without one of its required children is refused.
-    bool Finalize() override {
-        if (const char* missing = info_->Missing(counters_.get()))
-            return Refuse("no <%s> in <%s>", missing, info_->Tag());
-        if constexpr (std::is_trivially_copyable_v<T>) {
-            if (!raw_.empty() && std::memcmp(raw_.data(), record_, raw_.size()) != 0) {
-                // A decoded form that hides bits (a code it names no value
-                // for) reads back other octets: it describes the raw form
-                // when it shows what the raw form's own decoding shows, and
-                // the raw octets stand.
-                auto* octets = reinterpret_cast<unsigned char*>(record_);
-                const std::string shown = info_->Child_text(decoded_.c_str(), *record_);
-                std::memcpy(octets, raw_.data(), raw_.size());
-                if (info_->Child_text(decoded_.c_str(), *record_) != shown)
-                    return Refuse("<%s> does not describe the octets of <%s> in <%s>", decoded_.c_str(),
-                                  content_.c_str(), info_->Tag());
-            }
-        }
-        return info_->Finalize(*record_, input_);
-    }
-    bool Commit() override { return info_->Commit(*record_, input_); }
-    const char* Name() const override { return info_->Name(); }
-
-    T& Record() const { return *record_; }
+    bool Finalize() override;
+    bool Commit() override;
+    const char* Name() const override;
+    const Info_base* Descriptor() const override;
 
 protected:
-    const I* info_;
-    T* record_;
+    void Begin();
+    const Record_descriptor* info_;
+    void* record_;
     Tag_counters counters_;
 
 private:
     // The text of an element describes the same octets as its header
     // attributes (the opcode of a link-control word, say): read again over
     // the record the text made, each attribute must leave it as it is.
-    bool Agrees_with_attributes() {
-        if constexpr (std::is_trivially_copyable_v<T> && !std::is_array_v<T>) {
-            static Input_data quiet;
-            quiet.report_errors = false;
-            for (const auto& [name, value] : attributes_read_) {
-                T again = *record_;
-                Format::Scanner s(value.c_str(), &quiet);
-                if (!info_->Attribute(To_xml(name.c_str()), s, again)) continue;
-                if (std::memcmp(&again, record_, sizeof(T)) == 0) continue;
-                const char* attribute = input_.attribute;
-                input_.attribute = name.c_str();
-                input_.Error_handler("Value %s contradicts the element's text", 1, nullptr, value.c_str());
-                input_.attribute = attribute;
-                return false;
-            }
-        }
-        return true;
-    }
+    bool Agrees_with_attributes();
 
     mutable std::string content_;  // the content child read so far
     // The record as the raw form of the content left it, when its decoded
@@ -150,20 +77,31 @@ private:
     std::vector<std::pair<std::string, std::string>> attributes_read_;
 };
 
-namespace detail {
-// Storage of a state that parses into a record of its own: built (zero
-// filled, or by the record's default constructor) before the state.
-template <class T>
-struct Own_record {
-    T own_record{};
-};
-}  // namespace detail
-
+// A parse state over a record of type T, for descriptor I: a record of
+// the parent's, or one of its own (zero filled, or made by the record's
+// default constructor, before the descriptor's Start sees it).
 template <class T, class I>
-class Dummy_instance : private detail::Own_record<T>, public Instance<T, I> {
+class Instance : public Record_instance {
 public:
-    Dummy_instance(Input_data& input, const I& info)
-        : detail::Own_record<T>(), Instance<T, I>(input, info, this->own_record) {}
+    Instance(Input_data& input, const I& info, T& record) : Record_instance(input, info, &record) {}
+    Instance(Input_data& input, const I& info) : Record_instance(input, info, nullptr, false), own_(std::in_place) {
+        record_ = &own_->value;
+        Begin();
+    }
+    T& Record() const { return *static_cast<T*>(record_); }
+
+private:
+    struct Own {
+        T value{};
+    };
+    std::optional<Own> own_;
+};
+
+// A parse state that parses into a record of its own.
+template <class T, class I>
+class Dummy_instance : public Instance<T, I> {
+public:
+    Dummy_instance(Input_data& input, const I& info) : Instance<T, I>(input, info) {}
 };
 
 }  // namespace XML_routines

@@ -227,6 +227,19 @@ private:
 
 }  // namespace Format
 
+// Storage of the objects the descriptor tables are built from (links,
+// attribute entries, accessors, formats, leaf descriptors): they are made
+// once, when the library is loaded, and live as long as it, so they are
+// carved out of a few large blocks instead of being allocated one by one.
+// Under AddressSanitizer each is allocated on its own, so that an overrun is
+// still caught.
+void* Table_storage(std::size_t size);
+void Table_release(void* object) noexcept;
+struct Table_object {
+    static void* operator new(std::size_t size) { return Table_storage(size); }
+    static void operator delete(void* object) noexcept { Table_release(object); }
+};
+
 // A hook run when a parse state is finalised (copy-back of a value read
 // through member functions or bit fields, commit functions).  The state
 // owns its hooks.
@@ -237,11 +250,8 @@ public:
     void Hook_to(Instance_base& instance);
 };
 
-// Base of the sub-element entries of descriptors.
-class Subelement_sub_base {
-public:
-    virtual ~Subelement_sub_base();
-};
+// One link of the sub-element chains of descriptors (XML_subelements.h).
+class Subelement_sub_base;
 
 // Receives the entries of an anonymous descriptor being spliced into the
 // element that embeds it.
@@ -467,6 +477,9 @@ public:
     // any of them was refused.
     virtual bool Read_attribs(xmlNode* node);
     virtual const char* Name() const = 0;
+    // The element's descriptor, for reports that say what the element takes
+    // (its text, its attributes, its children); null when there is none.
+    virtual const Info_base* Descriptor() const { return nullptr; }
 
     Input_data& Input() const { return input_; }
     // Reports a refusal of the element's structure (a child repeated,

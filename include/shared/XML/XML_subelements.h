@@ -6,14 +6,21 @@
 // functions or a bit field, the record converted to a related type, a
 // condition, a commit function), the innermost names the child's
 // descriptor.  The same chain writes the child and makes the parse state
-// that reads it.  The table's hash maps each tag to the entries that carry
+// that reads it.  The table's index maps each tag to the entries that carry
 // it, so that repeated tags fill successive entries; an anonymous
-// descriptor's entries are spliced into the hash of the element embeds it.
+// descriptor's entries are spliced into the index of the element that
+// embeds it.
+//
+// A link is one row of data (kind, member offset, get-set thunks, condition
+// value, marks, the child's descriptor), so that one engine, compiled once
+// in the runtime, walks every chain on an untyped record; Subelement_base<T>
+// only adds the record type for the builders and the tables.
 #ifndef TESSEL_XML_SUBELEMENTS_H
 #define TESSEL_XML_SUBELEMENTS_H
 
-#include <cstdio>
-#include <cstdlib>
+#include <cstddef>
+#include <new>
+#include <type_traits>
 #include <typeinfo>
 #include <vector>
 
@@ -21,21 +28,126 @@
 
 namespace XML_routines {
 
-template <class T, class S, class A>
-class Subelement_access;
-template <class T, class S>
-class Subelement_cast;
-template <class T, class C, class S, class A>
-class IfCondition;
-template <class T, class S>
-class Subelement_commit;
 template <class T>
-class Subelement_mark;
+class Subelement_base;
 
-// The marks a chain may carry (see Subelement_base::Content and the
-// builders beside it).
+// The marks a chain may carry (see Content, Decoded and Required below).
 struct Mark {
     static constexpr unsigned content = 1, required = 2, decoded = 4;
+    // Set on the link a mark was given to: the chain's condition is not
+    // seen through it (a marked child is matched by its tag alone).
+    static constexpr unsigned given = 0x80;
+};
+
+// Where a conditional child's condition lies: the record that holds the
+// field and the field; no record for a child without one.
+struct Condition_site {
+    const void* record = nullptr;
+    const void* field = nullptr;
+    bool holds = true;  // the field has the child's value now
+    bool Same(const Condition_site& other) const {
+        return record && record == other.record && field == other.field;
+    }
+};
+
+// What a link knows of the record type it reads: how a link of that type
+// is made and unmade (a clone is of its original's type), and the type's
+// name for the report of a table that splices mismatched types.
+struct Link_type {
+    Subelement_sub_base* (*make)(const Subelement_sub_base& original);
+    void (*destroy)(Subelement_sub_base* link);
+    const char* (*name)();
+};
+
+// The thunks of the links that reach a value other than through an offset,
+// one constant table per get-set object type.
+struct Link_ops {
+    // cast: the part of the record the next link reads.
+    void* (*part)(void* record);
+    // copy: the value (size octets) read out of the record into storage,
+    // stored back (false: reported through report, not stored), destroyed.
+    std::size_t size;
+    void (*get)(const void* access, const void* record, void* value);
+    bool (*store)(const void* access, const void* value, void* record, Format::Scanner& report);
+    void (*destroy)(void* value);
+    // condition: the field as a number, and set to one.
+    long long (*number)(const void* access, const void* record);
+    void (*set_number)(const void* access, void* record, long long value);
+    bool boolean;
+    // commit: the member function called on the record.
+    bool (*call)(const void* function, void* record, Input_data& input);
+};
+
+// One link of a sub-element chain.
+class Subelement_sub_base : public Table_object {
+public:
+    enum Kind : unsigned char { entry, member, cast, copy, condition, commit };
+
+    Subelement_sub_base(const Subelement_sub_base& other);
+    Subelement_sub_base& operator=(const Subelement_sub_base&) = delete;
+
+    // The child's parse state over the record, or null.
+    Instance_base* State(Input_data& input, void* record) const;
+    // The child of the record written to a sink, or as a tree (null when
+    // none is written).
+    void Write_to(const void* record, Sink& sink) const;
+    xmlNode* Tree(const void* record) const;
+    // The same on a typed record.
+    template <class R>
+    Instance_base* Get_instance(Input_data& input, R& record) const {
+        return State(input, &record);
+    }
+    template <class R>
+    void Write(const R& record, Sink& sink) const {
+        Write_to(&record, sink);
+    }
+    template <class R>
+    xmlNode* Write(const R& record) const {
+        return Tree(&record);
+    }
+    // The condition the child exists under, in record.
+    Condition_site Condition(const void* record) const;
+
+    // The child's descriptor.
+    const Info_base& Info() const;
+    // This chain rebuilt around an entry of the anonymous descriptor it
+    // names; null when it cannot be.
+    Subelement_sub_base* Clone(Subelement_sub_base* inner) const;
+    // The child's tag: a top-level descriptor named by its path
+    // ("/Root/Tag") is a child under its last component.
+    const char* Name() const { return Info().Tag(); }
+    void IncrRefCount() const { ++refs_; }
+    void DecrRefCount() const;
+    void Dump_elements(int level) const { Info().Dump_elements(level); }
+
+    bool Is_content() const { return marks_ & Mark::content; }
+    bool Is_required() const { return marks_ & Mark::required; }
+    bool Is_decoded() const { return marks_ & Mark::decoded; }
+
+protected:
+    explicit Subelement_sub_base(const Link_type& type) : type_(&type) {}
+    ~Subelement_sub_base();
+
+    // The next link (taken over), whose marks this link shows.
+    void Chain(Subelement_sub_base& next) {
+        next_ = &next;
+        marks_ = static_cast<unsigned char>(next.marks_ & ~Mark::given);
+    }
+
+    Kind kind_ = entry;
+    unsigned char marks_ = 0;
+    bool equal_ = true;  // condition: the child exists while field == value (If) or != (IfNot)
+    mutable int refs_ = 1;
+    const Link_type* type_;
+    const Info_base* info_ = nullptr;        // entry
+    Subelement_sub_base* next_ = nullptr;    // every kind but entry
+    std::size_t offset_ = 0;                 // member
+    const Link_ops* ops_ = nullptr;          // cast, copy, condition, commit
+    long long value_ = 0;                    // condition
+    Access::Kept_access access_;             // copy, condition, commit
+
+    template <class T>
+    friend class Subelement_base;
 };
 
 namespace detail {
@@ -44,529 +156,354 @@ S& As(T& r) {
     if constexpr (std::is_same_v<S, T>) return r;
     else return static_cast<S&>(r);
 }
-template <class S, class T>
-const S& As(const T& r) {
-    if constexpr (std::is_same_v<S, T>) return r;
-    else return static_cast<const S&>(r);
-}
-}  // namespace detail
 
-// Where a conditional child's condition lies: the record that holds the
-// field and the field's accessor; no record for a child without one.
-struct Condition_site {
-    const void* record = nullptr;
-    const std::type_info* field = nullptr;
-    bool holds = true;  // the field has the child's value now
-    bool Same(const Condition_site& other) const {
-        return record && record == other.record && *field == *other.field;
+// The offset of a data member in its record.
+template <class T, class S>
+std::size_t Offset_of(S T::*member) {
+    alignas(T) unsigned char storage[sizeof(T)];
+    const T* record = reinterpret_cast<const T*>(storage);
+    return static_cast<std::size_t>(reinterpret_cast<const unsigned char*>(&(record->*member)) - storage);
+}
+
+template <class T>
+struct Link_type_of {
+    static Subelement_sub_base* Make(const Subelement_sub_base& original);
+    static void Destroy(Subelement_sub_base* link);
+    static const char* Name() { return typeid(T).name(); }
+    static constexpr Link_type type{&Make, &Destroy, &Name};
+};
+
+template <class T, class S>
+struct Cast_ops {
+    static void* Part(void* record) { return &As<S>(*static_cast<T*>(record)); }
+    static constexpr Link_ops ops{&Part, 0, nullptr, nullptr, nullptr, nullptr, nullptr, false, nullptr};
+};
+
+template <class T, class S, class A>
+struct Copy_ops {
+    static void Get(const void* access, const void* record, void* value) {
+        new (value) S(static_cast<const A*>(access)->Get(*static_cast<const T*>(record)));
     }
+    static bool Store(const void* access, const void* value, void* record, Format::Scanner& report) {
+        const A& a = *static_cast<const A*>(access);
+        const S& v = *static_cast<const S*>(value);
+        T& r = *static_cast<T*>(record);
+        if (!Access::Keeps(a, v, r, report)) return false;
+        a.Set(v, r);
+        return true;
+    }
+    static void Destroy(void* value) { static_cast<S*>(value)->~S(); }
+    static constexpr Link_ops ops{nullptr, sizeof(S), &Get, &Store, &Destroy, nullptr, nullptr, false, nullptr};
+};
+
+template <class T, class C, class A>
+struct Condition_ops {
+    static long long Number(const void* access, const void* record) {
+        return Access::As_number(static_cast<C>(static_cast<const A*>(access)->Get(*static_cast<const T*>(record))));
+    }
+    static void Set_number(const void* access, void* record, long long value) {
+        static_cast<const A*>(access)->Set(static_cast<C>(value), *static_cast<T*>(record));
+    }
+    static constexpr Link_ops ops{nullptr, 0, nullptr, nullptr, nullptr, &Number, &Set_number, std::is_same_v<C, bool>,
+                                  nullptr};
 };
 
 template <class T>
+struct Commit_ops {
+    using Function = bool (T::*)(Input_data&);
+    static bool Call(const void* function, void* record, Input_data& input) {
+        return (static_cast<T*>(record)->**static_cast<const Function*>(function))(input);
+    }
+    static constexpr Link_ops ops{nullptr, 0, nullptr, nullptr, nullptr, nullptr, nullptr, false, &Call};
+};
+}  // namespace detail
+
+// A link of a chain that reads a record of type T; the builders below and
+// the methods here make every kind.
+template <class T>
 class Subelement_base : public Subelement_sub_base {
 public:
-    Subelement_base() = default;
-    Subelement_base(const Subelement_base&) = delete;
-    Subelement_base& operator=(const Subelement_base&) = delete;
-
-    virtual Instance_base* Get_instance(Input_data& input, T& record) const = 0;
-    virtual xmlNode* Write(const T& record) const = 0;
-    // The child written to a sink; by default its tree, handed over.
-    virtual void Write(const T& record, Sink& sink) const { sink.Node(Write(record)); }
-    virtual const Info_base& Info() const = 0;
-    // This entry rebuilt around an entry of the anonymous descriptor it
-    // names; null when it cannot be.
-    virtual Subelement_base<T>* Clone(Subelement_sub_base* entry) const = 0;
-    // The condition the child exists under, in record.
-    virtual Condition_site Condition(const T&) const { return {}; }
-
-    // The child's tag: a top-level descriptor named by its path
-    // ("/Root/Tag") is a child under its last component.
-    const char* Name() const { return Info().Tag(); }
-    void IncrRefCount() const { ++refs_; }
-    void DecrRefCount() const {
-        if (--refs_ < 1) delete this;
-    }
-    void Dump_elements(int level) const { Info().Dump_elements(level); }
-
-    // Marks set by the builders Content and Required below, seen through
-    // every link of the chain.
-    virtual bool Is_content() const { return false; }
-    virtual bool Is_required() const { return false; }
-    virtual bool Is_decoded() const { return false; }
+    using Subelement_sub_base::Condition;
 
     // The child of the member of type T of the enclosing record O.
     template <class O>
     Subelement_base<O>& Of(T O::*member) {
-        using A = Access::GetSet_member<O, T>;
-        return *new Subelement_access<O, T, A>(A(member), *this);
+        auto* link = new Subelement_base<O>();
+        link->kind_ = member_link;
+        link->offset_ = detail::Offset_of(member);
+        link->Chain(*this);
+        return *link;
     }
     // The child of the enclosing record O converted to T (its T base part,
     // or what its conversion to a T reference returns).
     template <class O>
     Subelement_base<O>& Of() {
-        return *new Subelement_cast<O, T>(*this);
+        auto* link = new Subelement_base<O>();
+        link->kind_ = cast;
+        link->ops_ = &detail::Cast_ops<O, T>::ops;
+        link->Chain(*this);
+        return *link;
     }
     // The child exists while the field read through access equals value;
     // reading it sets the field so.
     template <class A, class C>
     Subelement_base<T>& If(const A& access, C value) {
-        return *new IfCondition<T, C, T, A>(access, value, true, *this);
+        return Conditional(access, value, true);
     }
     // The child exists while the field differs from value.
     template <class A, class C>
     Subelement_base<T>& IfNot(const A& access, C value) {
-        return *new IfCondition<T, C, T, A>(access, value, false, *this);
+        return Conditional(access, value, false);
     }
     // Calls fn on the record, with the input context, when the child has
     // been read.
     template <class U = T>
     Subelement_base<U>& Commit(bool (U::*fn)(Input_data&) = nullptr) {
-        return *new Subelement_commit<U, U>(fn, *this);
+        static_assert(std::is_same_v<U, T>, "a commit function is a member of the record");
+        if (!fn) return *this;  // nothing to call
+        auto* link = new Subelement_base<T>();
+        link->kind_ = commit;
+        link->ops_ = &detail::Commit_ops<T>::ops;
+        link->access_.Keep(fn);
+        link->Chain(*this);
+        return *link;
     }
     // The child is the record's content, one of the alternatives a record
     // holds only one of: a second content child in the same element is
     // refused at its line.
-    Subelement_base<T>& Content() { return *new Subelement_mark<T>(*this, Mark::content); }
+    Subelement_base<T>& Content() { return Marked(Mark::content); }
     // The child is the decoded form of the record's content: it may follow
     // the raw form (a log shows both), and must then describe the same
     // octets.
-    Subelement_base<T>& Decoded() { return *new Subelement_mark<T>(*this, Mark::content | Mark::decoded); }
+    Subelement_base<T>& Decoded() { return Marked(Mark::content | Mark::decoded); }
     // The child must be present: an element without it is refused at its
     // end.
-    Subelement_base<T>& Required() { return *new Subelement_mark<T>(*this, Mark::required); }
+    Subelement_base<T>& Required() { return Marked(Mark::required); }
 
-protected:
-    ~Subelement_base() override = default;
+    Subelement_base() : Subelement_sub_base(detail::Link_type_of<T>::type) {}
+    explicit Subelement_base(const Subelement_sub_base& original) : Subelement_sub_base(original) {}
+
+    // The innermost link: a descriptor of T reading the record itself.
+    static Subelement_base<T>& Entry(const Info_base& info) {
+        auto* link = new Subelement_base<T>();
+        link->info_ = &info;
+        return *link;
+    }
+    // A link to a part S of T reached through the get-set object A: in
+    // place for members, through a copy stored back when the child is
+    // finalised for values read through member functions or bit fields.
+    template <class S, class A>
+    static Subelement_base<T>& Access_link(const A& access, Subelement_base<S>& next) {
+        auto* link = new Subelement_base<T>();
+        if constexpr (std::is_base_of_v<Access::GetSet_nocopy, A>) {
+            T* probe = nullptr;
+            alignas(T) unsigned char storage[sizeof(T)];
+            probe = reinterpret_cast<T*>(storage);
+            link->kind_ = member_link;
+            link->offset_ = static_cast<std::size_t>(reinterpret_cast<unsigned char*>(&access.Ref(*probe)) - storage);
+        } else {
+            link->kind_ = copy;
+            link->ops_ = &detail::Copy_ops<T, S, A>::ops;
+            link->access_.Keep(access);
+        }
+        link->Chain(next);
+        return *link;
+    }
 
 private:
-    mutable int refs_ = 1;
+    static constexpr Kind member_link = Subelement_sub_base::member;
+    template <class A, class C>
+    Subelement_base<T>& Conditional(const A& access, C value, bool equal) {
+        auto* link = new Subelement_base<T>();
+        link->kind_ = condition;
+        link->ops_ = &detail::Condition_ops<T, C, A>::ops;
+        link->access_.Keep(access);
+        link->value_ = Access::As_number(value);
+        link->equal_ = equal;
+        link->Chain(*this);
+        return *link;
+    }
+    Subelement_base<T>& Marked(unsigned marks) {
+        marks_ = static_cast<unsigned char>(marks_ | marks | Mark::given);
+        return *this;
+    }
 };
 
-// One element of a static sub-element table.  An entry for a base part or
+namespace detail {
+template <class T>
+Subelement_sub_base* Link_type_of<T>::Make(const Subelement_sub_base& original) {
+    return new Subelement_base<T>(original);
+}
+template <class T>
+void Link_type_of<T>::Destroy(Subelement_sub_base* link) {
+    delete static_cast<Subelement_base<T>*>(link);
+}
+}  // namespace detail
+
+// One element of a static sub-element table: the chain's first link.
+struct Subelement_row {
+    Subelement_sub_base* entry;
+};
+
+// One element of the table of a record T.  An entry for a base part or
 // conversion S of T is wrapped in a cast.
 template <class T>
-struct Subelement_table {
-    Subelement_base<T>* entry;
-    Subelement_table(Subelement_base<T>& e) : entry(&e) {}
+struct Subelement_table : Subelement_row {
+    Subelement_table(Subelement_base<T>& e) : Subelement_row{&e} {}
     template <class S, class = std::enable_if_t<!std::is_same_v<S, T>>>
-    Subelement_table(Subelement_base<S>& e) : entry(new Subelement_cast<T, S>(e)) {}
-};
-
-// The innermost link: the child's descriptor, reading the record itself.
-template <class T, class I>
-class Subelement_entry : public Subelement_base<T> {
-public:
-    explicit Subelement_entry(const I& info) : info_(info) {}
-    Instance_base* Get_instance(Input_data& input, T& record) const override {
-        return new Instance<T, I>(input, info_, record);
-    }
-    xmlNode* Write(const T& record) const override {
-        xmlNode* node = info_.Write(record);
-        if (node && node->name && node->name[0] == '/') xmlNodeSetName(node, To_xml(info_.Tag()));
-        return node;
-    }
-    void Write(const T& record, Sink& sink) const override { info_.Write(record, sink); }
-    const Info_base& Info() const override { return info_; }
-    Subelement_base<T>* Clone(Subelement_sub_base* entry) const override {
-        auto* same = dynamic_cast<Subelement_base<T>*>(entry);
-        if (!same) {
-            std::fprintf(stderr, "Mismatch: wanted %s, got %s\n", typeid(Subelement_base<T>).name(),
-                         typeid(*entry).name());
-            std::abort();
-        }
-        same->IncrRefCount();
-        return same;
-    }
-
-private:
-    const I& info_;
-};
-
-// A leaf descriptor that is its own entry.
-template <class T>
-class Subelement_primative : public Info_primative<T>, public Subelement_entry<T, Info_primative<T>> {
-public:
-    template <class... F>
-    explicit Subelement_primative(const char* name, F&&... format)
-        : Info_primative<T>(name, std::forward<F>(format)...),
-          Subelement_entry<T, Info_primative<T>>(static_cast<const Info_primative<T>&>(*this)) {}
-    xmlNode* Write(const T& record) const override { return Info_primative<T>::Write(record); }
-    void Write(const T& record, Sink& sink) const override { Info_primative<T>::Write(record, sink); }
-};
-
-// A link that passes a part S of the record T on to the next link.
-template <class T, class S>
-class Subelement_chain : public Subelement_base<T> {
-public:
-    explicit Subelement_chain(Subelement_base<S>& next) : next_(next) {}
-    ~Subelement_chain() override { next_.DecrRefCount(); }
-    const Info_base& Info() const override { return next_.Info(); }
-    bool Is_content() const override { return next_.Is_content(); }
-    bool Is_required() const override { return next_.Is_required(); }
-    bool Is_decoded() const override { return next_.Is_decoded(); }
-
-protected:
-    Subelement_base<S>& next_;
-};
-
-// A mark on the chain; reads and writes as the next link.
-template <class T>
-class Subelement_mark : public Subelement_chain<T, T> {
-public:
-    Subelement_mark(Subelement_base<T>& next, unsigned marks) : Subelement_chain<T, T>(next), marks_(marks) {}
-    Instance_base* Get_instance(Input_data& input, T& record) const override {
-        return this->next_.Get_instance(input, record);
-    }
-    xmlNode* Write(const T& record) const override { return this->next_.Write(record); }
-    void Write(const T& record, Sink& sink) const override { this->next_.Write(record, sink); }
-    Subelement_base<T>* Clone(Subelement_sub_base* entry) const override {
-        Subelement_base<T>* next = this->next_.Clone(entry);
-        return next ? new Subelement_mark(*next, marks_) : nullptr;
-    }
-    bool Is_content() const override { return (marks_ & Mark::content) || this->next_.Is_content(); }
-    bool Is_required() const override { return (marks_ & Mark::required) || this->next_.Is_required(); }
-    bool Is_decoded() const override { return (marks_ & Mark::decoded) || this->next_.Is_decoded(); }
-
-private:
-    unsigned marks_;
-};
-
-template <class T, class S>
-class Subelement_cast : public Subelement_chain<T, S> {
-public:
-    using Subelement_chain<T, S>::Subelement_chain;
-    Instance_base* Get_instance(Input_data& input, T& record) const override {
-        return this->next_.Get_instance(input, detail::As<S>(record));
-    }
-    xmlNode* Write(const T& record) const override { return this->next_.Write(detail::As<S>(record)); }
-    void Write(const T& record, Sink& sink) const override { this->next_.Write(detail::As<S>(record), sink); }
-    Subelement_base<T>* Clone(Subelement_sub_base* entry) const override {
-        Subelement_base<S>* next = this->next_.Clone(entry);
-        return next ? new Subelement_cast(*next) : nullptr;
-    }
-    Condition_site Condition(const T& record) const override { return this->next_.Condition(detail::As<S>(record)); }
-};
-
-// A part S of T reached through the get-set object A: in place for members,
-// through a temporary stored back when the child is finalised for values
-// read through member functions or bit fields.
-template <class T, class S, class A>
-class Subelement_access : public Subelement_chain<T, S> {
-public:
-    Subelement_access(const A& access, Subelement_base<S>& next) : Subelement_chain<T, S>(next), access_(access) {}
-
-    Instance_base* Get_instance(Input_data& input, T& record) const override {
-        if constexpr (std::is_base_of_v<Access::GetSet_nocopy, A>) {
-            return this->next_.Get_instance(input, access_.Ref(record));
-        } else {
-            auto* hook = new CopyBack(input, record, access_);
-            Instance_base* state = this->next_.Get_instance(input, hook->temporary);
-            if (!state) {
-                delete hook;
-                return nullptr;
-            }
-            hook->Hook_to(*state);
-            return state;
-        }
-    }
-    xmlNode* Write(const T& record) const override { return this->next_.Write(access_.Get(record)); }
-    void Write(const T& record, Sink& sink) const override { this->next_.Write(access_.Get(record), sink); }
-    Subelement_base<T>* Clone(Subelement_sub_base* entry) const override {
-        Subelement_base<S>* next = this->next_.Clone(entry);
-        return next ? new Subelement_access(access_, *next) : nullptr;
-    }
-    // A condition inside a member is found there; one inside a value read
-    // through a copy has no place of its own.
-    Condition_site Condition(const T& record) const override {
-        if constexpr (std::is_base_of_v<Access::GetSet_nocopy, A>)
-            return this->next_.Condition(access_.Ref(const_cast<T&>(record)));
-        else return {};
-    }
-
-private:
-    // A value that does not fit its field is reported, which refuses the
-    // child, and not stored.
-    struct CopyBack : Finalize_hook {
-        CopyBack(Input_data& in, T& r, const A& a) : input(in), record(r), access(a), temporary(a.Get(r)) {}
-        void Hook() override {
-            Format::Scanner report("", &input);
-            if (Access::Keeps(access, temporary, record, report)) access.Set(temporary, record);
-        }
-        Input_data& input;
-        T& record;
-        const A& access;
-        S temporary;
-    };
-    A access_;
-};
-
-// A child present only while a field of the record equals (If) or differs
-// from (IfNot) a value; reading the child makes the condition true.
-template <class T, class C, class S, class A>
-class IfCondition : public Subelement_chain<T, S> {
-public:
-    IfCondition(const A& access, C value, bool equal, Subelement_base<S>& next)
-        : Subelement_chain<T, S>(next), access_(access), value_(value), equal_(equal) {}
-
-    Instance_base* Get_instance(Input_data& input, T& record) const override {
-        if (equal_) access_.Set(value_, record);
-        else if constexpr (std::is_same_v<C, bool>) access_.Set(!value_, record);
-        return this->next_.Get_instance(input, detail::As<S>(record));
-    }
-    xmlNode* Write(const T& record) const override {
-        if ((static_cast<C>(access_.Get(record)) == value_) != equal_) return nullptr;
-        return this->next_.Write(detail::As<S>(record));
-    }
-    void Write(const T& record, Sink& sink) const override {
-        if ((static_cast<C>(access_.Get(record)) == value_) == equal_) this->next_.Write(detail::As<S>(record), sink);
-    }
-    Subelement_base<T>* Clone(Subelement_sub_base* entry) const override {
-        Subelement_base<S>* next = this->next_.Clone(entry);
-        return next ? new IfCondition(access_, value_, equal_, *next) : nullptr;
-    }
-    Condition_site Condition(const T& record) const override {
-        return {&record, &typeid(A), (static_cast<C>(access_.Get(record)) == value_) == equal_};
-    }
-
-private:
-    A access_;
-    C value_;
-    bool equal_;
-};
-
-// Calls a member function of the record when the child has been read.
-template <class T, class S>
-class Subelement_commit : public Subelement_chain<T, S> {
-public:
-    using Function = bool (T::*)(Input_data&);
-    Subelement_commit(Function fn, Subelement_base<S>& next) : Subelement_chain<T, S>(next), fn_(fn) {}
-
-    Instance_base* Get_instance(Input_data& input, T& record) const override {
-        Instance_base* state = this->next_.Get_instance(input, detail::As<S>(record));
-        if (state && fn_) (new Commit_hook(input, record, fn_))->Hook_to(*state);
-        return state;
-    }
-    xmlNode* Write(const T& record) const override { return this->next_.Write(detail::As<S>(record)); }
-    void Write(const T& record, Sink& sink) const override { this->next_.Write(detail::As<S>(record), sink); }
-    Subelement_base<T>* Clone(Subelement_sub_base* entry) const override {
-        Subelement_base<S>* next = this->next_.Clone(entry);
-        return next ? new Subelement_commit(fn_, *next) : nullptr;
-    }
-    Condition_site Condition(const T& record) const override { return this->next_.Condition(detail::As<S>(record)); }
-
-private:
-    struct Commit_hook : Finalize_hook {
-        Commit_hook(Input_data& i, T& r, Function f) : input(i), record(r), fn(f) {}
-        void Hook() override { (record.*fn)(input); }
-        Input_data& input;
-        T& record;
-        Function fn;
-    };
-    Function fn_;
+    Subelement_table(Subelement_base<S>& e) : Subelement_row{&e.template Of<T>()} {}
 };
 
 // The entries filed under one tag, in filing order.
-template <class T>
 class Subelement_hash_list {
 public:
-    Subelement_hash_list(const char* name, unsigned tag_index) : name_(name), tag_index_(tag_index) {
-        entries_.reserve(10);
-    }
-    ~Subelement_hash_list() {
-        for (auto* e : entries_) e->DecrRefCount();
-    }
-    void Add(Subelement_base<T>* e) {
+    Subelement_hash_list(const char* name, unsigned tag_index) : name_(name), tag_index_(tag_index) {}
+    ~Subelement_hash_list();
+    Subelement_hash_list(const Subelement_hash_list&) = delete;
+    Subelement_hash_list& operator=(const Subelement_hash_list&) = delete;
+    void Add(Subelement_sub_base* e) {
         e->IncrRefCount();
         entries_.push_back(e);
     }
     const char* Name() const { return name_; }
     unsigned Tag_index() const { return tag_index_; }
     unsigned Count() const { return static_cast<unsigned>(entries_.size()); }
-    Subelement_base<T>* operator[](unsigned i) const { return entries_[i]; }
+    Subelement_sub_base* operator[](unsigned i) const { return entries_[i]; }
 
 private:
     const char* name_;
     unsigned tag_index_;
-    std::vector<Subelement_base<T>*> entries_;
+    std::vector<Subelement_sub_base*> entries_;
 };
 
-template <class T>
-class Subelement_hash : public Hash<Subelement_hash_list<T>> {
-    using List = Subelement_hash_list<T>;
+// The index of a sub-element table: tag to the entries that carry it,
+// filled from the table on first use.
+class Subelement_index : public Hash<Subelement_hash_list> {
+    using List = Subelement_hash_list;
 
 public:
-    template <std::size_t N>
-    explicit Subelement_hash(Subelement_table<T> (&table)[N]) : Hash<List>(N, &Delete_list), table_(table) {}
+    Subelement_index(const Subelement_row* table, unsigned count);
+    ~Subelement_index() override;
 
     using Hash<List>::Lookup;
     // The entry for this occurrence of the tag: the k-th occurrence inside
     // one parent goes to the k-th entry filed under the tag.
-    Subelement_base<T>* Lookup(const xmlChar* tag, unsigned* counters) const {
-        const List* list = Lookup(tag);
-        if (!list) return nullptr;
-        if (!counters) return (*list)[0];
-        unsigned& seen = counters[list->Tag_index()];
-        if (seen >= list->Count()) return nullptr;
-        return (*list)[seen++];
-    }
+    Subelement_sub_base* Lookup(const xmlChar* tag, unsigned* counters) const;
     // The same for the record being read: the occurrences inside one
     // parent fill the entries filed under the tag in turn, passing over an
     // entry whose condition a sibling read before has settled otherwise (a
     // word shown as a unit has no talk-group entry left).
-    Subelement_base<T>* Lookup(const xmlChar* tag, unsigned* counters, const T& record) const {
-        const List* list = Lookup(tag);
-        if (!list) return nullptr;
-        if (!counters) return (*list)[0];
-        unsigned& seen = counters[list->Tag_index()];
-        while (seen < list->Count()) {
-            Subelement_base<T>* entry = (*list)[seen++];
-            if (!Settled_otherwise(*entry, counters, record)) return entry;
-        }
-        return nullptr;
-    }
-    Subelement_base<T>* operator[](unsigned i) const { return i < this->Count() ? table_[i].entry : nullptr; }
+    Subelement_sub_base* Lookup(const xmlChar* tag, unsigned* counters, const void* record) const;
+    Subelement_sub_base* operator[](unsigned i) const { return i < Count() ? table_[i].entry : nullptr; }
     // Whether the tag is filed here, and whether it is a content child.
     bool Has(const xmlChar* tag) const { return Lookup(tag) != nullptr; }
-    bool Is_content(const xmlChar* tag) const {
-        const List* list = Lookup(tag);
-        return list && list->Count() && (*list)[0]->Is_content();
-    }
-    bool Is_decoded(const xmlChar* tag) const {
-        const List* list = Lookup(tag);
-        return list && list->Count() && (*list)[0]->Is_decoded();
-    }
+    bool Is_content(const xmlChar* tag) const;
+    bool Is_decoded(const xmlChar* tag) const;
     // The first required child of which the counters saw none, or null.
-    const char* Missing(const unsigned* counters) const {
-        if (!counters || !any_required_) return nullptr;
-        const char* missing = nullptr;
-        this->Each([&](const xmlChar*, const List& list) {
-            if (missing || counters[list.Tag_index()]) return;
-            for (unsigned i = 0; i < list.Count(); ++i)
-                if (list[i]->Is_required()) missing = list.Name();
-        });
-        return missing;
-    }
+    const char* Missing(const unsigned* counters) const;
     unsigned Tag_count() const {
-        this->Init_if_needed();
+        Init_if_needed();
         return tag_count_;
     }
-    void Dump_elements(int level) const {
-        this->Each([level](const xmlChar*, const List& list) {
-            for (unsigned i = 0; i < list.Count(); ++i) list[i]->Dump_elements(level);
-        });
-    }
+    void Dump_elements(int level) const;
 
     // Files an entry under its tag; a nameless entry (an anonymous
     // descriptor) files each of its descriptor's entries instead, rebuilt
     // so that they reach the anonymous record from this one.
-    void Add_entry(Subelement_base<T>* entry) const {
-        const char* name = entry->Name();
-        if (*name) {
-            List* list = Lookup(To_xml(name));
-            if (!list) {
-                list = new List(name, tag_count_++);
-                this->Add(*list, To_xml(name));
-                by_index_.push_back(list);
-            }
-            list->Add(entry);
-            if (entry->Is_required()) any_required_ = true;
-            return;
-        }
-        Subreg reg(*this, *entry);
-        entry->Info().Subregister(reg);
-    }
+    void Add_entry(Subelement_sub_base* entry) const;
 
 protected:
-    void Init() const override {
-        this->Create_table();
-        tag_count_ = 0;
-        by_index_.clear();
-        for (unsigned i = 0; i < this->Count(); ++i) Add_entry(table_[i].entry);
-    }
+    void Init() const override;
 
 private:
-    class Subreg : public Subelement_register {
-    public:
-        Subreg(const Subelement_hash& hash, const Subelement_base<T>& anonymous) : hash_(hash), anonymous_(anonymous) {}
-        void Register(Subelement_sub_base* inner) override {
-            if (Subelement_base<T>* clone = anonymous_.Clone(inner)) {
-                hash_.Add_entry(clone);
-                clone->DecrRefCount();
-            }
-        }
-
-    private:
-        const Subelement_hash& hash_;
-        const Subelement_base<T>& anonymous_;
-    };
-    // Whether a condition that does not hold was made so by an entry passed
-    // already in this parent (its lists' counters).
-    bool Settled_otherwise(const Subelement_base<T>& entry, const unsigned* counters, const T& record) const {
-        const Condition_site site = entry.Condition(record);
-        if (!site.record || site.holds) return false;
-        for (const List* list : by_index_)
-            for (unsigned i = 0; i < counters[list->Tag_index()] && i < list->Count(); ++i)
-                if ((*list)[i] != &entry && (*list)[i]->Condition(record).Same(site)) return true;
-        return false;
-    }
-    static void Delete_list(void* payload, const xmlChar*) { delete static_cast<List*>(payload); }
-    const Subelement_table<T>* table_;
+    bool Settled_otherwise(const Subelement_sub_base& entry, const unsigned* counters, const void* record) const;
+    const Subelement_row* table_;
     mutable unsigned tag_count_ = 0;
     mutable bool any_required_ = false;
     mutable std::vector<const List*> by_index_;  // the lists by tag index
 };
 
+// The sub-element index of a descriptor of T, typed.
+template <class T>
+class Subelement_hash {
+    static_assert(sizeof(Subelement_table<T>) == sizeof(Subelement_row), "a table row is its first link");
+
+public:
+    template <std::size_t N>
+    explicit Subelement_hash(Subelement_table<T> (&table)[N]) : index_(table, N) {}
+
+    const Subelement_index& Index() const { return index_; }
+    const Subelement_hash_list* Lookup(const xmlChar* tag) const { return index_.Lookup(tag); }
+    Subelement_base<T>* Lookup(const xmlChar* tag, unsigned* counters) const {
+        return static_cast<Subelement_base<T>*>(index_.Lookup(tag, counters));
+    }
+    Subelement_base<T>* Lookup(const xmlChar* tag, unsigned* counters, const T& record) const {
+        return static_cast<Subelement_base<T>*>(index_.Lookup(tag, counters, &record));
+    }
+    Subelement_base<T>* operator[](unsigned i) const { return static_cast<Subelement_base<T>*>(index_[i]); }
+    unsigned Count() const { return index_.Count(); }
+    unsigned Tag_count() const { return index_.Tag_count(); }
+    bool Has(const xmlChar* tag) const { return index_.Has(tag); }
+    bool Is_content(const xmlChar* tag) const { return index_.Is_content(tag); }
+    bool Is_decoded(const xmlChar* tag) const { return index_.Is_decoded(tag); }
+    const char* Missing(const unsigned* counters) const { return index_.Missing(counters); }
+    void Dump_elements(int level) const { index_.Dump_elements(level); }
+
+private:
+    Subelement_index index_;
+};
+
 // ---- sub-element builders -------------------------------------------------------------
 
 namespace detail {
-template <class T, class S, class Next>
-Subelement_base<T>& Member_link(S T::*member, Next& next) {
-    if constexpr (std::is_array_v<S>) {
-        using A = Access::GetSet_member_arr<T, std::remove_extent_t<S>, std::extent_v<S>>;
-        return *new Subelement_access<T, S, A>(A(member), next);
-    } else {
-        using A = Access::GetSet_member<T, S>;
-        return *new Subelement_access<T, S, A>(A(member), next);
-    }
+template <class T, class S>
+Subelement_base<T>& Member_link(S T::*member, Subelement_base<S>& next) {
+    return next.Of(member);
 }
 template <class G>
 using Record_of = typename G::record_type;
+
+// A new leaf descriptor, owned by the entry that names it (static tables
+// live as long as the library).
+template <class S, class... F>
+Subelement_base<S>& Leaf(const char* name, F&&... format) {
+    return Subelement_base<S>::Entry(*new Info_primative<S>(name, std::forward<F>(format)...));
+}
 }  // namespace detail
 
 // The canonical descriptor of T for the record itself.
 template <class T>
 Subelement_base<T>& Subelement() {
-    return *new Subelement_entry<T, Info<T>>(Info<T>::info);
+    return Subelement_base<T>::Entry(Info<T>::info);
 }
 // A given descriptor for the record itself.
 template <class T>
 Subelement_base<T>& Subelement(const Info<T>& info) {
-    return *new Subelement_entry<T, Info<T>>(info);
+    return Subelement_base<T>::Entry(info);
 }
 template <class T>
 Subelement_base<T>& Subelement(const Info_primative<T>& info) {
-    return *new Subelement_entry<T, Info_primative<T>>(info);
+    return Subelement_base<T>::Entry(info);
 }
 // A member, through its type's canonical descriptor.
 template <class T, class S>
 Subelement_base<T>& Subelement(S T::*member) {
-    return detail::Member_link(member, *new Subelement_entry<S, Info<S>>(Info<S>::info));
+    return detail::Member_link(member, Subelement_base<S>::Entry(Info<S>::info));
 }
 // A member, through a given descriptor.
 template <class T, class S>
 Subelement_base<T>& Subelement(S T::*member, const Info<S>& info) {
-    return detail::Member_link(member, *new Subelement_entry<S, Info<S>>(info));
+    return detail::Member_link(member, Subelement_base<S>::Entry(info));
 }
 template <class T, class S>
 Subelement_base<T>& Subelement(S T::*member, const Info_primative<S>& info) {
-    return detail::Member_link(member, *new Subelement_entry<S, Info_primative<S>>(info));
+    return detail::Member_link(member, Subelement_base<S>::Entry(info));
 }
 // A member as a new leaf with its own tag and format ("%d" when none), value
 // table or time mode.
 template <class T, class S, class... F>
 Subelement_base<T>& Subelement(S T::*member, const char* name, F&&... format) {
-    return detail::Member_link(member, *new Subelement_primative<S>(name, std::forward<F>(format)...));
+    return detail::Member_link(member, detail::Leaf<S>(name, std::forward<F>(format)...));
 }
 // A value read through a getter and a setter, through its type's canonical
 // descriptor.
@@ -574,30 +511,30 @@ template <class T, class G, class S, class R>
 Subelement_base<T>& Subelement(G (T::*get)() const, R (T::*set)(S)) {
     using A = Access::GetSet_func<T, G, S, R>;
     using V = typename A::value_type;
-    return *new Subelement_access<T, V, A>(A(get, set), *new Subelement_entry<V, Info<V>>(Info<V>::info));
+    return Subelement_base<T>::Access_link(A(get, set), Subelement_base<V>::Entry(Info<V>::info));
 }
 // The same as a new leaf.
 template <class T, class G, class S, class R, class... F>
 Subelement_base<T>& Subelement(G (T::*get)() const, R (T::*set)(S), const char* name, F&&... format) {
     using A = Access::GetSet_func<T, G, S, R>;
     using V = typename A::value_type;
-    return *new Subelement_access<T, V, A>(A(get, set), *new Subelement_primative<V>(name, std::forward<F>(format)...));
+    return Subelement_base<T>::Access_link(A(get, set), detail::Leaf<V>(name, std::forward<F>(format)...));
 }
 // A value reached through a get-set object (a bit field, usually), chained
 // to an existing entry or to a new leaf.
 template <class A, class S, class T = detail::Record_of<A>>
 Subelement_base<T>& Subelement(const A& access, Subelement_base<S>& next) {
-    return *new Subelement_access<T, S, A>(access, next);
+    return Subelement_base<T>::Access_link(access, next);
 }
 template <class A, class... F, class T = detail::Record_of<A>>
 Subelement_base<T>& Subelement(const A& access, const char* name, F&&... format) {
     using V = typename A::value_type;
-    return *new Subelement_access<T, V, A>(access, *new Subelement_primative<V>(name, std::forward<F>(format)...));
+    return Subelement_base<T>::Access_link(access, detail::Leaf<V>(name, std::forward<F>(format)...));
 }
 // Reserved octets: the shared leaf "Reserved", "%02X ".
 template <class T, class S>
 Subelement_base<T>& Subelement_reserved(S T::*member) {
-    return detail::Member_link(member, *new Subelement_entry<S, Info_primative<S>>(Reserved_info<S>()));
+    return detail::Member_link(member, Subelement_base<S>::Entry(Reserved_info<S>()));
 }
 
 }  // namespace XML_routines
