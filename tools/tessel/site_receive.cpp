@@ -36,6 +36,7 @@
 #include <vector>
 
 #include "P25_processing.h"
+#include "frame_log.h"
 #include "progress.h"
 #include "site.h"
 #include "tessel_air/channelizer.h"
@@ -94,6 +95,8 @@ const char* Kind_name(Kind k) {
 }
 
 struct Site_channel {
+    explicit Site_channel(int direction) : judge(direction) {}
+
     double offset_hz = 0;      // from the centre, as tuned
     double nominal_hz = 0;     // as logged
     bool nominal_known = false;
@@ -104,12 +107,15 @@ struct Site_channel {
     int number = -1;
     int bank = -1;             // the channelizer's id while tuned
     Kind kind = Kind::unknown;
-    std::uint64_t first_use = 0, last_heard = 0, tuned_at = 0, deadline = 0;
+    double first_use = 0;      // wide sample of its first grant or frame
+    std::uint64_t last_heard = 0, tuned_at = 0, deadline = 0;
     std::uint64_t use_order = 0;  // among channels first used at the same sample
     std::uint64_t heard_until = 0;  // wide samples received before it was last parked
     std::unique_ptr<tessel_air::Demodulator> demodulator;
     std::unique_ptr<tessel_air::Frame_decoder> decoder;
     std::vector<float> symbols;
+    std::vector<double> positions;  // of the symbols, in channel samples from tuned_at
+    Frame_judge judge;
     std::uint64_t frames = 0, grants = 0;
     std::array<std::uint64_t, 16> by_duid{};
     int nac = -1;
@@ -118,30 +124,13 @@ struct Site_channel {
     tessel_air::Demodulator_statistics last_statistics{};
 };
 
-// The log's timestamp: whole symbol periods from the start of the recording,
-// as 50 MHz ticks (wrapping as the tick count does).
-std::uint32_t Ticks(double seconds) {
-    const double symbols = std::round(seconds * tessel_air::symbol_rate);
-    return std::uint32_t(std::uint64_t(std::llround(symbols * P25::Timestamp::ticks_per_second /
-                                                    tessel_air::symbol_rate)) & 0xFFFFFFFFu);
-}
-
-struct Frame_logger {
-    Duid duid;
-    void (*log)(const P25::Log_Dispatch_payload& payload);
-};
-const Frame_logger frame_loggers[] = {
-    {Duid::HDU, P25::Log_Voice_header}, {Duid::TDU, P25::Log_voice_term}, {Duid::LDU1, P25::Log_voice_LDU1},
-    {Duid::TSDU, P25::Log_TSBK},        {Duid::LDU2, P25::Log_voice_LDU2}, {Duid::PDU, P25::Log_PDU},
-    {Duid::TDULC, P25::Log_voice_term_LC},
-};
-
 class Site_receiver {
 public:
-    Site_receiver(double rate, double center, bool scan)
+    Site_receiver(double rate, double center, bool scan, int direction)
         : rate_(rate),
           center_(center),
           scan_(scan),
+          direction_(direction),
           bank_(rate, lookback_seconds,
                 [this](int bank, const Complex* samples, std::size_t count) { Channel_samples(bank, samples, count); }),
           next_scan_(Seconds_to_samples(scan_seconds)) {}
@@ -170,13 +159,20 @@ public:
     }
 
     std::uint64_t Frames() const { return frames_; }
+    unsigned long Logged() const {
+        unsigned long n = 0;
+        for (auto& c : channels_) n += c->judge.counts.logged;
+        return n;
+    }
     bool Write_eye(const std::string& path) const;
     void Summary(const std::string& path) const;
 
 private:
     double rate_, center_;
     bool scan_;
+    int direction_;  // 1 osp, 0 isp, -1 by each channel's status symbols
     tessel_air::Channelizer bank_;
+    Log_clock clock_;
     std::vector<std::unique_ptr<Site_channel>> channels_;
     std::vector<Site_channel*> by_bank_;
     Channel_plan plan_;
@@ -187,13 +183,14 @@ private:
     struct Held {
         Site_channel* channel;
         Frame frame;
-        std::uint64_t at;
+        double at;
+        bool osp;
     };
     std::vector<Held> held_;
     struct Pending {
         Named_channel named;
         Site_channel* source;
-        std::uint64_t at;
+        double at;
     };
     std::vector<Pending> pending_;
     std::uint64_t next_scan_, last_scan_ = 0;
@@ -210,7 +207,7 @@ private:
     bool Inside_band(double offset) const { return std::fabs(offset) <= rate_ / 2 - filter_edge_hz; }
 
     Site_channel& New_channel(double offset) {
-        channels_.push_back(std::make_unique<Site_channel>());
+        channels_.push_back(std::make_unique<Site_channel>(direction_));
         Site_channel& c = *channels_.back();
         c.offset_hz = offset;
         return c;
@@ -233,6 +230,7 @@ private:
         c.tuned_at = bank_.First_sample(c.bank);
         c.last_heard = std::max(c.last_heard, c.tuned_at);
         c.demodulator = std::make_unique<tessel_air::Demodulator>(tessel_air::Signal::iq, bank_.Grid().Channel_rate());
+        c.judge.Restart();
         Site_channel* p = &c;
         c.decoder = std::make_unique<tessel_air::Frame_decoder>([this, p](const Frame& f) { On_frame(*p, f); });
         if (!std::isnan(eye_hz_) && std::fabs(c.offset_hz + center_ - eye_hz_) < same_channel_hz) c.eye = true;
@@ -241,9 +239,8 @@ private:
     // Untunes a channel: what its decoder still holds comes out first.
     void Park(Site_channel& c) {
         if (c.bank < 0) return;
-        c.demodulator->Flush(c.symbols);
-        c.decoder->Push(c.symbols.data(), c.symbols.size());
-        c.symbols.clear();
+        c.demodulator->Flush(c.symbols, &c.positions);
+        Decode(c);
         c.decoder->Flush();
         bank_.Close(c.bank);
         c.heard_until = Now();
@@ -257,24 +254,30 @@ private:
     void Channel_samples(int bank, const Complex* samples, std::size_t count) {
         Site_channel* c = std::size_t(bank) < by_bank_.size() ? by_bank_[std::size_t(bank)] : nullptr;
         if (!c) return;
-        c->demodulator->Push_iq(samples, count, c->symbols);
-        c->decoder->Push(c->symbols.data(), c->symbols.size());
-        c->symbols.clear();
+        c->demodulator->Push_iq(samples, count, c->symbols, &c->positions);
+        Decode(*c);
     }
 
-    // The wide sample where a frame's first sync symbol is.
-    std::uint64_t Wide_position(const Site_channel& c, const Frame& f) const {
-        const double channel_samples = double(f.symbol_index) * bank_.Grid().Channel_rate() / tessel_air::symbol_rate;
-        return c.tuned_at + std::uint64_t(channel_samples * bank_.Grid().decimation);
+    void Decode(Site_channel& c) {
+        c.decoder->Push(c.symbols.data(), c.positions.data(), c.symbols.size());
+        c.symbols.clear();
+        c.positions.clear();
+    }
+
+    // The wide sample where a frame's first sync symbol is centred: channel
+    // sample j is wide sample tuned_at + j * decimation.
+    double Wide_position(const Site_channel& c, const Frame& f) const {
+        return double(c.tuned_at) + f.position * bank_.Grid().decimation;
     }
 
     void On_frame(Site_channel& c, const Frame& f) {
-        const std::uint64_t at = Wide_position(c, f);
+        const double at = Wide_position(c, f);
+        if (c.eye) c.demodulator->Eye_keep(f.symbol_index, tessel_air::On_air_symbols(f));
         ++frames_;
         ++c.frames;
         ++c.by_duid[unsigned(f.duid) & 15u];
         c.nac = f.nac;
-        c.last_heard = std::max(c.last_heard, at);
+        c.last_heard = std::max(c.last_heard, std::uint64_t(at));
         c.probe = false;
         c.ended = f.duid == Duid::TDU || f.duid == Duid::TDULC;
         if (c.kind == Kind::unknown || c.kind == Kind::data) {
@@ -282,13 +285,16 @@ private:
             else if (f.duid == Duid::PDU) c.kind = Kind::data;
             else c.kind = Kind::traffic;
         }
-        if (!c.used) Use(c, at);
+        // Every TSBK and packet read checks its own CRC.
         Read_messages(c, f, at);
-        if (settled_) Log(c, f, at);
-        else held_.push_back({&c, f, at});
+        bool osp;
+        if (!c.judge.Judge(f, osp)) return;
+        if (!c.used) Use(c, at);
+        if (settled_) Log(c, f, at, osp);
+        else held_.push_back({&c, f, at, osp});
     }
 
-    void Read_messages(Site_channel& c, const Frame& f, std::uint64_t at) {
+    void Read_messages(Site_channel& c, const Frame& f, double at) {
         const P25::TSBK_PDU_data& unit = f.record.tsbk;
         if (f.duid == Duid::TSDU) {
             for (std::uint32_t b = 0; b < unit.block_count && b < 3; ++b) {
@@ -311,7 +317,7 @@ private:
     }
 
     // What a message naming a channel makes the receiver do.
-    void Act(Site_channel& source, const Named_channel& n, std::uint64_t at) {
+    void Act(Site_channel& source, const Named_channel& n, double at) {
         double hz;
         if (!plan_.Outbound_hz(n.channel, hz)) {
             if (pending_.size() < 256) pending_.push_back({n, &source, at});
@@ -349,15 +355,15 @@ private:
         } else if (t->kind == Kind::unknown) {
             t->kind = Kind::control;
         }
-        t->last_heard = std::max(t->last_heard, at);
+        t->last_heard = std::max(t->last_heard, std::uint64_t(at));
         t->ended = false;
         if (t->dropped) t->dropped = false;
         t->probe = false;
-        Tune(*t, at);
+        Tune(*t, std::uint64_t(at));
         if (!t->used) Use(*t, at);
     }
 
-    void Use(Site_channel& c, std::uint64_t at) {
+    void Use(Site_channel& c, double at) {
         c.used = true;
         c.first_use = at;
         c.use_order = ++uses_;
@@ -373,24 +379,14 @@ private:
         c.number = next_number_++;
         P25::Chan_freq record{};
         record.operation.phys_channel = std::uint32_t(c.number);
-        record.operation.timestamp.value = Ticks(double(c.first_use) / rate_);
+        record.operation.timestamp.value = clock_.Timestamp(Ticks_at(c.first_use, rate_));
         record.frequency = std::uint32_t(std::llround(c.nominal_hz));
         P25::Log_chan_rx(record);
     }
 
-    void Log(const Site_channel& c, const Frame& f, std::uint64_t at) {
-        P25::Log_Dispatch_payload& payload = payload_;
-        payload = f.record;
-        P25::Source_info& source = payload.header.metadata;
-        source.timestamp.value = Ticks(double(at) / rate_);
-        source.phys_channel = std::uint8_t(c.number);
-        source.dir_tx = 0;
-        source.is_osp = 1;
-        source.timeslot = 0;
-        for (const Frame_logger& l : frame_loggers)
-            if (l.duid == f.duid) l.log(payload);
+    void Log(const Site_channel& c, const Frame& f, double at, bool osp) {
+        Log_frame(f, clock_.Timestamp(Ticks_at(at, rate_)), std::uint8_t(c.number), osp);
     }
-    P25::Log_Dispatch_payload payload_{};
 
     // Numbers the channels used so far (control channels first) and lets the held log out.
     void Settle() {
@@ -411,7 +407,7 @@ private:
             return a->first_use != b->first_use ? a->first_use < b->first_use : a->use_order < b->use_order;
         });
         for (Site_channel* c : order) Number(*c);
-        for (const Held& h : held_) Log(*h.channel, h.frame, h.at);
+        for (const Held& h : held_) Log(*h.channel, h.frame, h.at, h.osp);
         held_.clear();
         held_.shrink_to_fit();
     }
@@ -535,6 +531,11 @@ void Site_receiver::Summary(const std::string& path) const {
     for (const Site_channel* c : used) {
         std::fprintf(stderr, "  channel %d: %.6f MHz %s", c->number, c->nominal_hz / 1e6, Kind_name(c->kind));
         if (c->nac >= 0) std::fprintf(stderr, ", NAC %03X", unsigned(c->nac));
+        const Frame_counts& n = c->judge.counts;
+        if (n.outbound && n.inbound)
+            std::fprintf(stderr, ", osp %lu and isp %lu", n.outbound, n.inbound);
+        else if (n.logged)
+            std::fprintf(stderr, ", %s", n.outbound ? "osp" : "isp");
         std::fprintf(stderr, ", %" PRIu64 " frames", c->frames);
         const char* separator = " (";
         for (unsigned d = 0; d < 16; ++d)
@@ -552,6 +553,9 @@ void Site_receiver::Summary(const std::string& path) const {
                      " to channels of no known identifier\n",
                      grants_outside_, grants_tdma_, grants_unknown_ + pending_.size());
     if (probes_dropped_) std::fprintf(stderr, "  %" PRIu64 " signals tried gave no frame\n", probes_dropped_);
+    Frame_counts total;
+    for (auto& c : channels_) total += c->judge.counts;
+    Print_left_out(stderr, total);
 }
 
 bool Parse_hz(const std::string& text, double& hz) {
@@ -572,7 +576,7 @@ bool Has_option(const Arguments& args, const char* name) {
 }
 
 int Receive_site(const Arguments& args) {
-    std::string center_text, rate_text, format_name, channels_text, out_path, eye_text;
+    std::string center_text, rate_text, format_name, channels_text, out_path, eye_text, direction_name;
     std::vector<std::string> files;
     if (!Parse_options("receive", args,
                        {{"--center", &center_text, nullptr},
@@ -580,7 +584,8 @@ int Receive_site(const Arguments& args) {
                         {"--format", &format_name, nullptr},
                         {"--channels", &channels_text, nullptr},
                         {"--out", &out_path, nullptr},
-                        {"--eye", &eye_text, nullptr}},
+                        {"--eye", &eye_text, nullptr},
+                        {"--direction", &direction_name, nullptr}},
                        files))
         return exit_usage;
     if (files.size() != 1) return Usage_error("receive", files.empty() ? "no recording" : "more than one recording");
@@ -595,6 +600,11 @@ int Receive_site(const Arguments& args) {
     if (!tessel_air::Is_iq(format))
         return Usage_error("receive", std::string("--center needs IQ samples (cf32, cu8, cs16), not ") +
                                           tessel_air::Name(format));
+    int direction = -1;
+    if (direction_name == "osp" || direction_name == "isp")
+        direction = direction_name == "osp";
+    else if (!direction_name.empty())
+        return Usage_error("receive", "bad --direction \"" + direction_name + "\": osp or isp");
     std::vector<double> given;
     if (!channels_text.empty() && channels_text != "auto") {
         std::size_t at = 0;
@@ -632,7 +642,7 @@ int Receive_site(const Arguments& args) {
         if (!log) return File_error("receive", "cannot write " + out_path + ": " + std::strerror(errno));
     }
     XML_routines::Output_file::Set_current(log.get());
-    Site_receiver site(rate, center, given.empty());
+    Site_receiver site(rate, center, given.empty(), direction);
     if (!std::isnan(eye_hz)) site.Watch(eye_hz);
     for (double hz : given) site.Give(hz);
     {
@@ -651,7 +661,12 @@ int Receive_site(const Arguments& args) {
     site.Summary(path);
     if (!eye_path.empty() && !site.Write_eye(eye_path))
         return File_error("receive", "cannot write " + eye_path + ": " + std::strerror(errno));
-    return exit_ok;
+    if (site.Logged()) return exit_ok;
+    std::fprintf(stderr,
+                 "tessel receive: %s: nothing logged: no P25 channel found in the band; check --center, --rate and "
+                 "--format, or name the channels with --channels\n",
+                 path.c_str());
+    return exit_reported;
 }
 
 }  // namespace tessel
