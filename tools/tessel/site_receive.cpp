@@ -49,17 +49,26 @@ namespace tessel {
 
 const char receive_site_usage[] =
     "Wideband: tessel receive FILE --center HZ [--rate HZ] [--format cf32|cu8|cs16]\n"
-    "                         [--channels auto|F1,F2,...] [--out LOG] [--eye HZ:FILE.svg]\n"
+    "                         [--channels auto|F1,F2,...] [--out LOG] [--eye HZ:SVG]\n"
+    "                         [--direction osp|isp]\n"
     "\n"
-    "With --center, FILE is a wideband IQ recording of a site (up to 10 MS/s;\n"
-    "--rate defaults to 2400000) centred on HZ.  Its channels are found by\n"
-    "their frame sync (--channels auto, the default) or given in Hz; the\n"
-    "control channels' channel identifiers turn channel numbers into\n"
-    "frequencies, and every grant inside the band is followed to its traffic\n"
-    "channel.  Each channel used gets a physical channel number (control\n"
-    "channels first): its \"Channel_rx_freq\" is logged before its first\n"
-    "record and every record carries it.  The summary lists the channels.\n"
-    "  --eye HZ:SVG  the eye diagram of the channel nearest HZ\n";
+    "With --center, FILE is a wideband IQ recording of a whole site (any rate\n"
+    "up to 10 MS/s), cut into 12.5 kHz channels.  The control channels'\n"
+    "channel identifiers (IDEN_UP, IDEN_UP_VU, IDEN_UP_TDMA) turn channel\n"
+    "numbers into frequencies, and every grant and grant update inside the\n"
+    "band is followed to its traffic channel from the grant on.  Each channel\n"
+    "used gets a physical channel number (control channels first, then in\n"
+    "order of first use): its \"Channel_rx_freq\" is logged before its first\n"
+    "record and every record carries it.  The summary gives a line per\n"
+    "channel: frequency, kind, NAC, direction, frames by type, grants followed.\n"
+    "\n"
+    "  --center HZ       the frequency at the centre of the recording\n"
+    "  --rate HZ         its sample rate (default 2400000)\n"
+    "  --channels C      auto (the default): channels found by their frame sync,\n"
+    "                    the band searched every 0.2 s; or the channels'\n"
+    "                    frequencies in Hz, comma-separated\n"
+    "  --eye HZ:SVG      the eye diagram of the channel nearest HZ\n"
+    "  --format, --out and --direction as above.\n";
 
 namespace {
 

@@ -41,14 +41,18 @@
 namespace tessel {
 
 const char transmit_site_usage[] =
-    "Wideband: tessel transmit INPUT --center HZ --out FILE [--rate HZ] [--format cf32|cu8|cs16]\n"
-    "                          [--seconds N]\n"
+    "Wideband: tessel transmit INPUT --center HZ --out FILE [--rate HZ]\n"
+    "                          [--format cf32|cu8|cs16] [--seconds N]\n"
     "\n"
-    "With --center, every physical channel of INPUT goes out at its \"Channel_tx_freq\"\n"
-    "(a script's chan_tx line) in one IQ recording centred on HZ (--rate defaults to\n"
-    "2400000): each record's frame at its timestamp on its channel, the carrier\n"
-    "off between transmissions; a control channel fills its idle time with its\n"
-    "overhead slots.  Each channel is sent at 1/8 of full scale.\n";
+    "With --center, every physical channel of INPUT goes out at its\n"
+    "\"Channel_tx_freq\" (a script's chan_tx line) in one IQ recording: each\n"
+    "record's frame at its timestamp on its channel, the carrier off between\n"
+    "transmissions; a control channel fills its idle time with its overhead\n"
+    "slots.  Each channel is sent at 1/8 of full scale.\n"
+    "\n"
+    "  --center HZ   the frequency at the centre of the recording\n"
+    "  --rate HZ     its sample rate (default 2400000)\n"
+    "  --out, --format and --seconds as above.\n";
 
 namespace {
 
