@@ -36,6 +36,8 @@ constexpr double lowest_channel_rate = 40000.0, highest_channel_rate = 64000.0;
 // begins).
 constexpr double filter_cutoff_hz = 6600.0;
 constexpr float filter_attenuation_db = 70.0f;
+// The band's power spectrum is summed over one block in this many.
+constexpr std::uint64_t power_every = 4;
 
 unsigned Largest_prime_factor(unsigned n) {
     unsigned largest = 1;
@@ -231,8 +233,10 @@ struct Channelizer::State {
         wide.Run();
         std::vector<Complex>& spectrum = kept[blocks % kept.size()];
         std::copy(wide.out.data, wide.out.data + grid.fft_size, spectrum.begin());
-        for (unsigned k = 0; k < grid.fft_size; ++k) power[k] += std::norm(spectrum[k]);
-        ++power_blocks;
+        if (blocks % power_every == 0) {
+            for (unsigned k = 0; k < grid.fft_size; ++k) power[k] += std::norm(spectrum[k]);
+            ++power_blocks;
+        }
         ++blocks;
         Catch_up();
         // The next block overlaps this one by N - L samples.

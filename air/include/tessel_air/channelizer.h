@@ -80,8 +80,9 @@ public:
     void Flush();
     std::uint64_t Samples() const;  // wide samples pushed
 
-    // Mean power of each transform bin over the blocks since the last call,
-    // lowest frequency (-wide_rate / 2) first; empty when no block was made.
+    // Mean power of each transform bin over the blocks since the last call
+    // (every fourth block counted: a search of the band needs no more),
+    // lowest frequency (-wide_rate / 2) first; empty when none was counted.
     // Also says how many blocks the mean is over.
     std::size_t Take_spectrum(std::vector<float>& power);
 
