@@ -107,6 +107,34 @@ TEST(Site, ChannelsNamed) {
     }
 }
 
+// What the wideband commands refuse, and a band with nothing in it.
+class Site_commands : public tool_test::Tool_fixture {};
+
+TEST_F(Site_commands, RefusedOrEmpty) {
+    const std::string silence = Temp("silence.cf32"), script = Temp("site.script");
+    std::ofstream(silence, std::ios::binary) << std::string(8 * 240000, '\0');
+    std::ofstream(script) << "chan_tx phys_channel=0 Frequency=851000000\n";
+    struct Row {
+        std::string args;
+        int status;
+        const char* says;
+    };
+    const Row rows[] = {
+        {"receive " + silence + " --center 851000000 --rate 240000", 1, "nothing logged: no P25 channel found"},
+        {"receive " + silence + " --center 851000000 --format audio", 2, "--center needs IQ samples"},
+        {"receive " + silence + " --center 851000000 --direction up", 2, "bad --direction \"up\""},
+        {"receive " + silence + " --center 851000000 --channels 851000000,x", 2, "bad --channels frequency \"x\""},
+        {"receive " + silence + " --center 851000000 --rate 240000 --channels 852000000", 2, "inside the band"},
+        {"transmit " + script + " --center 851000000", 2, "--out FILE is needed"},
+        {"transmit " + script + " --center 0 --out " + Temp("x.cf32"), 2, "bad --center"},
+    };
+    for (const Row& r : rows) {
+        const tool_test::Result got = Run(r.args);
+        EXPECT_EQ(got.status, r.status) << r.args << "\n" << got.err;
+        EXPECT_NE(got.err.find(r.says), std::string::npos) << r.args << "\n" << got.err;
+    }
+}
+
 // ---- the property --------------------------------------------------------------------
 
 // Elements left out of the comparison: the frame encoder sends an LDU1's
