@@ -45,8 +45,9 @@ using tessel_air::Signal;
 constexpr double rate = tessel_air::working_rate;
 
 // The TSBKs the frame decoder gives back with a good CRC, of those sent.
-std::size_t Heard(const Traffic& traffic, const std::vector<float>& symbols) {
-    return std::size_t(std::lround((1 - Tsbks_lost(traffic.tsbks, symbols)) * double(traffic.tsbks.size())));
+std::size_t Heard(const Traffic& traffic, const std::vector<float>& symbols,
+                  const std::vector<tessel_air::Symbol_costs>& costs) {
+    return std::size_t(std::lround((1 - Tsbks_lost(traffic.tsbks, symbols, costs)) * double(traffic.tsbks.size())));
 }
 
 // How the signal reaches the receiver.
@@ -68,15 +69,16 @@ double Receiver_loss(const Traffic& traffic, const Channel& c, double ebn0_db, u
     modulator.Flush_iq(iq);
     Impair(iq, rate, ebn0_db, c.offset_hz, seed);
     std::vector<float> symbols;
+    std::vector<tessel_air::Symbol_costs> costs;
     tessel_air::Demodulator demodulator(c.audio ? Signal::audio : Signal::iq, rate);
     if (c.audio) {
         const std::vector<float> audio = Radio_audio(iq, rate);
         demodulator.Push_audio(audio.data(), audio.size(), symbols);
     } else {
-        demodulator.Push_iq(iq.data(), iq.size(), symbols);
+        demodulator.Push_iq(iq.data(), iq.size(), symbols, nullptr, &costs);
     }
-    demodulator.Flush(symbols);
-    return Tsbks_lost(traffic.tsbks, symbols);
+    demodulator.Flush(symbols, nullptr, &costs);
+    return Tsbks_lost(traffic.tsbks, symbols, costs);
 }
 
 // The ideal receivers: the coded symbols at their exact levels plus the
@@ -185,16 +187,17 @@ void Speed() {
     std::size_t heard = 0;
     const auto receive = [&](Signal signal) {
         std::vector<float> symbols;
+        std::vector<tessel_air::Symbol_costs> costs;
         tessel_air::Demodulator d(signal, rate);
         for (std::size_t at = 0; at < iq.size(); at += 8192) {
             const std::size_t n = std::min<std::size_t>(8192, iq.size() - at);
             if (signal == Signal::iq)
-                d.Push_iq(&iq[at], n, symbols);
+                d.Push_iq(&iq[at], n, symbols, nullptr, &costs);
             else
                 d.Push_audio(&audio[at], n, symbols);
         }
-        d.Flush(symbols);
-        heard = Heard(traffic, symbols);
+        d.Flush(symbols, nullptr, &costs);
+        heard = Heard(traffic, symbols, costs);
     };
     const double iq_seconds = Cpu_seconds([&] { receive(Signal::iq); });
     const std::size_t iq_heard = heard;
@@ -257,11 +260,15 @@ BENCHMARK(BM_Freqdem_floor)->Unit(benchmark::kMillisecond);
 void BM_Receive_iq_48k(benchmark::State& state) {
     const std::vector<Complex>& iq = Iq();
     std::vector<float> symbols;
+    std::vector<tessel_air::Symbol_costs> costs;
     symbols.reserve(Dibits().size() + 1024);
+    costs.reserve(Dibits().size() + 1024);
     for (auto _ : state) {
         tessel_air::Demodulator d(Signal::iq, rate);
         symbols.clear();
-        for (std::size_t at = 0; at < iq.size(); at += block) d.Push_iq(&iq[at], std::min(block, iq.size() - at), symbols);
+        costs.clear();
+        for (std::size_t at = 0; at < iq.size(); at += block)
+            d.Push_iq(&iq[at], std::min(block, iq.size() - at), symbols, nullptr, &costs);
         benchmark::DoNotOptimize(symbols.data());
     }
     Realtime(state);

@@ -53,18 +53,24 @@ constexpr double sensitivity_wide_rate = 240000;
 constexpr double channel_offset = 50000, neighbour_spacing = 12500;
 
 // The symbols of one channel received alone: its 48 kHz IQ through the noise.
-std::vector<float> Alone(std::vector<Complex> iq, double ebn0_db, unsigned seed) {
+// What the demodulator gives the frame decoder.
+struct Heard {
+    std::vector<float> symbols;
+    std::vector<tessel_air::Symbol_costs> costs;
+};
+
+Heard Alone(std::vector<Complex> iq, double ebn0_db, unsigned seed) {
     channel_model::Impair(iq, channel_rate, ebn0_db, 0, seed);
     tessel_air::Demodulator demodulator(tessel_air::Signal::iq, channel_rate);
-    std::vector<float> symbols;
-    demodulator.Push_iq(iq.data(), iq.size(), symbols);
-    demodulator.Flush(symbols);
-    return symbols;
+    Heard heard;
+    demodulator.Push_iq(iq.data(), iq.size(), heard.symbols, nullptr, &heard.costs);
+    demodulator.Flush(heard.symbols, nullptr, &heard.costs);
+    return heard;
 }
 
 // The same channel inside a wideband capture, busy neighbours either side,
 // through noise of the same density, cut out by the channelizer.
-std::vector<float> Inside(const std::vector<Complex>& iq, const std::vector<Complex>& neighbour, double ebn0_db,
+Heard Inside(const std::vector<Complex>& iq, const std::vector<Complex>& neighbour, double ebn0_db,
                           unsigned seed) {
     tessel_air::Combiner combiner(sensitivity_wide_rate);
     const tessel_air::Channel_grid& g = combiner.Grid();
@@ -79,15 +85,15 @@ std::vector<float> Inside(const std::vector<Complex>& iq, const std::vector<Comp
     combiner.Flush(wide);
     channel_model::Impair(wide, sensitivity_wide_rate, ebn0_db, 0, seed);
     tessel_air::Demodulator demodulator(tessel_air::Signal::iq, g.Channel_rate());
-    std::vector<float> symbols;
+    Heard heard;
     tessel_air::Channelizer bank(sensitivity_wide_rate, 0, [&](int, const Complex* x, std::size_t n) {
-        demodulator.Push_iq(x, n, symbols);
+        demodulator.Push_iq(x, n, heard.symbols, nullptr, &heard.costs);
     });
     bank.Open(channel_offset, 0);
     bank.Push(wide.data(), wide.size());
     bank.Flush();
-    demodulator.Flush(symbols);
-    return symbols;
+    demodulator.Flush(heard.symbols, nullptr, &heard.costs);
+    return heard;
 }
 
 // Where a column of losses last falls through 1 %, interpolated on log(loss)
@@ -122,8 +128,9 @@ void Sensitivity(std::size_t tsdus) {
     for (double e = 3; e <= 10; e += 0.5) {
         const unsigned seed = unsigned(e * 10);
         ebn0.push_back(e);
-        alone.push_back(channel_model::Tsbks_lost(traffic.tsbks, Alone(iq, e, seed)));
-        inside.push_back(channel_model::Tsbks_lost(traffic.tsbks, Inside(iq, neighbour, e, seed)));
+        const Heard a = Alone(iq, e, seed), b = Inside(iq, neighbour, e, seed);
+        alone.push_back(channel_model::Tsbks_lost(traffic.tsbks, a.symbols, a.costs));
+        inside.push_back(channel_model::Tsbks_lost(traffic.tsbks, b.symbols, b.costs));
     }
     std::printf("TSBK error rate, %zu TSBKs a point: one channel alone (48 kHz IQ) and inside a %.0f kS/s capture\n\n"
                 "| Eb/N0 | alone | inside |\n| --- | --- | --- |\n",

@@ -10,6 +10,7 @@
 #include <bitset>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "layout.h"
 
@@ -53,12 +54,14 @@ struct Frame_decoder::Impl {
     int filled = 0;  // symbols in the register, up to 24
     std::array<float, 24> recent{};
     std::array<double, 24> recent_positions{};
+    std::array<Symbol_costs, 24> recent_costs{};
 
     // The frame being collected: raw symbols from its first sync symbol.
     bool collecting = false;
     Stage stage = Stage::nid;
     std::vector<float> raw;
     std::vector<double> raw_positions;  // where each of raw lies in the input
+    std::vector<Symbol_costs> raw_costs;  // each of raw's dibit costs, when the receiver gives them
     std::size_t needed = 0;
     std::size_t erased_from = ~std::size_t{0};  // Flush: symbols from here on are unknown
     float polarity = 1, offset = 0, scale = 1;
@@ -73,6 +76,7 @@ struct Frame_decoder::Impl {
     Impl(Sink s) : sink(std::move(s)) {
         raw.reserve(max_frame_on_air);
         raw_positions.reserve(max_frame_on_air);
+        raw_costs.reserve(max_frame_on_air);
         frame.status.reserve(max_frame_on_air / status_period);
         frame.pdu_blocks.reserve(max_pdu_blocks);
         packet.reserve(max_pdu_blocks * 16);
@@ -90,8 +94,27 @@ struct Frame_decoder::Impl {
     void Hard(std::size_t first_data, std::size_t count, std::uint8_t* out) const {
         for (std::size_t i = 0; i < count; ++i) out[i] = Slice(Symbol(On_air_index(first_data + i)));
     }
+    // A trellis block from its dibit costs when every symbol has them (an
+    // erased symbol costs nothing either way), else from its soft symbols.
+    Trellis_result Trellis_block(std::size_t first_data, bool three_quarter, std::uint8_t* octets) const {
+        Symbol_costs costs[block_dibits];
+        bool costed = true;
+        for (std::size_t i = 0; i < block_dibits && costed; ++i) {
+            const std::size_t j = On_air_index(first_data + i);
+            costs[i] = {};
+            if (j >= erased_from || j >= raw.size()) continue;
+            costed = !std::isnan(raw_costs[j][0]);
+            // Inverted, each level is heard as its opposite: dibit d as d ^ 2.
+            for (unsigned d = 0; d < 4; ++d) costs[i][d] = raw_costs[j][polarity > 0 ? d : d ^ 2u];
+        }
+        if (costed)
+            return three_quarter ? Trellis_three_quarter_decode(costs, octets) : Trellis_half_decode(costs, octets);
+        float soft[block_dibits];
+        Soft(first_data, block_dibits, soft);
+        return three_quarter ? Trellis_three_quarter_decode(soft, octets) : Trellis_half_decode(soft, octets);
+    }
 
-    void Feed(float s, double position, std::uint64_t index);
+    void Feed(float s, double position, const Symbol_costs& costs, std::uint64_t index);
     void Start(bool inverted, std::uint64_t last_index);
     void Advance();
     void Abandon();
@@ -112,17 +135,19 @@ struct Frame_decoder::Impl {
     }
 };
 
-void Frame_decoder::Impl::Feed(float s, double position, std::uint64_t index) {
+void Frame_decoder::Impl::Feed(float s, double position, const Symbol_costs& costs, std::uint64_t index) {
     if (!std::isfinite(s)) s = 0.0f;
     if (collecting) {
         raw.push_back(s);
         raw_positions.push_back(position);
+        raw_costs.push_back(costs);
         if (raw.size() >= needed) Advance();
         return;
     }
     signs = ((signs << 1) | (s > 0 ? 1u : 0u)) & sign_mask;
     recent[index % 24] = s;
     recent_positions[index % 24] = position;
+    recent_costs[index % 24] = costs;
     if (filled < 24) ++filled;
     if (filled < 24) return;
     const int differing = static_cast<int>(std::bitset<24>(signs ^ sync_signs).count());
@@ -137,7 +162,9 @@ void Frame_decoder::Impl::Start(bool inverted, std::uint64_t last_index) {
     polarity = inverted ? -1.0f : 1.0f;
     raw.clear();
     raw_positions.clear();
+    raw_costs.clear();
     for (int k = 0; k < 24; ++k) raw_positions.push_back(recent_positions[(first + k) % 24]);
+    for (int k = 0; k < 24; ++k) raw_costs.push_back(recent_costs[(first + k) % 24]);
     // The levels of +3 and -3 from the sync symbols of the right sign (a
     // wrong one is an error the search tolerated, not a level).
     float high = 0, low = 0;
@@ -186,11 +213,12 @@ void Frame_decoder::Impl::Start(bool inverted, std::uint64_t last_index) {
 void Frame_decoder::Impl::Abandon() {
     const std::vector<float> again(raw.begin() + 1, raw.end());
     const std::vector<double> again_positions(raw_positions.begin() + 1, raw_positions.end());
+    const std::vector<Symbol_costs> again_costs(raw_costs.begin() + 1, raw_costs.end());
     const std::uint64_t first = frame.symbol_index + 1;
     collecting = false;
     filled = 0;
     signs = 0;
-    for (std::size_t k = 0; k < again.size(); ++k) Feed(again[k], again_positions[k], first + k);
+    for (std::size_t k = 0; k < again.size(); ++k) Feed(again[k], again_positions[k], again_costs[k], first + k);
 }
 
 void Frame_decoder::Impl::Advance() {
@@ -271,10 +299,8 @@ bool Crc16_ok(const std::uint8_t* block) { return Crc16(block, 10) == (block[10]
 }  // namespace
 
 void Frame_decoder::Impl::Decode_tsbk(std::size_t b) {
-    float soft[block_dibits];
-    Soft(header_dibits + b * block_dibits, block_dibits, soft);
     std::uint8_t* block = frame.record.tsbk.tsbk[b].data;
-    const Trellis_result r = Trellis_half_decode(soft, block);
+    const Trellis_result r = Trellis_block(header_dibits + b * block_dibits, false, block);
     const bool crc_ok = Crc16_ok(block);
     Count_block(r, crc_ok, tally);
     if (!crc_ok) {
@@ -284,10 +310,8 @@ void Frame_decoder::Impl::Decode_tsbk(std::size_t b) {
 }
 
 void Frame_decoder::Impl::Decode_pdu_header() {
-    float soft[block_dibits];
-    Soft(header_dibits, block_dibits, soft);
     std::uint8_t* header = frame.record.tsbk.tsbk[0].data;
-    const Trellis_result r = Trellis_half_decode(soft, header);
+    const Trellis_result r = Trellis_block(header_dibits, false, header);
     const bool crc_ok = Crc16_ok(header);
     Count_block(r, crc_ok, tally);
     frame.record.tsbk.block_count = 1;
@@ -334,18 +358,17 @@ void Frame_decoder::Impl::Decode_body() {
         user.clear();
         block_results.clear();
         for (std::size_t b = 0; b < pdu_blocks; ++b) {
-            float soft[block_dibits];
-            Soft(header_dibits + (1 + b) * block_dibits, block_dibits, soft);
+            const std::size_t first_data = header_dibits + (1 + b) * block_dibits;
             Pdu_block block;
             if (pdu_confirmed) {
                 block.size = 18;
-                block_results.push_back(Trellis_three_quarter_decode(soft, block.octets.data()));
+                block_results.push_back(Trellis_block(first_data, true, block.octets.data()));
                 const std::uint16_t sent = static_cast<std::uint16_t>((block.octets[0] & 1u) << 8 | block.octets[1]);
                 block.crc_ok = Crc9(block.octets[0] >> 1, block.octets.data() + 2) == sent;
                 user.insert(user.end(), block.octets.begin() + 2, block.octets.end());
             } else {
                 block.size = 12;
-                block_results.push_back(Trellis_half_decode(soft, block.octets.data()));
+                block_results.push_back(Trellis_block(first_data, false, block.octets.data()));
                 user.insert(user.end(), block.octets.begin(), block.octets.begin() + 12);
                 P25::P25_TSBK_DATA& slot = frame.record.tsbk.tsbk[b + 1];
                 std::memcpy(slot.data, block.octets.data(), sizeof slot.data);
@@ -451,12 +474,15 @@ void Frame_decoder::Impl::Finish() {
 Frame_decoder::Frame_decoder(Sink sink) : impl_(new Impl(std::move(sink))) {}
 Frame_decoder::~Frame_decoder() = default;
 
-void Frame_decoder::Push(const float* symbols, const double* positions, std::size_t count) {
+void Frame_decoder::Push(const float* symbols, const double* positions, std::size_t count,
+                         const Symbol_costs* costs) {
     if (!symbols) return;
     Impl& d = *impl_;
+    constexpr float none = std::numeric_limits<float>::quiet_NaN();
     for (std::size_t k = 0; k < count; ++k) {
         const std::uint64_t index = d.stats.symbols++;
-        d.Feed(symbols[k], positions ? positions[k] : static_cast<double>(index), index);
+        d.Feed(symbols[k], positions ? positions[k] : static_cast<double>(index),
+               costs ? costs[k] : Symbol_costs{none, none, none, none}, index);
     }
 }
 
@@ -468,6 +494,7 @@ void Frame_decoder::Flush() {
         while (d.collecting) {
             d.raw.resize(d.needed, 0.0f);
             d.raw_positions.resize(d.needed, d.raw_positions.back());
+            d.raw_costs.resize(d.needed);
             d.Advance();
         }
     }

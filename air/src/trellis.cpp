@@ -4,6 +4,7 @@
 // point per input, which goes on air as a pair of dibits.  Decoding is a
 // Viterbi search scored by the soft distance of the received symbol values
 // (below), or by bit differences from their hard decisions.
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -90,44 +91,26 @@ void Encode(const std::uint8_t (&points)[States][States], const std::uint8_t* in
     for (std::size_t j = 0; j < block_dibits; ++j) out[j] = coded[order[j]];
 }
 
-template <int States>
-Trellis_result Decode(const std::uint8_t (&points)[States][States], const float* symbols98, Trellis_metric score,
+// The Viterbi search: branch(t, p) scores point p at step t (coded symbols
+// 2t and 2t+1); heard[i] is coded symbol i's hard decision, against which
+// the corrected bits are counted.
+template <int States, class Branch>
+Trellis_result Search(const std::uint8_t (&points)[States][States], Branch branch, const std::uint8_t* heard,
                       std::uint8_t* inputs48) {
-    const auto& order = Block_interleave();
-    std::array<float, block_dibits> coded{};
-    for (std::size_t j = 0; j < block_dibits; ++j) {
-        const float s = std::isfinite(symbols98[j]) ? symbols98[j] : 0.0f;
-        coded[order[j]] = score == Trellis_metric::hard ? dibit_level[Hard_dibit(s)] : s;
-    }
-
     constexpr float unreachable = std::numeric_limits<float>::infinity();
     std::array<float, States> metric;
     metric.fill(unreachable);
     metric[0] = 0;
     std::array<std::array<std::uint8_t, States>, steps> from{};
     for (int t = 0; t < steps; ++t) {
-        std::array<float, 16> branch{};
-        for (int p = 0; p < 16; ++p) {
-            const float a = coded[2 * t] - dibit_level[point_dibits[p] >> 2];
-            const float b = coded[2 * t + 1] - dibit_level[point_dibits[p] & 3];
-            // Hard decisions differ from a point by 0, 2, 4 or 6 levels a
-            // symbol; a bit difference count is what a hard decoder scores.
-            switch (score) {
-            case Trellis_metric::receiver: branch[p] = Soft_distance(a, b); break;
-            case Trellis_metric::euclidean: branch[p] = a * a + b * b; break;
-            case Trellis_metric::hard: {
-                const unsigned heard = Hard_dibit(coded[2 * t]) << 2 | Hard_dibit(coded[2 * t + 1]);
-                branch[p] = static_cast<float>(__builtin_popcount(point_dibits[p] ^ heard));
-                break;
-            }
-            }
-        }
+        std::array<float, 16> cost;
+        for (int p = 0; p < 16; ++p) cost[p] = branch(t, p);
         std::array<float, States> next;
         next.fill(unreachable);
         const int inputs = t < steps - 1 ? States : 1;  // the flush input is 0
         for (int x = 0; x < inputs; ++x)
             for (int s = 0; s < States; ++s) {
-                const float m = metric[s] + branch[points[s][x]];
+                const float m = metric[s] + cost[points[s][x]];
                 if (m < next[x]) {
                     next[x] = m;
                     from[t][x] = static_cast<std::uint8_t>(s);
@@ -147,12 +130,56 @@ Trellis_result Decode(const std::uint8_t (&points)[States][States], const float*
     for (int t = 0; t < steps; ++t) {
         const unsigned x = t < steps - 1 ? inputs48[t] : 0;
         const std::uint8_t pair = point_dibits[points[s][x]];
-        const float r0 = std::isfinite(coded[2 * t]) ? coded[2 * t] : 0.0f;
-        const float r1 = std::isfinite(coded[2 * t + 1]) ? coded[2 * t + 1] : 0.0f;
-        result.bits_corrected += __builtin_popcount(pair ^ ((Hard_dibit(r0) << 2) | Hard_dibit(r1)));
+        result.bits_corrected += __builtin_popcount(pair ^ (heard[2 * t] << 2 | heard[2 * t + 1]));
         s = x;
     }
     return result;
+}
+
+template <int States>
+Trellis_result Decode(const std::uint8_t (&points)[States][States], const float* symbols98, Trellis_metric score,
+                      std::uint8_t* inputs48) {
+    const auto& order = Block_interleave();
+    std::array<float, block_dibits> coded{};
+    std::array<std::uint8_t, block_dibits> heard{};
+    for (std::size_t j = 0; j < block_dibits; ++j) {
+        const float s = std::isfinite(symbols98[j]) ? symbols98[j] : 0.0f;
+        heard[order[j]] = Hard_dibit(s);
+        coded[order[j]] = score == Trellis_metric::hard ? dibit_level[heard[order[j]]] : s;
+    }
+    return Search(
+        points,
+        [&](int t, int p) {
+            const float a = coded[2 * t] - dibit_level[point_dibits[p] >> 2];
+            const float b = coded[2 * t + 1] - dibit_level[point_dibits[p] & 3];
+            // Hard decisions differ from a point by 0, 2, 4 or 6 levels a
+            // symbol; a bit difference count is what a hard decoder scores.
+            switch (score) {
+            case Trellis_metric::receiver: return Soft_distance(a, b);
+            case Trellis_metric::euclidean: return a * a + b * b;
+            case Trellis_metric::hard: break;
+            }
+            const unsigned pair = heard[2 * t] << 2 | heard[2 * t + 1];
+            return static_cast<float>(__builtin_popcount(point_dibits[p] ^ pair));
+        },
+        heard.data(), inputs48);
+}
+
+template <int States>
+Trellis_result Decode(const std::uint8_t (&points)[States][States], const Symbol_costs* costs98,
+                      std::uint8_t* inputs48) {
+    const auto& order = Block_interleave();
+    std::array<Symbol_costs, block_dibits> coded{};
+    std::array<std::uint8_t, block_dibits> heard{};
+    for (std::size_t j = 0; j < block_dibits; ++j) {
+        Symbol_costs& c = coded[order[j]];
+        for (int d = 0; d < 4; ++d) c[d] = std::isfinite(costs98[j][d]) ? costs98[j][d] : 0.0f;
+        heard[order[j]] = static_cast<std::uint8_t>(std::min_element(c.begin(), c.end()) - c.begin());
+    }
+    return Search(
+        points,
+        [&](int t, int p) { return coded[2 * t][point_dibits[p] >> 2] + coded[2 * t + 1][point_dibits[p] & 3]; },
+        heard.data(), inputs48);
 }
 
 }  // namespace
@@ -195,6 +222,25 @@ std::array<std::uint8_t, block_dibits> Trellis_three_quarter_encode(const std::u
     return out;
 }
 
+namespace {
+
+void Half_octets(const std::uint8_t* inputs, std::uint8_t* octets12) {
+    for (int i = 0; i < 12; ++i)
+        octets12[i] = static_cast<std::uint8_t>(inputs[4 * i] << 6 | inputs[4 * i + 1] << 4 | inputs[4 * i + 2] << 2 |
+                                                inputs[4 * i + 3]);
+}
+
+void Three_quarter_octets(const std::uint8_t* inputs, std::uint8_t* octets18) {
+    for (int i = 0; i < 18; ++i) octets18[i] = 0;
+    for (int i = 0; i < 48; ++i)
+        for (int b = 0; b < 3; ++b) {
+            const int bit = 3 * i + b;
+            if ((inputs[i] >> (2 - b)) & 1u) octets18[bit / 8] |= static_cast<std::uint8_t>(0x80u >> (bit % 8));
+        }
+}
+
+}  // namespace
+
 Trellis_result Trellis_half_decode(const float* symbols98, std::uint8_t* octets12, bool hard) {
     return Trellis_half_decode(symbols98, octets12, hard ? Trellis_metric::hard : Trellis_metric::receiver);
 }
@@ -206,21 +252,28 @@ Trellis_result Trellis_three_quarter_decode(const float* symbols98, std::uint8_t
 Trellis_result Trellis_half_decode(const float* symbols98, std::uint8_t* octets12, Trellis_metric metric) {
     std::uint8_t inputs[48];
     const Trellis_result result = Decode<4>(half_rate_points, symbols98, metric, inputs);
-    for (int i = 0; i < 12; ++i)
-        octets12[i] = static_cast<std::uint8_t>(inputs[4 * i] << 6 | inputs[4 * i + 1] << 4 | inputs[4 * i + 2] << 2 |
-                                                inputs[4 * i + 3]);
+    Half_octets(inputs, octets12);
     return result;
 }
 
 Trellis_result Trellis_three_quarter_decode(const float* symbols98, std::uint8_t* octets18, Trellis_metric metric) {
     std::uint8_t inputs[48];
     const Trellis_result result = Decode<8>(three_quarter_points, symbols98, metric, inputs);
-    for (int i = 0; i < 18; ++i) octets18[i] = 0;
-    for (int i = 0; i < 48; ++i)
-        for (int b = 0; b < 3; ++b) {
-            const int bit = 3 * i + b;
-            if ((inputs[i] >> (2 - b)) & 1u) octets18[bit / 8] |= static_cast<std::uint8_t>(0x80u >> (bit % 8));
-        }
+    Three_quarter_octets(inputs, octets18);
+    return result;
+}
+
+Trellis_result Trellis_half_decode(const Symbol_costs* costs98, std::uint8_t* octets12) {
+    std::uint8_t inputs[48];
+    const Trellis_result result = Decode<4>(half_rate_points, costs98, inputs);
+    Half_octets(inputs, octets12);
+    return result;
+}
+
+Trellis_result Trellis_three_quarter_decode(const Symbol_costs* costs98, std::uint8_t* octets18) {
+    std::uint8_t inputs[48];
+    const Trellis_result result = Decode<8>(three_quarter_points, costs98, inputs);
+    Three_quarter_octets(inputs, octets18);
     return result;
 }
 

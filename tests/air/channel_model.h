@@ -84,8 +84,9 @@ inline std::vector<float> Radio_audio(std::vector<Complex> iq, double rate) {
 }
 
 // The fraction of the TSBKs sent that the frame decoder does not give back
-// with a good CRC.
-inline double Tsbks_lost(const std::vector<Tsbk>& sent, const std::vector<float>& symbols) {
+// with a good CRC (decoding the trellis blocks from the dibit costs, when given).
+inline double Tsbks_lost(const std::vector<Tsbk>& sent, const std::vector<float>& symbols,
+                         const std::vector<tessel_air::Symbol_costs>& costs = {}) {
     std::map<Tsbk, int> heard;
     tessel_air::Frame_decoder decoder([&](const tessel_air::Frame& f) {
         for (std::size_t b = 0; f.duid == tessel_air::Duid::TSDU && b < f.record.tsbk.block_count && b < 3; ++b) {
@@ -94,7 +95,7 @@ inline double Tsbks_lost(const std::vector<Tsbk>& sent, const std::vector<float>
             if (tessel_air::Crc16(t.data(), 10) == (t[10] << 8 | t[11])) ++heard[t];
         }
     });
-    decoder.Push(symbols.data(), symbols.size());
+    decoder.Push(symbols.data(), nullptr, symbols.size(), costs.size() == symbols.size() ? costs.data() : nullptr);
     decoder.Flush();
     std::size_t lost = 0;
     for (const Tsbk& t : sent) lost += heard[t]-- > 0 ? 0 : 1;

@@ -368,12 +368,16 @@ TEST(Demodulator, EyeDrawsOnlyConfirmedSymbols) {
 
 // Random TSBKs, three to a TSDU, through white noise: at most max_lost of
 // the 120 sent are lost at an Eb/N0 where the receiver loses well under 1 %.
-struct Weak_signal { const char* name; bool audio; double ebn0_db, offset_hz, clock_ppm; int max_lost; };
+// IQ is decoded from the coherent detector's dibit costs, or (soft) from the
+// soft symbols alone, as a host that takes no costs gets it.
+struct Weak_signal { const char* name; bool audio, soft; double ebn0_db, offset_hz, clock_ppm; int max_lost; };
 const Weak_signal weak_signals[] = {
-    {"IQ_7_dB", false, 7, 0, 0, 3},
-    {"IQ_1_kHz_off_200_ppm_7_5_dB", false, 7.5, 1000, 200, 2},
-    {"IQ_1_kHz_below_200_ppm_slow_7_5_dB", false, 7.5, -1000, -200, 2},
-    {"audio_9_dB", true, 9, 0, 0, 2},
+    {"IQ_6_dB", false, false, 6, 0, 0, 3},
+    {"IQ_1_kHz_off_200_ppm_6_5_dB", false, false, 6.5, 1000, 200, 2},
+    {"IQ_1_kHz_below_200_ppm_slow_6_5_dB", false, false, 6.5, -1000, -200, 2},
+    {"IQ_soft_7_dB", false, true, 7, 0, 0, 3},
+    {"IQ_soft_1_kHz_off_200_ppm_7_5_dB", false, true, 7.5, 1000, 200, 2},
+    {"audio_9_dB", true, true, 9, 0, 0, 2},
 };
 
 class Sensitivity : public testing::TestWithParam<Weak_signal> {};
@@ -388,14 +392,17 @@ TEST_P(Sensitivity, FewTsbksLost) {
     Impair(iq, 48000, w.ebn0_db, w.offset_hz, 5);
     Demodulator demodulator(w.audio ? Signal::audio : Signal::iq, 48000);
     std::vector<float> symbols;
+    std::vector<Symbol_costs> costs;
     if (w.audio) {
         const std::vector<float> audio = Radio_audio(iq, 48000);
         demodulator.Push_audio(audio.data(), audio.size(), symbols);
     } else {
-        demodulator.Push_iq(iq.data(), iq.size(), symbols);
+        demodulator.Push_iq(iq.data(), iq.size(), symbols, nullptr, &costs);
     }
-    demodulator.Flush(symbols);
-    EXPECT_LE(Tsbks_lost(traffic.tsbks, symbols) * double(traffic.tsbks.size()), w.max_lost + 0.5);
+    demodulator.Flush(symbols, nullptr, &costs);
+    ASSERT_EQ(costs.size(), w.audio ? 0 : symbols.size());
+    if (w.soft) costs.clear();
+    EXPECT_LE(Tsbks_lost(traffic.tsbks, symbols, costs) * double(traffic.tsbks.size()), w.max_lost + 0.5);
 }
 
 INSTANTIATE_TEST_SUITE_P(WhiteNoise, Sensitivity, testing::ValuesIn(weak_signals),
@@ -434,6 +441,33 @@ TEST(Trellis, SoftDecodingOutlastsClicks) {
             exact += std::equal(out, out + 12, tsbk);
         }
         EXPECT_GE(exact, 19) << c.name;
+    }
+}
+
+// The frame decoder takes the trellis blocks from the dibit costs when every
+// symbol has them: a TSDU whose block symbols say nothing (0) decodes from
+// costs alone, inverted too (each dibit heard as its opposite, d ^ 2); one
+// symbol without costs sends the block back to the soft symbols.
+TEST(Frame_decoder, DecodesTrellisBlocksFromCosts) {
+    const Traffic traffic = Random_tsdus(1, 4);
+    const std::size_t blocks_from = 57;  // the sync, NID and the status symbol among them
+    const struct { const char* name; bool inverted; std::size_t uncosted; bool heard; } cases[] = {
+        {"costs", false, ~std::size_t{0}, true},
+        {"inverted", true, ~std::size_t{0}, true},
+        {"a symbol without costs", false, 100, false},
+    };
+    for (const auto& c : cases) {
+        std::vector<float> symbols;
+        std::vector<Symbol_costs> costs;
+        for (std::size_t i = 0; i < traffic.dibits.size(); ++i) {
+            const uint8_t sent = traffic.dibits[i] ^ (c.inverted ? 2 : 0);
+            symbols.push_back(i < blocks_from ? dibit_level[sent] : 0.0f);
+            Symbol_costs cost;
+            for (uint8_t d = 0; d < 4; ++d) cost[d] = d == sent ? 0.0f : 6.0f;
+            if (i == c.uncosted) cost.fill(NAN);
+            costs.push_back(cost);
+        }
+        EXPECT_EQ(Tsbks_lost(traffic.tsbks, symbols, costs) == 0.0, c.heard) << c.name;
     }
 }
 

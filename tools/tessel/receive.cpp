@@ -86,14 +86,17 @@ struct Receiver {
     std::unique_ptr<tessel_air::Demodulator> demodulator;
     std::vector<float> symbols;
     std::vector<double> positions;
+    std::vector<tessel_air::Symbol_costs> costs;  // IQ: the coherent detector's
     bool unflushed = false;
 
     // Symbols to the frame decoder, with where the demodulator found each in
-    // the input (dibits: their index).
+    // the input (dibits: their index), and the dibits' costs (IQ).
     void Push() {
-        frames.Push(symbols.data(), demodulator ? positions.data() : nullptr, symbols.size());
+        frames.Push(symbols.data(), demodulator ? positions.data() : nullptr, symbols.size(),
+                    costs.size() == symbols.size() ? costs.data() : nullptr);
         symbols.clear();
         positions.clear();
+        costs.clear();
     }
 
     void Hear(const Frame& frame) {
@@ -282,7 +285,7 @@ int Receive(const Arguments& args) {
             std::size_t n;
             if (iq) {
                 n = reader.Read_iq(iq_block, block);
-                r.demodulator->Push_iq(iq_block.data(), n, r.symbols, &r.positions);
+                r.demodulator->Push_iq(iq_block.data(), n, r.symbols, &r.positions, &r.costs);
             } else if (r.demodulator) {
                 n = reader.Read_audio(audio_block, block);
                 r.demodulator->Push_audio(audio_block.data(), n, r.symbols, &r.positions);
@@ -298,7 +301,7 @@ int Receive(const Arguments& args) {
             }
             progress.Update(r.judge.counts.logged, reader.Bytes_read());
         }
-        if (r.demodulator) r.demodulator->Flush(r.symbols, &r.positions);
+        if (r.demodulator) r.demodulator->Flush(r.symbols, &r.positions, iq ? &r.costs : nullptr);
         r.Push();
         r.frames.Flush();
     }

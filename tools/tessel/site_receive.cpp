@@ -124,6 +124,7 @@ struct Site_channel {
     std::unique_ptr<tessel_air::Frame_decoder> decoder;
     std::vector<float> symbols;
     std::vector<double> positions;  // of the symbols, in channel samples from tuned_at
+    std::vector<tessel_air::Symbol_costs> costs;  // the coherent detector's, for the decoder's soft path
     Frame_judge judge;
     std::uint64_t frames = 0, grants = 0;
     std::array<std::uint64_t, 16> by_duid{};
@@ -248,7 +249,7 @@ private:
     // Untunes a channel: what its decoder still holds comes out first.
     void Park(Site_channel& c) {
         if (c.bank < 0) return;
-        c.demodulator->Flush(c.symbols, &c.positions);
+        c.demodulator->Flush(c.symbols, &c.positions, &c.costs);
         Decode(c);
         c.decoder->Flush();
         bank_.Close(c.bank);
@@ -263,14 +264,16 @@ private:
     void Channel_samples(int bank, const Complex* samples, std::size_t count) {
         Site_channel* c = std::size_t(bank) < by_bank_.size() ? by_bank_[std::size_t(bank)] : nullptr;
         if (!c) return;
-        c->demodulator->Push_iq(samples, count, c->symbols, &c->positions);
+        c->demodulator->Push_iq(samples, count, c->symbols, &c->positions, &c->costs);
         Decode(*c);
     }
 
     void Decode(Site_channel& c) {
-        c.decoder->Push(c.symbols.data(), c.positions.data(), c.symbols.size());
+        c.decoder->Push(c.symbols.data(), c.positions.data(), c.symbols.size(),
+                        c.costs.size() == c.symbols.size() ? c.costs.data() : nullptr);
         c.symbols.clear();
         c.positions.clear();
+        c.costs.clear();
     }
 
     // The wide sample where a frame's first sync symbol is centred: channel
@@ -531,7 +534,8 @@ bool Site_receiver::Write_eye(const std::string& path) const {
 void Site_receiver::Summary(const std::string& path) const {
     std::fprintf(stderr, "tessel receive: %s: %" PRIu64 " frames on %d channels, %.0f Hz centre, %.0f samples/s",
                  path.c_str(), frames_, next_number_, center_, rate_);
-    if (clock_known_) std::fprintf(stderr, ", clock error %+.2f ppm", clock_error_ * 1e6);
+    // To a tenth of a ppm: the measure is no finer (tens of hertz at 850 MHz).
+    if (clock_known_) std::fprintf(stderr, ", clock error %+.1f ppm", clock_error_ * 1e6);
     std::fputc('\n', stderr);
     std::vector<const Site_channel*> used;
     for (auto& c : channels_)

@@ -102,6 +102,12 @@ Trellis_result Trellis_half_decode(const float* symbols98, std::uint8_t* octets1
 Trellis_result Trellis_three_quarter_decode(const float* symbols98, std::uint8_t* octets18, Trellis_metric metric);
 Trellis_result Trellis_half_decode(const float* symbols98, std::uint8_t* octets12, bool hard = false);
 Trellis_result Trellis_three_quarter_decode(const float* symbols98, std::uint8_t* octets18, bool hard = false);
+// The same search over costs a symbol: for each of the 98 received symbols
+// (interleaved as on air), the cost of each dibit (a negative
+// log-likelihood, on any one scale), as a coherent receiver gives them.
+using Symbol_costs = std::array<float, 4>;
+Trellis_result Trellis_half_decode(const Symbol_costs* costs98, std::uint8_t* octets12);
+Trellis_result Trellis_three_quarter_decode(const Symbol_costs* costs98, std::uint8_t* octets18);
 
 // The interleave: on-air dibit j of a block carries coded dibit Block_interleave()[j].
 const std::array<std::uint8_t, block_dibits>& Block_interleave();

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "shared/P25/P25_shared_struct.h"
+#include "tessel_air/codes.h"
 
 namespace tessel_air {
 
@@ -140,8 +141,11 @@ public:
     Frame_decoder& operator=(const Frame_decoder&) = delete;
 
     // Takes the next symbols of the stream, and for each where its centre lies
-    // in the input (samples; null: the symbol's index).
-    void Push(const float* symbols, const double* positions, std::size_t count);
+    // in the input (samples; null: the symbol's index) and, when the receiver
+    // gives them, its dibits' costs (the trellis blocks are decoded from
+    // those; null: from the soft symbols).
+    void Push(const float* symbols, const double* positions, std::size_t count,
+              const Symbol_costs* costs = nullptr);
     void Push(const float* symbols, std::size_t count) { Push(symbols, nullptr, count); }
     // Ends the stream: a frame still being collected is decoded with its
     // missing symbols as erasures and emitted with complete = false.

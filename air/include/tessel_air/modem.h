@@ -6,6 +6,8 @@
 // shaping, and sampled once a symbol at 4800 symbols/s by a timing loop.
 // A decision-directed level loop removes gain and DC so that the symbols come
 // out at the nominal levels +3, +1, -1, -3 (dibits 01, 00, 10, 11).
+// IQ symbols come with their dibits' costs too, from coherent detection of
+// the carrier's phase, which the frame decoder's trellis blocks prefer.
 //
 // Transmit: dibits -> impulses -> raised-cosine (alpha 0.2) times x/sin x
 // shaping -> instantaneous frequency (600 Hz per level unit) -> discriminator
@@ -20,6 +22,8 @@
 #include <cstdint>
 #include <memory>
 #include <vector>
+
+#include "tessel_air/codes.h"
 
 namespace tessel_air {
 
@@ -78,14 +82,19 @@ public:
     // length; state carries over from one call to the next.  With positions,
     // each symbol's position is appended there too: where the transmitter
     // centred that symbol's impulse, in input samples (fractional; 0 is the
-    // stream's first sample), the receiver's own delays removed.
+    // stream's first sample), the receiver's own delays removed.  With costs
+    // (IQ only), each symbol's dibit costs from coherent detection are
+    // appended there too: the frame decoder's trellis blocks do better with
+    // them than with the soft symbols.
     void Push_iq(const Complex* samples, std::size_t count, std::vector<float>& out,
-                 std::vector<double>* positions = nullptr);
+                 std::vector<double>* positions = nullptr, std::vector<Symbol_costs>* costs = nullptr);
     void Push_audio(const float* samples, std::size_t count, std::vector<float>& out,
                     std::vector<double>* positions = nullptr);
     // The receiver holds the last 24 symbols back (to resample them at the
-    // timing of a frame sync found in them); at the end, let them out.
-    void Flush(std::vector<float>& out, std::vector<double>* positions = nullptr);
+    // timing of a frame sync found in them), and IQ another 64 for coherent
+    // detection; at the end, let them out.
+    void Flush(std::vector<float>& out, std::vector<double>* positions = nullptr,
+               std::vector<Symbol_costs>* costs = nullptr);
 
     // The eye draws only the symbols the host confirms, by their index in the
     // output stream (0 is the first symbol appended): those inside frames.
