@@ -55,6 +55,13 @@ constexpr double pi = 3.14159265358979323846;
 // +-max_tuning level units (+-2.4 kHz) from the nominal carrier.
 constexpr std::size_t tuning_interval = 480;
 constexpr double max_tuning = 4.0;
+// Carrier off (a transmitter between transmissions, a squelch's zeros)
+// leaves the discriminator a constant, which the level loop takes for a
+// steady symbol and follows away from the carrier; the mixer keeps its
+// tuning through a stretch whose power is this far below the carrier's
+// (the strongest recent stretch, forgotten over about a second).
+constexpr double carrier_off_ratio = 0.01;
+constexpr double carrier_memory = 0.99;  // a tuning interval
 
 // Loop gains.  Timing: fraction of the Gardner error (level units squared)
 // applied to the phase and to the period, per symbol.  Levels: LMS step.
@@ -364,6 +371,7 @@ struct Demodulator::State {
     // samples passed the mixer (the filter's delay later), so the symbols
     // see the signal as received whatever the tuning does.
     double tuning = 0;
+    double carrier_power = 0;  // mean power of the strongest recent stretch
     Complex rotor = 1;
     std::array<float, channel_taps / 2 + 1> tuned{};  // tuning of the samples in the filter
     std::size_t tuned_at = 0;
@@ -792,8 +800,13 @@ void Demodulator::Push_iq(const Complex* samples, std::size_t count, std::vector
         s.Unmix(s.iq.data() + at, chunk, s.tuning);
         s.Filter(s.audio.data() + at, chunk);
         s.Symbols(out, positions);
-        // Follow the carrier with the offset the levels measure.
-        if (s.locked && std::isfinite(s.dc)) s.tuning = std::clamp(double(s.dc), -max_tuning, max_tuning);
+        // Follow the carrier with the offset the levels measure, while there is one.
+        double power = 0;
+        for (std::size_t i = at; i < at + chunk; ++i) power += std::norm(x[i]);
+        power /= double(chunk);
+        s.carrier_power = std::max(power, s.carrier_power * carrier_memory);
+        const bool carrier = power > carrier_off_ratio * s.carrier_power;
+        if (carrier && s.locked && std::isfinite(s.dc)) s.tuning = std::clamp(double(s.dc), -max_tuning, max_tuning);
     }
 }
 

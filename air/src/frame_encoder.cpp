@@ -1,5 +1,6 @@
 // Records -> dibits: sync, NID, the coded payload, nulls to the status grid,
 // and a status symbol after every 35 data dibits.
+#include <algorithm>
 #include <cstring>
 
 #include "layout.h"
@@ -29,25 +30,27 @@ void Put_ldu_parts(const std::uint8_t* pieces120, const Ldu_voice& voice, std::u
     }
 }
 
-// The last-block flag of a TSBK, with its CRC kept right if it was.
-void Set_last_block(P25::P25_TSBK_DATA& block, bool last) {
-    const bool crc_ok = Crc16(block.data, 10) == (block.data[10] << 8 | block.data[11]);
-    block.data[0] = static_cast<std::uint8_t>(last ? block.data[0] | 0x80 : block.data[0] & 0x7F);
-    if (crc_ok) {
-        const std::uint16_t crc = Crc16(block.data, 10);
-        block.data[10] = static_cast<std::uint8_t>(crc >> 8);
-        block.data[11] = static_cast<std::uint8_t>(crc);
-    }
-}
-
 }  // namespace
 
 Frame_encoder::Frame_encoder(Status_plan plan) : plan_(plan) {}
 
+std::size_t Tsdu_blocks(const P25::TSBK_PDU_data& run, std::size_t first) {
+    const std::size_t count = std::min<std::size_t>(run.block_count, P25::TSBK_PDU_data::max_blocks);
+    std::size_t n = 0;
+    while (first + n < count && n < max_tsbks)
+        if (run.tsbk[first + n++].data[0] & 0x80u) break;
+    return n;
+}
+
 std::uint8_t Frame_encoder::Next_status(std::size_t index) {
     const std::uint64_t grid = status_count_++;
+    if (frame_status_) return index < frame_status_->size() ? (*frame_status_)[index] & 3 : 0;
+    const std::size_t given = status_offset_ + index;
+    if (record_status_ && given < record_status_->count && given < P25::Status_symbols::capacity)
+        return record_status_->syms[given] & 3;
     switch (plan_) {
     case Status_plan::talkaround:
+    case Status_plan::from_record:
         return 0;
     case Status_plan::repeater:
         return 2;
@@ -55,11 +58,6 @@ std::uint8_t Frame_encoder::Next_status(std::size_t index) {
         return 1;
     case Status_plan::control_channel:
         return grid % 6 == 0 ? 3 : 2;
-    case Status_plan::from_record:
-        if (frame_status_) return index < frame_status_->size() ? (*frame_status_)[index] & 3 : 0;
-        if (record_status_ && index < record_status_->count && index < P25::Status_symbols::capacity)
-            return record_status_->syms[index] & 3;
-        return 0;
     }
     return 0;
 }
@@ -79,6 +77,7 @@ std::vector<std::uint8_t> Frame_encoder::Assemble(std::uint16_t nac, Duid duid, 
     for (std::size_t j = 0; j < on_air; ++j) frame[j] = Is_status(j) ? Next_status(statuses++) : data[next++];
     record_status_ = nullptr;
     frame_status_ = nullptr;
+    status_offset_ = 0;
     return frame;
 }
 
@@ -134,27 +133,27 @@ std::vector<std::uint8_t> Frame_encoder::Tdulc(const P25::p25_TermLC& r) {
 
 std::vector<std::uint8_t> Frame_encoder::Tsdu(const P25::TSBK_PDU_data& r) {
     std::vector<std::uint8_t> out;
-    const std::size_t count = std::min<std::size_t>(r.block_count, P25::TSBK_PDU_data::max_blocks);
     const std::vector<std::uint8_t>* frame_status = frame_status_;
-    for (std::size_t first = 0; first < count; first += max_tsbks) {
-        const std::size_t blocks = std::min(max_tsbks, count - first);
+    std::size_t sent_status = 0;
+    for (std::size_t first = 0, blocks; (blocks = Tsdu_blocks(r, first)) > 0; first += blocks) {
         std::vector<std::uint8_t> payload(blocks * block_dibits);
         for (std::size_t b = 0; b < blocks; ++b) {
-            P25::P25_TSBK_DATA block = r.tsbk[first + b];
-            Set_last_block(block, b + 1 == blocks);
-            const auto coded = Trellis_half_encode(block.data);
+            const auto coded = Trellis_half_encode(r.tsbk[first + b].data);
             std::memcpy(payload.data() + b * block_dibits, coded.data(), block_dibits);
         }
         record_status_ = &r.header.statuses;
         frame_status_ = frame_status;
+        status_offset_ = sent_status;
         const auto frame = Assemble(Nac_of(r.header), Duid::TSDU, payload, header_dibits + blocks * block_dibits);
+        sent_status += frame.size() / status_period;
         out.insert(out.end(), frame.begin(), frame.end());
     }
     return out;
 }
 
 std::vector<std::uint8_t> Frame_encoder::Pdu(const std::array<std::uint8_t, 12>& header,
-                                             const std::vector<Pdu_block>& blocks, std::uint16_t nac) {
+                                             const std::vector<Pdu_block>& blocks, std::uint16_t nac,
+                                             const P25::Status_symbols* statuses) {
     const std::size_t count = std::min(blocks.size(), max_pdu_blocks - 1);
     std::vector<std::uint8_t> payload((count + 1) * block_dibits);
     auto coded = Trellis_half_encode(header.data());
@@ -164,6 +163,7 @@ std::vector<std::uint8_t> Frame_encoder::Pdu(const std::array<std::uint8_t, 12>&
                                      : Trellis_half_encode(blocks[b].octets.data());
         std::memcpy(payload.data() + (b + 1) * block_dibits, coded.data(), block_dibits);
     }
+    if (!frame_status_) record_status_ = statuses;
     return Assemble(nac, Duid::PDU, payload, header_dibits + payload.size());
 }
 

@@ -261,13 +261,47 @@ std::size_t Sample_reader::Read_dibits(std::vector<uint8_t>& out, std::size_t ma
 
 // ---------------------------------------------------------------------------------------------------------------------
 
+namespace {
+
+// Whether what path names (standard output for "-") can be written back
+// into: a regular file, or a path that does not exist yet.
+bool Seekable(const std::string& path) {
+    struct stat st;
+    if (path == "-") return fstat(STDOUT_FILENO, &st) == 0 && S_ISREG(st.st_mode);
+    return stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode);
+}
+
+void Put_le(std::vector<uint8_t>& out, uint32_t value, int octets) {
+    for (int i = 0; i < octets; ++i) out.push_back(uint8_t(value >> 8 * i));
+}
+
+// The header of a 16-bit mono WAV stream whose length is not known when it
+// starts: the RIFF and data sizes say the most they can, and a reader takes
+// the data to the end of the stream.
+std::vector<uint8_t> Streaming_wav_header(double rate) {
+    const uint32_t unknown = 0xFFFFFFFFu, samples_a_second = uint32_t(std::lround(rate));
+    std::vector<uint8_t> h;
+    auto tag = [&h](const char* t) { h.insert(h.end(), t, t + 4); };
+    tag("RIFF"), Put_le(h, unknown, 4), tag("WAVE");
+    tag("fmt "), Put_le(h, 16, 4), Put_le(h, 1, 2), Put_le(h, 1, 2);  // PCM, one channel
+    Put_le(h, samples_a_second, 4), Put_le(h, samples_a_second * 2, 4), Put_le(h, 2, 2), Put_le(h, 16, 2);
+    tag("data"), Put_le(h, unknown, 4);
+    return h;
+}
+
+}  // namespace
+
 Sample_writer::Sample_writer(const std::string& path, Sample_format format, double rate) : format_(format) {
-    if (format == Sample_format::audio) {
+    const bool to_stdout = path == "-";
+    if (format == Sample_format::audio && (Ends_with(path, ".flac") || Seekable(path))) {
+        // The container follows the extension; libsndfile writes the sizes
+        // into the header when the file is closed.
         SF_INFO info{};
         info.samplerate = int(std::lround(rate));
         info.channels = 1;
-        info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-        SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
+        info.format = (Ends_with(path, ".flac") ? SF_FORMAT_FLAC : SF_FORMAT_WAV) | SF_FORMAT_PCM_16;
+        SNDFILE* f = to_stdout ? sf_open_fd(STDOUT_FILENO, SFM_WRITE, &info, SF_FALSE)
+                               : sf_open(path.c_str(), SFM_WRITE, &info);
         if (!f) {
             error_ = sf_strerror(nullptr);
             return;
@@ -275,8 +309,16 @@ Sample_writer::Sample_writer(const std::string& path, Sample_format format, doub
         sndfile_ = f;
         return;
     }
-    file_ = path == "-" ? stdout : std::fopen(path.c_str(), "wb");
-    if (!file_) error_ = std::strerror(errno);
+    file_ = to_stdout ? stdout : std::fopen(path.c_str(), "wb");
+    if (!file_) {
+        error_ = std::strerror(errno);
+        return;
+    }
+    if (format == Sample_format::audio) {
+        // A pipe: WAV as a stream, its header first.
+        bytes_ = Streaming_wav_header(rate);
+        Write_bytes();
+    }
 }
 
 Sample_writer::~Sample_writer() { Close(); }
@@ -312,7 +354,7 @@ bool Sample_writer::Write_audio(const std::vector<float>& samples) {
         }
         return true;
     }
-    if (format_ != Sample_format::raw) return false;
+    if (format_ != Sample_format::raw && format_ != Sample_format::audio) return false;
     bytes_.clear();
     for (float v : samples) Put_s16_le(bytes_, v);
     return Write_bytes();

@@ -149,7 +149,7 @@ TEST(Frames, PublishedVectorsRoundTripThroughErrors) {
         add(p.duid, p.encode(encoder), p.errors);
         EXPECT_EQ(sent.back().dibits, Digits(p.dibits)) << p.name;
     }
-    add(Duid::TSDU, encoder.Tsdu(Tsbks({tsbks[0], tsbks[1]})), {248});
+    add(Duid::TSDU, encoder.Tsdu(Tsbks({tsbks[0], tsbks[2]})), {248});  // the second ends the TSDU
     // Unconfirmed (format 15, SAP 3D, 2 blocks), then confirmed (format 16, outbound, 1 block).
     add(Duid::PDU, encoder.Pdu(Pdu_header("15FD00000001820000000000"), Packet(2, 12), 0x293), {320});
     add(Duid::PDU, encoder.Pdu(Pdu_header("5600000000018100"), Packet(1, 18), 0x293), {248});
@@ -195,12 +195,15 @@ TEST(Frames, PublishedVectorsRoundTripThroughErrors) {
             EXPECT_EQ(Frame_encoder(Status_plan::from_record).Encode(f), expected);
         }
         EXPECT_EQ(frames[8].record.tsbk.block_count, 3u);  // the header and two blocks
-        for (std::size_t b = 0; b < 2; ++b)  // each data block in its own slot after the header
+        for (std::size_t b = 0; b < 2; ++b) {  // each data block in its own slot after the header
             EXPECT_EQ(std::memcmp(frames[8].record.tsbk.tsbk[1 + b].data, Packet(2, 12)[b].octets.data(), 12), 0) << b;
+            EXPECT_EQ(frames[8].pdu_blocks.at(b).size, 12) << b;
+        }
         EXPECT_TRUE(frames[8].pdu_packet_crc_ok);
         EXPECT_EQ(frames[9].record.tsbk.block_count, 1u);  // confirmed blocks are in pdu_blocks only
         ASSERT_EQ(frames[9].pdu_blocks.size(), 1u);
         EXPECT_TRUE(frames[9].pdu_blocks[0].crc_ok);
+        EXPECT_EQ(frames[9].pdu_blocks[0].size, 18);
         EXPECT_TRUE(frames[9].pdu_packet_crc_ok);
     }
 }
@@ -293,32 +296,40 @@ TEST(Frames, DirectionFromStatusSymbols) {
 }
 
 // The control-channel grid: 11 on every sixth status symbol, 10 on the others,
-// running on from one frame into the next.  A TSBK whose CRC fails still
-// reaches the sink, flagged, with its octets as heard; more than three blocks
-// go out as consecutive TSDUs, each with its last-block flag.
+// running on from one frame into the next, after the symbols a record gives.
+// A TSBK whose CRC fails still reaches the sink, flagged, with its octets as
+// heard; a run goes out in TSDUs that end at its own last-block flags, octets
+// as given.
 TEST(Frames, TsduStatusAndBlocks) {
     Frame_encoder encoder(Status_plan::control_channel);
-    auto bad = Tsbks({tsbks[0]});
+    auto bad = Tsbks({tsbks[2]});
     bad.tsbk[0].data[11] ^= 1;
-    auto stream = encoder.Tsdu(Tsbks(tsbks));
+    bad.header.statuses = {2, {1, 0}};
+    auto grid = Tsbks(tsbks);
+    grid.header.statuses.count = 0;
+    auto stream = encoder.Tsdu(grid);
     for (std::uint8_t d : encoder.Tsdu(bad)) stream.push_back(d);
     ASSERT_EQ(stream.size(), 360u + 180u);
-    for (std::size_t k = 0; k < stream.size() / 36u; ++k) EXPECT_EQ(stream[36 * k + 35], k % 6 == 0 ? 3u : 2u) << k;
+    const std::uint8_t given[] = {1, 0};
+    for (std::size_t k = 0; k < stream.size() / 36u; ++k)
+        EXPECT_EQ(stream[36 * k + 35], k == 10 || k == 11 ? given[k - 10] : k % 6 == 0 ? 3u : 2u) << k;
     auto frames = Decode(Levels(stream));
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(std::make_pair(frames[1].crc_failed, frames[1].fec_failed), std::make_pair(1, 1));
     EXPECT_TRUE(Sent_by_base_station(frames[1]));
-    bad.tsbk[0].data[0] |= 0x80;  // the encoder marks the last block; the CRC, wrong already, stays as given
     EXPECT_EQ(std::memcmp(frames[1].record.tsbk.tsbk[0].data, bad.tsbk[0].data, 12), 0);
 
-    frames = Decode(Levels(Frame_encoder().Tsdu(Tsbks({tsbks[0], tsbks[1], tsbks[0], tsbks[1]}))));
+    auto run = Tsbks({tsbks[0], tsbks[2], tsbks[0], tsbks[1], tsbks[2]});
+    run.header.statuses.count = 0;
+    frames = Decode(Levels(Frame_encoder().Tsdu(run)));
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(std::make_pair(frames[0].record.tsbk.block_count, frames[1].record.tsbk.block_count),
-              std::make_pair(3u, 1u));
+              std::make_pair(2u, 3u));
     EXPECT_EQ(frames[0].crc_failed + frames[1].crc_failed, 0);
-    EXPECT_TRUE(frames[1].record.tsbk.tsbk[0].data[0] & 0x80);
-    EXPECT_FALSE(frames[0].record.tsbk.tsbk[1].data[0] & 0x80);
+    for (std::size_t b = 0; b < 5; ++b)
+        EXPECT_EQ(std::memcmp(frames[b < 2 ? 0 : 1].record.tsbk.tsbk[b < 2 ? b : b - 2].data, run.tsbk[b].data, 12), 0) << b;
     EXPECT_FALSE(Sent_by_base_station(frames[0]));  // talk-around: all 00
+    EXPECT_EQ(Tsdu_blocks(Tsbks({tsbks[0], tsbks[1], tsbks[0], tsbks[2]}), 0), 3u);  // three at most
 }
 
 // Gaussian noise on a TSDU: the soft decoder recovers more TSBKs (CRC good)

@@ -309,8 +309,10 @@ TEST_F(Receive, FilesThatHoldNoFrame) {
     auto stereo = Wav_header(2, 48000, 32, 3, static_cast<std::uint32_t>(iq.size()));
     stereo.insert(stereo.end(), iq.begin(), iq.end());
     Write(Temp("iq.wav"), stereo);
+    // A file whose reading fails part way (the memory of the process that opens it).
+    ASSERT_EQ(symlink("/proc/self/mem", Temp("unreadable.cf32").c_str()), 0);
 
-    const struct { std::string arguments; int status; const char* says; } cases[] = {
+    const struct { std::string arguments; int status; std::string says; } cases[] = {
         {"noise.cs16", 1, "no frame found (read as cs16 at 48000 Hz): noise, silence, or another format or rate"},
         {"text.dibits", 1, "300 of 300 bytes are no dibits (0-3): for samples, give their --format"},
         {"odd.cu8", 1, "ends inside a sample (1 bytes left over): truncated, or not cu8"},
@@ -318,6 +320,7 @@ TEST_F(Receive, FilesThatHoldNoFrame) {
         {"iq.wav", 1, "two channels, read as discriminator audio (the first); if they are I and Q, try --format cs16"},
         {"iq.wav --format cs16", 0, ": 1 frames: TSDU 1\n"},
         {"noise.cs16 --format audio", 2, "cannot read"},
+        {"unreadable.cf32", 2, "error reading " + Temp("unreadable.cf32") + ": Input/output error"},
     };
     for (const auto& c : cases) {
         const Result r = Run("receive " + Temp("") + c.arguments + " --out " + Temp("log"));

@@ -480,7 +480,7 @@ const char script[] =
     "ldu2 NAC=293 Algorithm_ID=80 Key_ID=0 001122334455667788\n"
     "term_lc NAC=293 000000001234ABCDEF\n"
     "tsbk NAC=293 3400E505C06401EE89907FA6 02000191253101912531742F B9000230057D04057D042508\n"
-    "tsbk NAC=293 3400E505C06401EE89907FA6\n";
+    "tsbk NAC=293 B400E505C06401EE89909B92\n";  // a TSDU of its own: the last-block flag set
 constexpr int script_frames = 8;
 
 // The tags of a log's data-unit elements, kind by kind.

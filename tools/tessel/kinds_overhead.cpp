@@ -120,7 +120,7 @@ bool Log_overhead_line(const Record_line& line, std::string& error) {
     for (const Slot_content& c : contents)
         if (c.duid == slot.duid) content = &c;
     if (!content) {
-        if (n == 0) return P25::Log_Overhead(slot), true;
+        if (n == 0) return Deliver(P25::Received::overhead, &slot, [] { P25::Log_Overhead(slot); }), true;
         error = "overhead of duid " + std::to_string(slot.duid) + " takes no bytes, got " + std::to_string(n);
         return false;
     }
@@ -140,7 +140,7 @@ bool Log_overhead_line(const Record_line& line, std::string& error) {
     } else {
         Put_words(slot, line, units);
     }
-    P25::Log_Overhead(slot);
+    Deliver(P25::Received::overhead, &slot, [] { P25::Log_Overhead(slot); });
     return true;
 }
 

@@ -25,18 +25,9 @@ constexpr Byte_count pdu_blocks{24, 127 * 12, 12};
 constexpr Byte_count tsbks_without_crc{10, 127 * 10, 10};
 
 bool Log_status_line(const Record_line& line, std::string&) {
-    P25::Log_Status_syms(Header_of(line));
+    const P25::DUID_Header header = Header_of(line);
+    Deliver(P25::Received::status, &header, [&] { P25::Log_Status_syms(header); });
     return true;
-}
-
-// Days since 1970-01-01 of a proleptic Gregorian date.
-long Days_from_epoch(int year, int month, int day) {
-    const int y = year - (month <= 2);
-    const long era = (y >= 0 ? y : y - 399) / 400;
-    const long year_of_era = y - era * 400;
-    const long day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const long day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
-    return era * 146097 + day_of_era - 719468;
 }
 
 bool Log_time_line(const Record_line& line, std::string&) {
@@ -53,7 +44,7 @@ bool Log_time_line(const Record_line& line, std::string&) {
     const long days = Days_from_epoch(d.year, d.month, d.day);
     t.tm_yday = static_cast<std::int32_t>(days - Days_from_epoch(d.year, 1, 1));
     t.tm_wday = static_cast<std::int32_t>((days % 7 + 11) % 7);  // 1970-01-01 was a Thursday
-    P25::Log_time(record);
+    Deliver(P25::Received::time, &record, [&] { P25::Log_time(record); });
     return true;
 }
 
@@ -79,19 +70,23 @@ P25::Log_Dispatch_payload& Trunking_payload(const Record_line& line) {
 }
 
 bool Log_tsbk_line(const Record_line& line, std::string&) {
-    P25::Log_TSBK(Trunking_payload(line));
+    const P25::Log_Dispatch_payload& p = Trunking_payload(line);
+    Deliver(P25::Received::tsbk, &p.tsbk, [&] { P25::Log_TSBK(p); });
     return true;
 }
 bool Log_pdu_line(const Record_line& line, std::string&) {
-    P25::Log_PDU(Trunking_payload(line));
+    const P25::Log_Dispatch_payload& p = Trunking_payload(line);
+    Deliver(P25::Received::pdu, &p.tsbk, [&] { P25::Log_PDU(p); });
     return true;
 }
 bool Log_pdu_header_line(const Record_line& line, std::string&) {
-    P25::Log_PDU_header(Trunking_payload(line));
+    const P25::Log_Dispatch_payload& p = Trunking_payload(line);
+    Deliver(P25::Received::pdu_header, &p.tsbk, [&] { P25::Log_PDU_header(p); });
     return true;
 }
 bool Log_pdu_cont_line(const Record_line& line, std::string&) {
-    P25::Log_PDU_cont(Trunking_payload(line));
+    const P25::Log_Dispatch_payload& p = Trunking_payload(line);
+    Deliver(P25::Received::pdu_cont, &p.tsbk, [&] { P25::Log_PDU_cont(p); });
     return true;
 }
 

@@ -101,14 +101,14 @@ bool Log_voice_header_line(const Record_line& line, std::string& error) {
     r.mfid = static_cast<std::uint8_t>(mfid);
     r.algid = static_cast<std::uint8_t>(algid);
     Put_octets(line, r.mi.bytes);
-    P25::Log_Voice_header(p);
+    Deliver_element("Voice_Header", &r, [&] { P25::Log_Voice_header(p); });
     return true;
 }
 
 bool Log_ldu1_line(const Record_line& line, std::string&) {
     P25::Log_Dispatch_payload& p = Voice_payload(line, P25::LDU1);
     Put_octets(line, p.ldu1.lc.bytes);
-    P25::Log_voice_LDU1(p);
+    Deliver_element("LDU1", &p.ldu1, [&] { P25::Log_voice_LDU1(p); });
     return true;
 }
 
@@ -123,19 +123,20 @@ bool Log_ldu2_line(const Record_line& line, std::string& error) {
     r.algid = static_cast<std::uint16_t>(algid);
     r.key_id = static_cast<std::uint16_t>(key_id);
     Put_octets(line, r.mi.bytes);
-    P25::Log_voice_LDU2(p);
+    Deliver_element("LDU2", &r, [&] { P25::Log_voice_LDU2(p); });
     return true;
 }
 
 bool Log_term_line(const Record_line& line, std::string&) {
-    P25::Log_voice_term(Voice_payload(line, P25::TDU));
+    const P25::Log_Dispatch_payload& p = Voice_payload(line, P25::TDU);
+    Deliver_element("Term", &p.term, [&] { P25::Log_voice_term(p); });
     return true;
 }
 
 bool Log_term_lc_line(const Record_line& line, std::string&) {
     P25::Log_Dispatch_payload& p = Voice_payload(line, P25::TDULC);
     Put_octets(line, p.termlc.lc.bytes);
-    P25::Log_voice_term_LC(p);
+    Deliver_element("TermLC", &p.termlc, [&] { P25::Log_voice_term_LC(p); });
     return true;
 }
 

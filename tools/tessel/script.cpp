@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <utility>
 
 namespace tessel {
 
@@ -32,6 +33,16 @@ const Kind* Find_kind(const std::string& name) {
             if (name == list->kinds[i].name) return &list->kinds[i];
     return nullptr;
 }
+
+namespace {
+P25::Receive_listener& Sink() {
+    static P25::Receive_listener sink;
+    return sink;
+}
+}  // namespace
+
+void Set_record_sink(P25::Receive_listener sink) { Sink() = std::move(sink); }
+const P25::Receive_listener& Record_sink() { return Sink(); }
 
 const std::string* Record_line::Field(const std::string& name) const {
     for (const auto& field : fields)
@@ -88,6 +99,15 @@ int Digit_value(char c) {
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
+}
+
+long Days_from_epoch(int year, int month, int day) {
+    const int y = year - (month <= 2);
+    const long era = (y >= 0 ? y : y - 399) / 400;
+    const long year_of_era = y - era * 400;
+    const long day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const long day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+    return era * 146097 + day_of_era - 719468;
 }
 
 // Digits of one base, nothing else, at most max.

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -110,6 +111,33 @@ extern const Kind_list smartzone_kinds;  // kinds_smartzone.cpp
 // a 3600-baud word's (27 outbound, 21 inbound), else 8 a data byte.
 std::uint8_t Default_word_bits(std::uint32_t baud, bool outbound, std::size_t bytes);
 
+// ---- Where the records of the air go ---------------------------------------------------
+
+// The kinds of the air (the data units, their status symbols and the host's
+// time) hand the record they build to the record sink when one is set, in
+// place of their entry point: the same calls with the same records as the
+// library's receive listener gets for the elements of a document
+// (P25_receive.h), so that one consumer takes both.  A data unit that feeds
+// no hook of its own comes as a Received_element with its tag and no element.
+// Without a sink the record is logged.  The other kinds always log.
+void Set_record_sink(P25::Receive_listener sink);
+const P25::Receive_listener& Record_sink();
+
+// Hands the record to the sink, or, without one, calls log.
+template <class Log>
+void Deliver(P25::Received what, const void* record, Log&& log) {
+    if (const P25::Receive_listener& sink = Record_sink())
+        sink(what, record);
+    else
+        log();
+}
+// The same for a data unit that feeds no hook of its own, by its element's tag.
+template <class Log>
+void Deliver_element(const char* tag, const void* record, Log&& log) {
+    const P25::Received_element element{tag, record, nullptr};
+    Deliver(P25::Received::element, &element, log);
+}
+
 // ---- Helpers for the kinds' loggers ---------------------------------------------------
 
 // A token as it may be shown in a message: printable, and not too long.
@@ -118,6 +146,8 @@ std::string Shown(const std::string& token);
 int Digit_value(char c);
 // Digits of one base, nothing else, at most max.
 bool Parse_number(const std::string& text, unsigned base, unsigned long max, unsigned long& out);
+// Days since 1970-01-01 of a proleptic Gregorian date.
+long Days_from_epoch(int year, int month, int day);
 // "0x" then hexadecimal digits, or decimal digits, at most max.
 bool Parse_decimal_or_hex(const std::string& text, unsigned long max, unsigned long& out);
 // The source, NID and status symbols of the line as a data-unit header.

@@ -183,19 +183,26 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-// What the encoder puts in the status symbols.
+// What the encoder puts in the status symbols that a record leaves open: a
+// record's own symbols (its DUID_Header's, in order) always come first.
 enum class Status_plan : std::uint8_t {
     talkaround,       // 00 everywhere (direct mode, subscriber)
     repeater,         // 10 everywhere (subscriber to a repeater)
     busy,             // 01 everywhere (a repeater repeating a call: its inbound is busy)
     control_channel,  // outbound control channel: 11 (idle) at every 6th status symbol, 10 elsewhere,
                       // the grid running on across frames
-    from_record,      // the record's status symbols in order (a Frame's own for Encode(Frame)), then 00
+    from_record,      // the record's status symbols (a Frame's own for Encode(Frame)), then 00
 };
+
+// How many TSBKs of a run, from block `first`, one TSDU carries: up to and
+// including the first whose last-block flag is set, at most three.
+std::size_t Tsdu_blocks(const P25::TSBK_PDU_data& run, std::size_t first);
 
 class Frame_encoder {
 public:
     explicit Frame_encoder(Status_plan plan = Status_plan::talkaround);
+    // The plan of the frames that follow.
+    void Plan(Status_plan plan) { plan_ = plan; }
 
     // Each returns one whole frame of dibits (0-3), NAC from the record.
     std::vector<std::uint8_t> Hdu(const P25::p25_Voice_Hdr& record);
@@ -203,25 +210,29 @@ public:
     std::vector<std::uint8_t> Ldu2(const P25::p25_Ldu2& record, const Ldu_voice& voice = Ldu_voice());
     std::vector<std::uint8_t> Tdu(const P25::p25_Term& record);
     std::vector<std::uint8_t> Tdulc(const P25::p25_TermLC& record);
-    // 1-3 TSBKs a TSDU; more blocks give consecutive TSDUs.  The last-block
-    // flag is set on the last TSBK of each TSDU and cleared on the others (a
-    // CRC that was right is kept right); the CRCs are otherwise sent as given.
+    // The TSBKs as given, flags and CRCs included, in consecutive TSDUs of
+    // Tsdu_blocks each; the record's status symbols run on across them.
     std::vector<std::uint8_t> Tsdu(const P25::TSBK_PDU_data& record);
     // A packet: the 12-octet header block, then its data blocks (12 octets
-    // each, or 18 for a confirmed packet), sent as given.
+    // each, or 18 for a confirmed packet), sent as given.  The status symbols
+    // are given apart, as a packet has no record of its own.
     std::vector<std::uint8_t> Pdu(const std::array<std::uint8_t, 12>& header, const std::vector<Pdu_block>& blocks,
-                                  std::uint16_t nac);
+                                  std::uint16_t nac, const P25::Status_symbols* statuses = nullptr);
     // The frame a decoder produced, back to its dibits.
     std::vector<std::uint8_t> Encode(const Frame& frame);
 
     // Status symbols sent so far (the control-channel grid's position).
     std::uint64_t Status_count() const { return status_count_; }
+    // The control-channel grid starts again: the next status symbol is an
+    // inbound-idle mark (11), as where a control channel's carrier comes up.
+    void Start_grid() { status_count_ = 0; }
 
 private:
     Status_plan plan_;
     std::uint64_t status_count_ = 0;
     const P25::Status_symbols* record_status_ = nullptr;
     const std::vector<std::uint8_t>* frame_status_ = nullptr;
+    std::size_t status_offset_ = 0;  // symbols of the record already sent in earlier TSDUs of its run
 
     std::vector<std::uint8_t> Assemble(std::uint16_t nac, Duid duid, const std::vector<std::uint8_t>& payload,
                                        std::size_t data_dibits);

@@ -95,7 +95,9 @@ private:
 
 class Sample_writer {
 public:
-    // audio is written as 16-bit PCM WAV; raw as headerless s16le.
+    // path "-" is standard output.  audio is written as 16-bit PCM, FLAC
+    // for a path ending in ".flac", else WAV (to a pipe a WAV stream, whose
+    // header cannot give the length); raw as headerless s16le.
     Sample_writer(const std::string& path, Sample_format format, double rate);
     ~Sample_writer();
     bool Ok() const { return error_.empty(); }
