@@ -137,8 +137,9 @@ TEST_F(Site_commands, RefusedOrEmpty) {
 
 // ---- the property --------------------------------------------------------------------
 
-// Elements left out of the comparison: the frame encoder sends an LDU1's
-// link control as zero octets for now, so its words come back as zeros.
+// Elements left out of the comparison: wideband transmit still builds its
+// LDU1s with zero link control (single-channel transmit sends the script's),
+// so those words come back as zeros.
 // Everything else, timestamps included, comes back exactly.
 const char* const not_compared[] = {"  <LCF ", "  <Link_Control "};
 
