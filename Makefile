@@ -63,6 +63,8 @@ demo: deps-demo
 	$(TESSEL) replay examples/demo.xml
 	$(TESSEL) grammar | head -n 40
 	$(TESSEL) receive tests/data/air/p25_1_48000.raw --out $(BUILD)/heard.xml
+	$(TESSEL) transmit examples/site.script --center 851100000 --rate 240000 --out $(BUILD)/site.cu8
+	$(TESSEL) receive $(BUILD)/site.cu8 --center 851100000 --rate 240000 --out $(BUILD)/site.xml
 	@echo "tessel is $(BUILD)/tools/tessel/tessel; 'make install' puts it in $(PREFIX)/bin"
 
 install: deps-install

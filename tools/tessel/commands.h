@@ -28,6 +28,7 @@ struct Command {
     const char* summary;  // the line in `tessel --help`
     const char* usage;    // the text of `tessel NAME --help`
     int (*run)(const Arguments& args);
+    const char* more_usage = nullptr;  // a second form of the command, printed after usage
 };
 
 // The commands, in the order `tessel --help` lists them.

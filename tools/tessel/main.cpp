@@ -8,6 +8,7 @@
 #include <string>
 
 #include "commands.h"
+#include "site.h"
 #include "version.h"
 
 namespace tessel {
@@ -31,8 +32,10 @@ const std::vector<Command>& Commands() {
         {"registry", "list the trunking messages by manufacturer, direction and opcode", registry_usage, Registry},
         {"encode", "write the records of an input document as a record script", encode_usage, Encode},
         {"schema", "print an XML Schema of the log and input documents", schema_usage, Schema},
-        {"receive", "demodulate a recording of a P25 channel and log its frames", receive_usage, Receive},
-        {"transmit", "modulate records or an input document into a P25 channel recording", transmit_usage, Transmit},
+        {"receive", "demodulate a recording of a P25 channel and log its frames", receive_usage, Receive,
+         receive_site_usage},
+        {"transmit", "modulate records or an input document into a P25 channel recording", transmit_usage, Transmit,
+         transmit_site_usage},
         {"help", "list the commands or show the usage of one", help_usage, Help},
     };
     return commands;
@@ -59,6 +62,11 @@ void Overview(std::FILE* out) {
     for (const Command& c : Commands()) std::fprintf(out, "  %-10s %s\n", c.name, c.summary);
 }
 
+void Print_usage(const Command& c) {
+    std::fputs(c.usage, stdout);
+    if (c.more_usage) std::printf("\n%s", c.more_usage);
+}
+
 int Help(const Arguments& args) {
     if (args.empty()) {
         Overview(stdout);
@@ -67,7 +75,7 @@ int Help(const Arguments& args) {
     if (args.size() > 1) return Usage_error("help", "too many arguments");
     const Command* c = Find_command(args[0]);
     if (!c) return Usage_error("help", "unknown command \"" + args[0] + "\"");
-    std::fputs(c->usage, stdout);
+    Print_usage(*c);
     return exit_ok;
 }
 
@@ -183,7 +191,7 @@ int main(int argc, char** argv) {
     for (const std::string& arg : args) {
         if (arg == "--") break;
         if (Is_help(arg)) {
-            std::fputs(command->usage, stdout);
+            Print_usage(*command);
             return Finish_output(command->name, exit_ok);
         }
     }

@@ -5,13 +5,11 @@
 // Log_voice_... records.  The elements logged make up the log document; a
 // summary of what was heard goes to standard error.
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -19,7 +17,9 @@
 
 #include "P25_processing.h"
 #include "commands.h"
+#include "frame_log.h"
 #include "progress.h"
+#include "site.h"
 #include "tessel_air/frames.h"
 #include "tessel_air/modem.h"
 #include "tessel_air/sample_file.h"
@@ -76,79 +76,18 @@ using tessel_air::Frame;
 constexpr std::size_t file_block = 1 << 15;
 constexpr double live_block_seconds = 0.01;
 
-// The entry point of each data unit.
-struct Frame_logger {
-    Duid duid;
-    void (*log)(const P25::Log_Dispatch_payload& payload);
-};
-const Frame_logger frame_loggers[] = {
-    {Duid::HDU, P25::Log_Voice_header}, {Duid::TDU, P25::Log_voice_term}, {Duid::LDU1, P25::Log_voice_LDU1},
-    {Duid::TSDU, P25::Log_TSBK},        {Duid::LDU2, P25::Log_voice_LDU2}, {Duid::PDU, P25::Log_PDU},
-    {Duid::TDULC, P25::Log_voice_term_LC},
-};
-
-// The log's clock: 50,000,000 ticks a second in 32 bits.
-constexpr std::uint64_t ticks_per_second = 50000000;
-constexpr std::uint64_t tick_wrap = std::uint64_t{1} << 32;
-// A symbol period is 50,000,000 / 4,800 = 10416 2/3 ticks.
-constexpr std::uint64_t ticks_per_12_symbols = 125000;
-static_assert(ticks_per_second * 12 == ticks_per_12_symbols * 4800, "ticks of a symbol period");
-
-// Ticks from the start of the recording to a position (in input samples at
-// rate): the nearest whole symbol period, to the nearest tick.
-std::uint64_t Ticks_at(double position, double rate) {
-    const double symbols = position / rate * tessel_air::symbol_rate;
-    const std::uint64_t k = symbols > 0 ? static_cast<std::uint64_t>(std::llround(symbols)) : 0;
-    return (k * ticks_per_12_symbols + 6) / 12;
-}
-
-// Timestamps past the 32-bit wrap: before the first frame of each wrap of
-// the count, and before any frame 2^32 ticks or more after the last
-// DateTime, a DateTime tells the time of a whole second at or before that
-// frame, counted from 1970-01-01 00:00:00 at the start of the recording.  A
-// frame's time is the last DateTime's plus its ticks since that DateTime's
-// timestamp, modulo 2^32.
-class Log_clock {
-public:
-    std::uint32_t Timestamp(std::uint64_t ticks) {
-        if (ticks / tick_wrap != wrap_ || ticks - reference_ >= tick_wrap) {
-            const std::uint64_t second = ticks / ticks_per_second;
-            reference_ = second * ticks_per_second;
-            wrap_ = ticks / tick_wrap;
-            Log_date_time(second);
-        }
-        return static_cast<std::uint32_t>(ticks);
-    }
-
-private:
-    std::uint64_t reference_ = 0, wrap_ = 0;
-
-    void Log_date_time(std::uint64_t second) const {
-        P25::Time_log record{};
-        record.metadata.timestamp.value = static_cast<std::uint32_t>(second * ticks_per_second);
-        const std::time_t t = static_cast<std::time_t>(second);
-        std::tm calendar{};
-        gmtime_r(&t, &calendar);
-        record.real_time = calendar;
-        P25::Log_time(record);
-    }
-};
-
 struct Receiver {
-    explicit Receiver(int direction) : forced_direction(direction) {}
+    explicit Receiver(int direction) : judge(direction) {}
 
-    const int forced_direction;  // 1 osp, 0 isp, -1 by the status symbols
+    Frame_judge judge;
     double rate = tessel_air::symbol_rate;  // of the positions
     tessel_air::Frame_decoder frames{[this](const Frame& f) { Hear(f); }};
-    tessel_air::Direction_finder direction;
     Log_clock clock;
     std::unique_ptr<tessel_air::Demodulator> demodulator;
     std::vector<float> symbols;
     std::vector<double> positions;
     std::vector<tessel_air::Symbol_costs> costs;  // IQ: the coherent detector's
-    unsigned long logged = 0, outbound = 0, inbound = 0, cut_off = 0;
     bool unflushed = false;
-    std::array<unsigned long, 16> left_out{};  // by DUID
 
     // Symbols to the frame decoder, with where the demodulator found each in
     // the input (dibits: their index), and the dibits' costs (IQ).
@@ -163,30 +102,9 @@ struct Receiver {
     void Hear(const Frame& frame) {
         // The eye draws the symbols of frames only.
         if (demodulator) demodulator->Eye_keep(frame.symbol_index, tessel_air::On_air_symbols(frame));
-        const bool by_status = direction.Outbound(frame);
-        const bool osp = forced_direction < 0 ? by_status : forced_direction == 1;
-        // A frame the recording cut off holds guesses where it ends; one whose
-        // own words failed holds guesses throughout.
-        if (!frame.complete) {
-            ++cut_off;
-            return;
-        }
-        if (!frame.record_valid) {
-            ++left_out[static_cast<std::size_t>(frame.duid) & 0xF];
-            return;
-        }
-        static P25::Log_Dispatch_payload payload;
-        payload = frame.record;
-        P25::Source_info& source = payload.header.metadata;
-        source.timestamp.value = clock.Timestamp(Ticks_at(frame.position, rate));
-        source.phys_channel = 0;
-        source.dir_tx = 0;
-        source.is_osp = osp ? 1 : 0;
-        source.timeslot = 0;
-        for (const Frame_logger& l : frame_loggers)
-            if (l.duid == frame.duid) l.log(payload);
-        ++(osp ? outbound : inbound);
-        ++logged;
+        bool osp;
+        if (!judge.Judge(frame, osp)) return;
+        Log_frame(frame, clock.Timestamp(Ticks_at(frame.position, rate)), 0, osp);
         unflushed = true;
     }
 };
@@ -200,15 +118,16 @@ void Summary(const Receiver& r, const std::string& path) {
         std::fprintf(stderr, "%s%s %" PRIu64, separator, tessel_air::Duid_name(Duid(duid)), f.frames_by_duid[duid]);
         separator = ", ";
     }
-    if (r.forced_direction >= 0)
-        std::fprintf(stderr, "\n  direction: %s, as --direction gives", r.forced_direction ? "osp" : "isp");
-    else if (r.outbound && r.inbound)
+    const Frame_counts& counts = r.judge.counts;
+    if (r.judge.Forced() >= 0)
+        std::fprintf(stderr, "\n  direction: %s, as --direction gives", r.judge.Forced() ? "osp" : "isp");
+    else if (counts.outbound && counts.inbound)
         std::fprintf(stderr,
                      "\n  direction by the status symbols: osp %lu frames (a base station's), isp %lu (a subscriber's)",
-                     r.outbound, r.inbound);
-    else if (r.logged)
-        std::fprintf(stderr, "\n  direction: %s, by the status symbols (%s)", r.outbound ? "osp" : "isp",
-                     r.outbound ? "a base station's" : "a subscriber's");
+                     counts.outbound, counts.inbound);
+    else if (counts.logged)
+        std::fprintf(stderr, "\n  direction: %s, by the status symbols (%s)", counts.outbound ? "osp" : "isp",
+                     counts.outbound ? "a base station's" : "a subscriber's");
     std::fprintf(stderr, "\n  %" PRIu64 " inverted, %" PRIu64 " NIDs corrected (%" PRIu64 " bits)\n", f.inverted_frames,
                  f.nid_corrected, f.nid_bits_corrected);
     std::fprintf(stderr,
@@ -216,19 +135,7 @@ void Summary(const Receiver& r, const std::string& path) {
                  "\n  CRC failed: %" PRIu64 " TSBK, %" PRIu64 " PDU\n",
                  f.codewords, f.codewords_corrected, f.codewords_failed, f.voice_vectors_failed, f.tsbk_crc_failed,
                  f.pdu_crc_failed);
-    if (r.cut_off) std::fprintf(stderr, "  left out, cut off by the end of the recording: %lu frames\n", r.cut_off);
-    unsigned long invalid = 0;
-    for (unsigned long n : r.left_out) invalid += n;
-    if (invalid) {
-        std::fprintf(stderr, "  left out, a word beyond correction: %lu frames", invalid);
-        separator = " (";
-        for (unsigned duid = 0; duid < r.left_out.size(); ++duid) {
-            if (r.left_out[duid] == 0) continue;
-            std::fprintf(stderr, "%s%s %lu", separator, tessel_air::Duid_name(Duid(duid)), r.left_out[duid]);
-            separator = ", ";
-        }
-        std::fputs(")\n", stderr);
-    }
+    Print_left_out(stderr, counts);
     std::fprintf(stderr, "  channel bit errors corrected: %.2e", f.Bit_error_rate());
     if (r.demodulator && f.frames) {  // the levels of noise mean nothing
         const tessel_air::Demodulator_statistics d = r.demodulator->Statistics();
@@ -258,7 +165,7 @@ void Diagnose(const Receiver& r, const tessel_air::Sample_reader& reader, const 
             " bytes are no dibits (0-3): for samples, give their --format (cf32, cu8, cs16, audio, raw)");
     if (reader.Format() == tessel_air::Sample_format::audio && reader.Channels() == 2)
         say("two channels, read as discriminator audio (the first); if they are I and Q, try --format cs16");
-    if (r.logged) return;
+    if (r.judge.counts.logged) return;
     const tessel_air::Frame_decoder::Stats& f = r.frames.Statistics();
     if (f.frames) {
         say("nothing logged: every frame found was left out (words beyond correction, or cut off): too weak a signal?");
@@ -299,6 +206,7 @@ int Choose_sample_format(const char* command, const std::string& format_name, co
 }
 
 int Receive(const Arguments& args) {
+    if (Has_option(args, "--center")) return Receive_site(args);
     std::string format_name, rate_text, out_path, eye_path, direction_name;
     std::vector<std::string> files;
     if (!Parse_options("receive", args,
@@ -391,7 +299,7 @@ int Receive(const Arguments& args) {
                 log->Flush();
                 r.unflushed = false;
             }
-            progress.Update(r.logged, reader.Bytes_read());
+            progress.Update(r.judge.counts.logged, reader.Bytes_read());
         }
         if (r.demodulator) r.demodulator->Flush(r.symbols, &r.positions, iq ? &r.costs : nullptr);
         r.Push();
@@ -409,7 +317,7 @@ int Receive(const Arguments& args) {
     if (!eye_path.empty() && !tessel_air::Write_eye_svg(r.demodulator->Eye_data(), r.demodulator->Statistics(),
                                                         eye_to_stdout ? "/dev/stdout" : eye_path.c_str()))
         return Write_error("receive", eye_path, errno ? errno : EIO);
-    return r.logged ? exit_ok : exit_reported;
+    return r.judge.counts.logged ? exit_ok : exit_reported;
 }
 
 }  // namespace tessel

@@ -31,6 +31,7 @@
 #include "commands.h"
 #include "progress.h"
 #include "script.h"
+#include "site.h"
 #include "tessel_air/frames.h"
 #include "tessel_air/modem.h"
 #include "tessel_air/sample_file.h"
@@ -768,6 +769,7 @@ const std::size_t no_frame_count = std::size(no_frame);
 }  // namespace
 
 int Transmit(const Arguments& args) {
+    if (Has_option(args, "--center")) return Transmit_site(args);
     std::string out_path, format_name, rate_text, seconds_text;
     std::vector<std::string> files;
     if (!Parse_options("transmit", args,
