@@ -1,5 +1,6 @@
 // tessel: the host program.  Reads input documents through the library,
 // prints its grammar; `tessel --help` lists the commands.
+#include <dlfcn.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -21,6 +22,36 @@ const char help_usage[] =
 
 int Help(const Arguments& args);
 
+// receive and transmit come from the air module (see CMakeLists.txt),
+// loaded the first time one of them is needed: null when it cannot be
+// loaded, which is reported once.
+const Command* Air_command(const char* name) {
+    static const Command* commands = [] {
+        void* module = dlopen("libtessel_air_commands.so", RTLD_NOW | RTLD_LOCAL);
+        const void* table = module ? dlsym(module, "tessel_air_commands") : nullptr;
+        if (!table) std::fprintf(stderr, "tessel: the air commands cannot be loaded: %s\n", dlerror());
+        return static_cast<const Command*>(table);
+    }();
+    for (const Command* c = commands; c && c->name; ++c)
+        if (std::strcmp(c->name, name) == 0) return c;
+    return nullptr;
+}
+
+int Run_air(const char* name, const Arguments& args) {
+    const Command* c = Air_command(name);
+    return c ? c->run(args) : exit_usage;
+}
+int Run_receive(const Arguments& args) { return Run_air("receive", args); }
+int Run_transmit(const Arguments& args) { return Run_air("transmit", args); }
+
+// The usage text of a command (an air command's is the module's); null
+// when the module cannot be loaded.
+const char* Usage_of(const Command& command) {
+    if (command.usage) return command.usage;
+    const Command* c = Air_command(command.name);
+    return c ? c->usage : nullptr;
+}
+
 }  // namespace
 
 const std::vector<Command>& Commands() {
@@ -31,8 +62,8 @@ const std::vector<Command>& Commands() {
         {"registry", "list the trunking messages by manufacturer, direction and opcode", registry_usage, Registry},
         {"encode", "write the records of an input document as a record script", encode_usage, Encode},
         {"schema", "print an XML Schema of the log and input documents", schema_usage, Schema},
-        {"receive", "demodulate a recording of a P25 channel and log its frames", receive_usage, Receive},
-        {"transmit", "modulate records or an input document into a P25 channel recording", transmit_usage, Transmit},
+        {"receive", "demodulate a recording of a P25 channel and log its frames", nullptr, Run_receive},
+        {"transmit", "modulate records or an input document into a P25 channel recording", nullptr, Run_transmit},
         {"help", "list the commands or show the usage of one", help_usage, Help},
     };
     return commands;
@@ -67,7 +98,9 @@ int Help(const Arguments& args) {
     if (args.size() > 1) return Usage_error("help", "too many arguments");
     const Command* c = Find_command(args[0]);
     if (!c) return Usage_error("help", "unknown command \"" + args[0] + "\"");
-    std::fputs(c->usage, stdout);
+    const char* usage = Usage_of(*c);
+    if (!usage) return exit_usage;
+    std::fputs(usage, stdout);
     return exit_ok;
 }
 
@@ -183,7 +216,9 @@ int main(int argc, char** argv) {
     for (const std::string& arg : args) {
         if (arg == "--") break;
         if (Is_help(arg)) {
-            std::fputs(command->usage, stdout);
+            const char* usage = Usage_of(*command);
+            if (!usage) return exit_usage;
+            std::fputs(usage, stdout);
             return Finish_output(command->name, exit_ok);
         }
     }
