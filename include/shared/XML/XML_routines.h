@@ -461,6 +461,8 @@ private:
     mutable std::unique_ptr<std::vector<const Info_base*>> subs_;
     mutable std::unique_ptr<Hash<Info_base>> sub_hash_;
     mutable const Info_base* filed_in_ = nullptr;
+    // The next descriptor waiting for its root, while this one waits.
+    mutable const Info_base* next_pending_ = nullptr;
     friend struct Info_registry;
 };
 
