@@ -1,60 +1,234 @@
-// The air interface's speed and sensitivity.
+// The air interface's sensitivity, emissions and speed.
 //
-// Receive and transmit speed as a multiple of real time (counter
-// "x_realtime": seconds of signal per second of CPU), beside the bare FM
-// discriminator (liquid's freqdem over the same IQ) as the floor, so the
-// ratio of the two shows what the rest of the receiver costs.  Then the frame
-// error rate of 3-TSBK TSDUs against Eb/N0, soft symbols and hard decisions
-// given to the same frame decoder (counters "fer_soft", "fer_hard").
+// Before the benchmarks, three tables:
+//  * Sensitivity: the TSBK error rate against Eb/N0 of random TSBKs (three
+//    to a TSDU, back to back) sent as 48 kHz IQ through white noise -- as
+//    sent, with the carrier 1 kHz off either way, with the symbol clock
+//    200 ppm off either way -- and as the discriminator audio of a radio with
+//    a 12.5 kHz channel filter; beside them the ideal receivers simulated over
+//    the same trellis: the exact symbol levels plus the noise a matched filter
+//    leaves, decoded with soft and with hard decisions.  The last row is the
+//    Eb/N0 where 1 % of TSBKs are lost.  --frames N sends N TSDUs a point.
+//  * Emissions: the power of the transmitted IQ in the adjacent and the
+//    alternate channel (+-12.5 and +-25 kHz, 6 kHz wide) at 192 kHz.
+//  * Speed: receive (demodulator and frame decoder) of 48 kHz IQ and audio as
+//    a multiple of real time, beside the bare FM discriminator over the same
+//    samples as the floor, measured in the same run.
+// Then Google Benchmark's own runs of receive and transmit ("x_realtime":
+// seconds of signal per second of CPU).
 #include <benchmark/benchmark.h>
 
 #include <complex>
 #include <liquid/liquid.h>
 
+#include <algorithm>
+#include <array>
+#include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <map>
 #include <random>
+#include <string>
 #include <vector>
 
+#include "../tests/air/channel_model.h"
+#include "tessel_air/codes.h"
 #include "tessel_air/frames.h"
 #include "tessel_air/modem.h"
 
 namespace {
 
-using tessel_air::Complex;
+using namespace channel_model;
+using tessel_air::Signal;
+constexpr double rate = tessel_air::working_rate;
 
-constexpr double signal_seconds = 10.0;
-
-std::vector<uint8_t> Random_dibits(std::size_t n) {
-    std::mt19937 rng(5);
-    std::vector<uint8_t> d(n);
-    for (uint8_t& v : d) v = uint8_t(rng() & 3);
-    return d;
+// The TSBKs the frame decoder gives back with a good CRC, of those sent.
+std::size_t Heard(const Traffic& traffic, const std::vector<float>& symbols) {
+    return std::size_t(std::lround((1 - Tsbks_lost(traffic.tsbks, symbols)) * double(traffic.tsbks.size())));
 }
 
+// How the signal reaches the receiver.
+struct Channel {
+    const char* name;
+    bool audio;        // through a radio's discriminator
+    double offset_hz;  // carrier offset
+    double clock_ppm;  // transmitter's symbol clock
+};
+const Channel channels[] = {
+    {"IQ", false, 0, 0},          {"IQ +1 kHz", false, 1000, 0},  {"IQ -1 kHz", false, -1000, 0},
+    {"IQ +200 ppm", false, 0, 200}, {"IQ -200 ppm", false, 0, -200}, {"audio", true, 0, 0},
+};
+
+double Receiver_loss(const Traffic& traffic, const Channel& c, double ebn0_db, unsigned seed) {
+    tessel_air::Modulator modulator(Signal::iq, rate / (1 + c.clock_ppm * 1e-6));
+    std::vector<Complex> iq;
+    modulator.Push_iq(traffic.dibits.data(), traffic.dibits.size(), iq);
+    modulator.Flush_iq(iq);
+    Impair(iq, rate, ebn0_db, c.offset_hz, seed);
+    std::vector<float> symbols;
+    tessel_air::Demodulator demodulator(c.audio ? Signal::audio : Signal::iq, rate);
+    if (c.audio) {
+        const std::vector<float> audio = Radio_audio(iq, rate);
+        demodulator.Push_audio(audio.data(), audio.size(), symbols);
+    } else {
+        demodulator.Push_iq(iq.data(), iq.size(), symbols);
+    }
+    demodulator.Flush(symbols);
+    return Tsbks_lost(traffic.tsbks, symbols);
+}
+
+// The ideal receivers: the coded symbols at their exact levels plus the
+// noise of a matched filter at the symbol instants (4-level PAM, Es = 5
+// level units squared, so N0/2 = 1.25 / (Eb/N0)), decoded over the trellis.
+double Ideal_loss(const std::vector<Tsbk>& tsbks, bool hard, double ebn0_db, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::normal_distribution<float> noise(0.0f, float(std::sqrt(1.25 / std::pow(10.0, ebn0_db / 10))));
+    std::size_t lost = 0;
+    for (const Tsbk& t : tsbks) {
+        const auto dibits = tessel_air::Trellis_half_encode(t.data());
+        float symbols[tessel_air::block_dibits];
+        for (std::size_t i = 0; i < dibits.size(); ++i) symbols[i] = tessel_air::dibit_level[dibits[i]] + noise(rng);
+        Tsbk out;
+        tessel_air::Trellis_half_decode(symbols, out.data(),
+                                        hard ? tessel_air::Trellis_metric::hard : tessel_air::Trellis_metric::euclidean);
+        lost += out != t;
+    }
+    return double(lost) / double(tsbks.size());
+}
+
+// Where a column of losses last falls through 1 %, interpolated on log(loss)
+// (a point with none lost counts as half a TSBK lost).
+double One_percent(const std::vector<double>& ebn0, const std::vector<double>& loss, std::size_t sent) {
+    const auto log_loss = [&](std::size_t i) { return std::log(std::max(loss[i], 0.5 / double(sent))); };
+    for (std::size_t i = loss.size() - 1; i > 0; --i) {
+        if (loss[i - 1] < 0.01 || loss[i] >= 0.01) continue;
+        const double a = log_loss(i - 1), b = log_loss(i);
+        return ebn0[i - 1] + (ebn0[i] - ebn0[i - 1]) * (a - std::log(0.01)) / (a - b);
+    }
+    return NAN;
+}
+
+void Sensitivity(std::size_t tsdus) {
+    const Traffic traffic = Random_tsdus(tsdus, 1);
+    std::vector<double> ebn0;
+    for (double e = 1; e <= 12; e += 1) ebn0.push_back(e);
+    std::vector<std::string> names = {"ideal soft", "ideal hard"};
+    for (const Channel& c : channels) names.push_back(c.name);
+    std::vector<std::vector<double>> loss(names.size());
+    for (std::size_t i = 0; i < ebn0.size(); ++i) {
+        loss[0].push_back(Ideal_loss(traffic.tsbks, false, ebn0[i], unsigned(i)));
+        loss[1].push_back(Ideal_loss(traffic.tsbks, true, ebn0[i], unsigned(i)));
+        for (std::size_t c = 0; c < std::size(channels); ++c)
+            loss[c + 2].push_back(Receiver_loss(traffic, channels[c], ebn0[i], unsigned(100 + i)));
+    }
+    std::printf("TSBK error rate, %zu TSBKs a point (random TSBKs in TSDUs, white noise, 48 kHz)\n\n| Eb/N0 |",
+                traffic.tsbks.size());
+    for (const std::string& n : names) std::printf(" %s |", n.c_str());
+    std::printf("\n| --- |");
+    for (std::size_t c = 0; c < names.size(); ++c) std::printf(" --- |");
+    for (std::size_t i = 0; i < ebn0.size(); ++i) {
+        std::printf("\n| %.0f dB |", ebn0[i]);
+        for (const auto& column : loss) std::printf(" %.4f |", column[i]);
+    }
+    std::printf("\n| 1 %% lost at |");
+    for (const auto& column : loss) std::printf(" %.2f dB |", One_percent(ebn0, column, traffic.tsbks.size()));
+    std::printf("\n\n");
+}
+
+void Emissions() {
+    constexpr double out_rate = 192000;
+    std::mt19937 rng(2);
+    std::vector<uint8_t> dibits(4800 * 4);
+    for (uint8_t& d : dibits) d = uint8_t(rng() & 3);
+    tessel_air::Modulator modulator(Signal::iq, out_rate);
+    std::vector<Complex> iq;
+    modulator.Push_iq(dibits.data(), dibits.size(), iq);
+    std::printf("Emissions, 4 s of random symbols as IQ at 192 kHz (power in 6 kHz, dBc)\n\n"
+                "| channel | below | above |\n| --- | --- | --- |\n");
+    for (double spacing : {12500.0, 25000.0})
+        std::printf("| %s (%.1f kHz) | %.1f | %.1f |\n", spacing < 20000 ? "adjacent" : "alternate", spacing / 1000,
+                    Band_power_db(iq, out_rate, -spacing - 3000, -spacing + 3000),
+                    Band_power_db(iq, out_rate, spacing - 3000, spacing + 3000));
+    std::printf("\n");
+}
+
+// Seconds of CPU for the best of a few runs.
+template <class F>
+double Cpu_seconds(F run) {
+    double best = INFINITY;
+    for (int i = 0; i < 5; ++i) {
+        const std::clock_t start = std::clock();
+        run();
+        best = std::min(best, double(std::clock() - start) / CLOCKS_PER_SEC);
+    }
+    return best;
+}
+
+void Speed() {
+    const Traffic traffic = Random_tsdus(200, 3);
+    tessel_air::Modulator iq_modulator(Signal::iq, rate), audio_modulator(Signal::audio, rate);
+    std::vector<Complex> iq;
+    std::vector<float> audio;
+    iq_modulator.Push_iq(traffic.dibits.data(), traffic.dibits.size(), iq);
+    audio_modulator.Push_audio(traffic.dibits.data(), traffic.dibits.size(), audio);
+    Impair(iq, rate, 20, 0, 4);
+    const double seconds = double(iq.size()) / rate;
+    std::vector<float> out(iq.size());
+    const double floor = Cpu_seconds([&] {
+        freqdem q = freqdem_create(float(tessel_air::nominal_deviation / rate));
+        freqdem_demodulate_block(q, iq.data(), unsigned(iq.size()), out.data());
+        freqdem_destroy(q);
+        benchmark::DoNotOptimize(out.data());
+    });
+    std::size_t heard = 0;
+    const auto receive = [&](Signal signal) {
+        std::vector<float> symbols;
+        tessel_air::Demodulator d(signal, rate);
+        for (std::size_t at = 0; at < iq.size(); at += 8192) {
+            const std::size_t n = std::min<std::size_t>(8192, iq.size() - at);
+            if (signal == Signal::iq)
+                d.Push_iq(&iq[at], n, symbols);
+            else
+                d.Push_audio(&audio[at], n, symbols);
+        }
+        d.Flush(symbols);
+        heard = Heard(traffic, symbols);
+    };
+    const double iq_seconds = Cpu_seconds([&] { receive(Signal::iq); });
+    const std::size_t iq_heard = heard;
+    const double audio_seconds = Cpu_seconds([&] { receive(Signal::audio); });
+    std::printf("Speed, %.1f s of TSDUs at 48 kHz (multiples of real time on one core)\n\n"
+                "| | real time | CPU against the floor |\n| --- | --- | --- |\n"
+                "| FM discriminator alone (floor) | %.0f x | 1 |\n"
+                "| receive IQ (%zu of %zu TSBKs) | %.0f x | %.1f |\n"
+                "| receive audio (%zu TSBKs) | %.0f x | %.1f |\n\n",
+                seconds, seconds / floor, iq_heard, traffic.tsbks.size(), seconds / iq_seconds, iq_seconds / floor,
+                heard, seconds / audio_seconds, audio_seconds / floor);
+}
+
+// Google Benchmark's runs: receive and transmit, 10 s of random symbols.
+constexpr double signal_seconds = 10.0;
+
 const std::vector<uint8_t>& Dibits() {
-    static const std::vector<uint8_t> d = Random_dibits(std::size_t(signal_seconds * tessel_air::symbol_rate_hz));
+    static const std::vector<uint8_t> d = [] {
+        std::mt19937 rng(5);
+        std::vector<uint8_t> v(std::size_t(signal_seconds * tessel_air::symbol_rate_hz));
+        for (uint8_t& x : v) x = uint8_t(rng() & 3);
+        return v;
+    }();
     return d;
 }
 
 const std::vector<Complex>& Iq() {
     static const std::vector<Complex> iq = [] {
         std::vector<Complex> out;
-        tessel_air::Modulator m(tessel_air::Signal::iq, tessel_air::working_rate);
+        tessel_air::Modulator m(Signal::iq, rate);
         m.Push_iq(Dibits().data(), Dibits().size(), out);
         return out;
     }();
     return iq;
-}
-
-const std::vector<float>& Audio() {
-    static const std::vector<float> audio = [] {
-        std::vector<float> out;
-        tessel_air::Modulator m(tessel_air::Signal::audio, tessel_air::working_rate);
-        m.Push_audio(Dibits().data(), Dibits().size(), out);
-        return out;
-    }();
-    return audio;
 }
 
 void Realtime(benchmark::State& state) {
@@ -85,7 +259,7 @@ void BM_Receive_iq_48k(benchmark::State& state) {
     std::vector<float> symbols;
     symbols.reserve(Dibits().size() + 1024);
     for (auto _ : state) {
-        tessel_air::Demodulator d(tessel_air::Signal::iq, tessel_air::working_rate);
+        tessel_air::Demodulator d(Signal::iq, rate);
         symbols.clear();
         for (std::size_t at = 0; at < iq.size(); at += block) d.Push_iq(&iq[at], std::min(block, iq.size() - at), symbols);
         benchmark::DoNotOptimize(symbols.data());
@@ -94,113 +268,47 @@ void BM_Receive_iq_48k(benchmark::State& state) {
 }
 BENCHMARK(BM_Receive_iq_48k)->Unit(benchmark::kMillisecond);
 
-void BM_Receive_audio_48k(benchmark::State& state) {
-    const std::vector<float>& audio = Audio();
-    std::vector<float> symbols;
-    symbols.reserve(Dibits().size() + 1024);
-    for (auto _ : state) {
-        tessel_air::Demodulator d(tessel_air::Signal::audio, tessel_air::working_rate);
-        symbols.clear();
-        for (std::size_t at = 0; at < audio.size(); at += block)
-            d.Push_audio(&audio[at], std::min(block, audio.size() - at), symbols);
-        benchmark::DoNotOptimize(symbols.data());
-    }
-    Realtime(state);
-}
-BENCHMARK(BM_Receive_audio_48k)->Unit(benchmark::kMillisecond);
-
-void BM_Transmit_iq_48k(benchmark::State& state) {
+template <Signal signal>
+void BM_Transmit(benchmark::State& state) {
     const std::vector<uint8_t>& dibits = Dibits();
-    std::vector<Complex> out;
-    out.reserve(dibits.size() * 10 + 4096);
-    for (auto _ : state) {
-        tessel_air::Modulator m(tessel_air::Signal::iq, tessel_air::working_rate);
-        out.clear();
-        for (std::size_t at = 0; at < dibits.size(); at += 864)
-            m.Push_iq(&dibits[at], std::min<std::size_t>(864, dibits.size() - at), out);
-        benchmark::DoNotOptimize(out.data());
-    }
-    Realtime(state);
-}
-BENCHMARK(BM_Transmit_iq_48k)->Unit(benchmark::kMillisecond);
-
-void BM_Transmit_audio_48k(benchmark::State& state) {
-    const std::vector<uint8_t>& dibits = Dibits();
-    std::vector<float> out;
-    out.reserve(dibits.size() * 10 + 4096);
-    for (auto _ : state) {
-        tessel_air::Modulator m(tessel_air::Signal::audio, tessel_air::working_rate);
-        out.clear();
-        for (std::size_t at = 0; at < dibits.size(); at += 864)
-            m.Push_audio(&dibits[at], std::min<std::size_t>(864, dibits.size() - at), out);
-        benchmark::DoNotOptimize(out.data());
-    }
-    Realtime(state);
-}
-BENCHMARK(BM_Transmit_audio_48k)->Unit(benchmark::kMillisecond);
-
-// Three TSBKs with their CRCs (the published TSBK vectors).
-P25::TSBK_PDU_data Tsdu() {
-    static const uint8_t blocks[3][12] = {
-        {0x34, 0x00, 0xE5, 0x05, 0xC0, 0x64, 0x01, 0xEE, 0x89, 0x90, 0x7F, 0xA6},
-        {0x02, 0x00, 0x01, 0x91, 0x25, 0x31, 0x01, 0x91, 0x25, 0x31, 0x74, 0x2F},
-        {0xB9, 0x00, 0x02, 0x30, 0x05, 0x7D, 0x04, 0x05, 0x7D, 0x04, 0x25, 0x08},
-    };
-    P25::TSBK_PDU_data unit;
-    std::memset(&unit, 0, sizeof unit);
-    unit.header.nid.nac = 0x293;
-    unit.header.nid.duid = 7;
-    unit.block_count = 3;
-    for (int i = 0; i < 3; ++i) std::memcpy(unit.tsbk[i].data, blocks[i], 12);
-    return unit;
-}
-
-// Frames whose every block came through (CRC and FEC), of those sent.
-double Good_fraction(const std::vector<float>& symbols, std::size_t sent) {
-    std::size_t good = 0;
-    tessel_air::Frame_decoder decoder([&](const tessel_air::Frame& f) {
-        good += f.duid == tessel_air::Duid::TSDU && f.crc_failed == 0 && f.fec_failed == 0 && f.complete;
-    });
-    decoder.Push(symbols.data(), symbols.size());
-    decoder.Flush();
-    return double(std::min(good, sent)) / double(sent);
-}
-
-void BM_Frame_error_rate(benchmark::State& state) {
-    const double ebn0_db = double(state.range(0));
-    constexpr std::size_t frames = 200;
-    tessel_air::Frame_encoder encoder(tessel_air::Status_plan::control_channel);
-    std::vector<uint8_t> dibits;
-    const P25::TSBK_PDU_data unit = Tsdu();
-    for (std::size_t i = 0; i < frames; ++i) {
-        const std::vector<uint8_t> f = encoder.Tsdu(unit);
-        dibits.insert(dibits.end(), f.begin(), f.end());
-    }
+    const double out_rate = state.range(0);
     std::vector<Complex> iq;
-    tessel_air::Modulator m(tessel_air::Signal::iq, tessel_air::working_rate);
-    m.Push_iq(dibits.data(), dibits.size(), iq);
-    m.Flush_iq(iq);
-    std::mt19937 rng(3);
-    const double sigma2 = (tessel_air::working_rate / tessel_air::symbol_rate_hz) / (2 * std::pow(10.0, ebn0_db / 10));
-    std::normal_distribution<float> noise(0.0f, float(std::sqrt(sigma2 / 2)));
-    for (Complex& z : iq) z += Complex(noise(rng), noise(rng));
-    double soft_fer = 0, hard_fer = 0;
+    std::vector<float> audio;
     for (auto _ : state) {
-        tessel_air::Demodulator d(tessel_air::Signal::iq, tessel_air::working_rate);
-        std::vector<float> soft;
-        d.Push_iq(iq.data(), iq.size(), soft);
-        d.Flush(soft);
-        std::vector<float> hard(soft.size());
-        for (std::size_t k = 0; k < soft.size(); ++k) hard[k] = tessel_air::dibit_level[tessel_air::Slice(soft[k])];
-        soft_fer = 1 - Good_fraction(soft, frames);
-        hard_fer = 1 - Good_fraction(hard, frames);
+        tessel_air::Modulator m(signal, out_rate);
+        iq.clear(), audio.clear();
+        for (std::size_t at = 0; at < dibits.size(); at += 864) {
+            const std::size_t n = std::min<std::size_t>(864, dibits.size() - at);
+            if (signal == Signal::iq)
+                m.Push_iq(&dibits[at], n, iq);
+            else
+                m.Push_audio(&dibits[at], n, audio);
+        }
+        benchmark::DoNotOptimize(iq.data());
+        benchmark::DoNotOptimize(audio.data());
     }
-    state.counters["EbN0_dB"] = ebn0_db;
-    state.counters["fer_soft"] = soft_fer;
-    state.counters["fer_hard"] = hard_fer;
+    Realtime(state);
 }
-BENCHMARK(BM_Frame_error_rate)->DenseRange(4, 14, 2)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Transmit<Signal::iq>)->Arg(48000)->Arg(192000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Transmit<Signal::audio>)->Arg(48000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    std::size_t tsdus = 400;
+    std::vector<char*> rest;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc)
+            tsdus = std::size_t(std::max(1L, std::atol(argv[++i])));
+        else
+            rest.push_back(argv[i]);
+    }
+    Sensitivity(tsdus);
+    Emissions();
+    Speed();
+    int count = int(rest.size());
+    benchmark::Initialize(&count, rest.data());
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

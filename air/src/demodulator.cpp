@@ -1,6 +1,7 @@
 // C4FM receiver: samples -> soft symbols at the nominal levels.
 //
-//   IQ:    [resample to 48 kHz] -> channel low-pass -> FM discriminator
+//   IQ:    [resample to 48 kHz] -> mixer following the carrier offset ->
+//          channel low-pass (+-3.5 kHz) -> FM discriminator
 //   audio: [resample to 48 kHz] -> scale to level units
 //   then:  one-symbol integrate-and-dump (undoes the x/sin x shaping, leaving
 //          the zero-ISI raised cosine) -> symbol timing loop (Gardner) with
@@ -8,12 +9,17 @@
 //
 // Both loops run fast while the eye is closed (acquisition, or noise between
 // transmissions) and slow once it is open, so that they hold through a long
-// transmission and still pull in quickly at its start.
+// transmission and still pull in quickly at its start; a frame sync keeps
+// them tracking through the frames that follow it however noisy they are.
+// Each symbol goes out with its position in the input (where the transmitter
+// centred it), and the eye keeps what it would draw of the last symbols until
+// the host says which of them were inside frames.
 #include <complex>
 #include <liquid/liquid.h>
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 #include "tessel_air/modem.h"
 
@@ -30,11 +36,22 @@ uint8_t Slice(float symbol) {
 
 namespace {
 
-// Channel filter for IQ at the working rate: passes the C4FM spectrum
-// (about +-5.8 kHz by Carson's rule) plus a carrier offset of some hundred Hz.
-constexpr unsigned channel_taps = 31;
-constexpr float channel_cutoff_hz = 7000.0f;
+// Channel filter for IQ at the working rate.  The noise of a symbol (the
+// carrier's phase step over a symbol period) grows with the filter's
+// bandwidth, and the FM signal's distortion grows as the filter narrows:
+// +-3.5 kHz over 47 taps lost the fewest TSBKs in white noise.
+constexpr unsigned channel_taps = 47;
+constexpr float channel_cutoff_hz = 3500.0f;
+// The filter takes a little of the deviation with the outer sidebands: a
+// nominal signal's symbols come out at 0.952 of their levels (measured),
+// which the deviation figure puts back.
+constexpr double channel_compression = 0.952;
 constexpr float resampler_attenuation_db = 60.0f;
+constexpr double pi = 3.14159265358979323846;
+// The mixer is retuned every tuning_interval working-rate samples, up to
+// +-max_tuning level units (+-2.4 kHz) from the nominal carrier.
+constexpr std::size_t tuning_interval = 480;
+constexpr double max_tuning = 4.0;
 
 // Loop gains.  Timing: fraction of the Gardner error (level units squared)
 // applied to the phase and to the period, per symbol.  Levels: LMS step.
@@ -42,8 +59,12 @@ struct Loop_gains {
     float timing_phase, timing_period, level;
 };
 constexpr Loop_gains acquiring = {0.04f, 0.0f, 0.02f};
-constexpr Loop_gains tracking = {0.008f, 1e-5f, 0.002f};
+constexpr Loop_gains tracking = {0.004f, 1e-5f, 0.002f};
 constexpr uint64_t pull_in_symbols = 200;
+// A frame sync keeps the receiver tracking for this long whatever its slicer
+// error says (at low signal-to-noise the error of a signal is that of noise):
+// longer than the longest stretch between syncs of a voice or control channel.
+constexpr uint64_t sync_hold_symbols = 1200;
 constexpr float max_period_error = 0.002f;  // +-0.2 %: ten times the +-100 ppm clock tolerance
 
 // The receiver starts tracking once the mean squared slicer error falls
@@ -51,7 +72,7 @@ constexpr float max_period_error = 0.002f;  // +-0.2 %: ten times the +-100 ppm 
 // is 1) and goes back to acquiring only when it rises above closed_eye_mse
 // (RMS 0.77: noise), so a weak signal never has its timing thrown about.
 constexpr float open_eye_mse = 0.2f, closed_eye_mse = 0.6f;
-constexpr float quality_smoothing = 1.0f / 32;
+constexpr float quality_smoothing = 1.0f / 64;
 
 // Gain and DC measured afresh (eye closed) from this many symbols ahead.
 constexpr std::size_t level_window = 24;
@@ -73,15 +94,38 @@ constexpr float sync_sign_power = sync_length - sync_length * sync_sign_mean * s
 // must then reach to take the sync's timing and levels.
 constexpr float sync_detect = 0.6f, sync_accept = 0.9f;
 
-// Samples of history kept before the current symbol (for the mid-symbol point,
-// cubic interpolation and the eye trace) and after it.
-constexpr int history = int(sync_length + 2) * samples_per_symbol;
+// Samples a held symbol needs before its instant: an eye trace's symbol, the
+// sync's phase search (half a symbol) and the interpolation's point.
+constexpr int reach_back = samples_per_symbol + samples_per_symbol / 2 + 2;
+// Samples of history kept before the current symbol: the held symbols, each
+// at most a period and an acquisition's half-symbol step after the one
+// before, and what the oldest reaches back to.  Samples kept after it: the
+// levels' window.
+constexpr int history = int(sync_length) * (samples_per_symbol + samples_per_symbol / 2 + 1) + reach_back;
 constexpr int lookahead = int(level_window) * samples_per_symbol + 3;
 
 float Cubic(const float* y, float mu) {
     // Catmull-Rom through y[-1], y[0], y[1], y[2]; mu in [0, 1).
     const float a = y[-1], b = y[0], c = y[1], d = y[2];
     return b + 0.5f * mu * (c - a + mu * (2 * a - 5 * b + 4 * c - d + mu * (3 * (b - c) + d - a)));
+}
+
+// The samples, or a copy in buffer with anything not finite (a corrupt
+// file) made zero, so that no filter or loop is poisoned for good.
+template <class T>
+bool Finite(const T& v) {
+    if constexpr (std::is_same_v<T, float>)
+        return std::isfinite(v);
+    else
+        return std::isfinite(v.real()) && std::isfinite(v.imag());
+}
+template <class T>
+const T* Cleaned(const T* samples, std::size_t n, std::vector<T>& buffer) {
+    if (std::all_of(samples, samples + n, Finite<T>)) return samples;
+    buffer.assign(samples, samples + n);
+    for (T& v : buffer)
+        if (!Finite(v)) v = T(0);
+    return buffer.data();
 }
 
 // The n samples of a block at the working rate: the block itself when the
@@ -98,20 +142,67 @@ const T* At_working_rate(Resampler resampler, Execute execute, const T* samples,
     return buffer.data();
 }
 
+// The resampler's delay from input to working rate, in working-rate samples,
+// measured: the centroid of a smooth pulse through a resampler like the
+// receiver's (the delay the resampler reports is not where its output is).
+double Resampler_delay(float ratio) {
+    msresamp_rrrf q = msresamp_rrrf_create(ratio, resampler_attenuation_db);
+    const double input_per_symbol = working_rate / ratio / symbol_rate_hz;
+    const std::size_t n = std::size_t(40 * input_per_symbol);
+    const double centre = double(n) / 2;
+    std::vector<float> in(n), out(std::size_t(double(n) * ratio) + 64);
+    for (std::size_t i = 0; i < n; ++i) in[i] = float(std::exp(-std::pow((double(i) - centre) / (2 * input_per_symbol), 2)));
+    unsigned produced = 0;
+    msresamp_rrrf_execute(q, in.data(), unsigned(n), out.data(), &produced);
+    msresamp_rrrf_destroy(q);
+    double moment = 0, area = 0;
+    for (unsigned i = 0; i < produced; ++i) moment += double(i) * out[i], area += out[i];
+    return moment / area - centre * ratio;
+}
+
 }  // namespace
 
 struct Demodulator::State {
     Signal signal;
     double input_rate;
     double hz_per_unit_in;  // Hz of one working-rate unit (before gain)
+    double delay = 0;       // working-rate samples from an impulse to its symbol instant in y
+    double resampler_delay = 0;  // of those, the input resampler's
 
     msresamp_crcf iq_resampler = nullptr;
     msresamp_rrrf audio_resampler = nullptr;
     firfilt_crcf channel = nullptr;
     freqdem discriminator = nullptr;
 
-    std::vector<Complex> iq, iq2;
-    std::vector<float> audio, audio2;
+    std::vector<Complex> iq, iq2, iq_clean;
+
+    // IQ: the carrier is brought to the centre of the channel filter by a
+    // mixer following the offset measured (tuning, in level units: 600 Hz).
+    // The discriminator's output gets the tuning back, as it was when its
+    // samples passed the mixer (the filter's delay later), so the symbols
+    // see the signal as received whatever the tuning does.
+    double tuning = 0;
+    Complex rotor = 1;
+    std::array<float, channel_taps / 2 + 1> tuned{};  // tuning of the samples in the filter
+    std::size_t tuned_at = 0;
+
+    void Tune(const Complex* in, std::size_t n, Complex* filtered, float* frequency) {
+        const float step_radians = float(2 * pi * tuning * nominal_deviation / working_rate);
+        const Complex step = std::polar(1.0f, -step_radians);
+        for (std::size_t i = 0; i < n; ++i) {
+            filtered[i] = in[i] * rotor;
+            rotor *= step;
+        }
+        rotor = std::isfinite(std::abs(rotor)) ? rotor / std::abs(rotor) : Complex(1);
+        firfilt_crcf_execute_block(channel, filtered, unsigned(n), filtered);
+        freqdem_demodulate_block(discriminator, filtered, unsigned(n), frequency);
+        for (std::size_t i = 0; i < n; ++i) {
+            frequency[i] += tuned[tuned_at];
+            tuned[tuned_at] = float(tuning);
+            tuned_at = (tuned_at + 1) % tuned.size();
+        }
+    }
+    std::vector<float> audio, audio2, audio_clean;
 
     // Integrate-and-dump: running sum over the last samples_per_symbol samples.
     std::array<float, samples_per_symbol> dump{};
@@ -119,7 +210,9 @@ struct Demodulator::State {
     double dump_sum = 0;
 
     std::vector<float> y;  // filtered samples, history + not yet used
-    double t = samples_per_symbol + 2;  // position of the next symbol centre in y
+
+    uint64_t y_base = 0;   // working-rate index of y[0]
+    double t = reach_back + samples_per_symbol / 2;  // position of the next symbol centre in y
     double period = samples_per_symbol;
     float previous = 0;    // last symbol, normalised
 
@@ -131,6 +224,17 @@ struct Demodulator::State {
 
     Demodulator_statistics stats;
     double deviation_sum = 0, error_sum = 0;
+
+    // Symbols given out, and what the eye would draw of the last eye_memory
+    // of them, until the host says which were inside frames.
+    uint64_t emitted = 0;
+    struct Candidate {
+        uint64_t index = ~uint64_t{0};
+        float value = 0;
+        bool traced = false;
+        std::array<float, Eye::trace_length> trace;
+    };
+    std::vector<Candidate> candidates = std::vector<Candidate>(eye_memory);
     Eye eye;
 
     ~State() {
@@ -144,8 +248,10 @@ struct Demodulator::State {
         const std::size_t base = y.size();
         y.resize(base + n);
         for (std::size_t i = 0; i < n; ++i) {
-            dump_sum += x[i] - dump[dump_at];
-            dump[dump_at] = x[i];
+            // Finite but absurd input can overflow the filters: such a sample counts as none.
+            const float v = std::isfinite(x[i]) ? x[i] : 0.0f;
+            dump_sum += v - dump[dump_at];
+            dump[dump_at] = v;
             if (++dump_at == samples_per_symbol) {
                 dump_at = 0;
                 // Recompute now and then so rounding never accumulates.
@@ -174,7 +280,11 @@ struct Demodulator::State {
         dc = best.dc;
         unit = best.unit;
         quality = std::min(quality, best.mse);
-        locked = quality < open_eye_mse;
+        if (quality < open_eye_mse) Lock();
+    }
+
+    void Lock() {
+        locked = true;
         since_lock = 0;
     }
 
@@ -206,23 +316,25 @@ struct Demodulator::State {
         return Cubic(&y[std::size_t(whole)], float(position - whole));
     }
 
-    void Symbols(std::vector<float>& out) {
+    void Symbols(std::vector<float>& out, std::vector<double>* positions) {
         while (t + lookahead < double(y.size())) {
             if (!locked) Acquire();
+            if (!std::isfinite(dc) || !std::isfinite(unit)) dc = 0, unit = 1;
             float s = (At(t) - dc) / unit;
-            const float mid = (At(t - period / 2) - dc) / unit;
+            float mid = (At(t - period / 2) - dc) / unit;
+            if (!std::isfinite(s) || !std::isfinite(mid)) s = mid = 0;
             ++symbol_count;
-            if (Delay(s, out)) s = pending[Newest()].value;
+            Delay({s, t}, out, positions);
 
             const float level = dibit_level[Slice(s)];
             const float error = std::clamp(s - level, -2.0f, 2.0f);
             quality += quality_smoothing * (error * error - quality);
-            if (!locked && quality < open_eye_mse) locked = true, since_lock = 0;
-            if (quality > closed_eye_mse) locked = false;
+            if (!locked && quality < open_eye_mse) Lock();
+            if (quality > closed_eye_mse && since_sync > sync_hold_symbols) locked = false;
             const bool open = locked;
             // Fast for a while after locking, to pull in what is left.
             const Loop_gains& gains = open && ++since_lock > pull_in_symbols ? tracking : acquiring;
-            if (open) Record(s, error);
+            if (open) Record(error);
 
             // Gain and DC.  Once the eye is open, least squares on
             // y = dc + unit * level; while it is closed (acquisition, noise,
@@ -245,6 +357,7 @@ struct Demodulator::State {
         const std::size_t drop = std::size_t(std::max(0.0, std::floor(t) - history));
         if (drop > 0) {
             y.erase(y.begin(), y.begin() + std::ptrdiff_t(std::min(drop, y.size())));
+            y_base += drop;
             t -= double(drop);
             for (Held& h : pending) h.position -= double(drop);
         }
@@ -263,32 +376,51 @@ struct Demodulator::State {
     };
     std::array<Held, sync_length> pending{};
     std::size_t held = 0, oldest = 0;
-    uint64_t since_sync = sync_length;
+    uint64_t since_sync = sync_hold_symbols + 1;
 
-    std::size_t Newest() const { return (oldest + held - 1) % sync_length; }
+    // Gives out the oldest held symbol with its position in input samples,
+    // and keeps what the eye would draw of it.
+    void Emit(std::vector<float>& out, std::vector<double>* positions) {
+        const Held& h = pending[oldest];
+        out.push_back(h.value);
+        if (positions) {
+            positions->push_back((double(y_base) + h.position - delay) * input_rate / working_rate);
+        }
+        Candidate& c = candidates[emitted % eye_memory];
+        c.index = emitted++;
+        c.value = h.value;
+        // A trace every seventh symbol is plenty for a diagram of max_traces.
+        c.traced = c.index % 7 == 0 && eye.traces.size() < std::size_t(Eye::max_traces);
+        if (c.traced)
+            for (int k = 0; k < Eye::trace_length; ++k)
+                c.trace[std::size_t(k)] = (At(h.position + k - samples_per_symbol) - dc) / unit;
+    }
 
-    // Holds s (sampled at t); emits the oldest held symbol.  True when the
-    // held symbols were sampled again.
-    bool Delay(float s, std::vector<float>& out) {
+    // Holds s (sampled at t); emits the oldest held symbol.  On a sync the
+    // held symbols are sampled again, and the loops go on from the sync's
+    // timing and levels.
+    void Delay(const Held& s, std::vector<float>& out, std::vector<double>* positions) {
         if (held == sync_length) {
-            out.push_back(pending[oldest].value);
-            pending[oldest] = {s, t};
+            Emit(out, positions);
+            pending[oldest] = s;
             oldest = (oldest + 1) % sync_length;
         } else {
-            pending[(oldest + held++) % sync_length] = {s, t};
+            pending[(oldest + held++) % sync_length] = s;
         }
-        if (held < sync_length || ++since_sync < sync_length) return false;
-        if (std::fabs(Correlation(0.0)) < sync_detect) return false;
+        ++since_sync;
+        if (held < sync_length || since_sync < sync_length) return;
+        if (std::fabs(Correlation(0.0)) < sync_detect) return;
         // Tracking, the timing can only be a little off; a wider search would
         // let data that happens to resemble the sync pull the timing away.
-        const double reach = locked && since_lock > pull_in_symbols ? 2.0 : samples_per_symbol / 2.0;
+        const bool tracking_well = locked && since_lock > pull_in_symbols;
+        const double reach = tracking_well ? 2.0 : samples_per_symbol / 2.0;
         double best_shift = 0;
         float best = 0;
         for (double shift = -reach; shift <= reach; shift += 0.5) {
             const float c = std::fabs(Correlation(shift));
             if (c > best) best = c, best_shift = shift;
         }
-        if (best < sync_accept) return false;
+        if (best < sync_accept) return;
         // Levels from the sync: the mean of its +3 and of its -3 samples.
         double plus = 0, minus = 0;
         for (std::size_t i = 0; i < sync_length; ++i) {
@@ -305,9 +437,8 @@ struct Demodulator::State {
         }
         t += best_shift;
         quality = 0;
-        locked = true;
+        if (!tracking_well) Lock();
         since_sync = 0;
-        return true;
     }
 
     // Normalised correlation (mean removed) of the held symbols, each
@@ -329,19 +460,25 @@ struct Demodulator::State {
         return power > 0 ? dot / std::sqrt(power * sync_sign_power) : 0.0f;
     }
 
-    void Record(float s, float error) {
+    void Record(float error) {
         ++stats.locked_symbols;
         deviation_sum += double(unit) * hz_per_unit_in;
         error_sum += double(error) * error;
-        const float position = (s - Eye::histogram_low) / (Eye::histogram_high - Eye::histogram_low);
-        const int bin = int(position * Eye::histogram_bins);
-        if (bin >= 0 && bin < Eye::histogram_bins) ++eye.histogram[std::size_t(bin)];
-        // Every seventh open symbol, until the diagram is full.
-        if (stats.locked_symbols % 7 == 0 && eye.traces.size() < std::size_t(Eye::max_traces)) {
-            std::array<float, Eye::trace_length> trace;
-            for (int k = 0; k < Eye::trace_length; ++k)
-                trace[std::size_t(k)] = (At(t + k - samples_per_symbol) - dc) / unit;
-            eye.traces.push_back(trace);
+    }
+
+    void Keep(uint64_t first, uint64_t count) {
+        // Only what is still remembered: the last eye_memory symbols given out.
+        const uint64_t oldest_kept = emitted > eye_memory ? emitted - eye_memory : 0;
+        const uint64_t from = std::max(first, oldest_kept);
+        const uint64_t to = first >= emitted ? first : first + std::min(count, emitted - first);
+        for (uint64_t i = from; i < to; ++i) {
+            Candidate& c = candidates[i % eye_memory];
+            if (c.index != i) continue;
+            c.index = ~uint64_t{0};  // drawn once however often it is confirmed
+            const float at = (c.value - Eye::histogram_low) / (Eye::histogram_high - Eye::histogram_low);
+            const int bin = int(at * Eye::histogram_bins);
+            if (bin >= 0 && bin < Eye::histogram_bins) ++eye.histogram[std::size_t(bin)];
+            if (c.traced && eye.traces.size() < std::size_t(Eye::max_traces)) eye.traces.push_back(c.trace);
         }
     }
 };
@@ -352,13 +489,18 @@ Demodulator::Demodulator(Signal signal, double sample_rate) : state_(new State) 
     s.input_rate = sample_rate;
     const float ratio = float(working_rate / sample_rate);
     const bool resample = std::fabs(sample_rate - working_rate) > 0.5;
+    // The integrate-and-dump's output at sample n covers the phase steps of
+    // samples n-9..n: a symbol's instant lies half a symbol before it.
+    s.resampler_delay = resample ? Resampler_delay(ratio) : 0.0;
+    s.delay = (samples_per_symbol - 1) / 2.0 + s.resampler_delay;
     if (signal == Signal::iq) {
         if (resample) s.iq_resampler = msresamp_crcf_create(ratio, resampler_attenuation_db);
         s.channel = firfilt_crcf_create_kaiser(channel_taps, channel_cutoff_hz / float(working_rate),
                                                resampler_attenuation_db, 0.0f);
+        s.delay += (channel_taps - 1) / 2.0;
         // Output in units of the nominal deviation: f / 600 Hz.
         s.discriminator = freqdem_create(float(nominal_deviation / working_rate));
-        s.hz_per_unit_in = nominal_deviation;
+        s.hz_per_unit_in = nominal_deviation / channel_compression;
     } else {
         if (resample) s.audio_resampler = msresamp_rrrf_create(ratio, resampler_attenuation_db);
         s.hz_per_unit_in = Audio_full_scale_hz(sample_rate);
@@ -368,37 +510,60 @@ Demodulator::Demodulator(Signal signal, double sample_rate) : state_(new State) 
 
 Demodulator::~Demodulator() = default;
 
-void Demodulator::Push_iq(const Complex* samples, std::size_t count, std::vector<float>& out) {
+void Demodulator::Push_iq(const Complex* samples, std::size_t count, std::vector<float>& out,
+                          std::vector<double>* positions) {
     State& s = *state_;
     if (s.signal != Signal::iq || count == 0) return;
     s.stats.samples += count;
     std::size_t n = count;
-    const Complex* x = At_working_rate(s.iq_resampler, msresamp_crcf_execute, samples, n, s.input_rate, s.iq2);
+    const Complex* x = At_working_rate(s.iq_resampler, msresamp_crcf_execute, Cleaned(samples, count, s.iq_clean), n,
+                                       s.input_rate, s.iq2);
     s.iq.resize(n);
-    firfilt_crcf_execute_block(s.channel, const_cast<Complex*>(x), unsigned(n), s.iq.data());
     s.audio.resize(n);
-    freqdem_demodulate_block(s.discriminator, s.iq.data(), unsigned(n), s.audio.data());
-    s.Filter(s.audio.data(), n);
-    s.Symbols(out);
+    for (std::size_t at = 0; at < n; at += tuning_interval) {
+        const std::size_t chunk = std::min<std::size_t>(tuning_interval, n - at);
+        s.Tune(x + at, chunk, s.iq.data() + at, s.audio.data() + at);
+        s.Filter(s.audio.data() + at, chunk);
+        s.Symbols(out, positions);
+        // Follow the carrier with the offset the levels measure.
+        if (s.locked && std::isfinite(s.dc)) s.tuning = std::clamp(double(s.dc), -max_tuning, max_tuning);
+    }
 }
 
-void Demodulator::Push_audio(const float* samples, std::size_t count, std::vector<float>& out) {
+void Demodulator::Push_audio(const float* samples, std::size_t count, std::vector<float>& out,
+                             std::vector<double>* positions) {
     State& s = *state_;
     if (s.signal != Signal::audio || count == 0) return;
     s.stats.samples += count;
     std::size_t n = count;
-    const float* x = At_working_rate(s.audio_resampler, msresamp_rrrf_execute, samples, n, s.input_rate, s.audio2);
+    const float* x = At_working_rate(s.audio_resampler, msresamp_rrrf_execute, Cleaned(samples, count, s.audio_clean),
+                                     n, s.input_rate, s.audio2);
     s.Filter(x, n);
-    s.Symbols(out);
+    s.Symbols(out, positions);
 }
 
-void Demodulator::Flush(std::vector<float>& out) {
+void Demodulator::Flush(std::vector<float>& out, std::vector<double>* positions) {
     State& s = *state_;
-    // Silence after the end lets the receiver reach the last symbols.
+    // The resampler's last samples out, then silence after the end lets the
+    // receiver reach the last symbols.
+    if (s.resampler_delay > 0) {
+        const uint64_t samples = s.stats.samples;
+        const std::size_t n = std::size_t(std::ceil((s.resampler_delay + 2) * s.input_rate / working_rate));
+        if (s.signal == Signal::iq) {
+            const std::vector<Complex> zeros(n);
+            Push_iq(zeros.data(), n, out, positions);
+        } else {
+            const std::vector<float> zeros(n);
+            Push_audio(zeros.data(), n, out, positions);
+        }
+        s.stats.samples = samples;
+    }
     s.y.resize(s.y.size() + lookahead, s.dc);
-    s.Symbols(out);
-    for (; s.held > 0; --s.held, s.oldest = (s.oldest + 1) % sync_length) out.push_back(s.pending[s.oldest].value);
+    s.Symbols(out, positions);
+    for (; s.held > 0; --s.held, s.oldest = (s.oldest + 1) % sync_length) s.Emit(out, positions);
 }
+
+void Demodulator::Eye_keep(std::uint64_t first_symbol, std::uint64_t count) { state_->Keep(first_symbol, count); }
 
 Demodulator_statistics Demodulator::Statistics() const {
     const State& s = *state_;

@@ -38,6 +38,9 @@ std::uint8_t Slice(float s) {
 
 enum class Stage { nid, tsbk, pdu_header, body };
 
+// A packet's header and its data blocks (at most 127 follow) fit the record.
+static_assert(max_pdu_blocks <= P25::TSBK_PDU_data::max_blocks, "a PDU's blocks fit the record");
+
 }  // namespace
 
 struct Frame_decoder::Impl {
@@ -49,11 +52,13 @@ struct Frame_decoder::Impl {
     std::uint32_t signs = 0;
     int filled = 0;  // symbols in the register, up to 24
     std::array<float, 24> recent{};
+    std::array<double, 24> recent_positions{};
 
     // The frame being collected: raw symbols from its first sync symbol.
     bool collecting = false;
     Stage stage = Stage::nid;
     std::vector<float> raw;
+    std::vector<double> raw_positions;  // where each of raw lies in the input
     std::size_t needed = 0;
     std::size_t erased_from = ~std::size_t{0};  // Flush: symbols from here on are unknown
     float polarity = 1, offset = 0, scale = 1;
@@ -63,12 +68,15 @@ struct Frame_decoder::Impl {
     bool pdu_confirmed = false;
     layout::Fec_tally tally;
     std::vector<std::uint8_t> packet;  // a PDU's user data, pad and CRC-32
+    std::vector<Trellis_result> block_results;  // a PDU's data blocks, counted once the packet CRC is known
 
     Impl(Sink s) : sink(std::move(s)) {
         raw.reserve(max_frame_on_air);
+        raw_positions.reserve(max_frame_on_air);
         frame.status.reserve(max_frame_on_air / status_period);
         frame.pdu_blocks.reserve(max_pdu_blocks);
         packet.reserve(max_pdu_blocks * 16);
+        block_results.reserve(max_pdu_blocks);
     }
 
     // The frame's on-air symbol j, scaled to nominal levels and polarity.
@@ -83,7 +91,7 @@ struct Frame_decoder::Impl {
         for (std::size_t i = 0; i < count; ++i) out[i] = Slice(Symbol(On_air_index(first_data + i)));
     }
 
-    void Feed(float s, std::uint64_t index);
+    void Feed(float s, double position, std::uint64_t index);
     void Start(bool inverted, std::uint64_t last_index);
     void Advance();
     void Abandon();
@@ -93,17 +101,28 @@ struct Frame_decoder::Impl {
     void Finish();
     void Decode_body();
     void Decode_ldu(bool ldu1);
+
+    // Decodes a word the record is made of; the record is invalid when it fails.
+    void Record_word(void (*decode)(const std::uint8_t*, std::uint8_t*, Fec_tally&), const std::uint8_t* dibits,
+                     std::uint8_t* octets) {
+        Fec_tally word;
+        decode(dibits, octets, word);
+        if (word.failed) frame.record_valid = false;
+        tally.Add(word);
+    }
 };
 
-void Frame_decoder::Impl::Feed(float s, std::uint64_t index) {
+void Frame_decoder::Impl::Feed(float s, double position, std::uint64_t index) {
     if (!std::isfinite(s)) s = 0.0f;
     if (collecting) {
         raw.push_back(s);
+        raw_positions.push_back(position);
         if (raw.size() >= needed) Advance();
         return;
     }
     signs = ((signs << 1) | (s > 0 ? 1u : 0u)) & sign_mask;
     recent[index % 24] = s;
+    recent_positions[index % 24] = position;
     if (filled < 24) ++filled;
     if (filled < 24) return;
     const int differing = static_cast<int>(std::bitset<24>(signs ^ sync_signs).count());
@@ -117,6 +136,8 @@ void Frame_decoder::Impl::Start(bool inverted, std::uint64_t last_index) {
     const std::uint64_t first = last_index - 23;
     polarity = inverted ? -1.0f : 1.0f;
     raw.clear();
+    raw_positions.clear();
+    for (int k = 0; k < 24; ++k) raw_positions.push_back(recent_positions[(first + k) % 24]);
     // The levels of +3 and -3 from the sync symbols of the right sign (a
     // wrong one is an error the search tolerated, not a level).
     float high = 0, low = 0;
@@ -145,8 +166,10 @@ void Frame_decoder::Impl::Start(bool inverted, std::uint64_t last_index) {
     erased_from = ~std::size_t{0};
 
     frame.symbol_index = first;
+    frame.position = raw_positions[0];
     frame.inverted = inverted;
     frame.complete = true;
+    frame.record_valid = true;
     frame.nid_errors = frame.fec_corrected = frame.fec_failed = frame.crc_failed = 0;
     frame.voice_corrected = frame.voice_failed = 0;
     frame.pdu_packet_crc_ok = true;
@@ -162,11 +185,12 @@ void Frame_decoder::Impl::Start(bool inverted, std::uint64_t last_index) {
 // The match was not a frame: search again through what was collected after its first symbol.
 void Frame_decoder::Impl::Abandon() {
     const std::vector<float> again(raw.begin() + 1, raw.end());
+    const std::vector<double> again_positions(raw_positions.begin() + 1, raw_positions.end());
     const std::uint64_t first = frame.symbol_index + 1;
     collecting = false;
     filled = 0;
     signs = 0;
-    for (std::size_t k = 0; k < again.size(); ++k) Feed(again[k], first + k);
+    for (std::size_t k = 0; k < again.size(); ++k) Feed(again[k], again_positions[k], first + k);
 }
 
 void Frame_decoder::Impl::Advance() {
@@ -230,12 +254,16 @@ bool Frame_decoder::Impl::Decode_nid() {
 
 namespace {
 
-void Count_block(const Trellis_result& r, layout::Fec_tally& tally) {
+// A trellis block is failed when the check that covers it fails (its CRC, or
+// the packet's), else corrected when the path left a channel bit, else clean.
+void Count_block(const Trellis_result& r, bool checked_ok, layout::Fec_tally& tally) {
     ++tally.codewords;
     tally.channel_bits += 2 * static_cast<int>(block_dibits);
     tally.bits_corrected += r.bits_corrected;
-    if (r.bits_corrected) ++tally.corrected_words;
-    if (!r.ok) ++tally.failed;
+    if (!r.ok || !checked_ok)
+        ++tally.failed;
+    else if (r.bits_corrected)
+        ++tally.corrected_words;
 }
 
 bool Crc16_ok(const std::uint8_t* block) { return Crc16(block, 10) == (block[10] << 8 | block[11]); }
@@ -246,10 +274,11 @@ void Frame_decoder::Impl::Decode_tsbk(std::size_t b) {
     float soft[block_dibits];
     Soft(header_dibits + b * block_dibits, block_dibits, soft);
     std::uint8_t* block = frame.record.tsbk.tsbk[b].data;
-    Count_block(Trellis_half_decode(soft, block), tally);
-    if (!Crc16_ok(block)) {
+    const Trellis_result r = Trellis_half_decode(soft, block);
+    const bool crc_ok = Crc16_ok(block);
+    Count_block(r, crc_ok, tally);
+    if (!crc_ok) {
         ++frame.crc_failed;
-        ++tally.failed;
         ++stats.tsbk_crc_failed;
     }
 }
@@ -258,12 +287,13 @@ void Frame_decoder::Impl::Decode_pdu_header() {
     float soft[block_dibits];
     Soft(header_dibits, block_dibits, soft);
     std::uint8_t* header = frame.record.tsbk.tsbk[0].data;
-    Count_block(Trellis_half_decode(soft, header), tally);
+    const Trellis_result r = Trellis_half_decode(soft, header);
+    const bool crc_ok = Crc16_ok(header);
+    Count_block(r, crc_ok, tally);
     frame.record.tsbk.block_count = 1;
-    if (!Crc16_ok(header)) {
+    if (!crc_ok) {
         // Without a sound header the block count is unknown: the frame ends here.
         ++frame.crc_failed;
-        ++tally.failed;
         ++stats.pdu_crc_failed;
         pdu_blocks = 0;
         return;
@@ -277,7 +307,7 @@ void Frame_decoder::Impl::Decode_body() {
     case Duid::HDU: {
         std::uint8_t dibits[324], word[15];
         Hard(header_dibits, sizeof dibits, dibits);
-        Hdu_decode(dibits, word, tally);
+        Record_word(Hdu_decode, dibits, word);
         P25::p25_Voice_Hdr& r = frame.record.voice_header;
         std::memcpy(r.mi.bytes, word, 9);
         r.mfid = word[9];
@@ -293,7 +323,7 @@ void Frame_decoder::Impl::Decode_body() {
     case Duid::TDULC: {
         std::uint8_t dibits[144];
         Hard(header_dibits, sizeof dibits, dibits);
-        Tdulc_decode(dibits, frame.record.termlc.lc.bytes, tally);
+        Record_word(Tdulc_decode, dibits, frame.record.termlc.lc.bytes);
         break;
     }
     case Duid::TDU:
@@ -302,26 +332,26 @@ void Frame_decoder::Impl::Decode_body() {
     case Duid::PDU: {
         std::vector<std::uint8_t>& user = packet;
         user.clear();
+        block_results.clear();
         for (std::size_t b = 0; b < pdu_blocks; ++b) {
             float soft[block_dibits];
             Soft(header_dibits + (1 + b) * block_dibits, block_dibits, soft);
             Pdu_block block;
             if (pdu_confirmed) {
                 block.size = 18;
-                Count_block(Trellis_three_quarter_decode(soft, block.octets.data()), tally);
+                block_results.push_back(Trellis_three_quarter_decode(soft, block.octets.data()));
                 const std::uint16_t sent = static_cast<std::uint16_t>((block.octets[0] & 1u) << 8 | block.octets[1]);
                 block.crc_ok = Crc9(block.octets[0] >> 1, block.octets.data() + 2) == sent;
                 user.insert(user.end(), block.octets.begin() + 2, block.octets.end());
             } else {
                 block.size = 12;
-                Count_block(Trellis_half_decode(soft, block.octets.data()), tally);
+                block_results.push_back(Trellis_half_decode(soft, block.octets.data()));
                 user.insert(user.end(), block.octets.begin(), block.octets.begin() + 12);
-                if (b + 1 < P25::TSBK_PDU_data::max_blocks)
-                    std::memcpy(frame.record.tsbk.tsbk[b + 1].data, block.octets.data(), 12);
+                P25::P25_TSBK_DATA& slot = frame.record.tsbk.tsbk[b + 1];
+                std::memcpy(slot.data, block.octets.data(), sizeof slot.data);
             }
             if (!block.crc_ok) {
                 ++frame.crc_failed;
-                ++tally.failed;
                 ++stats.pdu_crc_failed;
             }
             frame.pdu_blocks.push_back(block);
@@ -333,10 +363,13 @@ void Frame_decoder::Impl::Decode_body() {
             frame.pdu_packet_crc_ok = Crc32(user.data(), n) == sent;
             if (!frame.pdu_packet_crc_ok) {
                 ++frame.crc_failed;
-                ++tally.failed;
                 ++stats.pdu_crc_failed;
             }
         }
+        // A confirmed block has its own CRC; the blocks of an unconfirmed
+        // packet have only the packet's.
+        for (std::size_t b = 0; b < block_results.size(); ++b)
+            Count_block(block_results[b], pdu_confirmed ? frame.pdu_blocks[b].crc_ok : frame.pdu_packet_crc_ok, tally);
         break;
     }
     }
@@ -369,10 +402,10 @@ void Frame_decoder::Impl::Decode_ldu(bool ldu1) {
         }
     }
     if (ldu1) {
-        Lc_pieces_decode(pieces, frame.record.ldu1.lc.bytes, tally);
+        Record_word(Lc_pieces_decode, pieces, frame.record.ldu1.lc.bytes);
     } else {
         std::uint8_t es[12];
-        Es_pieces_decode(pieces, es, tally);
+        Record_word(Es_pieces_decode, pieces, es);
         P25::p25_Ldu2& r = frame.record.ldu2;
         std::memcpy(r.mi.bytes, es, 9);
         r.algid = es[9];
@@ -396,6 +429,7 @@ void Frame_decoder::Impl::Finish() {
     ++stats.frames;
     ++stats.frames_by_duid[static_cast<std::size_t>(frame.duid) & 0xF];
     if (frame.inverted) ++stats.inverted_frames;
+    if (!frame.record_valid) ++stats.records_invalid;
     if (frame.nid_errors) ++stats.nid_corrected;
     stats.nid_bits_corrected += static_cast<std::uint64_t>(frame.nid_errors);
     stats.codewords += static_cast<std::uint64_t>(tally.codewords);
@@ -417,10 +451,13 @@ void Frame_decoder::Impl::Finish() {
 Frame_decoder::Frame_decoder(Sink sink) : impl_(new Impl(std::move(sink))) {}
 Frame_decoder::~Frame_decoder() = default;
 
-void Frame_decoder::Push(const float* symbols, std::size_t count) {
+void Frame_decoder::Push(const float* symbols, const double* positions, std::size_t count) {
     if (!symbols) return;
     Impl& d = *impl_;
-    for (std::size_t k = 0; k < count; ++k) d.Feed(symbols[k], d.stats.symbols++);
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::uint64_t index = d.stats.symbols++;
+        d.Feed(symbols[k], positions ? positions[k] : static_cast<double>(index), index);
+    }
 }
 
 void Frame_decoder::Flush() {
@@ -430,6 +467,7 @@ void Frame_decoder::Flush() {
         d.frame.complete = false;
         while (d.collecting) {
             d.raw.resize(d.needed, 0.0f);
+            d.raw_positions.resize(d.needed, d.raw_positions.back());
             d.Advance();
         }
     }

@@ -1,12 +1,17 @@
 // Sample files: the IQ, audio and dibit formats the modem reads and writes.
 #include "tessel_air/sample_file.h"
 
+#include <fcntl.h>
 #include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace tessel_air {
 
@@ -35,11 +40,12 @@ std::size_t Sample_bytes(Sample_format format) {
     return 0;
 }
 
+float Finite(float f) { return std::isfinite(f) ? f : 0.0f; }  // a NaN would poison every filter after it
 float Float_le(const uint8_t* p) {
     const uint32_t u = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
     float f;
     std::memcpy(&f, &u, sizeof f);
-    return std::isfinite(f) ? f : 0.0f;  // a NaN would poison every filter after it
+    return Finite(f);
 }
 float S16_le(const uint8_t* p) { return float(int16_t(uint16_t(p[0] | p[1] << 8))) / 32768.0f; }
 float U8(uint8_t v) { return (float(v) - 127.5f) / 127.5f; }
@@ -64,6 +70,8 @@ bool Ends_with(const std::string& s, const char* suffix) {
         if (std::tolower(static_cast<unsigned char>(s[s.size() - n + i])) != suffix[i]) return false;
     return true;
 }
+
+bool Is_sound_file(const std::string& path) { return Ends_with(path, ".wav") || Ends_with(path, ".flac"); }
 
 }  // namespace
 
@@ -97,9 +105,31 @@ bool Is_iq(Sample_format format) {
 
 // ---------------------------------------------------------------------------------------------------------------------
 
+namespace {
+
+// The samples a WAV header's data chunk announces beyond those the file holds,
+// from libsndfile's account of the header ("data : 20000 (should be 9956)").
+// A streamed WAV announces no length (0, or a size near 2^31 or 2^32).
+uint64_t Announced_frames(SNDFILE* f, const SF_INFO& info) {
+    if ((info.format & SF_FORMAT_TYPEMASK) != SF_FORMAT_WAV) return uint64_t(std::max<sf_count_t>(info.frames, 0));
+    std::vector<char> log(8192);
+    sf_command(f, SFC_GET_LOG_INFO, log.data(), int(log.size()));
+    const char* data = std::strstr(log.data(), "\ndata : ");
+    unsigned long long announced = 0, held = 0;
+    if (!data || std::sscanf(data, "\ndata : %llu (should be %llu)", &announced, &held) != 2) return 0;
+    if (announced == 0 || announced >= 0x7FFF0000ull) return 0;
+    const uint64_t frames = uint64_t(std::max<sf_count_t>(info.frames, 0));
+    const uint64_t frame_bytes = frames ? std::max<uint64_t>(held / frames, 1) : uint64_t(std::max(1, info.channels)) * 2;
+    return announced / frame_bytes;
+}
+
+}  // namespace
+
 Sample_reader::Sample_reader(const std::string& path, Sample_format format, double rate)
     : format_(format), rate_(rate) {
-    if (format == Sample_format::audio) {
+    struct stat st {};
+    if (format == Sample_format::audio || (Is_iq(format) && Is_sound_file(path))) {
+        // libsndfile reads "-" as standard input.
         SF_INFO info{};
         SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
         if (!f) {
@@ -109,24 +139,45 @@ Sample_reader::Sample_reader(const std::string& path, Sample_format format, doub
         sndfile_ = f;
         rate_ = info.samplerate;
         channels_ = std::max(1, info.channels);
+        live_ = (path == "-" ? fstat(0, &st) : stat(path.c_str(), &st)) == 0 && !S_ISREG(st.st_mode);
+        announced_ = Announced_frames(f, info);
+        if (Is_iq(format) && channels_ != 2)
+            error_ = std::to_string(channels_) + " channel" + (channels_ == 1 ? "" : "s") + ": IQ needs two, I and Q";
         return;
     }
-    file_ = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
-    if (!file_) error_ = std::strerror(errno);
+    fd_ = path == "-" ? 0 : open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) {
+        error_ = std::strerror(errno);
+        return;
+    }
+    if (fstat(fd_, &st) == 0) {
+        live_ = !S_ISREG(st.st_mode);
+        if (S_ISDIR(st.st_mode)) error_ = std::strerror(EISDIR);
+    }
 }
 
 Sample_reader::~Sample_reader() {
     if (sndfile_) sf_close(static_cast<SNDFILE*>(sndfile_));
-    if (file_ && file_ != stdin) std::fclose(file_);
+    if (fd_ > 0) close(fd_);
 }
 
 std::size_t Sample_reader::Read_bytes(std::size_t samples) {
     const std::size_t size = Sample_bytes(format_);
-    bytes_.resize(carry_ + samples * size);
-    const std::size_t got = std::fread(bytes_.data() + carry_, 1, samples * size, file_);
-    if (got < samples * size && std::ferror(file_)) error_ = std::strerror(errno);
-    bytes_read_ += got;
-    have_ = carry_ + got;
+    bytes_.resize(carry_ + std::max<std::size_t>(samples, 1) * size);
+    have_ = carry_;
+    // A file fills the block; a pipe gives what has arrived, once a whole
+    // sample is in.
+    const std::size_t wanted = live_ ? size : bytes_.size();
+    while (!at_end_ && have_ < wanted) {
+        const ssize_t got = read(fd_, bytes_.data() + have_, bytes_.size() - have_);
+        if (got > 0) {
+            have_ += std::size_t(got);
+            bytes_read_ += uint64_t(got);
+        } else if (got == 0 || errno != EINTR) {
+            if (got < 0) error_ = std::strerror(errno);
+            at_end_ = true;
+        }
+    }
     return have_ / size;
 }
 
@@ -138,9 +189,31 @@ void Sample_reader::Keep_partial(std::size_t samples) {
     samples_read_ += samples;
 }
 
+std::size_t Sample_reader::Read_frames(std::size_t max) {
+    frames_.resize(max * std::size_t(channels_));
+    const sf_count_t got = sf_readf_float(static_cast<SNDFILE*>(sndfile_), frames_.data(), sf_count_t(max));
+    if (got <= 0) {
+        at_end_ = true;
+        return 0;
+    }
+    samples_read_ += uint64_t(got);
+    bytes_read_ += uint64_t(got) * uint64_t(channels_) * 2;  // an estimate, for progress
+    return std::size_t(got);
+}
+
 std::size_t Sample_reader::Read_iq(std::vector<Complex>& out, std::size_t max) {
     out.clear();
-    if (!file_ || !Is_iq(format_)) return 0;
+    if (!Ok() || !Is_iq(format_)) return 0;
+    if (sndfile_) {
+        out.resize(Read_frames(max));
+        const float* frame = frames_.data();
+        for (Complex& z : out) {
+            z = {Finite(frame[0]), Finite(frame[1])};
+            frame += 2;
+        }
+        return out.size();
+    }
+    if (fd_ < 0) return 0;
     const std::size_t size = Sample_bytes(format_);
     const std::size_t n = Read_bytes(max);
     out.resize(n);
@@ -158,20 +231,17 @@ std::size_t Sample_reader::Read_iq(std::vector<Complex>& out, std::size_t max) {
 
 std::size_t Sample_reader::Read_audio(std::vector<float>& out, std::size_t max) {
     out.clear();
+    if (!Ok()) return 0;
     if (sndfile_) {
-        frames_.resize(max * channels_);
-        const sf_count_t got = sf_readf_float(static_cast<SNDFILE*>(sndfile_), frames_.data(), sf_count_t(max));
-        if (got <= 0) return 0;
-        out.resize(std::size_t(got));
-        for (std::size_t i = 0; i < out.size(); ++i) {
-            const float v = frames_[i * channels_];
-            out[i] = std::isfinite(v) ? v : 0.0f;
+        out.resize(Read_frames(max));
+        const float* frame = frames_.data();  // the first channel of each frame
+        for (float& v : out) {
+            v = Finite(*frame);
+            frame += channels_;
         }
-        samples_read_ += out.size();
-        bytes_read_ += out.size() * channels_ * 2;  // an estimate, for progress
         return out.size();
     }
-    if (!file_ || format_ != Sample_format::raw) return 0;
+    if (fd_ < 0 || format_ != Sample_format::raw) return 0;
     const std::size_t n = Read_bytes(max);
     out.resize(n);
     for (std::size_t i = 0; i < n; ++i) out[i] = S16_le(&bytes_[2 * i]);
@@ -181,9 +251,10 @@ std::size_t Sample_reader::Read_audio(std::vector<float>& out, std::size_t max) 
 
 std::size_t Sample_reader::Read_dibits(std::vector<uint8_t>& out, std::size_t max) {
     out.clear();
-    if (!file_ || format_ != Sample_format::dibits) return 0;
+    if (!Ok() || fd_ < 0 || format_ != Sample_format::dibits) return 0;
     const std::size_t n = Read_bytes(max);
     out.assign(bytes_.begin(), bytes_.begin() + std::ptrdiff_t(n));
+    not_dibits_ += uint64_t(std::count_if(out.begin(), out.end(), [](uint8_t d) { return d > 3; }));
     Keep_partial(n);
     return n;
 }

@@ -2,8 +2,8 @@
 // interleave.  The 1/2-rate code takes dibits through a 4-state machine, the
 // 3/4-rate code tribits through an 8-state one; both emit a constellation
 // point per input, which goes on air as a pair of dibits.  Decoding is a
-// Viterbi search scored by squared distance from the received symbol values
-// (soft), or by bit differences from their hard decisions.
+// Viterbi search scored by the soft distance of the received symbol values
+// (below), or by bit differences from their hard decisions.
 #include <cmath>
 #include <limits>
 
@@ -38,6 +38,35 @@ constexpr float dibit_level[4] = {+1.0f, +3.0f, -1.0f, -3.0f};
 
 constexpr int steps = 49;  // 48 inputs and the flush
 
+// The soft distance of a received pair of symbols from a point, as errors
+// a and b in level units.  A symbol is the phase step of the carrier over a
+// symbol period, so neighbours share the noise of the phase at the instant
+// between them and their errors correlate at -1/2; a point's two symbols go
+// out side by side, so their errors are weighed together, by the inverse of
+// that covariance (a^2 + ab + b^2).  Noise taking the carrier round the
+// origin (a click) adds a whole turn, 8 level units, to one symbol: an error
+// beyond half a turn is scored as the turn taken back plus click_cost, so
+// one click cannot outweigh the rest of the block.
+constexpr float turn = 8.0f, click_cost = 3.0f;
+
+float Unclicked(float& error) {
+    if (error > turn / 2) {
+        error -= turn;
+        return click_cost;
+    }
+    if (error < -turn / 2) {
+        error += turn;
+        return click_cost;
+    }
+    return 0.0f;
+}
+
+
+float Soft_distance(float a, float b) {
+    const float clicks = Unclicked(a) + Unclicked(b);
+    return a * a + a * b + b * b + clicks;
+}
+
 std::uint8_t Hard_dibit(float s) {
     if (s >= 2.0f) return 1;
     if (s >= 0.0f) return 0;
@@ -62,13 +91,13 @@ void Encode(const std::uint8_t (&points)[States][States], const std::uint8_t* in
 }
 
 template <int States>
-Trellis_result Decode(const std::uint8_t (&points)[States][States], const float* symbols98, bool hard,
+Trellis_result Decode(const std::uint8_t (&points)[States][States], const float* symbols98, Trellis_metric score,
                       std::uint8_t* inputs48) {
     const auto& order = Block_interleave();
     std::array<float, block_dibits> coded{};
     for (std::size_t j = 0; j < block_dibits; ++j) {
         const float s = std::isfinite(symbols98[j]) ? symbols98[j] : 0.0f;
-        coded[order[j]] = hard ? dibit_level[Hard_dibit(s)] : s;
+        coded[order[j]] = score == Trellis_metric::hard ? dibit_level[Hard_dibit(s)] : s;
     }
 
     constexpr float unreachable = std::numeric_limits<float>::infinity();
@@ -81,11 +110,17 @@ Trellis_result Decode(const std::uint8_t (&points)[States][States], const float*
         for (int p = 0; p < 16; ++p) {
             const float a = coded[2 * t] - dibit_level[point_dibits[p] >> 2];
             const float b = coded[2 * t + 1] - dibit_level[point_dibits[p] & 3];
-            // Hard decisions differ from a point by 0, 2, 4 or 6 levels per
+            // Hard decisions differ from a point by 0, 2, 4 or 6 levels a
             // symbol; a bit difference count is what a hard decoder scores.
-            branch[p] = hard ? static_cast<float>(__builtin_popcount(
-                                   point_dibits[p] ^ ((Hard_dibit(coded[2 * t]) << 2) | Hard_dibit(coded[2 * t + 1]))))
-                             : a * a + b * b;
+            switch (score) {
+            case Trellis_metric::receiver: branch[p] = Soft_distance(a, b); break;
+            case Trellis_metric::euclidean: branch[p] = a * a + b * b; break;
+            case Trellis_metric::hard: {
+                const unsigned heard = Hard_dibit(coded[2 * t]) << 2 | Hard_dibit(coded[2 * t + 1]);
+                branch[p] = static_cast<float>(__builtin_popcount(point_dibits[p] ^ heard));
+                break;
+            }
+            }
         }
         std::array<float, States> next;
         next.fill(unreachable);
@@ -161,17 +196,25 @@ std::array<std::uint8_t, block_dibits> Trellis_three_quarter_encode(const std::u
 }
 
 Trellis_result Trellis_half_decode(const float* symbols98, std::uint8_t* octets12, bool hard) {
+    return Trellis_half_decode(symbols98, octets12, hard ? Trellis_metric::hard : Trellis_metric::receiver);
+}
+
+Trellis_result Trellis_three_quarter_decode(const float* symbols98, std::uint8_t* octets18, bool hard) {
+    return Trellis_three_quarter_decode(symbols98, octets18, hard ? Trellis_metric::hard : Trellis_metric::receiver);
+}
+
+Trellis_result Trellis_half_decode(const float* symbols98, std::uint8_t* octets12, Trellis_metric metric) {
     std::uint8_t inputs[48];
-    const Trellis_result result = Decode<4>(half_rate_points, symbols98, hard, inputs);
+    const Trellis_result result = Decode<4>(half_rate_points, symbols98, metric, inputs);
     for (int i = 0; i < 12; ++i)
         octets12[i] = static_cast<std::uint8_t>(inputs[4 * i] << 6 | inputs[4 * i + 1] << 4 | inputs[4 * i + 2] << 2 |
                                                 inputs[4 * i + 3]);
     return result;
 }
 
-Trellis_result Trellis_three_quarter_decode(const float* symbols98, std::uint8_t* octets18, bool hard) {
+Trellis_result Trellis_three_quarter_decode(const float* symbols98, std::uint8_t* octets18, Trellis_metric metric) {
     std::uint8_t inputs[48];
-    const Trellis_result result = Decode<8>(three_quarter_points, symbols98, hard, inputs);
+    const Trellis_result result = Decode<8>(three_quarter_points, symbols98, metric, inputs);
     for (int i = 0; i < 18; ++i) octets18[i] = 0;
     for (int i = 0; i < 48; ++i)
         for (int b = 0; b < 3; ++b) {

@@ -51,8 +51,11 @@ const char log_usage[] =
 
 namespace {
 
-// script could not be read to its end.
+// script could not be read to its end.  From a pipe or a terminal each
+// line's elements are written out as soon as it is logged.
 bool Log_script(std::FILE* in, const std::string& name, bool quiet, unsigned long& lines, unsigned long& refused) {
+    struct stat st {};
+    const bool live = fstat(fileno(in), &st) == 0 && !S_ISREG(st.st_mode);
     Progress progress(quiet ? "-" : name, "lines");
     unsigned long long bytes = 0;
     char* buffer = nullptr;
@@ -71,6 +74,7 @@ bool Log_script(std::FILE* in, const std::string& name, bool quiet, unsigned lon
             std::fprintf(stderr, "%s:%lu: %s\n", name.c_str(), number, error.c_str());
             ++refused;
         }
+        if (live) XML_routines::Output_file::Current()->Flush();
     }
     std::free(buffer);
     lines = number;

@@ -91,9 +91,15 @@ struct Trellis_result {
     bool ok = false;          // a path ending in the zero state was found
     int bits_corrected = 0;   // channel bits where the re-encoded block differs from the hard decisions
 };
-// Soft-decision Viterbi over 98 received symbol values (nominal +-1, +-3),
-// interleaved as on air.  hard = true quantizes them first and scores by
-// Hamming distance (for comparison).
+// Viterbi over 98 received symbol values (nominal +-1, +-3), interleaved as
+// on air, scored by a metric: the receiver's (soft values that are an FM
+// carrier's phase steps: the errors of neighbouring symbols correlated, and
+// clicks of a whole turn), squared Euclidean distance (independent Gaussian
+// noise, as a matched filter's samples carry), or bit differences from hard
+// decisions.  hard = true is the last, false the first.
+enum class Trellis_metric { receiver, euclidean, hard };
+Trellis_result Trellis_half_decode(const float* symbols98, std::uint8_t* octets12, Trellis_metric metric);
+Trellis_result Trellis_three_quarter_decode(const float* symbols98, std::uint8_t* octets18, Trellis_metric metric);
 Trellis_result Trellis_half_decode(const float* symbols98, std::uint8_t* octets12, bool hard = false);
 Trellis_result Trellis_three_quarter_decode(const float* symbols98, std::uint8_t* octets18, bool hard = false);
 

@@ -27,11 +27,8 @@ enum class Duid : std::uint8_t { HDU = 0x0, TDU = 0x3, LDU1 = 0x5, TSDU = 0x7, L
 
 // "HDU", "LDU1", ...; "reserved" for a value outside the enumeration.
 const char* Duid_name(Duid duid);
-// Whether a 4-bit value is one of the seven data units above.
-bool Is_defined_duid(unsigned value);
 
-// Symbols a second on the channel: the host's timestamp of a frame is its
-// symbol_index / symbol_rate seconds from the start of the stream.
+// Symbols a second on the channel.
 constexpr double symbol_rate = 4800.0;
 
 // One IMBE voice codeword as carried on the air: the eight channel vectors
@@ -71,12 +68,18 @@ struct Frame {
     Duid duid = Duid::TDU;
     std::uint16_t nac = 0;
     std::uint64_t symbol_index = 0;  // stream index of the first sync symbol
+    double position = 0;             // where the first sync symbol's centre lies in the input (Push's positions)
     bool inverted = false;           // the frame was heard in inverted polarity
     bool complete = true;            // false when the stream ended inside the frame (Flush)
     int nid_errors = 0;              // NID bits corrected
     int fec_corrected = 0;           // channel bits corrected in the frame's codewords
     int fec_failed = 0;              // codewords beyond correction, trellis blocks failing their CRC
                                      // (the record is still formed)
+    // False when a word the record is made of failed its code: the voice
+    // header (HDU), the link control (LDU1, TDULC) or the encryption sync
+    // (LDU2).  Such a record holds guesses and must not be logged as heard.
+    // TSBKs and packets carry CRCs of their own, which the log checks.
+    bool record_valid = true;
     std::vector<std::uint8_t> status;  // every status symbol of the frame, in order (dibit values)
 
     // The record for the entry points; its DUID_Header carries NAC, DUID and
@@ -103,10 +106,29 @@ struct Frame {
     Frame();
 };
 
+// The on-air symbols of a decoded frame: a status symbol closes every 36.
+inline std::size_t On_air_symbols(const Frame& frame) { return frame.status.size() * 36; }
+
 // Whether a frame came from a base station or repeater: only they send the
-// status values 01 (inbound busy) and 11 (inbound idle).  A host that does not
-// know its channel's direction may use it for Source_info::is_osp.
+// status values 01 (inbound busy) and 11 (inbound idle).  Errors turn a
+// subscriber's 10 into 11 now and then, so a frame needs one such symbol in
+// twelve (a control channel marks every sixth).
 bool Sent_by_base_station(const Frame& frame);
+
+// Tells the direction of each frame heard on a channel, in order, for
+// Source_info::is_osp.  A base station's status symbols make a frame outbound;
+// a subscriber's 00 (talk-around) makes it inbound; 10 alone, which both send,
+// keeps the direction of a frame it directly follows (a control channel marks
+// its inbound slots only every sixth status symbol, so a short TSDU between two
+// marks holds 10 alone) and is otherwise inbound.
+class Direction_finder {
+public:
+    bool Outbound(const Frame& frame);
+
+private:
+    bool last_outbound_ = false;
+    std::uint64_t last_end_ = 0;  // symbol index just past the last frame heard
+};
 
 class Frame_decoder {
 public:
@@ -117,8 +139,10 @@ public:
     Frame_decoder(const Frame_decoder&) = delete;
     Frame_decoder& operator=(const Frame_decoder&) = delete;
 
-    // Takes the next symbols of the stream.
-    void Push(const float* symbols, std::size_t count);
+    // Takes the next symbols of the stream, and for each where its centre lies
+    // in the input (samples; null: the symbol's index).
+    void Push(const float* symbols, const double* positions, std::size_t count);
+    void Push(const float* symbols, std::size_t count) { Push(symbols, nullptr, count); }
     // Ends the stream: a frame still being collected is decoded with its
     // missing symbols as erasures and emitted with complete = false.
     void Flush();
@@ -130,9 +154,13 @@ public:
         std::uint64_t inverted_frames = 0;
         std::uint64_t nid_corrected = 0;       // NIDs needing at least one correction
         std::uint64_t nid_bits_corrected = 0;
-        std::uint64_t codewords = 0;           // FEC codewords decoded (RS, Golay, Hamming, trellis blocks)
+        // FEC codewords decoded (RS, Golay, Hamming, trellis blocks), each
+        // counted once: clean, corrected, or failed (beyond correction, or a
+        // trellis block whose CRC fails).
+        std::uint64_t codewords = 0;
         std::uint64_t codewords_corrected = 0;
         std::uint64_t codewords_failed = 0;
+        std::uint64_t records_invalid = 0;     // frames with record_valid false
         std::uint64_t tsbk_crc_failed = 0;
         std::uint64_t pdu_crc_failed = 0;      // header CRC-16, block CRC-9 or packet CRC-32
         std::uint64_t voice_bits_corrected = 0;  // in the Golay/Hamming vectors of voice codewords

@@ -9,7 +9,8 @@
 //
 // Transmit: dibits -> impulses -> raised-cosine (alpha 0.2) times x/sin x
 // shaping -> instantaneous frequency (600 Hz per level unit) -> discriminator
-// audio or FM-modulated IQ at the chosen rate.
+// audio or FM-modulated IQ at the chosen rate, computed at that rate; the
+// carrier is keyed on and off with ramps, and is off between transmissions.
 #ifndef TESSEL_AIR_MODEM_H
 #define TESSEL_AIR_MODEM_H
 
@@ -74,12 +75,23 @@ public:
     Demodulator& operator=(const Demodulator&) = delete;
 
     // Append one soft symbol per symbol period to out.  The block may be any
-    // length; state carries over from one call to the next.
-    void Push_iq(const Complex* samples, std::size_t count, std::vector<float>& out);
-    void Push_audio(const float* samples, std::size_t count, std::vector<float>& out);
+    // length; state carries over from one call to the next.  With positions,
+    // each symbol's position is appended there too: where the transmitter
+    // centred that symbol's impulse, in input samples (fractional; 0 is the
+    // stream's first sample), the receiver's own delays removed.
+    void Push_iq(const Complex* samples, std::size_t count, std::vector<float>& out,
+                 std::vector<double>* positions = nullptr);
+    void Push_audio(const float* samples, std::size_t count, std::vector<float>& out,
+                    std::vector<double>* positions = nullptr);
     // The receiver holds the last 24 symbols back (to resample them at the
     // timing of a frame sync found in them); at the end, let them out.
-    void Flush(std::vector<float>& out);
+    void Flush(std::vector<float>& out, std::vector<double>* positions = nullptr);
+
+    // The eye draws only the symbols the host confirms, by their index in the
+    // output stream (0 is the first symbol appended): those inside frames.
+    // The receiver remembers the last eye_memory symbols for this.
+    void Eye_keep(std::uint64_t first_symbol, std::uint64_t count);
+    static constexpr std::size_t eye_memory = 4096;
 
     Demodulator_statistics Statistics() const;
     const Eye& Eye_data() const;
@@ -101,12 +113,25 @@ public:
     // Audio samples are in full-scale units (see Audio_full_scale_hz).
     void Push_audio(const uint8_t* dibits, std::size_t count, std::vector<float>& out);
     void Push_iq(const uint8_t* dibits, std::size_t count, std::vector<Complex>& out);
-    // Flushes the filters' tails (a symbol span of silence at carrier).
+    // Ends the transmission in progress: the pulses' tails go out and the
+    // carrier is lowered.  The next Push starts a new transmission.
     void Flush_audio(std::vector<float>& out);
     void Flush_iq(std::vector<Complex>& out);
 
-    // Group delay from a symbol's impulse to its peak in the output, in
-    // symbols at the output.
+    // The output sample position (fractional; 0 is the first sample written)
+    // where the impulse of the next dibit pushed will be centred.  The first
+    // transmission's first symbol is at delay_symbols symbol periods.
+    double Next_symbol_position() const;
+    // Ends the transmission in progress (as Flush), writes carrier-off
+    // samples (zero IQ, zero audio) and places the next dibit pushed at
+    // next_symbol_position, or as soon after the tail as a new transmission
+    // can start when that is earlier.
+    void Idle_audio(double next_symbol_position, std::vector<float>& out);
+    void Idle_iq(double next_symbol_position, std::vector<Complex>& out);
+
+    // The pulse's reach on either side of its impulse, in symbol periods: a
+    // transmission's carrier rises this long before its first symbol and
+    // falls this long after its last.
     static constexpr int delay_symbols = 8;
 
 private:
