@@ -9,6 +9,7 @@
 #include <string>
 
 #include "commands.h"
+#include "crc.h"
 #include "version.h"
 
 namespace tessel {
@@ -22,12 +23,27 @@ const char help_usage[] =
 
 int Help(const Arguments& args);
 
+const char air_module[] = "libtessel_air_commands.so";
+
+// The air module lies beside libTessel, in the build tree and installed:
+// it is opened by that path.  A bare name would be looked up through the
+// run path of whoever calls dlopen, which is not tessel when a sanitizer's
+// run time stands in for dlopen.
+std::string Air_module_path() {
+    Dl_info library;
+    if (dladdr(reinterpret_cast<const void*>(&crc_32), &library) && library.dli_fname) {
+        const char* slash = std::strrchr(library.dli_fname, '/');
+        if (slash) return std::string(library.dli_fname, slash + 1) + air_module;
+    }
+    return air_module;
+}
+
 // receive and transmit come from the air module (see CMakeLists.txt),
 // loaded the first time one of them is needed: null when it cannot be
 // loaded, which is reported once.
 const Command* Air_command(const char* name) {
     static const Command* commands = [] {
-        void* module = dlopen("libtessel_air_commands.so", RTLD_NOW | RTLD_LOCAL);
+        void* module = dlopen(Air_module_path().c_str(), RTLD_NOW | RTLD_LOCAL);
         const void* table = module ? dlsym(module, "tessel_air_commands") : nullptr;
         if (!table) std::fprintf(stderr, "tessel: the air commands cannot be loaded: %s\n", dlerror());
         return static_cast<const Command*>(table);
