@@ -156,6 +156,12 @@ TEST_F(Encode, EveryLineItWritesLogsBackToTheSameRecords) {
          "overhead phys_channel=4 direction=tx NAC=293 handle=0000002A interval=5000" + Framed("IDEN_UP", 0x11) + "\n"},
         {"overhead direction=tx phys_channel=1 duid=SMARTZONE_OSW handle=00000007 0A 1B 32 20\n",
          "overhead phys_channel=1 direction=tx duid=SMARTZONE_OSW handle=00000007 0A 1B 32 20\n"},
+        // ... and its words as their "Smartzone_cooked" lines show them, with
+        // the bits past the word that the slot's element does not show.
+        {"overhead direction=tx phys_channel=1 duid=SMARTZONE_OSW 0A 1B 32 3F 22 22 64 1F 62 5A 61 7F\n",
+         "overhead phys_channel=1 direction=tx duid=SMARTZONE_OSW 0A 1B 32 3F 22 22 64 1F 62 5A 61 7F\n"},
+        {"overhead direction=tx phys_channel=1 duid=SMARTZONE_ISW 0A 1B 33\n",
+         "overhead phys_channel=1 direction=tx duid=SMARTZONE_ISW 0A 1B 33\n"},
         {Read_file("../examples/control-channel.xml"), "", 7},
         // Lines that log refused: odd SmartZone values, an LDU1 without its
         // word, 128 blocks, a channel above 255, a 16-bit algorithm ID.
