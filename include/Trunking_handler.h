@@ -313,7 +313,7 @@ public:
     bool Outbound() const { return outbound_; }
     // The message family: the name of the source file that defines it,
     // without directory and extension ("Grants").
-    const std::string& Family() const { return family_; }
+    std::string Family() const;
 
     void Register();
     bool Register_core();
@@ -328,7 +328,7 @@ private:
     std::uint8_t opcode_;
     std::uint8_t mfid_;
     bool outbound_;
-    std::string family_;
+    const char* source_file_ = nullptr;  // the literal __FILE__ of the definition
     friend class MFID_record;
 };
 

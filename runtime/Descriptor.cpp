@@ -501,7 +501,7 @@ void Entry::Log_any(Sink& sink, const void* record, Format::Printer& p) const {
     case single:
         p.Reset();
         if (accessor_) accessor_->Write_any(p, record);
-        sink.Attribute(name_, p.c_str(), p.Length());
+        sink.Attribute(name_, name_length_, p.c_str(), p.Length());
         return;
     case child: {
         if (ops_->view) return inner_->Log_any(sink, ops_->view(access_.Get(), record), p);

@@ -11,6 +11,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace XML_routines {
@@ -33,10 +34,12 @@ namespace XML_routines {
 // shared libraries matters.
 struct Info_registry {
     std::mutex mutex;
-    // Roots by name; the first one of a name is the active one.
-    std::map<std::string, std::vector<const Info_base*>> roots;
-    // Path-named descriptors not filed, by the name of the root they want.
-    std::multimap<std::string, const Info_base*> pending;
+    // Roots by name; the first one of a name is the active one.  A root's
+    // key is the name of its list's first root.
+    std::map<std::string_view, std::vector<const Info_base*>> roots;
+    // Path-named descriptors not filed, linked through the descriptors
+    // themselves, most recent first (no allocation to file or unfile one).
+    const Info_base* pending = nullptr;
 
     static Info_registry& Get() {
         static Info_registry* registry = new Info_registry;
@@ -45,12 +48,12 @@ struct Info_registry {
 
     enum class Kind { none, root, child };
     // Classifies a name; for a child, parent receives the root's name.
-    static Kind Classify(const char* name, std::string* parent = nullptr) {
+    static Kind Classify(const char* name, std::string_view* parent = nullptr) {
         if (!name || name[0] != '/' || name[1] == '\0') return Kind::none;
         const char* last = std::strrchr(name, '/');
         if (last == name) return Kind::root;
         if (last[1] == '\0') return Kind::none;  // "/Root/": no tag
-        if (parent) parent->assign(name, static_cast<std::size_t>(last - name));
+        if (parent) *parent = std::string_view(name, static_cast<std::size_t>(last - name));
         return Kind::child;
     }
 
@@ -62,20 +65,37 @@ struct Info_registry {
         return true;
     }
 
+    void Wait(const Info_base& d) {
+        d.next_pending_ = pending;
+        pending = &d;
+    }
+    // Takes d off the pending list; false when it was not there.
+    bool Unwait(const Info_base& d) {
+        for (const Info_base** link = &pending; *link; link = &(*link)->next_pending_)
+            if (*link == &d) {
+                *link = d.next_pending_;
+                d.next_pending_ = nullptr;
+                return true;
+            }
+        return false;
+    }
+
     // Files the pending descriptors waiting for root's name (those whose
-    // tag is free).  tag: only those with that tag.
+    // tag is free), in the order they were built.  tag: only those with
+    // that tag.
     void Adopt(const Info_base& root, const char* tag = nullptr) {
-        auto range = pending.equal_range(root.Name());
-        for (auto it = range.first; it != range.second;) {
-            if ((!tag || std::strcmp(tag, it->second->Tag()) == 0) && File(root, *it->second))
-                it = pending.erase(it);
-            else
-                ++it;
-        }
+        std::vector<const Info_base*> waiting;
+        std::string_view parent;
+        for (const Info_base* d = pending; d; d = d->next_pending_)
+            if (Classify(d->Name(), &parent) == Kind::child && parent == root.Name() &&
+                (!tag || std::strcmp(tag, d->Tag()) == 0))
+                waiting.push_back(d);
+        for (auto it = waiting.rbegin(); it != waiting.rend(); ++it)
+            if (File(root, **it)) Unwait(**it);
     }
 
     void Add(const Info_base& d) {
-        std::string parent;
+        std::string_view parent;
         switch (Classify(d.Name(), &parent)) {
         case Kind::none:
             return;
@@ -88,15 +108,14 @@ struct Info_registry {
         case Kind::child: {
             auto it = roots.find(parent);
             if (it != roots.end() && !it->second.empty() && File(*it->second.front(), d)) return;
-            pending.emplace(parent, &d);
+            Wait(d);
             return;
         }
         }
     }
 
     void Remove(const Info_base& d) {
-        std::string parent;
-        switch (Classify(d.Name(), &parent)) {
+        switch (Classify(d.Name())) {
         case Kind::none:
             return;
         case Kind::child:
@@ -106,27 +125,25 @@ struct Info_registry {
                 Adopt(*root, d.Tag());  // a namesake waiting for the free tag
                 return;
             }
-            for (auto range = pending.equal_range(parent); range.first != range.second; ++range.first)
-                if (range.first->second == &d) {
-                    pending.erase(range.first);
-                    return;
-                }
+            Unwait(d);
             return;
         case Kind::root: {
             auto it = roots.find(d.Name());
             if (it == roots.end()) return;
-            std::vector<const Info_base*>& list = it->second;
+            std::vector<const Info_base*> list = std::move(it->second);
+            roots.erase(it);  // its key may be this root's name
             const bool active = !list.empty() && list.front() == &d;
             list.erase(std::remove(list.begin(), list.end(), &d), list.end());
-            if (active) {
-                for (const Info_base* child : std::vector<const Info_base*>(d.Subs()))
+            if (active)
+                for (const Info_base* child : d.Subs())
                     if (child->filed_in_ == &d) {
                         child->filed_in_ = nullptr;
-                        pending.emplace(d.Name(), child);
+                        Wait(*child);
                     }
-                if (!list.empty()) Adopt(*list.front());
-            }
-            if (list.empty()) roots.erase(it);
+            if (list.empty()) return;
+            const Info_base& first = *list.front();
+            roots.emplace(first.Name(), std::move(list));
+            if (active) Adopt(first);
             return;
         }
         }

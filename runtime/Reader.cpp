@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -366,22 +367,55 @@ class Markup_pass {
 public:
     static constexpr unsigned long Kept_attributes = 256;
 
-    // The piece to hand the parser in place of data.
+    // The piece to hand the parser in place of data: data itself when
+    // nothing in it changes (the common case), else a copy with the
+    // changes made.  Runs of characters that change no state (text, quoted
+    // values and names of a tag that keeps its attributes) are passed over
+    // in a tight loop; the rest go through the markup's states one by one.
     const char* Pass(const char* data, long& n) {
         const auto* octets = reinterpret_cast<const unsigned char*>(data);
         if (!pieces_++) wide_ = n >= 2 && (octets[0] == 0xFE || octets[0] == 0xFF || octets[0] == 0 || octets[1] == 0);
         if (wide_) return data;
-        out_.clear();
-        for (long i = 0; i < n; ++i) {
-            char c = data[i];
+        edited_ = false;
+        const char* const end = data + n;
+        const char* done = data;  // the octets before it are in out_ once edited_
+        auto edit = [&](const char* at) {
+            if (edited_) out_.append(done, at);
+            else out_.assign(data, at);
+            edited_ = true;
+        };
+        for (const char* p = data; p < end; ++p) {
+            if (!after_cr_) p = Pass_over(p, end);
+            if (p == end) break;
+            char c = *p;
             if (after_cr_ && c == '\n') {
                 after_cr_ = false;
-                continue;  // the line feed of a pair already written
+                edit(p);  // the line feed of a pair already written
+                done = p + 1;
+                continue;
             }
             after_cr_ = c == '\r';
             if (after_cr_) c = '\n';
-            if (Keep(c)) out_ += c;
+            switch (Keep(c)) {
+            case Kept::same:
+                if (c == *p) break;
+                edit(p);
+                out_ += c;
+                done = p + 1;
+                break;
+            case Kept::lost:
+                edit(p);
+                done = p + 1;
+                break;
+            case Kept::after_slash:
+                edit(p);
+                out_ += '/';
+                done = p;
+                break;
+            }
         }
+        if (!edited_) return data;
+        out_.append(done, end);
         n = static_cast<long>(out_.size());
         return out_.data();
     }
@@ -398,13 +432,48 @@ public:
 
 private:
     enum class State { text, open, bang, comment, cdata, instruction, declaration, start_tag, end_tag };
+    // What becomes of a character: kept, lost from a start tag, or kept
+    // after the '/' of an empty tag whose last attributes were lost.
+    enum class Kept { same, lost, after_slash };
 
-    // Follows the markup; false for a character a start tag loses.
-    bool Keep(char c) {
+    // The characters that end a run passed over, one bit for each kind of
+    // run: a carriage return ends every run.
+    enum Run : unsigned char { in_text = 1, in_end_tag = 2, in_double = 4, in_single = 8, in_tag = 16 };
+    static constexpr std::array<unsigned char, 256> Run_ends = [] {
+        std::array<unsigned char, 256> ends{};
+        ends['\r'] = in_text | in_end_tag | in_double | in_single | in_tag;
+        ends['<'] = in_text;
+        ends['>'] = in_end_tag | in_tag;
+        ends['"'] = in_double | in_tag;
+        ends['\''] = in_single | in_tag;
+        ends['='] = in_tag;
+        return ends;
+    }();
+
+    // The first character at or after p that may change the state or be
+    // changed: a markup character, a carriage return, or any character of
+    // the states followed one by one.
+    const char* Pass_over(const char* p, const char* end) const {
+        unsigned char run;
+        switch (state_) {
+        case State::text: run = in_text; break;
+        case State::end_tag: run = in_end_tag; break;
+        case State::start_tag:
+            if (losing_) return p;
+            run = quote_ == '"' ? in_double : quote_ ? in_single : in_tag;
+            break;
+        default: return p;
+        }
+        while (p < end && !(Run_ends[static_cast<unsigned char>(*p)] & run)) ++p;
+        return p;
+    }
+
+    // Follows the markup.
+    Kept Keep(char c) {
         switch (state_) {
         case State::text:
             if (c == '<') state_ = State::open;
-            return true;
+            return Kept::same;
         case State::open:
             if (c == '!') {
                 state_ = State::bang;
@@ -419,7 +488,7 @@ private:
                 Start_tag();
             }
             last_ = c;
-            return true;
+            return Kept::same;
         case State::bang:
             bang_ += c;
             if (bang_ == "--") Enter(State::comment);
@@ -427,18 +496,18 @@ private:
             else if (std::string("--").compare(0, bang_.size(), bang_) != 0 &&
                      std::string("[CDATA[").compare(0, bang_.size(), bang_) != 0)
                 Enter(State::declaration);
-            return true;
+            return Kept::same;
         case State::comment:
         case State::cdata:
             if (c == '>' && tail_[0] == tail_[1] && tail_[0] == (state_ == State::comment ? '-' : ']'))
                 state_ = State::text;
             tail_[0] = tail_[1];
             tail_[1] = c;
-            return true;
+            return Kept::same;
         case State::instruction:
             if (c == '>' && last_ == '?') state_ = State::text;
             last_ = c;
-            return true;
+            return Kept::same;
         case State::declaration:
             // A document type: its internal subset in brackets, quoted
             // literals.
@@ -453,14 +522,14 @@ private:
             } else if (c == '>' && !depth_) {
                 state_ = State::text;
             }
-            return true;
+            return Kept::same;
         case State::end_tag:
             if (c == '>') state_ = State::text;
-            return true;
+            return Kept::same;
         case State::start_tag:
             return Tag_character(c);
         }
-        return true;
+        return Kept::same;
     }
 
     void Enter(State state) {
@@ -480,16 +549,18 @@ private:
         slash_ = false;
     }
 
-    bool Tag_character(char c) {
+    Kept Tag_character(char c) {
+        const Kept lose = losing_ && c != '\n' ? Kept::lost : Kept::same;
         if (quote_) {
             if (c == quote_) {
                 quote_ = 0;
                 if (attributes_ == Kept_attributes && !losing_) {
                     losing_ = true;
-                    return true;  // the last value kept ends here
+                    slash_ = false;
+                    return Kept::same;  // the last value kept ends here
                 }
             }
-            return !losing_ || c == '\n';
+            return lose;
         }
         if (c == '"' || c == '\'') {
             quote_ = c;
@@ -498,17 +569,16 @@ private:
             else ++attributes_;
         } else if (c == '>') {
             state_ = State::text;
-            if (losing_) {
-                if (lost_count_) lost_.emplace_back(tags_, lost_count_);
-                if (slash_) out_ += '/';
-            }
-            return true;
+            if (!losing_) return Kept::same;
+            if (lost_count_) lost_.emplace_back(tags_, lost_count_);
+            return slash_ ? Kept::after_slash : Kept::same;
         }
         if (c != ' ' && c != '\t' && c != '\n') slash_ = c == '/';
-        return !losing_ || c == '\n';
+        return lose;
     }
 
     std::string out_;
+    bool edited_ = false;  // the piece passed on is out_, not the piece read
     unsigned long pieces_ = 0;
     bool wide_ = false;
     bool after_cr_ = false;  // the last character was a carriage return
@@ -1012,18 +1082,24 @@ private:
         if (frame.text_given || frame.failed || !frame.state || frame.has_children) return;
         const Info_base* info = frame.state->Descriptor();
         if (!info) return;
-        // Most elements take no text: asked of the descriptor before its
-        // grammar is built (the patterns of every value, for reports).
-        if (const auto* record = dynamic_cast<const Record_descriptor*>(info); record && !record->Has_text()) return;
+        // Whether the element takes text is asked of the descriptor before
+        // its grammar is built (the patterns of every value), which only a
+        // report needs.
         Element_description d;
-        info->Describe(d);
-        if (!d.has_text) return;
+        const auto* record = dynamic_cast<const Record_descriptor*>(info);
+        if (record) {
+            if (!record->Has_text()) return;
+        } else {
+            info->Describe(d);
+            if (!d.has_text) return;
+        }
         input_.line = frame.line;
         Naming naming(input_, frame.tag.c_str());
         Format::Scanner scanner("", &input_);
         const unsigned before = input_.Error_count();
         if (frame.state->Text(scanner)) return;
         if (input_.Error_count() == before) {
+            if (record) info->Describe(d);
             const std::string expected = Expected(d.text);
             input_.Error_handler("Empty text%s%s", XML_PARSER_SEVERITY_ERROR, nullptr,
                                  expected.empty() ? "" : ": expected ", expected.c_str());

@@ -66,7 +66,7 @@ bool Tree_sink::Start(const char* name) {
     return true;
 }
 
-void Tree_sink::Attribute(const char* name, const char* value, std::size_t) {
+void Tree_sink::Attribute(const char* name, std::size_t, const char* value, std::size_t) {
     if (!open_.empty() && open_.back()) xmlNewProp(open_.back(), To_xml(name), To_xml(value));
 }
 
@@ -258,7 +258,7 @@ bool Stream_sink::Start(const char* name) {
     return true;
 }
 
-void Stream_sink::Attribute(const char* name, const char* value, std::size_t length) {
+void Stream_sink::Attribute(const char* name, std::size_t n, const char* value, std::size_t length) {
     Drain_hook();
     Frame* target = Target();
     // Hoisted from a nameless element, or after the start tag was closed:
@@ -267,7 +267,6 @@ void Stream_sink::Attribute(const char* name, const char* value, std::size_t len
         irregular_ = true;
         return;
     }
-    const std::size_t n = std::strlen(name);
     char* out = Room(n + 3);
     out[0] = ' ';
     std::memcpy(out + 1, name, n);

@@ -124,11 +124,13 @@ void Trunking_handler_base::Register() {
     if (!Register_core()) new List<Trunking_handler_base>(this);
 }
 
-void Trunking_handler_base::Set_family(const char* source_file) {
-    std::string family = source_file ? source_file : "";
+void Trunking_handler_base::Set_family(const char* source_file) { source_file_ = source_file; }
+
+std::string Trunking_handler_base::Family() const {
+    std::string family = source_file_ ? source_file_ : "";
     family.erase(0, family.find_last_of('/') + 1);
     family.erase(std::min(family.find('.'), family.size()));
-    family_ = family;
+    return family;
 }
 
 void Trunking_handler_base::Deregister() {

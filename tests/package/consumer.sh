@@ -57,6 +57,8 @@ check "$work/pc.log" "$work/pc.err"
 # and completion come with it.
 "$prefix/bin/tessel" replay "$source/examples/demo.xml" >/dev/null
 "$prefix/bin/tessel" --version | grep -qx 'tessel [0-9][0-9.]*'
+# The air commands' module, loaded when one of them runs.
+"$prefix/bin/tessel" receive --help | grep -q '^Usage: tessel receive '
 # The page stands alone: the record-script format, the exit statuses, and
 # where the installed notes are.
 manual=$(MANWIDTH=80 man -l "$prefix/share/man/man1/tessel.1" 2>/dev/null)

@@ -272,3 +272,26 @@ TEST(Reader, ReadAttribsOfATreeNode) {
     EXPECT_EQ(input.attribute, nullptr);
     xmlFreeNode(node);
 }
+
+// The document reaches the parser in pieces of 64 kB, and the pass that
+// ends lines at carriage returns and caps a start tag's attributes carries
+// its state from one piece to the next: wherever the boundary falls (inside
+// a line end, a quoted value, a name, the "/>" of a tag that lost
+// attributes), the document reads as it does in one piece.
+TEST(Reader, LineEndsAndLostAttributesAcrossPieces) {
+    std::string tag = "<Top";
+    for (int i = 0; i < 300; ++i) tag += " a" + std::to_string(i) + "='v>/\"'";
+    tag += " />";
+    const std::string head = "<Test_log>\r\n<!--", tail = "-->\r\n" + tag + "\r\n<Top bad=\"1\"/>\r\n</Test_log>\r";
+    const std::size_t piece = 64 * 1024, crlf = piece - head.size() - 4;  // padding that splits the first "\r\n"
+    const auto read = [&](std::size_t padding) { return Read(head + std::string(padding, 'x') + tail); };
+    const Result whole = read(10);
+    EXPECT_EQ(whole.stderr_text, "in.xml:3: error: <Top>: … and 44 more\n"
+                                 "in.xml:4: error: <Top>, attribute \"bad\": Bad value \"1\"\n");
+    for (std::size_t into_tag : {std::size_t{0}, std::size_t{1}, std::size_t{3}, std::size_t{4}, std::size_t{2000},
+                                 tag.size() - 40, tag.size(), tag.size() + 1, tag.size() + 2, tag.size() + 3}) {
+        const Result split = read(crlf - into_tag);
+        EXPECT_EQ(split.stderr_text, whole.stderr_text) << into_tag;
+        EXPECT_EQ(split.errors, whole.errors) << into_tag;
+    }
+}

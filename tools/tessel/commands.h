@@ -26,7 +26,7 @@ using Arguments = std::vector<std::string>;
 struct Command {
     const char* name;
     const char* summary;  // the line in `tessel --help`
-    const char* usage;    // the text of `tessel NAME --help`
+    const char* usage;    // the text of `tessel NAME --help` (null: the air module has it)
     int (*run)(const Arguments& args);
     const char* more_usage = nullptr;  // a second form of the command, printed after usage
 };

@@ -1,5 +1,6 @@
 // tessel: the host program.  Reads input documents through the library,
 // prints its grammar; `tessel --help` lists the commands.
+#include <dlfcn.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -8,7 +9,7 @@
 #include <string>
 
 #include "commands.h"
-#include "site.h"
+#include "crc.h"
 #include "version.h"
 
 namespace tessel {
@@ -22,6 +23,53 @@ const char help_usage[] =
 
 int Help(const Arguments& args);
 
+const char air_module[] = "libtessel_air_commands.so";
+
+// The air module lies beside libTessel, in the build tree and installed:
+// it is opened by that path.  A bare name would be looked up through the
+// run path of whoever calls dlopen, which is not tessel when a sanitizer's
+// run time stands in for dlopen.
+std::string Air_module_path() {
+    Dl_info library;
+    if (dladdr(reinterpret_cast<const void*>(&crc_32), &library) && library.dli_fname) {
+        const char* slash = std::strrchr(library.dli_fname, '/');
+        if (slash) return std::string(library.dli_fname, slash + 1) + air_module;
+    }
+    return air_module;
+}
+
+// receive and transmit come from the air module (see CMakeLists.txt),
+// loaded the first time one of them is needed: null when it cannot be
+// loaded, which is reported once.
+const Command* Air_command(const char* name) {
+    static const Command* commands = [] {
+        void* module = dlopen(Air_module_path().c_str(), RTLD_NOW | RTLD_LOCAL);
+        const void* table = module ? dlsym(module, "tessel_air_commands") : nullptr;
+        if (!table) std::fprintf(stderr, "tessel: the air commands cannot be loaded: %s\n", dlerror());
+        return static_cast<const Command*>(table);
+    }();
+    for (const Command* c = commands; c && c->name; ++c)
+        if (std::strcmp(c->name, name) == 0) return c;
+    return nullptr;
+}
+
+int Run_air(const char* name, const Arguments& args) {
+    const Command* c = Air_command(name);
+    return c ? c->run(args) : exit_usage;
+}
+int Run_receive(const Arguments& args) { return Run_air("receive", args); }
+int Run_transmit(const Arguments& args) { return Run_air("transmit", args); }
+
+// Prints the usage of a command (an air command's is the module's, with its
+// second form); false when the module cannot be loaded.
+bool Print_usage(const Command& command) {
+    const Command* c = command.usage ? &command : Air_command(command.name);
+    if (!c) return false;
+    std::fputs(c->usage, stdout);
+    if (c->more_usage) std::printf("\n%s", c->more_usage);
+    return true;
+}
+
 }  // namespace
 
 const std::vector<Command>& Commands() {
@@ -32,10 +80,8 @@ const std::vector<Command>& Commands() {
         {"registry", "list the trunking messages by manufacturer, direction and opcode", registry_usage, Registry},
         {"encode", "write the records of an input document as a record script", encode_usage, Encode},
         {"schema", "print an XML Schema of the log and input documents", schema_usage, Schema},
-        {"receive", "demodulate a recording of a P25 channel and log its frames", receive_usage, Receive,
-         receive_site_usage},
-        {"transmit", "modulate records or an input document into a P25 channel recording", transmit_usage, Transmit,
-         transmit_site_usage},
+        {"receive", "demodulate a recording of a P25 channel and log its frames", nullptr, Run_receive},
+        {"transmit", "modulate records or an input document into a P25 channel recording", nullptr, Run_transmit},
         {"help", "list the commands or show the usage of one", help_usage, Help},
     };
     return commands;
@@ -62,11 +108,6 @@ void Overview(std::FILE* out) {
     for (const Command& c : Commands()) std::fprintf(out, "  %-10s %s\n", c.name, c.summary);
 }
 
-void Print_usage(const Command& c) {
-    std::fputs(c.usage, stdout);
-    if (c.more_usage) std::printf("\n%s", c.more_usage);
-}
-
 int Help(const Arguments& args) {
     if (args.empty()) {
         Overview(stdout);
@@ -75,7 +116,7 @@ int Help(const Arguments& args) {
     if (args.size() > 1) return Usage_error("help", "too many arguments");
     const Command* c = Find_command(args[0]);
     if (!c) return Usage_error("help", "unknown command \"" + args[0] + "\"");
-    Print_usage(*c);
+    if (!Print_usage(*c)) return exit_usage;
     return exit_ok;
 }
 
@@ -191,7 +232,7 @@ int main(int argc, char** argv) {
     for (const std::string& arg : args) {
         if (arg == "--") break;
         if (Is_help(arg)) {
-            Print_usage(*command);
+            if (!Print_usage(*command)) return exit_usage;
             return Finish_output(command->name, exit_ok);
         }
     }

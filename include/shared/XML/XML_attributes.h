@@ -11,6 +11,8 @@
 #define TESSEL_XML_ATTRIBUTES_H
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <new>
 #include <type_traits>
 #include <utility>
@@ -108,6 +110,7 @@ protected:
 
     Kind kind_ = single;
     bool value_ = false;                                // condition
+    std::uint16_t name_length_ = 0;                     // single
     const char* name_ = nullptr;                        // single
     const Access::Value_access* accessor_ = nullptr;    // single (owned)
     const Entry* inner_ = nullptr;                      // child, condition
@@ -190,6 +193,7 @@ public:
     static Table_entry<T>& Single(const char* name, Access::Accessor<T>* accessor) {
         auto* e = new Table_entry<T>();
         e->name_ = name;
+        e->name_length_ = static_cast<std::uint16_t>(std::strlen(name));
         e->accessor_ = accessor;
         return *e;
     }

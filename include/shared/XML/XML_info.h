@@ -115,8 +115,32 @@ protected:
     bool leaf_;
 };
 
+// The functions of a descriptor, overridden inline: the virtual table of
+// every typed descriptor then points at functions of the library that
+// defines it, which the loader relocates by adding that library's address,
+// instead of looking up the runtime's symbol for each slot of each table.
+class Local_descriptor : public Record_descriptor {
+public:
+    void Dump_elements(int level) const override { Record_descriptor::Dump_elements(level); }
+    void Subregister(Subelement_register& reg) const override { Record_descriptor::Subregister(reg); }
+    void Describe(Element_description& d) const override { Record_descriptor::Describe(d); }
+    void Write_hook(const void* r, Sink& sink) const override { Record_descriptor::Write_hook(r, sink); }
+    void Write_text_hook(const void* r, xmlNode* node) const override { Record_descriptor::Write_text_hook(r, node); }
+    void Write_subs_hook(const void* r, xmlNode* node) const override { Record_descriptor::Write_subs_hook(r, node); }
+    void Start_hook(void* r, Input_data& input) const override { Record_descriptor::Start_hook(r, input); }
+    bool Finalize_hook(void* r, Input_data& input) const override { return Record_descriptor::Finalize_hook(r, input); }
+    bool Commit_hook(void* r, Input_data& input) const override { return Record_descriptor::Commit_hook(r, input); }
+    Instance_base* Lookup_hook(const xmlChar* tag, unsigned* counters, Input_data& input, void* r) const override {
+        return Record_descriptor::Lookup_hook(tag, counters, input, r);
+    }
+    bool Is_content_hook(const xmlChar* tag) const override { return Record_descriptor::Is_content_hook(tag); }
+
+protected:
+    using Record_descriptor::Record_descriptor;
+};
+
 template <class T>
-class Info : public Record_descriptor {
+class Info : public Local_descriptor {
 public:
     // The canonical descriptor of T, defined by the unit that describes T.
     static const Info<T> info;
@@ -200,8 +224,8 @@ private:
     }
     Info(const char* name, const Attrib::Attrib_Hash<T>* attributes, Access::Accessor<T>* text,
          Subelement_hash<T>* subs = nullptr)
-        : Record_descriptor(name, detail::Record_ops_of<T>::ops, text, attributes ? &attributes->Index() : nullptr,
-                     subs ? &subs->Index() : nullptr),
+        : Local_descriptor(name, detail::Record_ops_of<T>::ops, text, attributes ? &attributes->Index() : nullptr,
+                           subs ? &subs->Index() : nullptr),
           subs_(subs),
           typed_attributes_(attributes) {}
 
@@ -211,7 +235,7 @@ private:
 
 // A leaf element carrying one value and nothing else.
 template <class T>
-class Info_primative : public Record_descriptor {
+class Info_primative : public Local_descriptor {
 public:
     Info_primative() : Info_primative("Reserved", Get_Access<T>("%02X ")) {}
     explicit Info_primative(const char* name) : Info_primative(name, Get_Access<T>("%d")) {}
@@ -238,7 +262,7 @@ public:
 
 private:
     Info_primative(const char* name, Access::Accessor<T>* text)
-        : Record_descriptor(name, detail::Record_ops_of<T>::ops, text, nullptr, nullptr, true) {}
+        : Local_descriptor(name, detail::Record_ops_of<T>::ops, text, nullptr, nullptr, true) {}
 };
 
 // The shared leaf "Reserved" of type S, octets printed "%02X ".

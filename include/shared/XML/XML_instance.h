@@ -77,14 +77,33 @@ private:
     std::vector<std::pair<std::string, std::string>> attributes_read_;
 };
 
+// The functions of a parse state, overridden inline: the virtual table of
+// every typed state then points at functions of the library that defines
+// the state, which the loader relocates by adding that library's address,
+// instead of looking up the runtime's symbol for each slot of each table.
+class Local_instance : public Record_instance {
+public:
+    Instance_base* Get_subinstance(const xmlChar* tag) const override { return Record_instance::Get_subinstance(tag); }
+    bool Attribute(const xmlChar* name, Format::Scanner& s) override { return Record_instance::Attribute(name, s); }
+    bool Text(Format::Scanner& s) override { return Record_instance::Text(s); }
+    bool Finalize() override { return Record_instance::Finalize(); }
+    bool Commit() override { return Record_instance::Commit(); }
+    bool Read_attribs(xmlNode* node) override { return Record_instance::Read_attribs(node); }
+    const char* Name() const override { return Record_instance::Name(); }
+    const Info_base* Descriptor() const override { return Record_instance::Descriptor(); }
+
+protected:
+    using Record_instance::Record_instance;
+};
+
 // A parse state over a record of type T, for descriptor I: a record of
 // the parent's, or one of its own (zero filled, or made by the record's
 // default constructor, before the descriptor's Start sees it).
 template <class T, class I>
-class Instance : public Record_instance {
+class Instance : public Local_instance {
 public:
-    Instance(Input_data& input, const I& info, T& record) : Record_instance(input, info, &record) {}
-    Instance(Input_data& input, const I& info) : Record_instance(input, info, nullptr, false), own_(std::in_place) {
+    Instance(Input_data& input, const I& info, T& record) : Local_instance(input, info, &record) {}
+    Instance(Input_data& input, const I& info) : Local_instance(input, info, nullptr, false), own_(std::in_place) {
         record_ = &own_->value;
         Begin();
     }

@@ -283,9 +283,12 @@ public:
     // Starts an element; false when it cannot be made (then nothing of it is
     // written and End is not called).
     virtual bool Start(const char* name) = 0;
-    // An attribute of the current element: length characters of value,
-    // which is NUL-terminated there.
-    virtual void Attribute(const char* name, const char* value, std::size_t length) = 0;
+    // An attribute of the current element: name_length characters of name
+    // and length characters of value, each NUL-terminated there.
+    virtual void Attribute(const char* name, std::size_t name_length, const char* value, std::size_t length) = 0;
+    void Attribute(const char* name, const char* value, std::size_t length) {
+        Attribute(name, std::strlen(name), value, length);
+    }
     void Attribute(const char* name, const char* value) { Attribute(name, value, std::strlen(value)); }
     // Text of the current element; nothing when length is 0.
     virtual void Text(const char* text, std::size_t length) = 0;
@@ -326,7 +329,7 @@ public:
 
     using Sink::Attribute;
     bool Start(const char* name) override;
-    void Attribute(const char* name, const char* value, std::size_t length) override;
+    void Attribute(const char* name, std::size_t name_length, const char* value, std::size_t length) override;
     void Text(const char* text, std::size_t length) override;
     void Node(xmlNode* tree) override;
     void End() override;
@@ -355,7 +358,7 @@ public:
 
     using Sink::Attribute;
     bool Start(const char* name) override;
-    void Attribute(const char* name, const char* value, std::size_t length) override;
+    void Attribute(const char* name, std::size_t name_length, const char* value, std::size_t length) override;
     void Text(const char* text, std::size_t length) override;
     void Node(xmlNode* tree) override;
     void End() override;
@@ -458,6 +461,8 @@ private:
     mutable std::unique_ptr<std::vector<const Info_base*>> subs_;
     mutable std::unique_ptr<Hash<Info_base>> sub_hash_;
     mutable const Info_base* filed_in_ = nullptr;
+    // The next descriptor waiting for its root, while this one waits.
+    mutable const Info_base* next_pending_ = nullptr;
     friend struct Info_registry;
 };
 
