@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "../tests/air/channel_model.h"
+#include "air_bench_main.h"
 #include "tessel_air/codes.h"
 #include "tessel_air/frames.h"
 #include "tessel_air/modem.h"
@@ -98,18 +99,6 @@ double Ideal_loss(const std::vector<Tsbk>& tsbks, bool hard, double ebn0_db, uns
         lost += out != t;
     }
     return double(lost) / double(tsbks.size());
-}
-
-// Where a column of losses last falls through 1 %, interpolated on log(loss)
-// (a point with none lost counts as half a TSBK lost).
-double One_percent(const std::vector<double>& ebn0, const std::vector<double>& loss, std::size_t sent) {
-    const auto log_loss = [&](std::size_t i) { return std::log(std::max(loss[i], 0.5 / double(sent))); };
-    for (std::size_t i = loss.size() - 1; i > 0; --i) {
-        if (loss[i - 1] < 0.01 || loss[i] >= 0.01) continue;
-        const double a = log_loss(i - 1), b = log_loss(i);
-        return ebn0[i - 1] + (ebn0[i] - ebn0[i - 1]) * (a - std::log(0.01)) / (a - b);
-    }
-    return NAN;
 }
 
 void Sensitivity(std::size_t tsdus) {
@@ -302,20 +291,9 @@ BENCHMARK(BM_Transmit<Signal::audio>)->Arg(48000)->Unit(benchmark::kMillisecond)
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::size_t tsdus = 400;
-    std::vector<char*> rest;
-    for (int i = 0; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc)
-            tsdus = std::size_t(std::max(1L, std::atol(argv[++i])));
-        else
-            rest.push_back(argv[i]);
-    }
-    Sensitivity(tsdus);
-    Emissions();
-    Speed();
-    int count = int(rest.size());
-    benchmark::Initialize(&count, rest.data());
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return Air_bench_main(argc, argv, 400, [](std::size_t tsdus) {
+        Sensitivity(tsdus);
+        Emissions();
+        Speed();
+    });
 }

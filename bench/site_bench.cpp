@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "../tests/air/channel_model.h"
+#include "air_bench_main.h"
 
 #include "tessel_air/channelizer.h"
 #include "tessel_air/frames.h"
@@ -94,18 +95,6 @@ Heard Inside(const std::vector<Complex>& iq, const std::vector<Complex>& neighbo
     bank.Flush();
     demodulator.Flush(heard.symbols, nullptr, &heard.costs);
     return heard;
-}
-
-// Where a column of losses last falls through 1 %, interpolated on log(loss)
-// (a point with none lost counts as half a TSBK lost).
-double One_percent(const std::vector<double>& ebn0, const std::vector<double>& loss, std::size_t sent) {
-    const auto log_loss = [&](std::size_t i) { return std::log(std::max(loss[i], 0.5 / double(sent))); };
-    for (std::size_t i = loss.size() - 1; i > 0; --i) {
-        if (loss[i - 1] < 0.01 || loss[i] >= 0.01) continue;
-        const double a = log_loss(i - 1), b = log_loss(i);
-        return ebn0[i - 1] + (ebn0[i] - ebn0[i - 1]) * (a - std::log(0.01)) / (a - b);
-    }
-    return NAN;
 }
 
 void Sensitivity(std::size_t tsdus) {
@@ -248,18 +237,7 @@ BENCHMARK(BM_Receive_site)->UseManualTime()->Unit(benchmark::kMillisecond)->Iter
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::size_t tsdus = 300;
-    std::vector<char*> rest;
-    for (int i = 0; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc)
-            tsdus = std::size_t(std::max(1L, std::atol(argv[++i])));
-        else
-            rest.push_back(argv[i]);
-    }
-    Sensitivity(tsdus);
-    int count = int(rest.size());
-    benchmark::Initialize(&count, rest.data());
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return Air_bench_main(argc, argv, 300, [](std::size_t tsdus) {
+        Sensitivity(tsdus);
+    });
 }
