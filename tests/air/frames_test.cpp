@@ -295,6 +295,20 @@ TEST(Frames, DirectionFromStatusSymbols) {
     }
 }
 
+// The plans that fill every status symbol a record leaves open with one value.
+TEST(Frames, StatusPlansOfOneSymbol) {
+    const struct { Status_plan plan; unsigned status; } plans[] = {
+        {Status_plan::talkaround, 0}, {Status_plan::repeater, 2}, {Status_plan::busy, 1}, {Status_plan::from_record, 0}};
+    auto run = Tsbks(tsbks);
+    run.header.statuses.count = 0;
+    for (const auto& p : plans) {
+        const auto stream = Frame_encoder(p.plan).Tsdu(run);
+        ASSERT_EQ(stream.size(), 360u);
+        for (std::size_t k = 0; k < stream.size() / 36u; ++k)
+            EXPECT_EQ(stream[36 * k + 35], p.status) << "plan " << int(p.plan) << ", status symbol " << k;
+    }
+}
+
 // The control-channel grid: 11 on every sixth status symbol, 10 on the others,
 // running on from one frame into the next, after the symbols a record gives.
 // A TSBK whose CRC fails still reaches the sink, flagged, with its octets as
