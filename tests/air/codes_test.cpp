@@ -205,6 +205,21 @@ TEST(Trellis, PublishedVectors) {
             block.size() == 12 ? Trellis_half_encode(block.data()) : Trellis_three_quarter_encode(block.data());
         EXPECT_EQ(std::vector<std::uint8_t>(coded.begin(), coded.end()), Digits(c.dibits)) << c.octets;
     }
+    // Published before the interleave: 00 FF 00 FF ... at both rates, the
+    // first dibits the trellis gives (one digit a dibit).
+    const Case before[] = {
+        {"00FF00FF00FF00FF00FF00FF", "0202020233202020"},
+        {"00FF00FF00FF00FF00FF00FF00FF00FF00FF", "02023131203233"},
+    };
+    for (const Case& c : before) {
+        const auto block = Octets(c.octets);
+        const auto sent =
+            block.size() == 12 ? Trellis_half_encode(block.data()) : Trellis_three_quarter_encode(block.data());
+        std::vector<std::uint8_t> coded(sent.size());
+        for (std::size_t j = 0; j < sent.size(); ++j) coded[Block_interleave()[j]] = sent[j];
+        const std::vector<std::uint8_t> expected = Digits(c.dibits);
+        EXPECT_EQ(std::vector<std::uint8_t>(coded.begin(), coded.begin() + long(expected.size())), expected) << c.octets;
+    }
 }
 
 // A wrong placement or scrambler shows in the published voice codeword.

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <cstdio>
 #include <random>
+#include <regex>
 #include <set>
 
 #include "crc.h"
@@ -291,6 +292,26 @@ TEST_F(Transmit, BlocksAndStatusLinesMakeTheFramesOfTheirWholeRecords) {
     std::ofstream(Temp("blocks")) << "status status=1,2,3,0,1,2,3,0\npdu_header " << header
                                   << "\ntime date=2024/05/17 time=13:45:09\npdu_cont 000010F110F20ABC6195DD3E\n";
     EXPECT_EQ(Read_file(Send(Temp("blocks"), "dibits", "blocks")), Read_file(Send(Temp("whole"), "dibits", "whole")));
+}
+
+// Overhead slots fill the control channel's time, each sent as given with
+// its own NAC: TSBK slots and a packet slot come back whole.
+TEST_F(Transmit, OverheadSlotsGoOutWithTheirNacs) {
+    std::ofstream(Temp("slots")) << "overhead NAC=293 interval=100 3400E505C06401EE89907FA6\n"
+                                 << "overhead NAC=0A5 duid=PDU interval=100 37FD0012345681000000094A "
+                                    "000010F110F20ABC6195DD3E\n";
+    const Result rx = Run("receive " + Send(Temp("slots"), "dibits", "slots") + " --format dibits");
+    ASSERT_EQ(rx.status, 0) << rx.err;
+    // The TSBK has no last-block flag: its TSDU takes it three times (the
+    // packet does not cut it short, or a receiver would read the packet's
+    // start as the TSDU's next block).
+    const std::regex tsbk("<TSBK [^>]*NAC=\"293\">(34 00 E5 05 C0 64 01 EE 89 90 7F A6 ){3}</TSBK>"),
+        pdu("<PDU [^>]*NAC=\"0A5\">37 FD 00 12 34 56 81 00 00 00 09 4A 00 00 10 F1 10 F2 0A BC 61 95 DD 3E </PDU>");
+    const auto count = [&rx](const std::regex& r) {
+        return std::distance(std::sregex_iterator(rx.out.begin(), rx.out.end(), r), std::sregex_iterator());
+    };
+    EXPECT_GE(count(tsbk), 3) << rx.out;
+    EXPECT_GE(count(pdu), 3) << rx.out;
 }
 
 // Status symbols a record leaves open are heard in its direction: a control

@@ -616,44 +616,49 @@ private:
 
 // ---- The control channel --------------------------------------------------------------------
 
-// The overhead slots, back to back for `seconds`: each TSDU takes the slots
-// soonest due, one TSBK each, up to the TSBK with the last-block flag (three
-// at most); a packet slot goes out as a frame of its own.  Slots come due
-// every interval; when none is due the next go early, so the channel never
-// falls silent.  Each slot sent costs a step of a heap: time linear in the
-// slots sent.
+// The overhead slots, back to back for `seconds`.  Slots come due every
+// interval; whichever kind is due soonest goes next, and when none is due
+// the next go early, so the channel never falls silent.  A packet slot goes
+// out as a frame of its own; a TSDU takes the TSBK slots soonest due, one
+// TSBK each, up to the TSBK with the last-block flag (three at most), so a
+// packet never cuts a TSDU short (a receiver would read the packet's start
+// as the TSDU's next block).  Each slot sent costs a step of a heap: time
+// linear in the slots sent.
 bool Broadcast(const std::vector<Slot>& slots, double seconds, Transmitter& tx) {
     Frame_encoder encoder(Status_plan::control_channel);
     using Due = std::pair<double, std::size_t>;  // when, which slot
-    std::priority_queue<Due, std::vector<Due>, std::greater<Due>> queue;
-    for (std::size_t i = 0; i < slots.size(); ++i) queue.push({0.0, i});
+    using Queue = std::priority_queue<Due, std::vector<Due>, std::greater<Due>>;
+    Queue tsbks, packets;
+    for (std::size_t i = 0; i < slots.size(); ++i) (slots[i].pdu ? packets : tsbks).push({0.0, i});
+    // The slot soonest due of a queue, due again an interval later.
+    const auto take = [&slots](Queue& queue, double now) -> const Slot& {
+        const Due next = queue.top();
+        queue.pop();
+        queue.push({std::max(next.first, now) + slots[next.second].interval, next.second});
+        return slots[next.second];
+    };
     static P25::TSBK_PDU_data unit;
     const double start = tx.Seconds();
     bool ok = true, late;
-    while (ok && !queue.empty() && tx.Seconds() - start < seconds) {
+    while (ok && tx.Seconds() - start < seconds) {
         const double now = tx.Seconds() - start;
-        unit = slots[queue.top().second].blocks;
+        if (!packets.empty() && (tsbks.empty() || packets.top() < tsbks.top())) {
+            const Slot& s = take(packets, now);
+            std::array<std::uint8_t, 12> header;
+            std::memcpy(header.data(), s.blocks.tsbk[0].data, header.size());
+            std::vector<tessel_air::Pdu_block> blocks(s.blocks.block_count - 1);
+            for (std::size_t b = 0; b < blocks.size(); ++b)
+                std::memcpy(blocks[b].octets.data(), s.blocks.tsbk[b + 1].data, 12);
+            ok = tx.Send(encoder.Pdu(header, blocks, std::uint16_t(s.blocks.header.nid.nac & 0xFFFu)), -1, late);
+            continue;
+        }
+        if (tsbks.empty()) break;
+        unit = slots[tsbks.top().second].blocks;
         unit.block_count = 0;
         unit.header.statuses.count = 0;
-        bool packet = false;
-        do {
-            const Due next = queue.top();
-            const Slot& s = slots[next.second];
-            if (s.pdu && unit.block_count > 0) break;
-            queue.pop();
-            queue.push({std::max(next.first, now) + s.interval, next.second});
-            if ((packet = s.pdu)) {
-                std::array<std::uint8_t, 12> header;
-                std::memcpy(header.data(), s.blocks.tsbk[0].data, header.size());
-                std::vector<tessel_air::Pdu_block> blocks(s.blocks.block_count - 1);
-                for (std::size_t b = 0; b < blocks.size(); ++b)
-                    std::memcpy(blocks[b].octets.data(), s.blocks.tsbk[b + 1].data, 12);
-                ok = tx.Send(encoder.Pdu(header, blocks, std::uint16_t(s.blocks.header.nid.nac & 0xFFFu)), -1, late);
-                break;
-            }
-            unit.tsbk[unit.block_count++] = s.blocks.tsbk[0];
-        } while (!(unit.tsbk[unit.block_count - 1].data[0] & 0x80u) && unit.block_count < 3);
-        if (!packet) ok = tx.Send(encoder.Tsdu(unit), -1, late);
+        do unit.tsbk[unit.block_count++] = take(tsbks, now).blocks.tsbk[0];
+        while (!(unit.tsbk[unit.block_count - 1].data[0] & 0x80u) && unit.block_count < 3);
+        ok = tx.Send(encoder.Tsdu(unit), -1, late);
     }
     return ok;
 }
