@@ -222,6 +222,35 @@ TEST(Trellis, PublishedVectors) {
     }
 }
 
+// Every transition of both trellises against the published tables: a block
+// whose first inputs are s, x shows point T[s][x] at its second step, as its
+// published dibit pair (a nibble, the first dibit high).
+TEST(Trellis, EveryTransitionAsPublished) {
+    static const int half[4][4] = {{0, 15, 12, 3}, {4, 11, 8, 7}, {13, 2, 1, 14}, {9, 6, 5, 10}};
+    static const int three_quarter[8][8] = {
+        {0, 8, 4, 12, 2, 10, 6, 14}, {4, 12, 2, 10, 6, 14, 0, 8}, {1, 9, 5, 13, 3, 11, 7, 15},
+        {5, 13, 3, 11, 7, 15, 1, 9}, {3, 11, 7, 15, 1, 9, 5, 13}, {7, 15, 1, 9, 5, 13, 3, 11},
+        {2, 10, 6, 14, 0, 8, 4, 12}, {6, 14, 0, 8, 4, 12, 2, 10},
+    };
+    static const unsigned nibble[16] = {0x2, 0xA, 0x7, 0xF, 0xE, 0x6, 0xB, 0x3, 0xD, 0x5, 0x8, 0x0, 0x1, 0x9, 0x4, 0xC};
+    const auto second_point = [](const auto& sent) {
+        std::array<std::uint8_t, 98> coded{};
+        for (std::size_t j = 0; j < coded.size(); ++j) coded[Block_interleave()[j]] = sent[j];
+        return unsigned(coded[2] << 2 | coded[3]);
+    };
+    for (int state = 0; state < 8; ++state)
+        for (int x = 0; x < 8; ++x) {
+            std::array<std::uint8_t, 18> block{};
+            block[0] = std::uint8_t(state << 5 | x << 2);  // tribits 0 and 1
+            EXPECT_EQ(second_point(Trellis_three_quarter_encode(block.data())), nibble[three_quarter[state][x]])
+                << "3/4 rate, state " << state << ", input " << x;
+            if (state >= 4 || x >= 4) continue;
+            block[0] = std::uint8_t(state << 6 | x << 4);  // dibits 0 and 1
+            EXPECT_EQ(second_point(Trellis_half_encode(block.data())), nibble[half[state][x]])
+                << "1/2 rate, state " << state << ", input " << x;
+        }
+}
+
 // A wrong placement or scrambler shows in the published voice codeword.
 TEST(Voice, PublishedCodeword) {
     const std::array<std::uint32_t, 8> u = {0x123, 0x456, 0x789, 0xABC, 0x2AA, 0x555, 0x1F0, 0x05A};
