@@ -65,6 +65,11 @@ struct Option {
 // stderr and returns false.
 bool Parse_options(const char* command, const Arguments& args, const std::vector<Option>& options,
                    std::vector<std::string>& positionals);
+// Whether args give the option `name` (alone or as name=value) before "--".
+bool Has_option(const Arguments& args, const char* name);
+// A number written alone in text (a rate, a frequency, seconds): false for
+// empty text, anything after the number, or a value that is not finite.
+bool Parse_number(const std::string& text, double& value);
 
 // A file closed when it goes out of scope.
 struct File_closer {
@@ -75,6 +80,10 @@ using File = std::unique_ptr<std::FILE, File_closer>;
 // True when both paths name one existing file: writing a log over the input
 // being read would destroy it.
 bool Same_file(const std::string& a, const std::string& b);
+
+// Whether text (the first octets of an input) begins a document: '<' after
+// blanks and a byte-order mark.  Otherwise it is a record script.
+bool Starts_document(const std::string& text);
 
 // The sample format of receive and transmit: the one --format names, else
 // the one of the file's extension.  Neither: the usage error, exit_usage.

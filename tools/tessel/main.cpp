@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -128,6 +129,26 @@ bool Same_file(const std::string& a, const std::string& b) {
     struct stat sa, sb;
     return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
            sa.st_ino == sb.st_ino;
+}
+
+bool Starts_document(const std::string& text) {
+    const std::size_t at = text.find_first_not_of(" \t\r\n\xEF\xBB\xBF");
+    return at != std::string::npos && text[at] == '<';
+}
+
+bool Has_option(const Arguments& args, const char* name) {
+    const std::size_t length = std::strlen(name);
+    for (const std::string& a : args) {
+        if (a == "--") return false;
+        if (a.compare(0, length, name) == 0 && (a.size() == length || a[length] == '=')) return true;
+    }
+    return false;
+}
+
+bool Parse_number(const std::string& text, double& value) {
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return !text.empty() && *end == '\0' && std::isfinite(value);
 }
 
 bool Parse_options(const char* command, const Arguments& args, const std::vector<Option>& options,

@@ -223,9 +223,7 @@ int Receive(const Arguments& args) {
     if (const int status = Choose_sample_format("receive", format_name, path, format)) return status;
     double rate = 48000;
     if (!rate_text.empty()) {
-        char* end = nullptr;
-        rate = std::strtod(rate_text.c_str(), &end);
-        if (*end != '\0' || !(rate >= 8000 && rate <= 1e8))
+        if (!Parse_number(rate_text, rate) || !(rate >= 8000 && rate <= 1e8))
             return Usage_error("receive", "bad --rate \"" + rate_text + "\": a rate of 8000 Hz or more is needed");
     }
     int direction = -1;

@@ -66,7 +66,6 @@ std::vector<Named_channel> Channels_named(const std::uint8_t* octets, std::size_
 
 // The wideband paths of receive and transmit: taken when the command line
 // gives --center.
-bool Has_option(const Arguments& args, const char* name);
 int Receive_site(const Arguments& args);
 int Transmit_site(const Arguments& args);
 extern const char receive_site_usage[];

@@ -571,22 +571,9 @@ void Site_receiver::Summary(const std::string& path) const {
     Print_left_out(stderr, total);
 }
 
-bool Parse_hz(const std::string& text, double& hz) {
-    char* end = nullptr;
-    hz = std::strtod(text.c_str(), &end);
-    return !text.empty() && *end == '\0' && std::isfinite(hz) && hz >= 0 && hz < 1e11;
-}
+bool Parse_hz(const std::string& text, double& hz) { return Parse_number(text, hz) && hz >= 0 && hz < 1e11; }
 
 }  // namespace
-
-bool Has_option(const Arguments& args, const char* name) {
-    const std::size_t length = std::strlen(name);
-    for (const std::string& a : args) {
-        if (a == "--") return false;
-        if (a.compare(0, length, name) == 0 && (a.size() == length || a[length] == '=')) return true;
-    }
-    return false;
-}
 
 int Receive_site(const Arguments& args) {
     std::string center_text, rate_text, format_name, channels_text, out_path, eye_text, direction_name;

@@ -417,21 +417,6 @@ struct Site_reader {
     }
 };
 
-bool Parse_number_text(const std::string& text, double& value) {
-    char* end = nullptr;
-    value = std::strtod(text.c_str(), &end);
-    return !text.empty() && *end == '\0' && std::isfinite(value);
-}
-
-// A document starts with '<' (after blanks and a byte-order mark).
-bool Starts_as_document(const std::string& path) {
-    File in(std::fopen(path.c_str(), "rb"));
-    if (!in) return false;
-    int c;
-    while ((c = std::getc(in.get())) != EOF && (std::strchr(" \t\r\n", c) || c == 0xEF || c == 0xBB || c == 0xBF)) {
-    }
-    return c == '<';
-}
 
 }  // namespace
 
@@ -450,11 +435,11 @@ int Transmit_site(const Arguments& args) {
     if (out_path.empty()) return Usage_error("transmit", "--out FILE is needed");
     const std::string& input_path = files[0];
     double center, rate = default_wide_rate, seconds = 0;
-    if (!Parse_number_text(center_text, center) || center <= 0)
+    if (!Parse_number(center_text, center) || center <= 0)
         return Usage_error("transmit", "bad --center \"" + center_text + "\": a frequency in Hz is needed");
-    if (!rate_text.empty() && (!Parse_number_text(rate_text, rate) || rate < 24000 || rate > 2e7))
+    if (!rate_text.empty() && (!Parse_number(rate_text, rate) || rate < 24000 || rate > 2e7))
         return Usage_error("transmit", "bad --rate \"" + rate_text + "\": 24000 to 20000000 samples a second");
-    if (!seconds_text.empty() && (!Parse_number_text(seconds_text, seconds) || seconds <= 0 || seconds > 86400))
+    if (!seconds_text.empty() && (!Parse_number(seconds_text, seconds) || seconds <= 0 || seconds > 86400))
         return Usage_error("transmit", "bad --seconds \"" + seconds_text + "\"");
     tessel_air::Sample_format format;
     if (const int status = Choose_sample_format("transmit", format_name, out_path, format)) return status;
@@ -462,16 +447,19 @@ int Transmit_site(const Arguments& args) {
         return Usage_error("transmit", std::string("--center writes IQ samples (cf32, cu8, cs16), not ") +
                                            tessel_air::Name(format));
     if (Same_file(out_path, input_path)) return Usage_error("transmit", "would overwrite the input " + input_path);
+    // What the input is, from its first octets.
+    std::string head(512, '\0');
     {
         File in(std::fopen(input_path.c_str(), "rb"));
         if (!in) return File_error("transmit", "cannot read " + input_path + ": " + std::strerror(errno));
+        head.resize(std::fread(&head[0], 1, head.size(), in.get()));
     }
 
     // A script is logged into a document first, so that its records reach
     // the air as the library builds them.
     std::string document = input_path, scratch;
     unsigned long refused = 0;
-    if (!Starts_as_document(input_path)) {
+    if (!Starts_document(head)) {
         const char* folder = std::getenv("TMPDIR");
         std::string name = std::string(folder && *folder ? folder : "/tmp") + "/tessel-site.XXXXXX";
         const int fd = mkstemp(name.data());

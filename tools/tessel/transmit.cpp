@@ -708,12 +708,6 @@ private:
     std::thread feeder_;
 };
 
-// Whether text begins a document: '<' after blanks and a byte-order mark.
-bool Starts_document(const std::string& text) {
-    const std::size_t at = text.find_first_not_of(" \t\r\n\xEF\xBB\xBF");
-    return at != std::string::npos && text[at] == '<';
-}
-
 // A script, a line at a time: each line read by its kind and its record
 // handed to the channel through the record sink.
 void Read_script(std::FILE* in, Channel& channel, Reporter& report, Progress& progress) {
@@ -791,17 +785,14 @@ int Transmit(const Arguments& args) {
     tessel_air::Sample_format format;
     if (const int status = Choose_sample_format("transmit", format_name, out_path, format)) return status;
     double rate = 48000, seconds = 10;
-    char* end = nullptr;
     if (!rate_text.empty()) {
-        rate = std::strtod(rate_text.c_str(), &end);
         const double least = tessel_air::Is_iq(format) ? 24000 : 8000;
-        if (*end != '\0' || !(rate >= least && rate <= 1e7))
+        if (!Parse_number(rate_text, rate) || !(rate >= least && rate <= 1e7))
             return Usage_error("transmit", "bad --rate \"" + rate_text + "\": " + std::to_string(int(least)) +
                                                " Hz or more is needed for " + tessel_air::Name(format));
     }
     if (!seconds_text.empty()) {
-        seconds = std::strtod(seconds_text.c_str(), &end);
-        if (*end != '\0' || !(seconds > 0 && seconds <= 86400))
+        if (!Parse_number(seconds_text, seconds) || !(seconds > 0 && seconds <= 86400))
             return Usage_error("transmit", "bad --seconds \"" + seconds_text + "\"");
     }
     if (!from_stdin && out_path != "-" && Same_file(out_path, input_path))
