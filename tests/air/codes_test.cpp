@@ -189,6 +189,17 @@ TEST(Crc, PublishedValues) {
     }
 }
 
+// A block through its trellis (12 octets at 1/2 rate, 18 at 3/4), as sent,
+// and the coded dibits of a block as sent, before the interleave.
+std::array<std::uint8_t, block_dibits> Trellis_encode(const std::vector<std::uint8_t>& block) {
+    return block.size() == 12 ? Trellis_half_encode(block.data()) : Trellis_three_quarter_encode(block.data());
+}
+std::array<std::uint8_t, block_dibits> Deinterleaved(const std::array<std::uint8_t, block_dibits>& sent) {
+    std::array<std::uint8_t, block_dibits> coded{};
+    for (std::size_t j = 0; j < coded.size(); ++j) coded[Block_interleave()[j]] = sent[j];
+    return coded;
+}
+
 // Published blocks, coded and interleaved: TSBKs at 1/2 rate, then a block at
 // 3/4 rate.  Their decoding is the frames' round trip.
 TEST(Trellis, PublishedVectors) {
@@ -200,9 +211,7 @@ TEST(Trellis, PublishedVectors) {
         {"00112233445566778899AABBCCDDEEFF1021", "02321103113113002233013232021323112122122210012002022212132320103021011313310302002132333110332000"},
     };
     for (const Case& c : cases) {
-        const auto block = Octets(c.octets);
-        const auto coded =
-            block.size() == 12 ? Trellis_half_encode(block.data()) : Trellis_three_quarter_encode(block.data());
+        const auto coded = Trellis_encode(Octets(c.octets));
         EXPECT_EQ(std::vector<std::uint8_t>(coded.begin(), coded.end()), Digits(c.dibits)) << c.octets;
     }
     // Published before the interleave: 00 FF 00 FF ... at both rates, the
@@ -212,11 +221,7 @@ TEST(Trellis, PublishedVectors) {
         {"00FF00FF00FF00FF00FF00FF00FF00FF00FF", "02023131203233"},
     };
     for (const Case& c : before) {
-        const auto block = Octets(c.octets);
-        const auto sent =
-            block.size() == 12 ? Trellis_half_encode(block.data()) : Trellis_three_quarter_encode(block.data());
-        std::vector<std::uint8_t> coded(sent.size());
-        for (std::size_t j = 0; j < sent.size(); ++j) coded[Block_interleave()[j]] = sent[j];
+        const auto coded = Deinterleaved(Trellis_encode(Octets(c.octets)));
         const std::vector<std::uint8_t> expected = Digits(c.dibits);
         EXPECT_EQ(std::vector<std::uint8_t>(coded.begin(), coded.begin() + long(expected.size())), expected) << c.octets;
     }
@@ -233,9 +238,8 @@ TEST(Trellis, EveryTransitionAsPublished) {
         {2, 10, 6, 14, 0, 8, 4, 12}, {6, 14, 0, 8, 4, 12, 2, 10},
     };
     static const unsigned nibble[16] = {0x2, 0xA, 0x7, 0xF, 0xE, 0x6, 0xB, 0x3, 0xD, 0x5, 0x8, 0x0, 0x1, 0x9, 0x4, 0xC};
-    const auto second_point = [](const auto& sent) {
-        std::array<std::uint8_t, 98> coded{};
-        for (std::size_t j = 0; j < coded.size(); ++j) coded[Block_interleave()[j]] = sent[j];
+    const auto second_point = [](const std::array<std::uint8_t, block_dibits>& sent) {
+        const auto coded = Deinterleaved(sent);
         return unsigned(coded[2] << 2 | coded[3]);
     };
     for (int state = 0; state < 8; ++state)
