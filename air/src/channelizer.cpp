@@ -98,11 +98,17 @@ struct Tuning {
     long bin = 0;          // -N/2 .. N/2
     double residual = 0;   // Hz, under half a bin
     std::complex<double> nco_step{1, 0};
+    std::vector<unsigned> wide_bins;  // the wide bin of each channel bin
 
-    Tuning(const Channel_grid& g, double offset, double sign) : offset_hz(offset) {
+    Tuning(const Channel_grid& g, double offset, double sign) : offset_hz(offset), wide_bins(g.channel_bins) {
         bin = std::lround(offset / g.Bin_hz());
         residual = offset - double(bin) * g.Bin_hz();
         nco_step = std::polar(1.0, sign * 2 * pi * residual * g.decimation / g.wide_rate);
+        const long n = long(g.fft_size), half = long(g.channel_bins / 2);
+        for (long j = 0; j < long(g.channel_bins); ++j) {
+            const long signed_j = j < half ? j : j - long(g.channel_bins);
+            wide_bins[std::size_t(j)] = unsigned((((bin + signed_j) % n) + n) % n);
+        }
     }
     // The residual's rotation at a wide sample.
     std::complex<double> Nco_at(const Channel_grid& g, std::uint64_t wide, double sign) const {
@@ -114,12 +120,6 @@ struct Tuning {
         const std::int64_t n = g.fft_size;
         const std::int64_t k = ((bin % n) + n) % n, s = ((s0 % n) + n) % n;
         return std::complex<float>(std::polar(1.0, sign * 2 * pi * double((k * s) % n) / double(n)));
-    }
-    // The wide bin of channel bin j.
-    unsigned Wide_bin(const Channel_grid& g, unsigned j) const {
-        const long signed_j = j < g.channel_bins / 2 ? long(j) : long(j) - long(g.channel_bins);
-        const long n = long(g.fft_size);
-        return unsigned((((bin + signed_j) % n) + n) % n);
     }
 };
 
@@ -202,7 +202,7 @@ struct Channelizer::State {
         Analysis_channel& c = channels[std::size_t(id)];
         const Complex* x = Spectrum(block);
         const Channel_grid& g = grid;
-        for (unsigned j = 0; j < g.channel_bins; ++j) narrow.in.data[j] = x[c.tuning.Wide_bin(g, j)] * response[j];
+        for (unsigned j = 0; j < g.channel_bins; ++j) narrow.in.data[j] = x[c.tuning.wide_bins[j]] * response[j];
         narrow.Run();
         const std::int64_t s0 = std::int64_t(block * g.step) - std::int64_t(g.margin) * g.decimation;
         const Complex phase = c.tuning.Block_phase(g, s0, -1);
@@ -397,7 +397,7 @@ void Combiner::Emit(std::vector<Complex>& out) {
         s.narrow.Run();
         const Complex phase = c.tuning.Block_phase(g, s0, +1);
         for (unsigned j = 0; j < g.channel_bins; ++j)
-            s.wide.in.data[c.tuning.Wide_bin(g, j)] += s.narrow.out.data[j] * (s.response[j] * phase);
+            s.wide.in.data[c.tuning.wide_bins[j]] += s.narrow.out.data[j] * (s.response[j] * phase);
         c.given = false;
     }
     if (any) {
