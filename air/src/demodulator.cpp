@@ -418,7 +418,7 @@ struct Demodulator::State {
         for (std::size_t i = 0; i < n; ++i) {
             frequency[i] += tuned[tuned_at];
             tuned[tuned_at] = float(tuning);
-            tuned_at = (tuned_at + 1) % tuned.size();
+            if (++tuned_at == tuned.size()) tuned_at = 0;
         }
     }
     // The n mixed samples at x through the channel filter, in place.  The
