@@ -11,8 +11,8 @@
 //
 // Then the speed: a 2.4 MS/s capture of a control channel and eight busy
 // traffic channels.
-// The floor is a bare FFT of the same samples (the transform size the
-// channelizer uses, blocks side by side); beside it the channelizer with the
+// The floor is a bare FFT of the same samples (the transform the
+// channelizer uses, FFTW's at its size, blocks side by side); beside it the channelizer with the
 // nine channels open, and `tessel receive --center` on the capture written as
 // cu8 (reading, channelizing, nine demodulators and frame decoders, the
 // log).  Counter "x_realtime": seconds of capture per second of CPU.
