@@ -114,7 +114,7 @@ constexpr int reach_back = samples_per_symbol + samples_per_symbol / 2 + 2;
 constexpr int history = int(sync_length) * (samples_per_symbol + samples_per_symbol / 2 + 1) + reach_back;
 constexpr int lookahead = int(level_window) * samples_per_symbol + 3;
 
-// atan2(y, x) to within 1e-6 radians, without a library call: a
+// atan2(y, x) to within 3e-7 radians, without a library call: a
 // polynomial for the arctangent on [0, 1] (Abramowitz and Stegun 4.4.49),
 // then the octant.  atan2(0, 0) is 0.
 float Fast_atan2(float y, float x) {
