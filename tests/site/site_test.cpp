@@ -137,12 +137,6 @@ TEST_F(Site_commands, RefusedOrEmpty) {
 
 // ---- the property --------------------------------------------------------------------
 
-// Elements left out of the comparison: wideband transmit still builds its
-// LDU1s with zero link control (single-channel transmit sends the script's),
-// so those words come back as zeros.
-// Everything else, timestamps included, comes back exactly.
-const char* const not_compared[] = {"  <LCF ", "  <Link_Control "};
-
 // A log's records: each top-level element but the channel settings, keyed by
 // its text without the timestamp (a Status_bits element by its channel
 // only), with the timestamps it was seen at.
@@ -167,11 +161,6 @@ Records Read_log(const std::string& log) {
             if (std::regex_search(element, c, channel) && std::regex_search(element, f, frequency))
                 r.frequencies[unsigned(std::stoul(c[1]))] = std::uint32_t(std::stoul(f[1]));
         } else {
-            for (const char* prefix : not_compared)
-                if (element.rfind(prefix, 0) == 0) {
-                    element.clear();
-                    return;
-                }
             std::string key = std::regex_replace(element, stamp, "");
             if (key.rfind("  <Status_bits", 0) == 0) key = key.substr(0, key.find_first_of("/>"));
             r.by_text[key].push_back(at);
