@@ -53,10 +53,11 @@ using tessel_air::Frame_encoder;
 
 constexpr double default_wide_rate = 2400000;
 constexpr float channel_level = 0.125f;
-// How far a channel's samples may run ahead of a record's time without
-// keeping its frame from going out there: the modulator's reach and a
-// symbol's rounding.
-constexpr double record_margin = Transmitter::reach_seconds + 2 / tessel_air::symbol_rate;
+// How far short of a record's time every channel's samples may run without
+// keeping its frame from going out exactly there: a channel whose carrier
+// falls in between needs its tail, the shortest silence and the next
+// frame's lead-in (a frame closer than that follows on the same carrier).
+constexpr double record_margin = Transmitter::reach_seconds + (Transmitter::min_silence + 1) / tessel_air::symbol_rate;
 
 // One physical channel on the air: transmit's frame encoder and modulator at
 // the channel rate, its samples kept until the band takes them.  It comes on

@@ -154,7 +154,9 @@ bool Transmitter::Send(const std::vector<std::uint8_t>& dibits, double seconds, 
     const double gap = Gap(seconds);
     late = gap < -0.5;
     bool ok = true;
-    if (gap >= min_silence - 0.5) {  // within half a symbol, as a tick count rounds a time
+    // Within half a symbol, as a tick count rounds a time.  With the carrier
+    // off, the frame starts a transmission of its own exactly at its time.
+    if (gap >= min_silence - 0.5 || (!on_ && gap >= 0.5)) {
         ok = Idle(seconds * rate_);
     } else if (gap >= 0.5) {
         // Too short for the carrier to fall: null symbols keep it up.
@@ -176,6 +178,7 @@ bool Transmitter::Finish() {
 }
 
 bool Transmitter::Idle(double position) {
+    on_ = false;
     if (!modulator_) {
         // A dibit file has no silence: nulls hold the frames' places.
         const auto nulls = static_cast<std::size_t>(std::max(0.0, std::round(position - double(symbols_))));
@@ -193,6 +196,7 @@ bool Transmitter::Idle(double position) {
 
 bool Transmitter::Push(const std::vector<std::uint8_t>& dibits) {
     symbols_ += dibits.size();
+    on_ = on_ || !dibits.empty();
     if (!modulator_) return out_->Write_dibits(dibits);
     if (tessel_air::Is_iq(format_)) {
         iq_.clear();

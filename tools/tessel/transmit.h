@@ -54,12 +54,11 @@ public:
     // Seconds from a symbol's centre to the end of its pulse: the samples
     // written lag the symbols sent by so much.
     static constexpr double reach_seconds = tessel_air::Modulator::delay_symbols / tessel_air::symbol_rate;
-
-private:
     // The shortest silence between transmissions: the filter's tail of the
     // one and its lead-in of the next, in symbols.
     static constexpr double min_silence = 2 * tessel_air::Modulator::delay_symbols + 1;
 
+private:
     double Next_position() const { return modulator_ ? modulator_->Next_symbol_position() : double(symbols_); }
     // Symbol periods from the next symbol's place to a frame at `seconds`.
     double Gap(double seconds) const {
@@ -77,6 +76,7 @@ private:
     std::vector<tessel_air::Complex> iq_;
     std::vector<float> audio_;
     std::uint64_t symbols_ = 0;
+    bool on_ = false;  // a transmission is in progress: a short gap after it is bridged
 };
 
 // An overhead slot: its blocks, sent every interval.
