@@ -111,9 +111,19 @@ TEST(Site, ChannelsNamed) {
 class Site_commands : public tool_test::Tool_fixture {};
 
 TEST_F(Site_commands, RefusedOrEmpty) {
-    const std::string silence = Temp("silence.cf32"), script = Temp("site.script");
+    const std::string silence = Temp("silence.cf32"), script = Temp("site.script"), bad = Temp("bad.script");
     std::ofstream(silence, std::ios::binary) << std::string(8 * 240000, '\0');
     std::ofstream(script) << "chan_tx phys_channel=0 Frequency=851000000\n";
+    // Each line after the first refused at its line; the TSBKs of channel 0 are sent.
+    std::ofstream(bad) << "chan_tx phys_channel=0 Frequency=851000000\n"
+                          "chan_tx phys_channel=1 Frequency=853000000\n"
+                          "tsbk timestamp=0.1 phys_channel=2 NAC=293 crc=fill 80 00 80 10 F1 0A BC 12 34 56\n"
+                          "tsbk timestamp=0.2 phys_channel=1 NAC=293 crc=fill 80 00 80 10 F1 0A BC 12 34 56\n"
+                          "tsbk timestamp=0.3 phys_channel=0 NAC=293 crc=fill 80 00 80 10 F1 0A BC 12 34 56\n"
+                          "lc phys_channel=0 00 00 00 00 98 55 19 76 FA\n"
+                          "chan_tx phys_channel=0 Frequency=851012500\n"
+                          "tsbk timestamp=0.4 phys_channel=0 NAC=293 crc=fill 00 00 80 10 F1 0A BC 12 34 56\n";
+    const std::string send_bad = "transmit " + bad + " --center 851000000 --rate 240000 --out " + Temp("bad.cf32");
     struct Row {
         std::string args;
         int status;
@@ -127,12 +137,39 @@ TEST_F(Site_commands, RefusedOrEmpty) {
         {"receive " + silence + " --center 851000000 --rate 240000 --channels 852000000", 2, "inside the band"},
         {"transmit " + script + " --center 851000000", 2, "--out FILE is needed"},
         {"transmit " + script + " --center 0 --out " + Temp("x.cf32"), 2, "bad --center"},
+        {send_bad, 1, "bad.script:2: channel 1 at 853000000 Hz is outside the band of --center and --rate\n"},
+        {send_bad, 1, "bad.script:3: channel 2 has no transmit frequency"},
+        {send_bad, 1, "bad.script:4: channel 1 at 853000000 Hz is outside the band"},
+        {send_bad, 1, "bad.script:6: lc: a link-control word alone has no frame"},
+        {send_bad, 1, "bad.script:7: channel 0 is on the air at 851000000 Hz already"},
+        {send_bad, 1, "bad.script:8: the last TSBK (block 1) has no last-block flag"},
+        {send_bad, 1, ": 1 records, 0 overhead slots on 1 channels"},
     };
     for (const Row& r : rows) {
         const tool_test::Result got = Run(r.args);
         EXPECT_EQ(got.status, r.status) << r.args << "\n" << got.err;
         EXPECT_NE(got.err.find(r.says), std::string::npos) << r.args << "\n" << got.err;
     }
+}
+
+// A document sends its records and "Channel_tx_freq" elements as the
+// script it was logged from does: the same band, sample for sample.
+TEST_F(Site_commands, DocumentSendsAsItsScript) {
+    site_test::Site_shape shape;
+    shape.seconds = 1;
+    const std::string script = Temp("site.script"), document = Temp("site.xml");
+    std::ofstream(script) << site_test::Generate_site(5, shape).script;
+    const tool_test::Result logged = Run("log " + script + " --out " + document);
+    ASSERT_EQ(logged.status, 0) << logged.err;
+    const std::string band = " --center 851100000 --rate 200000 --out ";
+    const tool_test::Result a = Run("transmit " + script + band + Temp("script.cf32"));
+    const tool_test::Result b = Run("transmit " + document + band + Temp("document.cf32"));
+    ASSERT_EQ(a.status, 0) << a.err;
+    ASSERT_EQ(b.status, 0) << b.err;
+    std::ifstream x(Temp("script.cf32"), std::ios::binary), y(Temp("document.cf32"), std::ios::binary);
+    const std::string from_script{std::istreambuf_iterator<char>(x), {}}, from_document{std::istreambuf_iterator<char>(y), {}};
+    EXPECT_GT(from_script.size(), 200000u * 8 * 9 / 10);  // 0.9 s of cf32
+    EXPECT_TRUE(from_script == from_document);
 }
 
 // ---- the property --------------------------------------------------------------------
@@ -246,6 +283,18 @@ TEST_F(Site_property, Strong) {
     site_test::Site_shape shape;
     for (std::uint32_t seed = 1; seed <= Sites(); ++seed) {
         shape.traffic_channels = 2 + seed % 5;
+        Round_trip(seed, shape, 0, 0);
+    }
+}
+
+// The channel identifier broadcast only after six TSDUs: calls granted, and
+// heard, before their grants can be read are numbered by their grants all
+// the same.
+TEST_F(Site_property, PlanLate) {
+    site_test::Site_shape shape;
+    shape.plan_after = 6;
+    for (std::uint32_t seed = 2005; seed < 2005 + Sites(); ++seed) {
+        shape.traffic_channels = 3 + seed % 4;
         Round_trip(seed, shape, 0, 0);
     }
 }
