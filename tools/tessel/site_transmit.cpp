@@ -38,9 +38,11 @@ const char transmit_site_usage[] =
     "\n"
     "With --center, every physical channel of INPUT goes out at its\n"
     "\"Channel_tx_freq\" (a script's chan_tx line) in one IQ recording: each\n"
-    "record's frame at its timestamp on its channel, the carrier off between\n"
-    "transmissions; a control channel fills its idle time with its overhead\n"
-    "slots.  Each channel is sent at 1/8 of full scale.\n"
+    "record's frame, as above, at its timestamp on its channel, the carrier\n"
+    "off between transmissions; a channel with overhead slots fills its idle\n"
+    "time with them.  Each channel is sent at 1/8 of full scale.  A record\n"
+    "for a channel with no chan_tx before it, or one outside the band, is\n"
+    "refused at its line.\n"
     "\n"
     "  --center HZ   the frequency at the centre of the recording\n"
     "  --rate HZ     its sample rate (default 2400000)\n"
@@ -182,7 +184,7 @@ private:
         if (c != channels_.end()) return c->second.get();
         if (!frequencies_.count(number)) {
             why = "channel " + std::to_string(number) + " has no transmit frequency: no chan_tx (Channel_tx_freq)" +
-                  " for it came before";
+                  " for it before this record";
             return nullptr;
         }
         if (!Inside(number, why)) return nullptr;
