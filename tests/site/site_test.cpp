@@ -172,6 +172,30 @@ TEST_F(Site_commands, DocumentSendsAsItsScript) {
     EXPECT_TRUE(from_script == from_document);
 }
 
+// A channel's overhead slots fill its time around its records, which go
+// out at their own times, and on for --seconds.
+TEST_F(Site_commands, OverheadFillsAroundRecords) {
+    const std::string script = Temp("overhead.script"), iq = Temp("overhead.cf32");
+    std::ofstream(script) << "chan_tx phys_channel=0 Frequency=851037500\n"
+                             "overhead phys_channel=0 NAC=293 interval=100 3400E505C06401EE89907FA6\n"
+                             "tsbk timestamp=0.5 phys_channel=0 NAC=293 crc=fill 80 00 80 10 F1 0A BC 12 34 56\n"
+                             "tsbk timestamp=0.83 phys_channel=0 NAC=293 crc=fill 80 00 80 10 F1 0A BC 12 34 57\n";
+    const std::string band = " --center 851100000 --rate 200000";
+    const tool_test::Result sent = Run("transmit " + script + band + " --seconds 1.5 --out " + iq);
+    ASSERT_EQ(sent.status, 0) << sent.err;
+    EXPECT_EQ(sent.err.find("after their timestamps"), std::string::npos) << sent.err;
+    const tool_test::Result heard = Run("receive " + iq + band);
+    std::map<std::string, std::vector<double>> at;  // the TSBK's first octets -> its timestamps
+    static const std::regex tsbk(R"re(<TSBK timestamp="\s*([0-9.]+)"[^>]*>(\w\w \w\w \w\w \w\w \w\w \w\w))re");
+    for (std::sregex_iterator m(heard.out.begin(), heard.out.end(), tsbk), end; m != end; ++m)
+        at[(*m)[2]].push_back(std::stod((*m)[1]));
+    EXPECT_EQ(at["80 00 80 10 F1 0A"], (std::vector<double>{0.5, 0.83})) << heard.out;
+    const std::vector<double>& slots = at["34 00 E5 05 C0 64"];
+    ASSERT_GE(slots.size(), 15u) << heard.out;
+    EXPECT_EQ(slots.front(), 0.0);
+    EXPECT_GT(slots.back(), 1.3);
+}
+
 // ---- the property --------------------------------------------------------------------
 
 // A log's records: each top-level element but the channel settings, keyed by
