@@ -76,6 +76,12 @@ constexpr uint64_t pull_in_symbols = 200;
 // longer than the longest stretch between syncs of a voice or control channel.
 constexpr uint64_t sync_hold_symbols = 1200;
 constexpr float max_period_error = 0.002f;  // +-0.2 %: ten times the +-100 ppm clock tolerance
+// A carrier that comes up this far above the power being followed (the mean
+// over about onset_smoothing^-1 symbols) is a new transmission, whatever was
+// followed before it (a neighbour's leakage, a weaker station on the same
+// channel): the receiver starts again as at the start of a recording.
+constexpr double onset_ratio = 100;  // 20 dB
+constexpr double onset_smoothing = 1.0 / 64;
 
 // The receiver starts tracking once the mean squared slicer error falls
 // below open_eye_mse (RMS 0.45 level units; the half-distance between levels
@@ -270,6 +276,14 @@ public:
     // The rest, the last symbol without its trailing edge.
     void Flush(std::vector<Costed>& out) { Release(pending.size(), out); }
 
+    // A new carrier: its phase, frequency and amplitude are measured afresh
+    // (the symbols still pending keep what was measured for them).
+    void Restart() {
+        theta = 0;
+        frequency = amplitude = power = 0;
+        edges = 0;
+    }
+
 private:
     static constexpr float quarter = float(pi / 4);
     // Loop gains (per symbol) and the smoothing of the carrier's amplitude
@@ -395,6 +409,38 @@ struct Demodulator::State {
     double carrier_power = 0;          // mean power of the strongest recent stretch
     std::size_t interval_samples = 0;  // samples into the current tuning interval
     double interval_power = 0;         // their summed power
+
+    // The power of the last symbol periods, followed over about
+    // onset_smoothing^-1 of them: a carrier far above it is a new
+    // transmission.  The mixer goes back to the nominal carrier before the
+    // new carrier passes it (a tuning left from what was followed would push
+    // the start of the transmission out of the channel filter), and the
+    // symbols start again from where it came up.
+    double followed_power = 0;
+    std::size_t period_samples = 0;  // samples into the current symbol period
+    double period_power = 0;
+    // Of the n samples at x, how many to take before the mixer is retuned for
+    // a new carrier (n when none comes up among them).
+    bool retune = false;
+    std::size_t Watch_onset(const Complex* x, std::size_t n) {
+        if (retune) tuning = 0, retune = false;
+        for (std::size_t i = 0; i < n; ++i) {
+            period_power += std::norm(x[i]);
+            if (++period_samples < std::size_t(samples_per_symbol)) continue;
+            const double power = period_power / samples_per_symbol;
+            period_samples = 0;
+            period_power = 0;
+            if (power > onset_ratio * followed_power) {
+                followed_power = power;
+                onset = y_base + y.size() + i + 1;
+                onset_pending = retune = true;
+                return i + 1;
+            } else {
+                followed_power += onset_smoothing * (power - followed_power);
+            }
+        }
+        return n;
+    }
     Complex rotor = 1;
     std::array<float, channel_taps / 2 + 1> tuned{};  // tuning of the samples in the filter
     std::size_t tuned_at = 0;
@@ -558,6 +604,24 @@ struct Demodulator::State {
         since_lock = 0;
     }
 
+    // IQ: where a new carrier came up (working-rate index of y), when the
+    // symbols have yet to reach it.
+    uint64_t onset = 0;
+    bool onset_pending = false;
+
+    // As at the start of a recording: levels and timing acquired afresh from
+    // the symbols ahead, no sync held, the mixer at the nominal carrier and
+    // the coherent detector's carrier measured anew.
+    void Restart() {
+        locked = false;
+        since_sync = sync_hold_symbols + 1;
+        quality = 4;
+        period = samples_per_symbol;
+        previous = 0;
+        dc = 0, unit = 1;
+        coherent.Restart();
+    }
+
     struct Phase {
         int shift;
         float dc, unit, mse;
@@ -588,6 +652,10 @@ struct Demodulator::State {
 
     void Symbols(std::vector<float>& out, std::vector<double>* positions) {
         while (t + lookahead < double(y.size())) {
+            if (onset_pending && double(y_base) + t >= double(onset)) {
+                onset_pending = false;
+                Restart();
+            }
             if (!locked) Acquire();
             if (!std::isfinite(dc) || !std::isfinite(unit)) dc = 0, unit = 1;
             const float sampled = At(t);
@@ -844,6 +912,7 @@ void Demodulator::Push_iq(const Complex* samples, std::size_t count, std::vector
     // the samples are split into calls.
     for (std::size_t at = 0, chunk; at < n; at += chunk) {
         chunk = std::min<std::size_t>(tuning_interval - s.interval_samples, n - at);
+        chunk = s.Watch_onset(x + at, chunk);
         s.Tune(x + at, chunk, s.iq.data() + at, s.audio.data() + at);
         s.Unmix(s.iq.data() + at, chunk, s.tuning);
         s.Filter(s.audio.data() + at, chunk);
@@ -857,7 +926,7 @@ void Demodulator::Push_iq(const Complex* samples, std::size_t count, std::vector
         s.interval_power = 0;
         s.carrier_power = std::max(power, s.carrier_power * carrier_memory);
         const bool carrier = power > carrier_off_ratio * s.carrier_power;
-        if (carrier && s.locked && std::isfinite(s.dc)) s.tuning = std::clamp(double(s.dc), -max_tuning, max_tuning);
+        if (carrier && s.locked && !s.onset_pending && std::isfinite(s.dc)) s.tuning = std::clamp(double(s.dc), -max_tuning, max_tuning);
     }
 }
 

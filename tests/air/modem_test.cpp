@@ -455,6 +455,69 @@ TEST_P(Sensitivity, FewTsbksLost) {
 INSTANTIATE_TEST_SUITE_P(WhiteNoise, Sensitivity, testing::ValuesIn(weak_signals),
                          [](const testing::TestParamInfo<Weak_signal>& info) { return std::string(info.param.name); });
 
+// A transmission that starts after a stretch holding a faint signal rather
+// than silence: a neighbour's C4FM leaking through the channel filter (its
+// symbols, no frames, going on under the call), a weaker station's frames
+// ending just before it, or noise.  The receiver's levels and loops are
+// scale-free, so it follows the faint signal; the voice header at the start
+// of the call must be heard all the same.
+TEST(Demodulator, HearsAHeaderAfterAFaintSignal) {
+    enum Kind { symbols, frames, noise };
+    const struct { const char* name; Kind kind; double amplitude, offset_hz; } cases[] = {
+        {"silence", frames, 0, 0},
+        {"leakage 110 dB down", symbols, 3e-6, 0},
+        {"leakage 2 kHz off, 110 dB down", symbols, 3e-6, 2000},
+        {"leakage 5 kHz below, 60 dB down", symbols, 1e-3, -5000},
+        {"frames 110 dB down", frames, 3e-6, 0},
+        {"frames 1.5 kHz off, 30 dB down", frames, 3e-2, 1500},
+        {"noise 110 dB down", noise, 3e-6, 0},
+    };
+    P25::p25_Voice_Hdr header{};
+    header.header.nid.nac = 0x293;
+    header.tgid = 1234;
+    header.algid = 0x80;
+    const std::vector<std::uint8_t> hdu = Frame_encoder(Status_plan::busy).Hdu(header);
+    constexpr unsigned seeds = 4;
+    for (const auto& c : cases) {
+        unsigned heard = 0;
+        for (unsigned seed = 1; seed <= seeds; ++seed) {
+            // The faint signal, then the call: its carrier comes up a little
+            // after the frames end, or a little before the leakage does.
+            std::vector<Complex> iq;
+            Traffic traffic = Random_tsdus(12 + seed * 3, seed);
+            if (c.kind != frames) {
+                std::mt19937 rng(seed);
+                for (std::uint8_t& d : traffic.dibits) d = std::uint8_t(rng() & 3);
+            }
+            Modulator faint(Signal::iq, 48000);
+            faint.Push_iq(traffic.dibits.data(), traffic.dibits.size(), iq);
+            faint.Flush_iq(iq);
+            if (c.kind == noise) std::fill(iq.begin(), iq.end(), Complex(0));
+            Impair(iq, 48000, c.kind == noise ? 0 : none, c.offset_hz, seed);
+            for (Complex& v : iq) v *= float(c.amplitude);
+            const std::size_t start = c.kind == frames ? iq.size() + seed * 97 : iq.size() - seed * 4000;
+            Modulator modulator(Signal::iq, 48000);
+            std::vector<Complex> call;
+            modulator.Push_iq(hdu.data(), hdu.size(), call);
+            modulator.Flush_iq(call);
+            iq.resize(std::max(iq.size(), start + call.size()));
+            for (std::size_t i = 0; i < call.size(); ++i) iq[start + i] += call[i];
+
+            Demodulator demodulator(Signal::iq, 48000);
+            std::vector<float> out;
+            std::vector<Symbol_costs> costs;
+            demodulator.Push_iq(iq.data(), iq.size(), out, nullptr, &costs);
+            demodulator.Flush(out, nullptr, &costs);
+            Frame_decoder decoder([&](const Frame& f) {
+                heard += f.duid == Duid::HDU && f.record_valid && f.record.voice_header.tgid == 1234;
+            });
+            decoder.Push(out.data(), nullptr, out.size(), costs.data());
+            decoder.Flush();
+        }
+        EXPECT_EQ(heard, seeds) << c.name;
+    }
+}
+
 // The trellis decoder's soft distance: clicks (a whole turn, 8 level units,
 // on one symbol) and the anticorrelated noise of neighbouring symbols are
 // what the receiver's symbols carry; a block still decodes exactly with some
