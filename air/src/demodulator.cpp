@@ -79,8 +79,10 @@ constexpr float max_period_error = 0.002f;  // +-0.2 %: ten times the +-100 ppm 
 // A carrier that comes up this far above the power being followed (the mean
 // over about onset_smoothing^-1 symbols) is a new transmission, whatever was
 // followed before it (a neighbour's leakage, a weaker station on the same
-// channel): the receiver starts again as at the start of a recording.
-constexpr double onset_ratio = 100;  // 20 dB
+// channel, noise): the receiver starts again as at the start of a recording.
+// 10 dB, not 20: a call starting out of noise at Eb/N0 14 dB rises less
+// than 20 dB over it, and such calls lost their voice headers at 20.
+constexpr double onset_ratio = 10;
 constexpr double onset_smoothing = 1.0 / 64;
 
 // The receiver starts tracking once the mean squared slicer error falls

@@ -458,19 +458,21 @@ INSTANTIATE_TEST_SUITE_P(WhiteNoise, Sensitivity, testing::ValuesIn(weak_signals
 // A transmission that starts after a stretch holding a faint signal rather
 // than silence: a neighbour's C4FM leaking through the channel filter (its
 // symbols, no frames, going on under the call), a weaker station's frames
-// ending just before it, or noise.  The receiver's levels and loops are
-// scale-free, so it follows the faint signal; the voice header at the start
-// of the call must be heard all the same.
+// ending just before it, noise, or the channel's last call in noise, its
+// carrier off a moment ago.  The receiver's levels and loops are scale-free,
+// so it follows what it hears; the voice header at the start of the call
+// must be heard all the same.
 TEST(Demodulator, HearsAHeaderAfterAFaintSignal) {
     enum Kind { symbols, frames, noise };
-    const struct { const char* name; Kind kind; double amplitude, offset_hz; } cases[] = {
-        {"silence", frames, 0, 0},
-        {"leakage 110 dB down", symbols, 3e-6, 0},
-        {"leakage 2 kHz off, 110 dB down", symbols, 3e-6, 2000},
-        {"leakage 5 kHz below, 60 dB down", symbols, 1e-3, -5000},
-        {"frames 110 dB down", frames, 3e-6, 0},
-        {"frames 1.5 kHz off, 30 dB down", frames, 3e-2, 1500},
-        {"noise 110 dB down", noise, 3e-6, 0},
+    const struct { const char* name; Kind kind; double amplitude, offset_hz, ebn0_db; } cases[] = {
+        {"silence", frames, 0, 0, none},
+        {"leakage 110 dB down", symbols, 3e-6, 0, none},
+        {"leakage 2 kHz off, 110 dB down", symbols, 3e-6, 2000, none},
+        {"leakage 5 kHz below, 60 dB down", symbols, 1e-3, -5000, none},
+        {"frames 110 dB down", frames, 3e-6, 0, none},
+        {"frames 1.5 kHz off, 30 dB down", frames, 3e-2, 1500, none},
+        {"noise 110 dB down", noise, 3e-6, 0, none},
+        {"a call 1 kHz off, Eb/N0 14 dB", frames, 1, 1000, 14},
     };
     P25::p25_Voice_Hdr header{};
     header.header.nid.nac = 0x293;
@@ -502,6 +504,7 @@ TEST(Demodulator, HearsAHeaderAfterAFaintSignal) {
             modulator.Flush_iq(call);
             iq.resize(std::max(iq.size(), start + call.size()));
             for (std::size_t i = 0; i < call.size(); ++i) iq[start + i] += call[i];
+            Impair(iq, 48000, c.ebn0_db, 0, seed + 100);
 
             Demodulator demodulator(Signal::iq, 48000);
             std::vector<float> out;

@@ -323,6 +323,16 @@ TEST_F(Site_property, PlanLate) {
     }
 }
 
+// Sites whose traffic channels start calls after a stretch that is not
+// silence (the leakage of their neighbours, or noise): each lost a voice
+// header while the receiver went on following what it heard before the call.
+TEST_F(Site_property, CallsAfterLeakageOrNoise) {
+    site_test::Site_shape shape;
+    shape.traffic_channels = 5;
+    Round_trip(8, shape, 0, 0);
+    Round_trip(1003, shape, 14, -3);
+}
+
 // White noise (Eb/N0 14 dB) and a receiver's clock a few ppm off either way.
 TEST_F(Site_property, NoiseAndClockError) {
     site_test::Site_shape shape;
