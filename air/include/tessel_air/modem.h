@@ -8,6 +8,9 @@
 // out at the nominal levels +3, +1, -1, -3 (dibits 01, 00, 10, 11).
 // IQ symbols come with their dibits' costs too, from coherent detection of
 // the carrier's phase, which the frame decoder's trellis blocks prefer.
+// IQ: a carrier coming up 10 dB above the power being followed (a
+// neighbour's leakage, noise, a weaker station) starts the receiver again,
+// as at the start of a recording.
 //
 // Transmit: dibits -> impulses -> raised-cosine (alpha 0.2) times x/sin x
 // shaping -> instantaneous frequency (600 Hz per level unit) -> discriminator
