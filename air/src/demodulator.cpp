@@ -421,9 +421,9 @@ struct Demodulator::State {
     double followed_power = 0;
     std::size_t period_samples = 0;  // samples into the current symbol period
     double period_power = 0;
+    bool retune = false;  // to the nominal carrier, before the next samples are mixed
     // Of the n samples at x, how many to take before the mixer is retuned for
     // a new carrier (n when none comes up among them).
-    bool retune = false;
     std::size_t Watch_onset(const Complex* x, std::size_t n) {
         if (retune) tuning = 0, retune = false;
         for (std::size_t i = 0; i < n; ++i) {
@@ -437,9 +437,8 @@ struct Demodulator::State {
                 onset = y_base + y.size() + i + 1;
                 onset_pending = retune = true;
                 return i + 1;
-            } else {
-                followed_power += onset_smoothing * (power - followed_power);
             }
+            followed_power += onset_smoothing * (power - followed_power);
         }
         return n;
     }
