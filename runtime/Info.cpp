@@ -329,10 +329,15 @@ std::mutex shared_formats_mutex;
 
 const Format::format_info& Format::Shared_format(const char* format) {
     if (!format) format = "";
-    // Open addressing by the text; a table full beyond its room (never, with
-    // the formats of the tables) gives each further format one of its own.
+    // Open addressing by the text; beyond the table's room (never, with the
+    // formats of the tables) the formats go on a list.
     constexpr std::size_t room = 512;
     static const format_info* slots[room];
+    struct Spilled {
+        format_info format;
+        const Spilled* next;
+    };
+    static const Spilled* spilled = nullptr;
     std::lock_guard<std::mutex> lock(shared_formats_mutex);
     std::uint32_t h = 2166136261u;  // FNV-1a
     for (const char* c = format; *c; ++c) h = (h ^ static_cast<unsigned char>(*c)) * 16777619u;
@@ -341,7 +346,10 @@ const Format::format_info& Format::Shared_format(const char* format) {
         if (!slot) return *(slot = new (Table_storage(sizeof(format_info))) format_info(format));
         if (std::strcmp(slot->Format(), format) == 0) return *slot;
     }
-    return *new (Table_storage(sizeof(format_info))) format_info(format);
+    for (const Spilled* s = spilled; s; s = s->next)
+        if (std::strcmp(s->format.Format(), format) == 0) return s->format;
+    spilled = new (Table_storage(sizeof(Spilled))) Spilled{format_info(format), spilled};
+    return spilled->format;
 }
 
 // ---------------------------------------------------------------------------

@@ -463,8 +463,8 @@ TEST(Names, ValueTablesReadAndWriteTheirFirstRow) {
 }
 
 // Fields printing with one format text share one format, whatever the
-// address of the text; formats beyond the shared table's room still read
-// their own text.
+// address of the text; formats beyond the shared table's room are shared
+// too and still read their own text.
 TEST(Formats, FieldsShareAFormatByItsText) {
     const std::string copy = "%06X";
     EXPECT_EQ(&Format::Shared_format("%06X"), &Format::Shared_format(copy.c_str()));
@@ -475,5 +475,6 @@ TEST(Formats, FieldsShareAFormatByItsText) {
         const Format::format_info& f = Format::Shared_format(text.c_str());
         ASSERT_STREQ(f.Format(), text.c_str());
         ASSERT_EQ(f.Width(), i);
+        ASSERT_EQ(&Format::Shared_format(text.c_str()), &f);
     }
 }
