@@ -38,12 +38,11 @@ TEST(Crc, CheckValuesOverTheNineDigitsAndContinuation) {
     EXPECT_EQ(ccitt_16(0x1234, digits, 0), 0x1234);
 }
 
-// The CRCs as sent, shared by the library and the air library, against the
-// catalogued check values (CRC-16/GSM and CRC-32/POSIX are these CRCs: init
-// 0, MSB first, inverted) and the air interface's published vectors.
+// The CRCs as sent, shared by the library and the air library (whose tests
+// check the air interface's published vectors), against the catalogued
+// check values: CRC-16/GSM and CRC-32/POSIX are these CRCs (init 0, MSB
+// first, inverted).
 TEST(Crc, SharedCrcsAsSentMatchPublishedValues) {
-    const std::uint8_t tsbk[] = {0x34, 0x00, 0xE5, 0x05, 0xC0, 0x64, 0x01, 0xEE, 0x89, 0x90};
-    const std::uint8_t one = 0x0A;
     struct Case {
         const char* name;
         std::uint32_t (*crc)(const std::uint8_t*, std::size_t);
@@ -55,10 +54,8 @@ TEST(Crc, SharedCrcsAsSentMatchPublishedValues) {
     const auto crc32 = [](const std::uint8_t* o, std::size_t n) -> std::uint32_t { return P25::Crc32(o, n); };
     const Case cases[] = {
         {"CRC-16/GSM check", crc16, digits, sizeof digits, 0xCE3C},
-        {"CRC-16 of a TSBK", crc16, tsbk, sizeof tsbk, 0x7FA6},
         {"CRC-16 of nothing", crc16, digits, 0, 0xFFFF},
         {"CRC-32/POSIX check", crc32, digits, sizeof digits, 0x765E7680},
-        {"CRC-32 of 0A", crc32, &one, 1, 0xD0752929},
         {"CRC-32 of nothing", crc32, digits, 0, 0xFFFFFFFF},
     };
     for (const Case& c : cases) EXPECT_EQ(c.crc(c.octets, c.count), c.expected) << c.name;
