@@ -3,6 +3,7 @@
 // through them, Scanner reads back whatever Printer wrote.
 #include "XML_routines.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include <cerrno>
@@ -235,6 +236,44 @@ bool Twos_complement(const format_info& f) {
     return c == 'x' || c == 'X' || c == 'o';
 }
 
+// A double under an f conversion with at most nine decimals (flags 0 and -
+// only), printed from its value scaled to an integer: exact when the scaled
+// value is far enough from a half to round the same whatever the one
+// rounding of the scaling did.  The length of the text, or -1 (nothing
+// printed) for any other value or format.
+const int Fixed_room = 64;
+int Fixed_text(double v, const format_info& f, char (&out)[Fixed_room]) {
+    static const double scale[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    const int precision = f.Precision() < 0 ? 6 : f.Precision();
+    const char c = Double_conversion(f.Conversion());
+    if ((c != 'f' && c != 'F') || precision > 9 || f.Width() >= Fixed_room ||
+        f.Flags().find_first_not_of("0-") != std::string::npos || !std::isfinite(v))
+        return -1;
+    const bool negative = std::signbit(v);
+    const double scaled = std::fabs(v) * scale[precision];
+    if (!(scaled < 0x1p52)) return -1;
+    unsigned long long n = static_cast<unsigned long long>(scaled);
+    const double fraction = scaled - static_cast<double>(n);  // exact below 2^52
+    if (std::fabs(fraction - 0.5) <= scaled * 0x1p-50 + 0x1p-60) return -1;
+    if (fraction > 0.5) ++n;
+    char digits[32];  // backwards: decimals, point, whole digits, sign
+    int count = 0;
+    for (int i = 0; i < precision; ++i, n /= 10) digits[count++] = static_cast<char>('0' + n % 10);
+    if (precision) digits[count++] = '.';
+    do {
+        digits[count++] = static_cast<char>('0' + n % 10);
+        n /= 10;
+    } while (n);
+    const int pad = f.Width() > count + negative ? f.Width() - count - negative : 0;
+    char* p = out;
+    if (pad && !f.Left() && !f.Zero_pad()) p = std::fill_n(p, pad, ' ');
+    if (negative) *p++ = '-';
+    if (pad && f.Zero_pad()) p = std::fill_n(p, pad, '0');
+    while (count) *p++ = digits[--count];
+    if (pad && f.Left()) p = std::fill_n(p, pad, ' ');
+    return static_cast<int>(p - out);
+}
+
 // The usual format of octet blocks: two upper-case digits and a blank.
 bool Octet_and_blank(const format_info& f) {
     return f.Hand_integer() && f.Conversion() == 'X' && f.Width() == 2 && f.Zero_pad() && f.Prefix().empty() &&
@@ -353,7 +392,10 @@ void Printer::Print(double v, const format_info& f) {
         Append(f.last_text_, f.last_length_);
     } else {
         const std::size_t start = length_;
-        Append_printf(buffer_, length_, f.Printf_double(), v);
+        char fixed[Fixed_room];
+        const int fixed_length = Fixed_text(v, f, fixed);
+        if (fixed_length >= 0) Append(fixed, static_cast<std::size_t>(fixed_length));
+        else Append_printf(buffer_, length_, f.Printf_double(), v);
         const std::size_t n = length_ - start;
         f.last_length_ = 0;
         if (n > 0 && n < sizeof f.last_text_) {

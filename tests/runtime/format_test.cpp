@@ -4,6 +4,8 @@
 
 #include <cfloat>
 #include <climits>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -129,6 +131,31 @@ TEST(Printer, PrintsTheExpectedText) {
         {Print_invalid(0x1F), "0x1F"}, {Print_invalid(0), "0x0"}, {Print_invalid(ULONG_MAX), "0xFFFFFFFFFFFFFFFF"},
     };
     for (const auto& r : rows) EXPECT_EQ(r.first, r.second);
+}
+
+// Doubles under fixed-point formats print as snprintf prints them: the
+// timestamps of a log (every tick of the 50 MHz clock a multiple of 2e-8
+// seconds), values next to a rounding half, signs, zeros and the widths and
+// flags of the formats.
+TEST(Printer, FixedPointAsSnprintf) {
+    const char* const formats[] = {"%11.8d", "%.8f", "%011.8f", "%-11.8f|", "%.0f", "%.1f", "%5.3f",
+                                   "%f",     "%.9f", "%3.2d",  "%+.2f",   "%.12f", "%09.3F"};
+    std::vector<double> values = {0.0, -0.0, 1.0, -1.5, 0.5, 1.5, 2.5, 0.125, 0.375, -0.125, 1e-9, 4.9999999995,
+                                  85.8993459, 123456789.123, 1e15, -2e16, 0.1, 0.7, DBL_TRUE_MIN, DBL_MAX};
+    for (std::uint32_t ticks : {1u, 49999999u, 50000000u, 123456789u, 2147483647u, 4294967295u})
+        values.push_back(ticks / 50000000.0);
+    for (std::uint32_t ticks = 7; ticks < 4294000000u; ticks = ticks * 3 + 12345) values.push_back(ticks / 50000000.0);
+    for (const char* format : formats) {
+        std::string printf_format = format;
+        if (printf_format.back() == '|') printf_format.pop_back();
+        if (printf_format.back() == 'd') printf_format.back() = 'f';
+        for (double v : values) {
+            char expected[512];
+            std::snprintf(expected, sizeof expected, printf_format.c_str(), v);
+            EXPECT_EQ(Print_one(v, format), std::string(expected) + (format[std::strlen(format) - 1] == '|' ? "|" : ""))
+                << format << " " << v;
+        }
+    }
 }
 
 TEST(RoundTrip, RepresentativeValuesThroughEveryFormatInUse) {
