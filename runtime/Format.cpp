@@ -118,6 +118,30 @@ bool Read_double(const std::string& s, std::size_t& pos, double& value, char con
         if (*q == '.' && !Is_digit(*++q)) return false;
         while (Is_digit(*q)) ++q;
         if (*q == 'e' || *q == 'E') return false;
+        // Up to 15 digits are a whole number a double holds exactly, and so
+        // is a power of ten up to 10^22: their quotient, rounded once, is
+        // what strtod reads.
+        static const double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        unsigned long long digits = 0;
+        int count = 0, decimals = 0;
+        bool point = false;
+        for (const char* d = p; d < q; ++d) {
+            if (*d == '.') {
+                point = true;
+                continue;
+            }
+            if (count || *d != '0') ++count;
+            digits = digits * 10 + static_cast<unsigned>(*d - '0');
+            if (point) ++decimals;
+            if (count > 15 || decimals > 22) break;
+        }
+        if (count <= 15 && decimals <= 22) {
+            const double v = static_cast<double>(digits) / powers[decimals];
+            value = *start == '-' ? -v : v;
+            pos += static_cast<std::size_t>(q - start);
+            return true;
+        }
     }
     char* end = nullptr;
     errno = 0;
@@ -721,7 +745,10 @@ bool Scanner::Scan(BE_24bit& v, const format_info& f) {
 // digits, as printed: "A" is not an octet.
 bool Scanner::Scan(void* block, std::size_t size, const format_info& f) {
     std::size_t start = pos_;
-    std::vector<unsigned char> octets(size);
+    // Read aside: the block is left as it was when its text is refused.
+    unsigned char small[256];
+    std::vector<unsigned char> large(size > sizeof small ? size : 0);
+    unsigned char* octets = size > sizeof small ? large.data() : small;
     exact_width_ = true;
     for (std::size_t i = 0; i < size; ++i) {
         if (!Scan(octets[i], f)) {
@@ -731,7 +758,7 @@ bool Scanner::Scan(void* block, std::size_t size, const format_info& f) {
         }
     }
     exact_width_ = false;
-    if (size) std::memcpy(block, octets.data(), size);
+    if (size) std::memcpy(block, octets, size);
     return true;
 }
 
@@ -761,7 +788,10 @@ unsigned long Scanner::Invalid(bool& ok) {
 }
 
 void Scanner::Note_written(std::size_t start, std::size_t end, double value, bool hex) {
-    written_ = Written{text_.substr(start, end - start), value, hex, true};
+    written_.text.assign(text_, start, end - start);
+    written_.value = value;
+    written_.hex = hex;
+    written_.set = true;
     if (input_) input_->written = written_;
 }
 

@@ -452,18 +452,36 @@ private:
 
     // The first character at or after p that may change the state or be
     // changed: a markup character, a carriage return, or any character of
-    // the states followed one by one.
-    const char* Pass_over(const char* p, const char* end) const {
-        unsigned char run;
+    // the states followed one by one.  In a start tag that keeps its
+    // attributes, quotes and the '=' of each attribute are followed here.
+    const char* Pass_over(const char* p, const char* end) {
         switch (state_) {
-        case State::text: run = in_text; break;
-        case State::end_tag: run = in_end_tag; break;
+        case State::text: return Run(p, end, in_text);
+        case State::end_tag: return Run(p, end, in_end_tag);
         case State::start_tag:
-            if (losing_) return p;
-            run = quote_ == '"' ? in_double : quote_ ? in_single : in_tag;
-            break;
+            while (!losing_) {
+                p = Run(p, end, quote_ == '"' ? in_double : quote_ ? in_single : in_tag);
+                if (p == end) return p;
+                const char c = *p;
+                if (quote_) {
+                    // The value that ends the last attribute kept is left
+                    // to Tag_character.
+                    if (c != quote_ || attributes_ == Kept_attributes) return p;
+                    quote_ = 0;
+                } else if (c == '"' || c == '\'') {
+                    quote_ = c;
+                } else if (c == '=') {
+                    ++attributes_;
+                } else {
+                    return p;
+                }
+                ++p;
+            }
+            return p;
         default: return p;
         }
+    }
+    static const char* Run(const char* p, const char* end, unsigned char run) {
         while (p < end && !(Run_ends[static_cast<unsigned char>(*p)] & run)) ++p;
         return p;
     }
@@ -907,10 +925,12 @@ private:
             std::string name = From_xml(a[0]);
             if (a[1]) name = From_xml(a[1]) + (":" + name);
             std::string value(From_xml(a[3]), static_cast<std::size_t>(a[4] - a[3]));
-            if (Has_entity_reference(frame, name, value)) continue;
-            // Without entity substitution the parser keeps an escaped '&' as
-            // a character reference.
-            for (std::size_t at; (at = value.find("&#38;")) != std::string::npos;) value.replace(at, 5, "&");
+            if (value.find('&') != std::string::npos) {
+                if (Has_entity_reference(frame, name, value)) continue;
+                // Without entity substitution the parser keeps an escaped
+                // '&' as a character reference.
+                for (std::size_t at; (at = value.find("&#38;")) != std::string::npos;) value.replace(at, 5, "&");
+            }
             if (frame.node) last_property = Append_property(frame.node, last_property, name, value);
             Attribute(frame, name, value);
         }

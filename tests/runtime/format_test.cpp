@@ -232,6 +232,29 @@ TEST(Scanner, Accepts) {
     for (const auto& r : rows) r.accept(r.text, r.format, r.value, r.rest);
 }
 
+// Decimals read back as strtod reads them, to the last bit: the log's
+// timestamps, signs, leading zeros, the most digits and decimals a double
+// holds exactly and more.
+TEST(Scanner, DecimalsAsStrtod) {
+    std::vector<std::string> texts = {"0",          "-0.0",     "007.50",           "123456789012345", "1234567890123456",
+                                      "0.1",        "0.3",      "-2.000000000000000000001", "9007199254740993",
+                                      "0.0000000000000000000001", "0.00000000000000000000001", "85.89934590",
+                                      "1.7976931348623157", "4.9406564584124654"};
+    for (std::uint32_t ticks = 7; ticks < 4294000000u; ticks = ticks * 3 + 12345) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%11.8f", ticks / 50000000.0);
+        texts.push_back(text + std::strspn(text, " "));
+    }
+    for (const std::string& text : texts) {
+        Scanner s(text.c_str());
+        double v = 1;
+        ASSERT_TRUE(s.Scan(v, format_info("%11.8d"))) << text;
+        const double expected = std::strtod(text.c_str(), nullptr);
+        EXPECT_EQ(std::memcmp(&v, &expected, sizeof v), 0) << text << " read " << v;
+        EXPECT_FALSE(s.More()) << text;
+    }
+}
+
 TEST(Scanner, Rejects) {
     // A failure later in the text (start) leaves the position there.
     using Check = void (*)(const char*, const char*, std::size_t);
