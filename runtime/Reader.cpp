@@ -33,18 +33,9 @@ const std::size_t Text_limit = 10000000;
 // Quoted text in reports is cut to this length.
 const std::size_t Quote_limit = 60;
 
-// The loops that pass over characters compare them with constants only: a
-// fuzzer's tracing of those comparisons (a call for each character) guides
-// no input, so the fuzz build leaves them uninstrumented.
-#if defined(__clang__)
-#define CHARACTER_LOOP __attribute__((no_sanitize("coverage")))
-#else
-#define CHARACTER_LOOP
-#endif
-
 bool Blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-CHARACTER_LOOP bool Is_blank(const char* s, std::size_t n) {
+bool Is_blank(const char* s, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i)
         if (!Blank(s[i])) return false;
     return true;
@@ -536,7 +527,7 @@ private:
         default: return p;
         }
     }
-    CHARACTER_LOOP static const char* Run(const char* p, const char* end, unsigned char run) {
+    static const char* Run(const char* p, const char* end, unsigned char run) {
         while (p < end && !(Run_ends[static_cast<unsigned char>(*p)] & run)) ++p;
         return p;
     }
@@ -790,7 +781,7 @@ private:
 
     // Also notes whether the input, as far as it goes, ends inside a tag
     // (its last '<' stands after its last '>').
-    CHARACTER_LOOP void Note_content(const char* data, std::size_t size) {
+    void Note_content(const char* data, std::size_t size) {
         input_.bytes_read += size;
         if (!content_) content_ = !Is_blank(data, size);
         for (std::size_t i = size; i-- > 0;) {
