@@ -18,7 +18,7 @@
 #include <memory>
 #include <vector>
 
-#include "shared/P25/P25_shared_struct.h"
+#include "shared/P25/P25_records.h"
 #include "tessel_air/codes.h"
 
 namespace tessel_air {
