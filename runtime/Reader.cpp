@@ -1133,7 +1133,8 @@ private:
     // Reports name the element's first line and quote the text on one line.
     void Flush_text(Frame& frame) {
         if (frame.text.empty()) return;
-        std::string text;
+        std::string& text = flushed_;  // the frame's text, taken out
+        text.clear();
         text.swap(frame.text);
         const int text_line = frame.text_line;
         frame.text_line = 0;
@@ -1264,7 +1265,7 @@ private:
     std::unordered_map<const Info_base*, std::unique_ptr<Element_description>> grammars_;
     // The tag, and the name and value of an attribute, being read: their
     // room kept from element to element.
-    std::string tag_, name_, value_;
+    std::string tag_, name_, value_, flushed_;
 };
 
 Read_status Read_source(Source& source, const char* url, const Info_base& root, Input_data& input) {

@@ -255,6 +255,29 @@ TEST(Scanner, DecimalsAsStrtod) {
     }
 }
 
+// A block under "%02X " reads as its octets read one by one: the same
+// octets, position and last number as written, or the same refusal.
+TEST(Scanner, BlockAsItsOctets) {
+    const char* const texts[] = {"80 00 a5 3C ff", " 8000A53CFF ", "80\t00\n\tA5 3C FF  x", "+80 +00 A5 3C FF",
+                                 "80 00 A5 3C F",  "80 00 A5 3C FFF",  "80 00 + A5 3C FF",      "80 0x 00 A5 3C",
+                                 "80 00 A5 3C",    ""};
+    const format_info f("%02X ");
+    for (const char* text : texts)
+        for (std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{5}}) {
+            Scanner whole(text), one_by_one(text);
+            unsigned char block[5] = {}, octets[5] = {};
+            const bool ok = whole.Scan(block, size, f);
+            bool each = true;
+            for (std::size_t i = 0; i < size && each; ++i) each = one_by_one.Scan(octets[i], f);
+            if (!each) one_by_one.Reset(0);
+            EXPECT_EQ(ok, each) << text << " " << size;
+            if (!ok || !each) continue;
+            EXPECT_EQ(std::memcmp(block, octets, size), 0) << text;
+            EXPECT_EQ(whole.Save(), one_by_one.Save()) << text;
+            EXPECT_EQ(whole.Last_written().text, one_by_one.Last_written().text) << text;
+        }
+}
+
 TEST(Scanner, Rejects) {
     // A failure later in the text (start) leaves the position there.
     using Check = void (*)(const char*, const char*, std::size_t);
