@@ -221,16 +221,24 @@ struct Frame {
     unsigned long reports_held = 0;
 
     // Back to a frame of no element (its tree freed, then its state, as its
-    // destruction would), keeping the room of its strings.
+    // destruction would), keeping the room of its strings: every member as
+    // a new frame has it.
     void Reset() {
         tree.reset();
         state.reset();
-        std::string kept_tag = std::move(tag), kept_text = std::move(text);
-        *this = Frame();
-        kept_tag.clear();
-        kept_text.clear();
-        tag = std::move(kept_tag);
-        text = std::move(kept_text);
+        node = nullptr;
+        tag.clear();
+        line = 0;
+        errors_at_start = 0;
+        failed = false;
+        text.clear();
+        text_line = 0;
+        text_overflow = false;
+        text_given = false;
+        has_children = false;
+        entity_references = 0;
+        reports = 0;
+        reports_held = 0;
     }
 };
 
