@@ -216,7 +216,8 @@ Site Generate_site(std::uint32_t seed, const Site_shape& shape) {
                 blocks.push_back(Grant_update(plan, numbers[1 + call.channel], call.group));
                 ++site.grants;
             }
-        while (blocks.size() < 3) blocks.push_back(broadcasts[rotation++ % 3]);
+        // Before the plan is broadcast, the status broadcasts alone (their channel unknown until then).
+        while (blocks.size() < 3) blocks.push_back(broadcasts[k < shape.plan_after ? 1 + rotation++ % 2 : rotation++ % 3]);
         std::string text = "tsbk timestamp=" + Timestamp(at) + " phys_channel=0" + nac_text + " crc=fill";
         for (std::size_t b = 0; b < 3; ++b) {
             if (b == 2) blocks[b][0] |= 0x80;

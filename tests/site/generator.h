@@ -21,6 +21,7 @@ struct Site_shape {
     double rate = 200000;       // the band is the centre +- rate/2 (less a channel's edge)
     double seconds = 2.5;
     unsigned traffic_channels = 3;  // 2-6
+    unsigned plan_after = 0;        // TSDUs sent before the first channel identifier
 };
 
 struct Site {

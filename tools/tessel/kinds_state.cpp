@@ -137,7 +137,12 @@ template <void (*Entry)(const P25::Chan_freq&)>
 bool Log_freq_line(const Record_line& line, std::string& error) {
     P25::Chan_freq record{Operation(line), 0};
     if (!Read_fields(XML_routines::channel_rx_freq_info, record, line, error)) return false;
-    Entry(record);
+    // A channel's transmit frequency places it on the air: it goes to the
+    // record sink as the air kinds' records do.
+    if (Entry == P25::Log_chan_tx)
+        Deliver_element("Channel_tx_freq", &record, [&] { Entry(record); });
+    else
+        Entry(record);
     return true;
 }
 

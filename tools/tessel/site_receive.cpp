@@ -372,10 +372,18 @@ private:
         if (t->dropped) t->dropped = false;
         t->probe = false;
         Tune(*t, std::uint64_t(at));
-        if (!t->used) Use(*t, at);
+        Use(*t, at);
     }
 
+    // A channel's first use is its first grant or frame on the air, whichever
+    // came first: a channel heard before its grant could be read (its
+    // channel identifier not yet broadcast) takes the grant's time, as long as
+    // it has no number yet.
     void Use(Site_channel& c, double at) {
+        if (c.used) {
+            if (c.number < 0 && at < c.first_use) c.first_use = at, c.use_order = ++uses_;
+            return;
+        }
         c.used = true;
         c.first_use = at;
         c.use_order = ++uses_;

@@ -2,37 +2,29 @@
 // wideband recording.
 //
 // Every physical channel of the input is a transmitter at the frequency its
-// "Channel_tx_freq" (a script's chan_tx line) gives: the air library's frame
+// "Channel_tx_freq" (a script's chan_tx line) gives: transmit's frame
 // encoder and modulator at the channel rate, moved to its place in the band
-// by the combiner.  A channel's frames go out at their records' timestamps
-// (the first sync symbol's centre there), with the carrier off between
-// transmissions; a control channel (one that carries TSDUs, PDUs or overhead
-// slots) fills its idle time with its overhead slots, so that it never falls
-// silent while the site is on the air.
+// by the combiner.  The records reach the channels as single-channel
+// transmit reads them (transmit.h), one frame a record, exactly as given, at
+// their timestamps (the first sync symbol's centre there), with the carrier
+// off between transmissions; a channel with overhead slots fills its idle
+// time with them, so that it never falls silent while the site is on the air.
 //
 // The records arrive in input order and the band is written as they come:
 // each record lets every channel run up to its timestamp, so memory stays
 // that of the frames in flight.  A record earlier than its channel's air
 // time so far goes out as soon as it can, and is counted late.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <deque>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "P25_processing.h"
-#include "Trunking_handler.h"
-#include "progress.h"
-#include "script.h"
 #include "site.h"
+#include "transmit.h"
 #include "tessel_air/channelizer.h"
 #include "tessel_air/frames.h"
 #include "tessel_air/modem.h"
@@ -46,9 +38,11 @@ const char transmit_site_usage[] =
     "\n"
     "With --center, every physical channel of INPUT goes out at its\n"
     "\"Channel_tx_freq\" (a script's chan_tx line) in one IQ recording: each\n"
-    "record's frame at its timestamp on its channel, the carrier off between\n"
-    "transmissions; a control channel fills its idle time with its overhead\n"
-    "slots.  Each channel is sent at 1/8 of full scale.\n"
+    "record's frame, as above, at its timestamp on its channel, the carrier\n"
+    "off between transmissions; a channel with overhead slots fills its idle\n"
+    "time with them.  Each channel is sent at 1/8 of full scale.  A record\n"
+    "for a channel with no chan_tx before it, or one outside the band, is\n"
+    "refused at its line.\n"
     "\n"
     "  --center HZ   the frequency at the centre of the recording\n"
     "  --rate HZ     its sample rate (default 2400000)\n"
@@ -57,366 +51,210 @@ const char transmit_site_usage[] =
 namespace {
 
 using tessel_air::Complex;
-using tessel_air::Duid;
+using tessel_air::Frame_encoder;
 
 constexpr double default_wide_rate = 2400000;
 constexpr float channel_level = 0.125f;
-// The modulator's filter spans this many symbols each side of a symbol: so
-// long the carrier stays on around a transmission.
-constexpr int tail_symbols = tessel_air::Modulator::delay_symbols;
+// How far short of a record's time every channel's samples may run without
+// keeping its frame from going out exactly there: a channel whose carrier
+// falls in between needs its tail, the shortest silence and the next
+// frame's lead-in (a frame closer than that follows on the same carrier).
+constexpr double record_margin = Transmitter::reach_seconds + (Transmitter::min_silence + 1) / tessel_air::symbol_rate;
 
-// One frame to send: its record and the symbol at which its sync starts.
-struct Scheduled {
-    Duid duid;
-    std::uint64_t symbol;
-    P25::Log_Dispatch_payload payload;
+// One physical channel on the air: transmit's frame encoder and modulator at
+// the channel rate, its samples kept until the band takes them.  It comes on
+// at the band's channel sample `first`; its own clock starts a modulator's
+// reach earlier, so that a frame can start right there (at the start of the
+// band, a record at time 0), and the samples before `first` are dropped.
+struct Site_channel {
+    Site_channel(int combiner_id, std::uint64_t first, double rate)
+        : id(combiner_id),
+          lead(std::size_t(std::ceil(Transmitter::reach_seconds * rate - 1e-6))),
+          first_sample(first),
+          start((double(first) - double(lead)) / rate),
+          drop(lead),
+          tx(samples, rate) {}
+    int id;
+    std::size_t lead;              // channel samples its clock starts before `first`
+    std::uint64_t first_sample;
+    double start;                  // seconds of the band at its clock's start
+    std::size_t drop;              // samples before `first` still to drop
+    std::vector<Complex> samples;  // made, from the band's next block on
+    Transmitter tx;              // into samples
+    Frame_encoder encoder{tessel_air::Status_plan::control_channel};
+    Overhead overhead;
+    bool on_air = false;         // a transmission is in progress
+    bool last_outbound = false;  // the direction of its last frame
+    bool finished = false;       // every frame is out: silence from here
+
+    // A record's time on the channel's own clock (< 0 stays: directly after the frame before).
+    double Local(double seconds) const { return seconds < 0 ? seconds : std::max(0.0, seconds - start); }
 };
 
-struct Slot {
-    P25::TSBK_PDU_data blocks;
-    double interval;  // symbols
-    double due = 0;
-};
-
-std::vector<std::uint8_t> Frame_of(tessel_air::Frame_encoder& encoder, Duid duid, const P25::Log_Dispatch_payload& p) {
-    switch (duid) {
-    case Duid::HDU: return encoder.Hdu(p.voice_header);
-    case Duid::LDU1: return encoder.Ldu1(p.ldu1);
-    case Duid::LDU2: return encoder.Ldu2(p.ldu2);
-    case Duid::TDU: return encoder.Tdu(p.term);
-    case Duid::TDULC: return encoder.Tdulc(p.termlc);
-    case Duid::PDU: {
-        std::array<std::uint8_t, 12> header;
-        std::memcpy(header.data(), p.tsbk.tsbk[0].data, 12);
-        std::vector<tessel_air::Pdu_block> blocks;
-        for (std::uint32_t i = 1; i < p.tsbk.block_count; ++i) {
-            tessel_air::Pdu_block b;
-            std::memcpy(b.octets.data(), p.tsbk.tsbk[i].data, 12);
-            blocks.push_back(b);
-        }
-        return encoder.Pdu(header, blocks, std::uint16_t(p.tsbk.header.nid.nac & 0xFFF));
-    }
-    default: return encoder.Tsdu(p.tsbk);
-    }
-}
-
-// One physical channel: its frames, timed, as channel-rate samples.
-class Channel_transmitter {
+// The site: each physical channel at its "Channel_tx_freq", the band they
+// make written block by block as the records come.  A record at time t lets
+// every channel run up to t (less the modulator's reach): then no channel has
+// gone past where a later record starts, and memory holds the frames in
+// flight only.
+class Site_out : public Frame_out {
 public:
-    // start: the channel sample the band is at when the channel comes on.
-    Channel_transmitter(double channel_rate, bool control, std::uint64_t start)
-        : encoder_(control ? tessel_air::Status_plan::control_channel : tessel_air::Status_plan::busy),
-          modulator_(tessel_air::Signal::iq, channel_rate),
-          samples_per_symbol_(channel_rate / tessel_air::symbol_rate),
-          control_(control) {
-        // Its symbol slots keep the band's time: silence up to the first whole one.
-        symbol_ = std::uint64_t(std::ceil(double(start) / samples_per_symbol_));
-        samples_.assign(std::size_t(std::llround(double(symbol_) * samples_per_symbol_ - double(start))), Complex(0, 0));
-    }
-
-    void Schedule(const Scheduled& s) { queue_.push_back(s); }
-    void Add_slot(const Slot& s) { slots_.push_back(s); }
-    bool Control() const { return control_; }
-    bool Idle() const { return queue_.empty() && dibits_.empty() && tail_ == 0; }
-    bool Scheduled_left() const { return !queue_.empty() || scripted_; }
-    std::uint64_t Symbol() const { return symbol_; }
-    unsigned long Late() const { return late_; }
-    unsigned long Frames() const { return frames_; }
-
-    // At least `count` samples ready; broadcast: slots fill idle time.
-    void Fill(std::size_t count, bool broadcast) {
-        while (samples_.size() < count) Next_symbol(broadcast);
-    }
-    const Complex* Samples() const { return samples_.data(); }
-    void Take(std::size_t count) { samples_.erase(samples_.begin(), samples_.begin() + long(count)); }
-
-private:
-    tessel_air::Frame_encoder encoder_;
-    tessel_air::Modulator modulator_;
-    double samples_per_symbol_;
-    bool control_;
-    std::deque<Scheduled> queue_;
-    std::vector<Slot> slots_;
-    std::deque<std::uint8_t> dibits_;  // of the frame on the air
-    std::uint64_t symbol_ = 0;         // the next symbol slot
-    int tail_ = 0;                     // symbol slots the carrier stays on after the last dibit
-    double emitted_ = 0;               // modulator output dropped or kept so far, in samples
-    std::vector<Complex> out_, samples_;
-    unsigned long late_ = 0, frames_ = 0;
-    bool started_ = false;
-    bool scripted_ = false;  // the frame on the air is a record's (not overhead)
-
-    // The next frame to begin at this symbol, if one is due.
-    void Begin_frame(bool broadcast) {
-        if (!queue_.empty() && queue_.front().symbol <= symbol_) {
-            const Scheduled s = queue_.front();
-            queue_.pop_front();
-            if (s.symbol < symbol_) ++late_;
-            const std::vector<std::uint8_t> d = Frame_of(encoder_, s.duid, s.payload);
-            dibits_.assign(d.begin(), d.end());
-            scripted_ = true;
-            ++frames_;
-            return;
-        }
-        if (!broadcast || slots_.empty()) return;
-        // Overhead: the slots due, earliest first, up to three TSBKs, if they end before the next frame.
-        std::sort(slots_.begin(), slots_.end(), [](const Slot& a, const Slot& b) { return a.due < b.due; });
-        P25::TSBK_PDU_data unit = slots_.front().blocks;
-        unit.block_count = 0;
-        std::vector<Slot*> taken;
-        for (Slot& s : slots_) {
-            if (unit.block_count + s.blocks.block_count > 3) continue;
-            if (unit.block_count > 0 && s.due > double(symbol_)) break;
-            for (std::uint32_t i = 0; i < s.blocks.block_count; ++i) unit.tsbk[unit.block_count++] = s.blocks.tsbk[i];
-            taken.push_back(&s);
-        }
-        const std::uint64_t length = unit.block_count == 1 ? 180 : unit.block_count == 2 ? 288 : 360;
-        if (unit.block_count == 0 || (!queue_.empty() && queue_.front().symbol < symbol_ + length)) return;
-        for (Slot* s : taken) s->due = std::max(s->due, double(symbol_)) + s->interval;
-        const std::vector<std::uint8_t> d = encoder_.Tsdu(unit);
-        dibits_.assign(d.begin(), d.end());
-    }
-
-    void Next_symbol(bool broadcast) {
-        if (dibits_.empty()) {
-            scripted_ = false;
-            Begin_frame(broadcast);
-        }
-        std::uint8_t dibit = 0;
-        const bool on = !dibits_.empty();
-        if (on) {
-            dibit = dibits_.front();
-            dibits_.pop_front();
-            tail_ = 2 * tail_symbols;
-            started_ = true;
-        }
-        out_.clear();
-        modulator_.Push_iq(&dibit, 1, out_);
-        // Output of symbol slot k - delay: its own samples, the carrier on
-        // while a frame's symbols are within the filter's reach.
-        const bool carrier = on || tail_ > 0 || Upcoming();
-        if (!on && tail_ > 0) --tail_;
-        for (const Complex& z : out_) {
-            emitted_ += 1;
-            if (emitted_ <= tail_symbols * samples_per_symbol_) continue;  // the filter's delay
-            samples_.push_back(carrier && started_ ? z * channel_level : Complex(0, 0));
-        }
-        ++symbol_;
-    }
-
-    // A frame starts within the filter's reach ahead.
-    bool Upcoming() const {
-        return !queue_.empty() && queue_.front().symbol <= symbol_ + 2 * tail_symbols;
-    }
-};
-
-// The site: channels by physical channel number, the band they make.
-class Site_transmitter {
-public:
-    Site_transmitter(double rate, double center, tessel_air::Sample_writer& out)
+    Site_out(double rate, double center, tessel_air::Sample_writer& out)
         : rate_(rate), center_(center), out_(out), combiner_(rate) {}
 
-    void Frequency(unsigned channel, double hz) {
-        if (frequencies_.count(channel)) return;
-        frequencies_[channel] = hz;
-        if (std::fabs(hz - center_) > rate_ / 2 - 7000) {
-            std::fprintf(stderr, "tessel transmit: channel %u at %.0f Hz is outside the band of --center and --rate\n",
-                         channel, hz);
-            ++refused_;
-        }
+    Frame_encoder* Encoder(const P25::Source_info& source, double seconds, std::string& why) override {
+        Site_channel* c = Channel(source.phys_channel, why);
+        if (!c) return nullptr;
+        if (seconds >= 0) Run_until(seconds);
+        return &c->encoder;
     }
-
-    void Frame(Duid duid, const P25::Log_Dispatch_payload& p) {
-        const P25::Source_info& source = p.header.metadata;
-        Channel* c = Find(source.phys_channel, duid == Duid::TSDU || duid == Duid::PDU);
-        if (!c) return;
-        const double seconds = source.timestamp.Get();
-        Run_until(seconds);
-        Scheduled s{duid, std::uint64_t(std::llround(seconds * tessel_air::symbol_rate)), p};
-        c->tx->Schedule(s);
-        ++records_;
+    bool Follows_outbound(const P25::Source_info& source, double seconds) const override {
+        const auto c = channels_.find(source.phys_channel);
+        return c != channels_.end() && c->second->on_air && c->second->last_outbound &&
+               c->second->tx.Directly(c->second->Local(seconds));
     }
-
-    void Overhead(const P25::Trunking_Overhead& o) {
-        if (o.duid != P25::TSDU) return;  // a PDU or SmartZone slot has no place in a TSDU
-        Channel* c = Find(o.metadata.phys_channel, true);
-        if (!c || o.tsbk.block_count == 0 || o.tsbk.block_count > 3) return;
-        Slot s;
-        s.blocks = o.tsbk;
-        s.interval = std::max(o.repeat_time, 1u) / 1000.0 * tessel_air::symbol_rate;
-        c->tx->Add_slot(s);
+    bool Send(const P25::Source_info& source, const std::vector<std::uint8_t>& dibits, double seconds,
+              bool& late) override {
+        Site_channel& c = *channels_.at(source.phys_channel);
+        c.on_air = true;
+        c.last_outbound = source.is_osp;
+        return ok_ = ok_ && c.tx.Send(dibits, c.Local(seconds), late);
+    }
+    void Add_slot(const P25::Source_info& source, const Slot& slot) override {
+        channels_.at(source.phys_channel)->overhead.Add(slot);
         ++slots_;
     }
-
-    // Runs until every frame is out, and the broadcast for at least `seconds`.
-    bool Finish(double seconds) {
-        while (ok_ && (Scheduled_left() || Block_seconds(block_) < seconds)) ok_ = Block(true);
-        for (;;) {
-            bool idle = true;
-            for (auto& [number, c] : channels_) idle = idle && c.tx->Idle();
-            if (idle || !ok_) break;
-            ok_ = Block(false);
+    bool Takes_frequencies() const override { return true; }
+    bool Frequency(const P25::Chan_freq& f, std::string& why) override {
+        const unsigned number = f.operation.phys_channel;
+        const auto on = channels_.find(number);
+        if (on != channels_.end() && frequencies_[number] != f.frequency) {
+            why = "channel " + std::to_string(number) + " is on the air at " + std::to_string(frequencies_[number]) +
+                  " Hz already: it cannot move";
+            return false;
         }
+        frequencies_[number] = f.frequency;
+        return Inside(number, why);
+    }
+
+    // Runs until every frame is out, and a control channel's broadcast for at least `seconds`.
+    bool Finish(double seconds) {
+        double end = seconds;
+        for (auto& [number, c] : channels_) end = std::max(end, c->start + c->tx.Seconds());
+        while (ok_ && Block_seconds(block_) < end) ok_ = Block(end);
+        bool left = false;
+        for (auto& [number, c] : channels_) {
+            c->finished = true;
+            ok_ = ok_ && c->tx.Finish();
+            left = left || !c->samples.empty();
+        }
+        for (; ok_ && left; left = Samples_left()) ok_ = Block(end);
         wide_.clear();
         combiner_.Flush(wide_);
         return out_.Write_iq(wide_) && ok_;
     }
 
-    unsigned long Records() const { return records_; }
     unsigned long Slots() const { return slots_; }
-    unsigned long Refused() const { return refused_; }
-    unsigned long Late() const {
-        unsigned long late = 0;
-        for (auto& [number, c] : channels_) late += c.tx->Late();
-        return late;
-    }
     std::size_t Channels() const { return channels_.size(); }
     double Seconds() const { return Block_seconds(block_); }
 
 private:
-    struct Channel {
-        std::unique_ptr<Channel_transmitter> tx;
-        int id = -1;
-    };
     double rate_, center_;
     tessel_air::Sample_writer& out_;
     tessel_air::Combiner combiner_;
-    std::map<unsigned, double> frequencies_;
-    std::map<unsigned, Channel> channels_;
-    std::vector<unsigned> unplaced_;
+    std::map<unsigned, std::uint32_t> frequencies_;
+    std::map<unsigned, std::unique_ptr<Site_channel>> channels_;
     std::vector<Complex> wide_;
     std::uint64_t block_ = 0;
-    unsigned long records_ = 0, slots_ = 0, refused_ = 0;
+    unsigned long slots_ = 0;
     bool ok_ = true;
 
     double Block_seconds(std::uint64_t block) const { return double(block * combiner_.Grid().step) / rate_; }
 
-    Channel* Find(unsigned number, bool control) {
-        auto c = channels_.find(number);
-        if (c != channels_.end()) return &c->second;
-        auto f = frequencies_.find(number);
-        if (f == frequencies_.end()) {
-            if (std::find(unplaced_.begin(), unplaced_.end(), number) == unplaced_.end()) {
-                std::fprintf(stderr, "tessel transmit: channel %u has no chan_tx frequency: its records are not sent\n",
-                             number);
-                unplaced_.push_back(number);
-            }
-            ++refused_;
-            return nullptr;
-        }
-        if (std::fabs(f->second - center_) > rate_ / 2 - 7000) return nullptr;
-        Channel& n = channels_[number];
-        n.tx = std::make_unique<Channel_transmitter>(combiner_.Grid().Channel_rate(), control,
-                                                     block_ * combiner_.Grid().Channel_step());
-        n.id = combiner_.Add(f->second - center_);
-        return &n;
-    }
-
-    // Every channel runs up to (not into) the block that holds `seconds`.
-    // (A channel runs a filter's delay and a symbol ahead of its block, and
-    // must not have passed the carrier's lead-in of a frame yet to come.)
-    void Run_until(double seconds) {
-        const double margin = (3.0 * tail_symbols + 2) / tessel_air::symbol_rate;
-        while (ok_ && Block_seconds(block_ + 1) <= seconds - margin) ok_ = Block(true);
-    }
-
-    bool Scheduled_left() const {
-        for (auto& [number, c] : channels_)
-            if (c.tx->Scheduled_left()) return true;
+    bool Inside(unsigned number, std::string& why) const {
+        const double hz = frequencies_.at(number);
+        if (std::fabs(hz - center_) <= rate_ / 2 - 7000) return true;
+        why = "channel " + std::to_string(number) + " at " + std::to_string(frequencies_.at(number)) +
+              " Hz is outside the band of --center and --rate";
         return false;
     }
 
-    bool Block(bool broadcast) {
+    // The channel of a number, on the air from the band's next block.
+    Site_channel* Channel(unsigned number, std::string& why) {
+        auto c = channels_.find(number);
+        if (c != channels_.end()) return c->second.get();
+        if (!frequencies_.count(number)) {
+            why = "channel " + std::to_string(number) + " has no transmit frequency: no chan_tx (Channel_tx_freq)" +
+                  " for it before this record";
+            return nullptr;
+        }
+        if (!Inside(number, why)) return nullptr;
+        const tessel_air::Channel_grid& grid = combiner_.Grid();
+        auto made = std::make_unique<Site_channel>(combiner_.Add(double(frequencies_[number]) - center_),
+                                                   block_ * grid.Channel_step(), grid.Channel_rate());
+        return (channels_[number] = std::move(made)).get();
+    }
+
+    bool Samples_left() const {
+        for (auto& [number, c] : channels_)
+            if (!c->samples.empty()) return true;
+        return false;
+    }
+
+    // Every channel runs up to (not into) the block that holds `seconds`.
+    void Run_until(double seconds) {
+        while (ok_ && Block_seconds(block_ + 1) <= seconds - record_margin) ok_ = Block(seconds);
+    }
+
+    // One block of the band: each channel's samples for it, then the
+    // combiner's.  No record comes before `horizon` (seconds).
+    bool Block(double horizon) {
         const std::size_t step = combiner_.Grid().Channel_step();
         for (auto& [number, c] : channels_) {
-            c.tx->Fill(step, broadcast);
-            combiner_.Put(c.id, c.tx->Samples());
-            c.tx->Take(step);
+            Fill(*c, horizon);
+            for (std::size_t n = 0; n < step; ++n) c->samples[n] *= channel_level;
+            combiner_.Put(c->id, c->samples.data());
+            c->samples.erase(c->samples.begin(), c->samples.begin() + long(step));
         }
         wide_.clear();
         combiner_.Emit(wide_);
         ++block_;
         return out_.Write_iq(wide_);
     }
-};
 
-// Hands the records a document holds to the site, in order.
-struct Site_reader {
-    Site_transmitter& site;
-    P25::TSBK_PDU_data last{};
-    bool have_last = false;
-
-    void Unit(Duid duid, const P25::TSBK_PDU_data& unit) {
-        if (unit.block_count == 0 || unit.block_count > 127) return;
-        P25::Log_Dispatch_payload p;
-        std::memset(&p, 0, sizeof p);
-        p.tsbk = unit;
-        last = unit;
-        have_last = true;
-        site.Frame(duid, p);
-    }
-
-    // A message decoded from the unit just read is that unit again.
-    bool Within_last(const P25::Trunking_data& m) const {
-        if (!have_last) return false;
-        for (std::uint32_t i = 0; i < m.block_count; ++i) {
-            bool found = false;
-            for (std::uint32_t j = 0; j < last.block_count && !found; ++j)
-                found = std::memcmp(&m.tsbk[i], &last.tsbk[j], sizeof m.tsbk[i]) == 0;
-            if (!found) return false;
-        }
-        return true;
-    }
-
-    void operator()(P25::Received what, const void* record) {
-        switch (what) {
-        case P25::Received::tsbk: Unit(Duid::TSDU, *static_cast<const P25::TSBK_PDU_data*>(record)); break;
-        case P25::Received::pdu: Unit(Duid::PDU, *static_cast<const P25::TSBK_PDU_data*>(record)); break;
-        case P25::Received::trunking_message: {
-            const P25::Trunking_data& m = *static_cast<const P25::Trunking_data*>(record);
-            if (m.block_count == 0 || m.block_count > 127 || Within_last(m)) return;
-            P25::TSBK_PDU_data unit;
-            std::memset(&unit, 0, sizeof unit);
-            unit.header.metadata = m.metadata;
-            unit.header.nid.nac = m.nac;
-            unit.header.nid.duid = m.duid;
-            unit.block_count = m.block_count;
-            std::memcpy(unit.tsbk, m.tsbk, m.block_count * sizeof m.tsbk[0]);
-            Unit(m.duid == P25::PDU ? Duid::PDU : Duid::TSDU, unit);
-            break;
-        }
-        case P25::Received::overhead: site.Overhead(*static_cast<const P25::Trunking_Overhead*>(record)); break;
-        case P25::Received::element: Element(*static_cast<const P25::Received_element*>(record)); break;
-        default: break;
-        }
-    }
-
-    void Element(const P25::Received_element& e) {
-        struct Voice {
-            const char* tag;
-            Duid duid;
-            std::size_t size;
-        };
-        static const Voice voice[] = {
-            {"Voice_Header", Duid::HDU, sizeof(P25::p25_Voice_Hdr)}, {"LDU1", Duid::LDU1, sizeof(P25::p25_Ldu1)},
-            {"LDU2", Duid::LDU2, sizeof(P25::p25_Ldu2)},            {"Term", Duid::TDU, sizeof(P25::p25_Term)},
-            {"TermLC", Duid::TDULC, sizeof(P25::p25_TermLC)},
-        };
-        if (std::strcmp(e.tag, "Channel_tx_freq") == 0) {
-            const P25::Chan_freq& f = *static_cast<const P25::Chan_freq*>(e.record);
-            site.Frequency(f.operation.phys_channel, f.frequency);
-            return;
-        }
-        for (const Voice& v : voice)
-            if (std::strcmp(v.tag, e.tag) == 0) {
-                P25::Log_Dispatch_payload p;
-                std::memset(&p, 0, sizeof p);
-                std::memcpy(&p, e.record, v.size);
-                site.Frame(v.duid, p);
+    // The channel's samples for the next block: a channel with overhead
+    // slots broadcasts them while each ends by the horizon; otherwise its
+    // carrier is off.
+    void Fill(Site_channel& c, double horizon) {
+        const tessel_air::Channel_grid& grid = combiner_.Grid();
+        const std::size_t step = grid.Channel_step();
+        // The block's end on the channel's own clock, in its samples.
+        const double end = double((block_ + 1) * step - c.first_sample + c.lead);
+        for (;;) {
+            const std::size_t dropped = std::min(c.drop, c.samples.size());
+            c.samples.erase(c.samples.begin(), c.samples.begin() + long(dropped));
+            c.drop -= dropped;
+            if (c.samples.size() >= step) break;
+            if (c.finished) {
+                c.samples.resize(step, Complex(0, 0));
+                break;
             }
+            const double next = c.start + c.tx.Seconds();
+            if (!c.overhead.Empty()) {
+                c.encoder.Plan(tessel_air::Status_plan::control_channel);
+                if (!(c.on_air && c.last_outbound)) c.encoder.Start_grid();
+                const std::vector<std::uint8_t> frame =
+                    c.overhead.Next(next, c.encoder, (horizon - next) * tessel_air::symbol_rate);
+                bool late;
+                if (!frame.empty() && c.tx.Send(frame, -1, late)) {
+                    c.on_air = c.last_outbound = true;
+                    continue;
+                }
+            }
+            c.tx.Quiet_until((end + 0.5) / grid.Channel_rate() + Transmitter::reach_seconds);
+            c.on_air = false;
+        }
     }
 };
-
 
 }  // namespace
 
@@ -446,75 +284,25 @@ int Transmit_site(const Arguments& args) {
     if (!tessel_air::Is_iq(format))
         return Usage_error("transmit", std::string("--center writes IQ samples (cf32, cu8, cs16), not ") +
                                            tessel_air::Name(format));
-    if (Same_file(out_path, input_path)) return Usage_error("transmit", "would overwrite the input " + input_path);
-    // What the input is, from its first octets.
-    std::string head(512, '\0');
-    {
-        File in(std::fopen(input_path.c_str(), "rb"));
-        if (!in) return File_error("transmit", "cannot read " + input_path + ": " + std::strerror(errno));
-        head.resize(std::fread(&head[0], 1, head.size(), in.get()));
-    }
+    if (input_path != "-" && out_path != "-" && Same_file(out_path, input_path))
+        return Usage_error("transmit", "would overwrite the input " + input_path);
 
-    // A script is logged into a document first, so that its records reach
-    // the air as the library builds them.
-    std::string document = input_path, scratch;
-    unsigned long refused = 0;
-    if (!Starts_document(head)) {
-        const char* folder = std::getenv("TMPDIR");
-        std::string name = std::string(folder && *folder ? folder : "/tmp") + "/tessel-site.XXXXXX";
-        const int fd = mkstemp(name.data());
-        if (fd < 0) return File_error("transmit", std::string("cannot make a scratch file: ") + std::strerror(errno));
-        close(fd);
-        scratch = document = name;
-        std::unique_ptr<XML_routines::Output_file> log = XML_routines::Output_file::Open(scratch.c_str());
-        File in(std::fopen(input_path.c_str(), "r"));
-        if (!log || !in) {
-            std::remove(scratch.c_str());
-            return File_error("transmit", "cannot log " + input_path);
-        }
-        XML_routines::Output_file::Set_current(log.get());
-        char* line = nullptr;
-        std::size_t capacity = 0;
-        unsigned long number = 0;
-        ssize_t length;
-        while ((length = getline(&line, &capacity, in.get())) >= 0) {
-            std::string text(line, std::size_t(length)), message;
-            ++number;
-            if (!text.empty() && text.back() == '\n') text.pop_back();
-            if (!Log_line(text, message)) {
-                std::fprintf(stderr, "%s:%lu: %s\n", input_path.c_str(), number, message.c_str());
-                ++refused;
-            }
-        }
-        std::free(line);
-        XML_routines::Output_file::Set_current(nullptr);
-        log->Close();
-    }
-
+    Record_input input;
+    std::string error;
+    if (!input.Open(input_path, error)) return File_error("transmit", error);
     tessel_air::Sample_writer writer(out_path, format, rate);
-    if (!writer.Ok()) {
-        if (!scratch.empty()) std::remove(scratch.c_str());
-        return File_error("transmit", "cannot write " + out_path + ": " + writer.Error());
-    }
-    Site_transmitter site(rate, center, writer);
-    Site_reader reader{site};
-    P25::Set_receive_listener([&reader](P25::Received what, const void* record) { reader(what, record); });
-    XML_routines::Output_file::Set_current(nullptr);
-    XML_routines::Input_data input;
-    const XML_routines::Read_status status = XML_routines::Read_document(document.c_str(), XML_routines::P25_log_data, input);
-    P25::Set_receive_listener(nullptr);
-    if (!scratch.empty()) std::remove(scratch.c_str());
-    if (status == XML_routines::Read_status::not_well_formed) return exit_usage;
-    const bool written = site.Finish(seconds > 0 ? seconds : site.Records() ? 0 : 10) && writer.Close();
+    if (!writer.Ok()) return File_error("transmit", "cannot write " + out_path + ": " + writer.Error());
+    Site_out site(rate, center, writer);
+    const Records_sent sent = input.Send(site);
+    const bool written = sent.written && site.Finish(seconds > 0 ? seconds : sent.sent ? 0 : 10) && writer.Close();
     if (!written) return Write_error("transmit", out_path, errno);
+    if (sent.malformed) return exit_usage;
     std::fprintf(stderr, "tessel transmit: %s: %lu records, %lu overhead slots on %zu channels, %.2f s at %.0f samples/s\n",
-                 out_path.c_str(), site.Records(), site.Slots(), site.Channels(), site.Seconds(), rate);
-    if (site.Late())
-        std::fprintf(stderr, "tessel transmit: %lu frames went out after their timestamps (their channel was busy)\n",
-                     site.Late());
-    const bool reported = refused > 0 || site.Refused() > 0 || status == XML_routines::Read_status::reported ||
-                          input.Error_count() > 0;
-    return reported ? exit_reported : exit_ok;
+                 out_path == "-" ? "standard output" : out_path.c_str(), sent.sent, site.Slots(), site.Channels(),
+                 site.Seconds(), rate);
+    if (sent.late > 0)
+        std::fprintf(stderr, "  %lu records sent after their timestamps: their channel was still busy\n", sent.late);
+    return sent.refused > 0 || sent.reported ? exit_reported : exit_ok;
 }
 
 }  // namespace tessel

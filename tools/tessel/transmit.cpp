@@ -32,6 +32,7 @@
 #include "progress.h"
 #include "script.h"
 #include "site.h"
+#include "transmit.h"
 #include "tessel_air/frames.h"
 #include "tessel_air/modem.h"
 #include "tessel_air/sample_file.h"
@@ -134,104 +135,86 @@ private:
     double base_wall_ = 0, base_ticks_ = 0;
 };
 
+}  // namespace
+
 // ---- Samples --------------------------------------------------------------------------------
 
-// Frames -> samples -> file, each frame at its time.  Positions are output
-// samples (symbols for dibits); a frame starts a transmission of its own
-// unless it follows the one before directly.
-class Transmitter {
-public:
-    Transmitter(tessel_air::Sample_writer& out, tessel_air::Sample_format format, double rate)
-        : out_(out), format_(format), rate_(format == tessel_air::Sample_format::dibits ? tessel_air::symbol_rate : rate) {
-        if (format != tessel_air::Sample_format::dibits)
-            modulator_ = std::make_unique<tessel_air::Modulator>(
-                tessel_air::Is_iq(format) ? tessel_air::Signal::iq : tessel_air::Signal::audio, rate);
+Transmitter::Transmitter(tessel_air::Sample_writer& out, tessel_air::Sample_format format, double rate)
+    : out_(&out), format_(format), rate_(format == tessel_air::Sample_format::dibits ? tessel_air::symbol_rate : rate) {
+    if (format != tessel_air::Sample_format::dibits)
+        modulator_ = std::make_unique<tessel_air::Modulator>(
+            tessel_air::Is_iq(format) ? tessel_air::Signal::iq : tessel_air::Signal::audio, rate);
+}
+
+Transmitter::Transmitter(std::vector<tessel_air::Complex>& into, double rate)
+    : into_(&into), format_(tessel_air::Sample_format::cf32), rate_(rate),
+      modulator_(std::make_unique<tessel_air::Modulator>(tessel_air::Signal::iq, rate)) {}
+
+bool Transmitter::Send(const std::vector<std::uint8_t>& dibits, double seconds, bool& late) {
+    const double gap = Gap(seconds);
+    late = gap < -0.5;
+    bool ok = true;
+    // Within half a symbol, as a tick count rounds a time.  With the carrier
+    // off, the frame starts a transmission of its own exactly at its time.
+    if (gap >= min_silence - 0.5 || (!on_ && gap >= 0.5)) {
+        ok = Idle(seconds * rate_);
+    } else if (gap >= 0.5) {
+        // Too short for the carrier to fall: null symbols keep it up.
+        ok = Push(std::vector<std::uint8_t>(static_cast<std::size_t>(std::lround(gap)), 0));
     }
+    return ok && Push(dibits);
+}
 
-    // Whether a frame sent at `seconds` (as Send places it) directly follows
-    // what was sent, with no symbol between them.
-    bool Directly(double seconds) const { return Gap(seconds) < 0.5; }
-
-    // Sends a frame whose first sync symbol is centred `seconds` from the
-    // start, or directly after what was sent when seconds < 0 or that time
-    // is past (then late says so).  False when the file cannot be written.
-    bool Send(const std::vector<std::uint8_t>& dibits, double seconds, bool& late) {
-        const double gap = Gap(seconds);
-        late = gap < -0.5;
-        bool ok = true;
-        if (gap >= min_silence - 0.5) {  // within half a symbol, as a tick count rounds a time
-            ok = Idle(seconds * rate_);
-        } else if (gap >= 0.5) {
-            // Too short for the carrier to fall: null symbols keep it up.
-            ok = Push(std::vector<std::uint8_t>(static_cast<std::size_t>(std::lround(gap)), 0));
-        }
-        return ok && Push(dibits);
+bool Transmitter::Finish() {
+    if (!modulator_) return true;
+    if (tessel_air::Is_iq(format_)) {
+        iq_.clear();
+        modulator_->Flush_iq(iq_);
+        return Write_iq();
     }
+    audio_.clear();
+    modulator_->Flush_audio(audio_);
+    return out_->Write_audio(audio_);
+}
 
-    bool Finish() {
-        if (!modulator_) return true;
-        if (tessel_air::Is_iq(format_)) {
-            iq_.clear();
-            modulator_->Flush_iq(iq_);
-            return out_.Write_iq(iq_);
-        }
-        audio_.clear();
-        modulator_->Flush_audio(audio_);
-        return out_.Write_audio(audio_);
+bool Transmitter::Idle(double position) {
+    on_ = false;
+    if (!modulator_) {
+        // A dibit file has no silence: nulls hold the frames' places.
+        const auto nulls = static_cast<std::size_t>(std::max(0.0, std::round(position - double(symbols_))));
+        return Push(std::vector<std::uint8_t>(nulls, 0));
     }
-
-    // Where the next symbol would go, in seconds from the start.
-    double Seconds() const { return Next_position() / rate_; }
-
-private:
-    // The shortest silence between transmissions: the filter's tail of the
-    // one and its lead-in of the next, in symbols.
-    static constexpr double min_silence = 2 * tessel_air::Modulator::delay_symbols + 1;
-
-    double Next_position() const { return modulator_ ? modulator_->Next_symbol_position() : double(symbols_); }
-
-    // Symbol periods from the next symbol's place to a frame at `seconds`.
-    double Gap(double seconds) const {
-        return seconds < 0 ? 0 : (seconds * rate_ - Next_position()) / (rate_ / tessel_air::symbol_rate);
+    if (tessel_air::Is_iq(format_)) {
+        iq_.clear();
+        modulator_->Idle_iq(position, iq_);
+        return Write_iq();
     }
+    audio_.clear();
+    modulator_->Idle_audio(position, audio_);
+    return out_->Write_audio(audio_);
+}
 
-    bool Idle(double position) {
-        if (!modulator_) {
-            // A dibit file has no silence: nulls hold the frames' places.
-            const auto nulls = static_cast<std::size_t>(std::max(0.0, std::round(position - double(symbols_))));
-            return Push(std::vector<std::uint8_t>(nulls, 0));
-        }
-        if (tessel_air::Is_iq(format_)) {
-            iq_.clear();
-            modulator_->Idle_iq(position, iq_);
-            return out_.Write_iq(iq_);
-        }
-        audio_.clear();
-        modulator_->Idle_audio(position, audio_);
-        return out_.Write_audio(audio_);
+bool Transmitter::Push(const std::vector<std::uint8_t>& dibits) {
+    symbols_ += dibits.size();
+    on_ = on_ || !dibits.empty();
+    if (!modulator_) return out_->Write_dibits(dibits);
+    if (tessel_air::Is_iq(format_)) {
+        iq_.clear();
+        modulator_->Push_iq(dibits.data(), dibits.size(), iq_);
+        return Write_iq();
     }
+    audio_.clear();
+    modulator_->Push_audio(dibits.data(), dibits.size(), audio_);
+    return out_->Write_audio(audio_);
+}
 
-    bool Push(const std::vector<std::uint8_t>& dibits) {
-        symbols_ += dibits.size();
-        if (!modulator_) return out_.Write_dibits(dibits);
-        if (tessel_air::Is_iq(format_)) {
-            iq_.clear();
-            modulator_->Push_iq(dibits.data(), dibits.size(), iq_);
-            return out_.Write_iq(iq_);
-        }
-        audio_.clear();
-        modulator_->Push_audio(dibits.data(), dibits.size(), audio_);
-        return out_.Write_audio(audio_);
-    }
+bool Transmitter::Write_iq() {
+    if (!into_) return out_->Write_iq(iq_);
+    into_->insert(into_->end(), iq_.begin(), iq_.end());
+    return true;
+}
 
-    tessel_air::Sample_writer& out_;
-    tessel_air::Sample_format format_;
-    double rate_;
-    std::unique_ptr<tessel_air::Modulator> modulator_;
-    std::vector<tessel_air::Complex> iq_;
-    std::vector<float> audio_;
-    std::uint64_t symbols_ = 0;
-};
+namespace {
 
 // ---- Records -> frames ------------------------------------------------------------------
 
@@ -248,13 +231,6 @@ public:
 private:
     std::string input_;
     unsigned long refused_ = 0;
-};
-
-// An overhead slot: its blocks, sent every interval.
-struct Slot {
-    P25::TSBK_PDU_data blocks;
-    bool pdu;
-    double interval;  // seconds
 };
 
 // The elements of a document, and the kinds of a script, that have no frame
@@ -320,7 +296,8 @@ std::string Packet_fault(const P25::P25_TSBK_DATA& header, std::size_t data_bloc
 // status symbols for their frame, a packet fed block by block for its blocks.
 class Channel {
 public:
-    Channel(Transmitter& tx, Reporter& report) : tx_(tx), report_(report) {}
+    Channel(Frame_out& out, Reporter& report) : out_(out), report_(report) {}
+    bool Takes_frequencies() const { return out_.Takes_frequencies(); }
 
     void Take(P25::Received what, const void* record, unsigned long line) {
         using P25::Received;
@@ -388,7 +365,6 @@ public:
     bool Ok() const { return ok_; }
     unsigned long Sent() const { return sent_; }
     unsigned long Late() const { return late_; }
-    std::vector<Slot>& Slots() { return slots_; }
 
 private:
     enum class Held { none, ldu1, message };
@@ -427,14 +403,21 @@ private:
     // running on while frames follow back to back, and a frame with 10 alone
     // keeps the direction of the frame it directly follows.  So a control
     // channel's frame that does not directly follow an outbound one starts
-    // the grid again, with an 11.
-    double Place(const P25::Source_info& source, bool trunking) {
-        const double at = source.timestamp.value == 0 ? -1 : clock_.Place(source.timestamp.value) / ticks_per_second;
-        encoder_.Plan(!source.is_osp ? Status_plan::talkaround
-                      : trunking     ? Status_plan::control_channel
-                                     : Status_plan::busy);
-        if (source.is_osp && trunking && !(last_outbound_ && tx_.Directly(at))) encoder_.Start_grid();
-        return at;
+    // the grid again, with an 11.  The encoder is that of the record's
+    // channel; false, the record refused, when its channel cannot send it.
+    bool Place(const P25::Source_info& source, bool trunking, unsigned long line, double& at) {
+        at = source.timestamp.value == 0 ? -1 : clock_.Place(source.timestamp.value) / ticks_per_second;
+        std::string why;
+        encoder_ = out_.Encoder(source, at, why);
+        if (!encoder_) {
+            Refuse(line, why);
+            return false;
+        }
+        encoder_->Plan(!source.is_osp ? Status_plan::talkaround
+                       : trunking     ? Status_plan::control_channel
+                                      : Status_plan::busy);
+        if (source.is_osp && trunking && !out_.Follows_outbound(source, at)) encoder_->Start_grid();
+        return true;
     }
 
     // Sends a frame of a record at its place: its status symbols must fit the frame.
@@ -447,9 +430,8 @@ private:
             return;
         }
         bool late = false;
-        ok_ = ok_ && tx_.Send(dibits, at, late);
+        ok_ = ok_ && out_.Send(source, dibits, at, late);
         late_ += late;
-        last_outbound_ = source.is_osp;
         ++sent_;
     }
 
@@ -458,8 +440,9 @@ private:
         if (!fault.empty()) return Refuse(line, fault);
         run_ = record;
         Take_status(run_.header.statuses);
-        const double at = Place(run_.header.metadata, true);
-        Send(encoder_.Tsdu(run_), at, run_.header.metadata, run_.header.statuses.count, "the TSDU", line);
+        double at;
+        if (!Place(run_.header.metadata, true, line, at)) return;
+        Send(encoder_->Tsdu(run_), at, run_.header.metadata, run_.header.statuses.count, "the TSDU", line);
     }
 
     void Packet(const P25::TSBK_PDU_data& record, unsigned long line) {
@@ -473,8 +456,9 @@ private:
         for (std::size_t b = 1; b < count; ++b) std::memcpy(blocks[b - 1].octets.data(), record.tsbk[b].data, 12);
         P25::Status_symbols statuses = record.header.statuses;
         Take_status(statuses);
-        const double at = Place(record.header.metadata, true);
-        Send(encoder_.Pdu(header, blocks, static_cast<std::uint16_t>(record.header.nid.nac & 0xFFFu), &statuses), at,
+        double at;
+        if (!Place(record.header.metadata, true, line, at)) return;
+        Send(encoder_->Pdu(header, blocks, static_cast<std::uint16_t>(record.header.nid.nac & 0xFFFu), &statuses), at,
              record.header.metadata, statuses.count, "the PDU", line);
     }
 
@@ -525,13 +509,20 @@ private:
         if (count == 0) return Refuse(line, "an overhead slot with no blocks");
         const std::string fault = o.duid == P25::PDU ? Packet_fault(o.tsbk.tsbk[0], count - 1) : "";
         if (!fault.empty()) return Refuse(line, fault);
-        slots_.push_back({o.tsbk, o.duid == P25::PDU, std::max(o.repeat_time, 1u) / 1000.0});
+        std::string why;
+        if (!out_.Encoder(o.metadata, -1, why)) return Refuse(line, why);
+        out_.Add_slot(o.metadata, {o.tsbk, o.duid == P25::PDU, std::max(o.repeat_time, 1u) / 1000.0});
     }
 
     void Element(const P25::Received_element& e, unsigned long line) {
         const Voice_unit* unit = nullptr;
         for (const Voice_unit& v : voice_units)
             if (std::strcmp(v.tag, e.tag) == 0) unit = &v;
+        if (!unit && out_.Takes_frequencies() && std::strcmp(e.tag, "Channel_tx_freq") == 0) {
+            std::string why;
+            if (!out_.Frequency(*static_cast<const P25::Chan_freq*>(e.record), why)) Refuse(line, why);
+            return;
+        }
         if (!unit) {
             const char* why = No_frame_reason(e.tag, false);
             return Refuse(line, why ? why : std::string("a \"") + e.tag + "\" has no frame");
@@ -539,7 +530,7 @@ private:
         switch (unit->duid) {
         case Duid::HDU: {
             auto r = *static_cast<const P25::p25_Voice_Hdr*>(e.record);
-            Voice(r.header, line, [&] { return encoder_.Hdu(r); }, "the HDU");
+            Voice(r.header, line, [&] { return encoder_->Hdu(r); }, "the HDU");
             break;
         }
         case Duid::LDU1:
@@ -552,17 +543,17 @@ private:
         case Duid::LDU2: {
             auto r = *static_cast<const P25::p25_Ldu2*>(e.record);
             if (r.algid > 0xFF) return Refuse(line, "the LDU2's encryption sync carries an 8-bit algorithm ID");
-            Voice(r.header, line, [&] { return encoder_.Ldu2(r); }, "the LDU2");
+            Voice(r.header, line, [&] { return encoder_->Ldu2(r); }, "the LDU2");
             break;
         }
         case Duid::TDU: {
             auto r = *static_cast<const P25::p25_Term*>(e.record);
-            Voice(r.header, line, [&] { return encoder_.Tdu(r); }, "the TDU");
+            Voice(r.header, line, [&] { return encoder_->Tdu(r); }, "the TDU");
             break;
         }
         default: {
             auto r = *static_cast<const P25::p25_TermLC*>(e.record);
-            Voice(r.header, line, [&] { return encoder_.Tdulc(r); }, "the TDULC");
+            Voice(r.header, line, [&] { return encoder_->Tdulc(r); }, "the TDULC");
             decoded_follow_ = true;
             break;
         }
@@ -572,7 +563,8 @@ private:
     template <class Encode>
     void Voice(P25::DUID_Header& header, unsigned long line, Encode encode, const char* what) {
         Take_status(header.statuses);
-        const double at = Place(header.metadata, false);
+        double at;
+        if (!Place(header.metadata, false, line, at)) return;
         Send(encode(), at, header.metadata, header.statuses.count, what, line);
     }
 
@@ -581,7 +573,7 @@ private:
         const Held held = held_;
         held_ = Held::none;
         if (held == Held::ldu1) {
-            Voice(ldu1_.header, held_line_, [&] { return encoder_.Ldu1(ldu1_); }, "the LDU1");
+            Voice(ldu1_.header, held_line_, [&] { return encoder_->Ldu1(ldu1_); }, "the LDU1");
             decoded_follow_ = true;
         } else if (held == Held::message) {
             if (message_.header.nid.duid == P25::PDU)
@@ -591,14 +583,12 @@ private:
         }
     }
 
-    Transmitter& tx_;
+    Frame_out& out_;
     Reporter& report_;
-    Frame_encoder encoder_;
+    Frame_encoder* encoder_ = nullptr;  // of the record's channel
     Clock clock_;
-    std::vector<Slot> slots_;
     unsigned long sent_ = 0, late_ = 0;
     bool ok_ = true;
-    bool last_outbound_ = false;  // the direction of the last frame sent
 
     bool decoded_follow_ = false;  // the record before was a raw form whose decoded elements follow
     Held held_ = Held::none;
@@ -616,51 +606,57 @@ private:
 
 // ---- The control channel --------------------------------------------------------------------
 
-// The overhead slots, back to back for `seconds`.  Slots come due every
-// interval; whichever kind is due soonest goes next, and when none is due
-// the next go early, so the channel never falls silent.  A packet slot goes
-// out as a frame of its own; a TSDU takes the TSBK slots soonest due, one
-// TSBK each, up to the TSBK with the last-block flag (three at most), so a
-// packet never cuts a TSDU short (a receiver would read the packet's start
-// as the TSDU's next block).  Each slot sent costs a step of a heap: time
-// linear in the slots sent.
-bool Broadcast(const std::vector<Slot>& slots, double seconds, Transmitter& tx) {
+// A packet slot's frame.
+std::vector<std::uint8_t> Packet_frame(const Slot& s, Frame_encoder& encoder) {
+    std::array<std::uint8_t, 12> header;
+    std::memcpy(header.data(), s.blocks.tsbk[0].data, header.size());
+    std::vector<tessel_air::Pdu_block> blocks(s.blocks.block_count - 1);
+    for (std::size_t b = 0; b < blocks.size(); ++b) std::memcpy(blocks[b].octets.data(), s.blocks.tsbk[b + 1].data, 12);
+    return encoder.Pdu(header, blocks, std::uint16_t(s.blocks.header.nid.nac & 0xFFFu));
+}
+
+// The overhead slots, back to back for `seconds`, after the records.
+bool Broadcast(Overhead& overhead, double seconds, Transmitter& tx) {
     Frame_encoder encoder(Status_plan::control_channel);
-    using Due = std::pair<double, std::size_t>;  // when, which slot
-    using Queue = std::priority_queue<Due, std::vector<Due>, std::greater<Due>>;
-    Queue tsbks, packets;
-    for (std::size_t i = 0; i < slots.size(); ++i) (slots[i].pdu ? packets : tsbks).push({0.0, i});
-    // The slot soonest due of a queue, due again an interval later.
-    const auto take = [&slots](Queue& queue, double now) -> const Slot& {
-        const Due next = queue.top();
-        queue.pop();
-        queue.push({std::max(next.first, now) + slots[next.second].interval, next.second});
-        return slots[next.second];
-    };
-    static P25::TSBK_PDU_data unit;
     const double start = tx.Seconds();
     bool ok = true, late;
-    while (ok && tx.Seconds() - start < seconds) {
-        const double now = tx.Seconds() - start;
-        if (!packets.empty() && (tsbks.empty() || packets.top() < tsbks.top())) {
-            const Slot& s = take(packets, now);
-            std::array<std::uint8_t, 12> header;
-            std::memcpy(header.data(), s.blocks.tsbk[0].data, header.size());
-            std::vector<tessel_air::Pdu_block> blocks(s.blocks.block_count - 1);
-            for (std::size_t b = 0; b < blocks.size(); ++b)
-                std::memcpy(blocks[b].octets.data(), s.blocks.tsbk[b + 1].data, 12);
-            ok = tx.Send(encoder.Pdu(header, blocks, std::uint16_t(s.blocks.header.nid.nac & 0xFFFu)), -1, late);
-            continue;
-        }
-        if (tsbks.empty()) break;
-        unit = slots[tsbks.top().second].blocks;
-        unit.block_count = 0;
-        unit.header.statuses.count = 0;
-        do unit.tsbk[unit.block_count++] = take(tsbks, now).blocks.tsbk[0];
-        while (!(unit.tsbk[unit.block_count - 1].data[0] & 0x80u) && unit.block_count < 3);
-        ok = tx.Send(encoder.Tsdu(unit), -1, late);
-    }
+    while (ok && !overhead.Empty() && tx.Seconds() - start < seconds)
+        ok = tx.Send(overhead.Next(tx.Seconds() - start, encoder), -1, late);
     return ok;
+}
+
+}  // namespace
+
+void Overhead::Add(const Slot& slot) {
+    slots_.push_back(slot);
+    (slot.pdu ? packets_ : tsbks_).push({0.0, slots_.size() - 1});
+}
+
+std::vector<std::uint8_t> Overhead::Next(double now, Frame_encoder& encoder, double room) {
+    // The slot soonest due of a queue, due again an interval later.
+    const auto take = [this, now](Queue& queue) -> const Slot& {
+        const Due next = queue.top();
+        queue.pop();
+        queue.push({std::max(next.first, now) + slots_[next.second].interval, next.second});
+        return slots_[next.second];
+    };
+    if (!packets_.empty() && (tsbks_.empty() || packets_.top() < tsbks_.top())) {
+        Frame_encoder trial = encoder;
+        std::vector<std::uint8_t> frame = Packet_frame(slots_[packets_.top().second], trial);
+        if (double(frame.size()) > room) return {};
+        take(packets_);
+        encoder = trial;
+        return frame;
+    }
+    constexpr double longest_tsdu = 360;  // symbols: three TSBKs
+    if (tsbks_.empty() || room < longest_tsdu) return {};
+    P25::TSBK_PDU_data& unit = *unit_;
+    unit = slots_[tsbks_.top().second].blocks;
+    unit.block_count = 0;
+    unit.header.statuses.count = 0;
+    do unit.tsbk[unit.block_count++] = take(tsbks_).blocks.tsbk[0];
+    while (!(unit.tsbk[unit.block_count - 1].data[0] & 0x80u) && unit.block_count < 3);
+    return encoder.Tsdu(unit);
 }
 
 // ---- Inputs ---------------------------------------------------------------------------------
@@ -708,6 +704,8 @@ private:
     std::thread feeder_;
 };
 
+namespace {
+
 // A script, a line at a time: each line read by its kind and its record
 // handed to the channel through the record sink.
 void Read_script(std::FILE* in, Channel& channel, Reporter& report, Progress& progress) {
@@ -722,7 +720,8 @@ void Read_script(std::FILE* in, Channel& channel, Reporter& report, Progress& pr
         // A kind with no frame is refused for what it is, whatever its keys.
         const std::size_t start = text.find_first_not_of(" \t"), end = text.find_first_of(" \t\r", start);
         const std::string name = start == std::string::npos ? "" : text.substr(start, end - start);
-        const char* why = Find_kind(name) ? No_frame_reason(name.c_str(), true) : nullptr;
+        const bool taken = name == "chan_tx" && channel.Takes_frequencies();
+        const char* why = Find_kind(name) && !taken ? No_frame_reason(name.c_str(), true) : nullptr;
         const Kind* kind = nullptr;
         Record_line line;
         std::string error;
@@ -767,6 +766,87 @@ const std::size_t no_frame_count = std::size(no_frame);
 
 }  // namespace
 
+Record_input::Record_input() = default;
+Record_input::~Record_input() = default;
+
+bool Record_input::Open(const std::string& path, std::string& error) {
+    path_ = path;
+    // What the input is, from its first octets.
+    std::string head(512, '\0');
+    if (path == "-") {
+        ssize_t n;
+        while ((n = read(STDIN_FILENO, &head[0], head.size())) < 0 && errno == EINTR) {
+        }
+        head.resize(std::size_t(std::max<ssize_t>(n, 0)));
+        stdin_again_ = std::make_unique<Stdin_again>(head);
+    } else {
+        file_.reset(std::fopen(path.c_str(), "rb"));
+        if (!file_) {
+            error = "cannot read " + path + ": " + std::strerror(errno);
+            return false;
+        }
+        head.resize(std::fread(&head[0], 1, head.size(), file_.get()));
+        std::rewind(file_.get());
+    }
+    document_ = Starts_document(head);
+    return true;
+}
+
+Records_sent Record_input::Send(Frame_out& out) {
+    const bool from_stdin = path_ == "-";
+    Reporter report(path_);
+    Channel channel(out, report);
+    XML_routines::Input_data input;
+    XML_routines::Read_status status = XML_routines::Read_status::ok;
+    {
+        Progress progress(path_, "records");
+        if (document_) {
+            file_.reset();
+            status = Read_document(from_stdin ? nullptr : path_.c_str(), channel, input);
+        } else {
+            Read_script(from_stdin ? stdin : file_.get(), channel, report, progress);
+        }
+        channel.End();
+        stdin_again_.reset();
+    }
+    Records_sent sent;
+    sent.sent = channel.Sent();
+    sent.late = channel.Late();
+    sent.refused = report.Refused();
+    sent.written = channel.Ok();
+    sent.malformed = status == XML_routines::Read_status::not_well_formed;
+    sent.reported = status == XML_routines::Read_status::reported || input.Error_count() > 0;
+    return sent;
+}
+
+namespace {
+
+// One channel's recording: every frame on the one channel, in input order;
+// the overhead slots broadcast after the records.
+class One_channel : public Frame_out {
+public:
+    explicit One_channel(Transmitter& tx) : tx_(tx) {}
+    Frame_encoder* Encoder(const P25::Source_info&, double, std::string&) override { return &encoder_; }
+    bool Follows_outbound(const P25::Source_info&, double seconds) const override {
+        return last_outbound_ && tx_.Directly(seconds);
+    }
+    bool Send(const P25::Source_info& source, const std::vector<std::uint8_t>& dibits, double seconds,
+              bool& late) override {
+        last_outbound_ = source.is_osp;
+        return tx_.Send(dibits, seconds, late);
+    }
+    void Add_slot(const P25::Source_info&, const Slot& slot) override { overhead_.Add(slot); }
+    Overhead& Slots() { return overhead_; }
+
+private:
+    Transmitter& tx_;
+    Frame_encoder encoder_;
+    bool last_outbound_ = false;  // the direction of the last frame sent
+    Overhead overhead_;
+};
+
+}  // namespace
+
 int Transmit(const Arguments& args) {
     if (Has_option(args, "--center")) return Transmit_site(args);
     std::string out_path, format_name, rate_text, seconds_text;
@@ -798,59 +878,28 @@ int Transmit(const Arguments& args) {
     if (!from_stdin && out_path != "-" && Same_file(out_path, input_path))
         return Usage_error("transmit", "would overwrite the input " + input_path);
 
-    // What the input is, from its first octets.
-    std::string head(512, '\0');
-    File file;
-    std::unique_ptr<Stdin_again> stdin_again;
-    if (from_stdin) {
-        ssize_t n;
-        while ((n = read(STDIN_FILENO, &head[0], head.size())) < 0 && errno == EINTR) {
-        }
-        head.resize(std::size_t(std::max<ssize_t>(n, 0)));
-        stdin_again = std::make_unique<Stdin_again>(head);
-    } else {
-        file.reset(std::fopen(input_path.c_str(), "rb"));
-        if (!file) return File_error("transmit", "cannot read " + input_path + ": " + std::strerror(errno));
-        head.resize(std::fread(&head[0], 1, head.size(), file.get()));
-        std::rewind(file.get());
-    }
-    const bool document = Starts_document(head);
+    Record_input input;
+    std::string error;
+    if (!input.Open(input_path, error)) return File_error("transmit", error);
 
     tessel_air::Sample_writer writer(out_path, format, rate);
     if (!writer.Ok()) return File_error("transmit", "cannot write " + out_path + ": " + writer.Error());
     Transmitter tx(writer, format, rate);
-    Reporter report(from_stdin ? "-" : input_path);
-    Channel channel(tx, report);
-    XML_routines::Input_data input;
-    XML_routines::Read_status status = XML_routines::Read_status::ok;
-    bool ok = true;
-    {
-        Progress progress(input_path, "records");
-        if (document) {
-            file.reset();
-            status = Read_document(from_stdin ? nullptr : input_path.c_str(), channel, input);
-        } else {
-            Read_script(from_stdin ? stdin : file.get(), channel, report, progress);
-        }
-        channel.End();
-        stdin_again.reset();
-        ok = channel.Ok();
-        if (ok && !channel.Slots().empty()) ok = Broadcast(channel.Slots(), seconds, tx);
-        ok = ok && tx.Finish();
-    }
+    One_channel channel(tx);
+    const Records_sent sent = input.Send(channel);
+    bool ok = sent.written;
+    if (ok && !channel.Slots().Empty()) ok = Broadcast(channel.Slots(), seconds, tx);
+    ok = ok && tx.Finish();
     if (!writer.Close() || !ok)
         return File_error("transmit", "cannot write " + (out_path == "-" ? std::string("standard output") : out_path) +
                                           ": " + (writer.Error().empty() ? std::strerror(EIO) : writer.Error()));
-    if (status == XML_routines::Read_status::not_well_formed) return exit_usage;
+    if (sent.malformed) return exit_usage;
     std::fprintf(stderr, "tessel transmit: %s: %lu records, %zu overhead slots, %.2f s\n",
-                 out_path == "-" ? "standard output" : out_path.c_str(), channel.Sent(), channel.Slots().size(),
+                 out_path == "-" ? "standard output" : out_path.c_str(), sent.sent, channel.Slots().Size(),
                  tx.Seconds());
-    if (channel.Late() > 0)
-        std::fprintf(stderr, "  %lu records sent after their timestamps: the channel was still busy\n",
-                     channel.Late());
-    const bool reported = report.Refused() > 0 || status == XML_routines::Read_status::reported ||
-                          input.Error_count() > 0;
-    return reported ? exit_reported : exit_ok;
+    if (sent.late > 0)
+        std::fprintf(stderr, "  %lu records sent after their timestamps: the channel was still busy\n", sent.late);
+    return sent.refused > 0 || sent.reported ? exit_reported : exit_ok;
 }
 
 }  // namespace tessel
