@@ -164,11 +164,12 @@ TEST(Catalogue_golden, EachFamilyDecodesAsItsGolden) {
           Osp("0D 90 3F 06 40 32 00 00 00 00"), Osp("0D 00 30 86 40 64 09 2A D2 22"),
           Osp("34 90 25 06 40 64 05 5D 4A 80")}},
         // Emergency, capabilities valid, two-slot TDMA, eight-level simulcast,
-        // the second mode; denied, from the same unit; location registration.
+        // the second mode; then the other capability bits (each set bit between
+        // clear ones); denied, from the same unit; location registration.
         // Then one record, three definitions: the same children under
         // U_DE_REG_REQ, P_PARM_REQ and U_DE_REG_ACK.
         {"registration.xml",
-         {Isp("2C 00 E5 BE E0 02 77 27 FB 17"),
+         {Isp("2C 00 E5 BE E0 02 77 27 FB 17"), Isp("2C 00 5A BE E0 02 77 27 FB 17"),
           Osp(P25::U_REG_RSP, 3, 0x27FB17,
               With_system({0x27, 0xFB, 0x17, 0x27, 0xFB, 0x17, 0x02, 0xAA, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x55})),
           Osp("2B 00 00 05 5D 01 02 A1 45 56"),

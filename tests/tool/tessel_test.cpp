@@ -131,6 +131,20 @@ TEST_F(Tool, BundledScriptsGiveTheirGoldenLogs) {
     }
 }
 
+// What the descriptors tell of the documents they take: the grammar (every
+// element with its attributes, each definition under its header) and the
+// schema, pinned whole.
+TEST_F(Tool, GrammarAndSchemaGiveTheirGoldenText) {
+    const struct { const char *command, *golden; } outputs[] = {{"grammar", "grammar.txt"}, {"schema", "schema.xsd"}};
+    for (const auto& o : outputs) {
+        SCOPED_TRACE(o.command);
+        const Result r = Run(o.command);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.err, "");
+        Expect_golden_file("tool", o.golden, r.out);
+    }
+}
+
 // Replaying the log of the grants decodes every message back from its blocks.
 TEST_F(Tool, ReplayDecodesTheGrantsLogsMessages) {
     const std::string golden = Read_file(data_dir + "grants.xml");
