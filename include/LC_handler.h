@@ -81,6 +81,7 @@ public:
 private:
     std::uint8_t lco_;
     std::uint8_t mfid_;
+    List<LC_handler_base> pending_;  // linked while no record takes it
 };
 
 // One word definition: T is its packed 9-octet record, beginning with its

@@ -141,7 +141,10 @@ struct Trunking_data {
     std::uint32_t duid;  // TSDU for a TSBK, PDU for a multi-block packet
     std::uint32_t nac;   // low 12 bits significant
 
-    Trunking_data() { std::memset(this, 0, sizeof *this); }
+    // Zero-filled (the record is packed: no padding is left out); a static
+    // one is constant-initialised, so an assembler bank costs nothing until
+    // it is used.
+    constexpr Trunking_data() : metadata{}, tsbk{}, block_count(0), duid(0), nac(0) {}
 
     // Views of block 0, no copies.
     operator P25_TSBK_header&() { return As<P25_TSBK_header>(0); }
@@ -184,22 +187,32 @@ static_assert(offsetof(Trunking_data, tsbk) == 8 && offsetof(Trunking_data, bloc
               "Trunking_data layout");
 
 // An intrusive list whose nodes link themselves in at the head of the one
-// list of their type.
+// list of their type.  A node may be a member of its item, linked while the
+// item waits (no allocation to file or unfile one).
 template <class T>
 class List {
 public:
-    explicit List(T* item) : item_(item) {
+    List() = default;
+    explicit List(T* item) { Link(item); }
+    ~List() { Unlink(); }
+    List(const List&) = delete;
+    List& operator=(const List&) = delete;
+
+    void Link(T* item) {
+        if (prev_) return;
+        item_ = item;
         next_ = head;
         if (next_) next_->prev_ = &next_;
         prev_ = &head;
         head = this;
     }
-    ~List() {
+    void Unlink() {
+        if (!prev_) return;
         *prev_ = next_;
         if (next_) next_->prev_ = prev_;
+        next_ = nullptr;
+        prev_ = nullptr;
     }
-    List(const List&) = delete;
-    List& operator=(const List&) = delete;
 
     static List* Find(const T* item) {
         for (List* n = head; n; n = n->next_)
@@ -212,19 +225,19 @@ public:
 
 private:
     static inline List* head = nullptr;
-    List* next_;
-    List** prev_;
-    T* item_;
+    List* next_ = nullptr;
+    List** prev_ = nullptr;
+    T* item_ = nullptr;
 };
 
 class Trunking_handler_base;
 class LC_handler_base;
 
 // The handlers of one opcode, by block count: slot n holds the handler whose
-// message is n + 1 blocks long.
+// message is n + 1 blocks long (a message is 1 to 4 blocks).
 class Opcode_record {
 public:
-    static constexpr unsigned slots = 128;
+    static constexpr unsigned slots = 4;
     Trunking_handler_base* slot[slots] = {};
 
     // The name of the handler in the lowest occupied slot, or null.
@@ -232,6 +245,10 @@ public:
     // The handler for block_count blocks, or, when that slot is empty, the
     // one of the highest occupied slot; null when there is none.
     Trunking_handler_base* For_blocks(unsigned block_count) const;
+    // The handler for exactly block_count blocks, or null.
+    Trunking_handler_base* Exactly(unsigned block_count) const {
+        return block_count >= 1 && block_count <= slots ? slot[block_count - 1] : nullptr;
+    }
     void Dump_all(unsigned opcode) const;
     void Dump_elements(unsigned opcode, int indent) const;
 };
@@ -261,14 +278,15 @@ public:
 
     // Link-control handlers by link-control opcode and by name.
     LC_handler_base* lc[64] = {};
-    XML_routines::Hash<LC_handler_base> lc_names;
+    XML_routines::Hash<LC_handler_base> lc_names{0, nullptr, 64};
 
 private:
     std::uint8_t mfid_;
     Opcode_record isp_[64];
     Opcode_record osp_[64];
-    XML_routines::Hash<Opcode_record> isp_names_;
-    XML_routines::Hash<Opcode_record> osp_names_;
+    // A name for each opcode and each of its definitions.
+    XML_routines::Hash<Opcode_record> isp_names_{0, nullptr, 128};
+    XML_routines::Hash<Opcode_record> osp_names_{0, nullptr, 128};
     const char* name_;
     List<MFID_record> node_;
 };
@@ -329,6 +347,7 @@ private:
     std::uint8_t mfid_;
     bool outbound_;
     const char* source_file_ = nullptr;  // the literal __FILE__ of the definition
+    List<Trunking_handler_base> pending_;  // linked while no record takes it
     friend class MFID_record;
 };
 
@@ -378,7 +397,7 @@ struct Message_blocks<T, std::void_t<decltype(T::blocks)>> {
 template <class T, class Link = void>
 class Trunking_handler : public Trunking_handler_link<Link>, public XML_routines::Info<T> {
     static constexpr unsigned block_count = Message_blocks<T>::value;
-    static_assert(block_count >= 1 && block_count <= 4, "a message is 1 to 4 blocks");
+    static_assert(block_count >= 1 && block_count <= Opcode_record::slots, "a message is 1 to 4 blocks");
     using Header = std::remove_cv_t<decltype(T::header)>;
     static_assert(std::is_same_v<Header, P25_TSBK_header> || std::is_same_v<Header, Alternate_MBT> ||
                       std::is_same_v<Header, Unconfirmed_data_opcode>,

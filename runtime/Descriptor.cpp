@@ -30,9 +30,10 @@ Name_table::~Name_table() {
 void Name_table::Create_table() const {
     made_ = true;
     order_.clear();
-    order_.reserve(size_);
+    const std::size_t room = std::max(size_, expected_);
+    order_.reserve(room);
     index_.assign(16, 0);
-    while (index_.size() < 2 * static_cast<std::size_t>(size_)) index_.resize(2 * index_.size());
+    while (index_.size() < 2 * (room + 1)) index_.resize(2 * index_.size());
 }
 
 std::size_t Name_table::Slot(const xmlChar* name) const {

@@ -186,10 +186,15 @@ const char* Info_base::Tag() const {
 
 void Info_base::Register_sub(const Info_base& sub) const {
     const xmlChar* tag = To_xml(sub.Tag());
-    if (!sub_hash_) sub_hash_.reset(new Hash<Info_base>());
+    // Room at once for the children of a root (a few dozen).
+    constexpr unsigned expected = 64;
+    if (!sub_hash_) sub_hash_.reset(new Hash<Info_base>(0, nullptr, expected));
     if (sub_hash_->Lookup(tag)) return;  // the first filing of a tag wins
     sub_hash_->Add(sub, tag);
-    if (!subs_) subs_.reset(new std::vector<const Info_base*>());
+    if (!subs_) {
+        subs_.reset(new std::vector<const Info_base*>());
+        subs_->reserve(expected);
+    }
     subs_->push_back(&sub);
 }
 
@@ -298,7 +303,7 @@ Table_block* newest_block = nullptr;
 }  // namespace
 
 void* Table_storage(std::size_t size) {
-    constexpr std::size_t align = alignof(std::max_align_t), block_size = 64 * 1024;
+    constexpr std::size_t align = alignof(std::max_align_t), block_size = 512 * 1024;
     size = (size + align - 1) / align * align;
     if (!newest_block || newest_block->size - newest_block->used < size) {
         const std::size_t room = size > block_size ? size : block_size;
@@ -314,6 +319,38 @@ void* Table_storage(std::size_t size) {
 // An object of the tables goes with them.
 void Table_release(void*) noexcept {}
 #endif
+
+// ---------------------------------------------------------------------------
+// Shared formats
+
+namespace {
+std::mutex shared_formats_mutex;
+}  // namespace
+
+const Format::format_info& Format::Shared_format(const char* format) {
+    if (!format) format = "";
+    // Open addressing by the text; beyond the table's room (never, with the
+    // formats of the tables) the formats go on a list.
+    constexpr std::size_t room = 512;
+    static const format_info* slots[room];
+    struct Spilled {
+        format_info format;
+        const Spilled* next;
+    };
+    static const Spilled* spilled = nullptr;
+    std::lock_guard<std::mutex> lock(shared_formats_mutex);
+    std::uint32_t h = 2166136261u;  // FNV-1a
+    for (const char* c = format; *c; ++c) h = (h ^ static_cast<unsigned char>(*c)) * 16777619u;
+    for (std::size_t probe = 0; probe < room; ++probe) {
+        const format_info*& slot = slots[(h + probe) % room];
+        if (!slot) return *(slot = new (Table_storage(sizeof(format_info))) format_info(format));
+        if (std::strcmp(slot->Format(), format) == 0) return *slot;
+    }
+    for (const Spilled* s = spilled; s; s = s->next)
+        if (std::strcmp(s->format.Format(), format) == 0) return s->format;
+    spilled = new (Table_storage(sizeof(Spilled))) Spilled{format_info(format), spilled};
+    return spilled->format;
+}
 
 // ---------------------------------------------------------------------------
 

@@ -16,7 +16,7 @@ const char* Opcode_record::Name() const {
 }
 
 Trunking_handler_base* Opcode_record::For_blocks(unsigned block_count) const {
-    if (block_count >= 1 && block_count <= 127 && slot[block_count - 1]) return slot[block_count - 1];
+    if (Trunking_handler_base* h = Exactly(block_count)) return h;
     for (unsigned i = slots; i-- > 0;)
         if (slot[i]) return slot[i];
     return nullptr;
@@ -26,14 +26,14 @@ void Opcode_record::Dump_all(unsigned opcode) const {
     const char* name = Name();
     if (!name) return;
     std::fprintf(stderr, "  %2d: %30.30s ", opcode, name);
-    for (unsigned i = 0; i < 4; ++i)
+    for (unsigned i = 0; i < slots; ++i)
         if (slot[i]) std::fprintf(stderr, " %d", i);
     std::fprintf(stderr, "\n");
 }
 
 void Opcode_record::Dump_elements(unsigned, int indent) const {
-    for (unsigned i = 0; i < 4; ++i)
-        if (slot[i]) slot[i]->Dump_elements(indent);
+    for (const Trunking_handler_base* h : slot)
+        if (h) h->Dump_elements(indent);
 }
 
 // ---- manufacturer records ------------------------------------------------------------
@@ -42,13 +42,13 @@ MFID_record::MFID_record(const char* name, std::uint8_t mfid) : mfid_(mfid), nam
     // Adopt the handlers that were built before this record.
     for (List<Trunking_handler_base>* n = List<Trunking_handler_base>::First(); n;) {
         List<Trunking_handler_base>* next = n->Next();
-        if (n->Item()->MFID() == mfid_ && n->Item()->Register_core()) delete n;
+        if (n->Item()->MFID() == mfid_ && n->Item()->Register_core()) n->Unlink();
         n = next;
     }
     // And the link-control word definitions.
     for (List<LC_handler_base>* n = List<LC_handler_base>::First(); n;) {
         List<LC_handler_base>* next = n->Next();
-        if (n->Item()->MFID() == mfid_ && n->Item()->Register_core()) delete n;
+        if (n->Item()->MFID() == mfid_ && n->Item()->Register_core()) n->Unlink();
         n = next;
     }
 }
@@ -121,7 +121,7 @@ bool Trunking_handler_base::Register_core() {
 }
 
 void Trunking_handler_base::Register() {
-    if (!Register_core()) new List<Trunking_handler_base>(this);
+    if (!Register_core()) pending_.Link(this);
 }
 
 void Trunking_handler_base::Set_family(const char* source_file) { source_file_ = source_file; }
@@ -134,7 +134,7 @@ std::string Trunking_handler_base::Family() const {
 }
 
 void Trunking_handler_base::Deregister() {
-    delete List<Trunking_handler_base>::Find(this);
+    pending_.Unlink();
 }
 
 void Trunking_handler_base::Unfile() {

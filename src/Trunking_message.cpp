@@ -200,15 +200,14 @@ Instance_base* Message_instance(const xmlChar* name, Trunking_data& r, Input_dat
     Trunking_handler_base* handler = nullptr;
     if (r.duid == TSDU) {
         r.block_count = 1;
-        handler = opcode->slot[0];
+        handler = opcode->Exactly(1);
     } else if (count > 1) {
         r.block_count = count;
-        handler = opcode->slot[count - 1];
+        handler = opcode->Exactly(count);
     } else {
         for (unsigned blocks : {4u, 3u, 2u})
-            if (opcode->slot[blocks - 1]) {
+            if ((handler = opcode->Exactly(blocks))) {
                 r.block_count = blocks;
-                handler = opcode->slot[blocks - 1];
                 break;
             }
     }

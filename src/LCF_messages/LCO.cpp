@@ -29,11 +29,11 @@ bool LC_handler_base::Register_core() {
 }
 
 void LC_handler_base::Register() {
-    if (!Register_core()) new List<LC_handler_base>(this);
+    if (!Register_core()) pending_.Link(this);
 }
 
 void LC_handler_base::Deregister() {
-    delete List<LC_handler_base>::Find(this);
+    pending_.Unlink();
     MFID_record* record = MFID_record::Find(mfid_);
     if (!record) return;
     LC_handler_base*& slot = record->lc[lco_ & Any_link_control::lco_bits];

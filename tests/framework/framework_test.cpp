@@ -11,6 +11,8 @@
 #include <ctime>
 #include <functional>
 #include <memory>
+#include <string>
+#include <type_traits>
 
 #include "golden.h"
 #include "shared/XML/XML_info.h"
@@ -433,4 +435,46 @@ TEST(Names, TablesKeepTheirFilingOrder) {
     EXPECT_EQ(table.Lookup("c"), &entries[4]);
     EXPECT_EQ(table.Lookup("b"), nullptr);
     EXPECT_EQ(table.Count(), 4u);  // the size it was made for
+}
+
+namespace fw {
+// Made at compile time: a table of value names needs nothing run at load.
+constexpr Value_entry<int> number_rows[] = {{"one", 1}, {"uno", 1}, {"two", 2}, {"one", 3}, {"", 4}};
+constexpr Value_hash<int> number_names(number_rows);
+static_assert(std::is_trivially_destructible_v<Value_hash<int>>, "a value table runs nothing at exit");
+}  // namespace fw
+
+// A value table reads every name of a value, a name given twice as its first
+// row, and writes the first row's name of a value.
+TEST(Names, ValueTablesReadAndWriteTheirFirstRow) {
+    const struct { const char* name; bool found; int value; } reads[] = {
+        {"one", true, 1}, {"uno", true, 1}, {"two", true, 2}, {"", true, 4}, {"One", false, -1}, {"on", false, -1},
+    };
+    for (const auto& c : reads) {
+        int value = -1;
+        EXPECT_EQ(fw::number_names.Lookup(c.name, value), c.found) << c.name;
+        EXPECT_EQ(value, c.value) << c.name;
+    }
+    const struct { int value; const char* name; } writes[] = {{1, "one"}, {2, "two"}, {3, "one"}, {4, ""}, {5, "-"}};
+    for (const auto& c : writes) {
+        const char* name = fw::number_names.Lookup(c.value);
+        EXPECT_STREQ(name ? name : "-", c.name) << c.value;
+    }
+}
+
+// Fields printing with one format text share one format, whatever the
+// address of the text; formats beyond the shared table's room are shared
+// too and still read their own text.
+TEST(Formats, FieldsShareAFormatByItsText) {
+    const std::string copy = "%06X";
+    EXPECT_EQ(&Format::Shared_format("%06X"), &Format::Shared_format(copy.c_str()));
+    EXPECT_NE(&Format::Shared_format("%06X"), &Format::Shared_format("%06x"));
+    EXPECT_STREQ(Format::Shared_format(nullptr).Format(), "");
+    for (int i = 1; i <= 600; ++i) {
+        const std::string text = "%" + std::to_string(i) + "d";
+        const Format::format_info& f = Format::Shared_format(text.c_str());
+        ASSERT_STREQ(f.Format(), text.c_str());
+        ASSERT_EQ(f.Width(), i);
+        ASSERT_EQ(&Format::Shared_format(text.c_str()), &f);
+    }
 }

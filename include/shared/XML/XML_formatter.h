@@ -119,7 +119,7 @@ unsigned long As_number(const T& v) {
 template <class T>
 class String : public Base<T> {
 public:
-    explicit String(const char* format = "%d") : format_(format) {}
+    explicit String(const char* format = "%d") : format_(Shared_format(format)) {}
     bool Read(Scanner& s, T& v) const override { return detail::Scan(s, v, format_); }
     void Write(Printer& p, const T& v) const override { detail::Print(p, v, format_); }
     void Describe(Value_description& d) const override {
@@ -136,7 +136,7 @@ public:
     }
 
 private:
-    format_info format_;
+    const format_info& format_;
 };
 
 // Enumeration names; a value without a name is written (and read) in the
@@ -280,8 +280,12 @@ private:
         else r = t;
     }
     TIME_MODE mode_;
-    format_info hour_{"%02d"}, minute_{":%02d"}, second_{":%02d"};
-    format_info year_{"%04d"}, month_{"/%02d"}, day_{"/%02d"};
+    const format_info& hour_ = Shared_format("%02d");
+    const format_info& minute_ = Shared_format(":%02d");
+    const format_info& second_ = Shared_format(":%02d");
+    const format_info& year_ = Shared_format("%04d");
+    const format_info& month_ = Shared_format("/%02d");
+    const format_info& day_ = Shared_format("/%02d");
 };
 
 }  // namespace Format

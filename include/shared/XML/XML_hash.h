@@ -30,8 +30,10 @@ inline const char* From_xml(const xmlChar* s) { return reinterpret_cast<const ch
 // the table.
 class Name_table {
 public:
-    explicit Name_table(unsigned int size = 0, xmlHashDeallocator deallocator = nullptr)
-        : size_(size), deallocator_(deallocator) {}
+    // size: the entries of the static array the table is filled from;
+    // expected: room made at once for a table filled by registration.
+    explicit Name_table(unsigned int size = 0, xmlHashDeallocator deallocator = nullptr, unsigned int expected = 0)
+        : size_(size), expected_(expected), deallocator_(deallocator) {}
     Name_table(const Name_table&) = delete;
     Name_table& operator=(const Name_table&) = delete;
     virtual ~Name_table();
@@ -71,6 +73,7 @@ private:
     void Reindex() const;
 
     unsigned int size_;
+    unsigned int expected_;
     xmlHashDeallocator deallocator_;
     // The cache of the derived class's static data: filled on first use.
     mutable bool made_ = false;

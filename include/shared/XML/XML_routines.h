@@ -90,6 +90,11 @@ private:
     friend class Printer;
 };
 
+// The format of this text, read once for every table that prints with it:
+// the formats are a few dozen ("%d", "%02X", "%06X" ...) shared by hundreds
+// of fields.  Lives as long as the process.
+const format_info& Shared_format(const char* format);
+
 // Text of one value (attribute or element text) being written.
 class Printer {
 public:

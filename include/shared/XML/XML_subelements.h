@@ -423,9 +423,10 @@ private:
     mutable std::vector<const List*> by_index_;  // the lists by tag index
 };
 
-// The sub-element index of a descriptor of T, typed.
+// The sub-element index of a descriptor of T, typed; made once with its
+// descriptor and kept with the other table objects.
 template <class T>
-class Subelement_hash {
+class Subelement_hash : public Table_object {
     static_assert(sizeof(Subelement_table<T>) == sizeof(Subelement_row), "a table row is its first link");
 
 public:

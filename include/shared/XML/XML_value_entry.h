@@ -1,12 +1,15 @@
 // Enumeration tables: names of values, for attribute and element text.
 //
-// A table is a static array of Value_entry rows; Value_hash files the rows by
-// name on first use.  Several names may map to one value: all are read, the
-// first row's name is written.
+// A table is a static array of Value_entry rows beside its enumeration;
+// Value_hash is a constant view of it, complete when it is made: it is
+// constant-initialised (nothing runs at load, nothing is allocated), and a
+// lookup changes nothing.  Several names may map to one value: all are read,
+// the first row's name is written; a name given twice reads as its first row.
 #ifndef TESSEL_XML_VALUE_ENTRY_H
 #define TESSEL_XML_VALUE_ENTRY_H
 
 #include <cstddef>
+#include <cstring>
 
 #include "XML_hash.h"
 
@@ -19,42 +22,43 @@ struct Value_entry {
     const char* Name() const { return name; }
 };
 
-// A hash over a static array of entries, filed by name in array order.
-template <class E>
-class Hash_table : public Hash<E> {
+template <class T>
+class Value_hash {
 public:
     template <std::size_t N>
-    explicit Hash_table(const E (&entries)[N]) : Hash<E>(N), entries_(entries) {}
-    Hash_table(const E* entries, unsigned count) : Hash<E>(count), entries_(entries) {}
-    const E& operator[](unsigned i) const { return entries_[i]; }
+    constexpr explicit Value_hash(const Value_entry<T> (&entries)[N])
+        : entries_(entries), count_(static_cast<unsigned>(N)) {}
+    constexpr Value_hash(const Value_entry<T>* entries, unsigned count) : entries_(entries), count_(count) {}
 
-protected:
-    void Init() const override {
-        this->Create_table();
-        for (unsigned i = 0; i < this->Count(); ++i) this->Add(entries_[i]);
+    unsigned Count() const { return count_; }
+    const Value_entry<T>& operator[](unsigned i) const { return entries_[i]; }
+
+    // The first row of the name, or null.  The tables are a few dozen rows
+    // at most: a scan is as quick as hashing the name.
+    const Value_entry<T>* Lookup(const char* name) const {
+        if (!name) return nullptr;
+        for (unsigned i = 0; i < count_; ++i)
+            if (entries_[i].name && std::strcmp(entries_[i].name, name) == 0) return &entries_[i];
+        return nullptr;
     }
-    const E* entries_;
-};
-
-template <class T>
-class Value_hash : public Hash_table<Value_entry<T>> {
-public:
-    using Hash_table<Value_entry<T>>::Hash_table;
-    using Hash_table<Value_entry<T>>::Lookup;
-
+    const Value_entry<T>* Lookup(const xmlChar* name) const { return Lookup(From_xml(name)); }
     // By name: true and the value when the name is in the table.
     bool Lookup(const char* name, T& out) const {
-        const Value_entry<T>* e = this->Lookup(To_xml(name));
+        const Value_entry<T>* e = Lookup(name);
         if (!e) return false;
         out = e->value;
         return true;
     }
     // By value: the first row's name, or null.
     const char* Lookup(const T& value) const {
-        for (unsigned i = 0; i < this->Count(); ++i)
-            if (this->entries_[i].value == value) return this->entries_[i].name;
+        for (unsigned i = 0; i < count_; ++i)
+            if (entries_[i].value == value) return entries_[i].name;
         return nullptr;
     }
+
+private:
+    const Value_entry<T>* entries_;
+    unsigned count_;
 };
 
 }  // namespace XML_routines
