@@ -206,7 +206,7 @@ constexpr double signal_seconds = 10.0;
 const std::vector<uint8_t>& Dibits() {
     static const std::vector<uint8_t> d = [] {
         std::mt19937 rng(5);
-        std::vector<uint8_t> v(std::size_t(signal_seconds * tessel_air::symbol_rate_hz));
+        std::vector<uint8_t> v(std::size_t(signal_seconds * tessel_air::symbol_rate));
         for (uint8_t& x : v) x = uint8_t(rng() & 3);
         return v;
     }();

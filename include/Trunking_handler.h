@@ -25,22 +25,6 @@
 
 namespace P25 {
 
-// Data unit IDs of the network identifier.
-enum DUID : std::uint32_t {
-    HDU = 0,
-    TDU = 3,
-    LDU1 = 5,
-    TSDU = 7,
-    LDU2 = 10,
-    PDU = 12,
-    TDULC = 15,
-    // Control-channel words of the SmartZone overhead.
-    SMARTZONE_OSW = 128,
-    SMARTZONE_ISW = 129,
-    SMARTZONE_RAW = 130,
-    SMARTZONE_COOKED = 131,
-};
-
 // Opcodes of the inbound signalling packets (manufacturer 0x00).
 enum ISP_Opcodes : std::uint8_t {
     GRP_V_REQ = 0,

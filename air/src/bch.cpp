@@ -35,7 +35,7 @@ constexpr bool Rows_follow_generator() {
 }
 static_assert(Rows_follow_generator(), "NID generator rows disagree with g(x)");
 
-constexpr std::uint8_t defined_duids[] = {0x0, 0x3, 0x5, 0x7, 0xA, 0xC, 0xF};
+constexpr Duid defined_duids[] = {Duid::HDU, Duid::TDU, Duid::LDU1, Duid::TSDU, Duid::LDU2, Duid::PDU, Duid::TDULC};
 
 int Distance(std::uint64_t a, std::uint64_t b) { return static_cast<int>(std::bitset<64>(a ^ b).count()); }
 

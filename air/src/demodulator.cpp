@@ -30,13 +30,6 @@ namespace tessel_air {
 
 double Audio_full_scale_hz(double sample_rate) { return sample_rate / (2 * 3.14159265358979323846); }
 
-uint8_t Slice(float symbol) {
-    if (symbol >= 2.0f) return 1;
-    if (symbol >= 0.0f) return 0;
-    if (symbol >= -2.0f) return 2;
-    return 3;
-}
-
 namespace {
 
 // Channel filter for IQ at the working rate.  The noise of a symbol (the
@@ -174,7 +167,7 @@ const T* At_working_rate(Resampler resampler, Execute execute, const T* samples,
 // receiver's (the delay the resampler reports is not where its output is).
 double Resampler_delay(float ratio) {
     msresamp_rrrf q = msresamp_rrrf_create(ratio, resampler_attenuation_db);
-    const double input_per_symbol = working_rate / ratio / symbol_rate_hz;
+    const double input_per_symbol = working_rate / ratio / symbol_rate;
     const std::size_t n = std::size_t(40 * input_per_symbol);
     const double centre = double(n) / 2;
     std::vector<float> in(n), out(std::size_t(double(n) * ratio) + 64);

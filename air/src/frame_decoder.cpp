@@ -30,13 +30,6 @@ constexpr std::uint32_t sync_signs = Sync_signs();
 constexpr std::uint32_t sign_mask = 0xFFFFFF;
 constexpr int sync_tolerance = 2;  // symbols of the sync allowed to be wrong
 
-std::uint8_t Slice(float s) {
-    if (s >= 2.0f) return 1;
-    if (s >= 0.0f) return 0;
-    if (s >= -2.0f) return 2;
-    return 3;
-}
-
 enum class Stage { nid, tsbk, pdu_header, body };
 
 // A packet's header and its data blocks (at most 127 follow) fit the record.

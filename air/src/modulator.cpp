@@ -41,7 +41,7 @@ double Nyquist(double f) {
 // P(f) = (pi f / 4800) / sin(pi f / 4800): the inverse of a one-symbol
 // integrate-and-dump, so that the reference receiver sees H alone.
 double Shaping(double f) {
-    const double x = pi * f / symbol_rate_hz;
+    const double x = pi * f / symbol_rate;
     return x == 0.0 ? 1.0 : x / std::sin(x);
 }
 
@@ -213,7 +213,7 @@ Modulator::Modulator(Signal signal, double sample_rate, double deviation) : stat
     s.signal = signal;
     s.rate = sample_rate;
     s.deviation = deviation;
-    s.per_symbol = sample_rate / symbol_rate_hz;
+    s.per_symbol = sample_rate / symbol_rate;
     s.table_step = working_rate * oversampling / sample_rate;
     s.reach = delay_symbols * s.per_symbol;
     s.next = s.reach;

@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "tessel_air/codes.h"
+#include "tessel_air/symbols.h"
 
 namespace tessel_air {
 
@@ -34,8 +35,6 @@ constexpr std::uint8_t three_quarter_points[8][8] = {
 // Point -> dibit pair (first dibit in the high two bits).
 constexpr std::uint8_t point_dibits[16] = {0x2, 0xA, 0x7, 0xF, 0xE, 0x6, 0xB, 0x3,
                                            0xD, 0x5, 0x8, 0x0, 0x1, 0x9, 0x4, 0xC};
-// Dibit -> nominal symbol level.
-constexpr float dibit_level[4] = {+1.0f, +3.0f, -1.0f, -3.0f};
 
 constexpr int steps = 49;  // 48 inputs and the flush
 

@@ -61,7 +61,7 @@ inline Traffic Random_tsdus(std::size_t tsdus, unsigned seed) {
 // half of it.
 inline void Impair(std::vector<Complex>& iq, double rate, double ebn0_db, double offset_hz, unsigned seed) {
     std::mt19937 rng(seed);
-    const double sigma2 = (rate / tessel_air::symbol_rate_hz) / (2 * std::pow(10.0, ebn0_db / 10));
+    const double sigma2 = (rate / tessel_air::symbol_rate) / (2 * std::pow(10.0, ebn0_db / 10));
     std::normal_distribution<float> noise(0.0f, float(std::sqrt(sigma2 / 2)));
     const double step = 2 * pi * offset_hz / rate;
     for (std::size_t n = 0; n < iq.size(); ++n) {

@@ -139,7 +139,7 @@ TEST_P(Positions, AreWhereTheTransmitterPutTheSymbols) {
         modulator.Idle_iq(p.lead_seconds * p.rate, iq);
         modulator.Idle_audio(p.lead_seconds * p.rate, audio);
     }
-    const double first = modulator.Next_symbol_position(), spacing = p.rate / (1 + p.clock_ppm * 1e-6) / symbol_rate_hz;
+    const double first = modulator.Next_symbol_position(), spacing = p.rate / (1 + p.clock_ppm * 1e-6) / symbol_rate;
     modulator.Push_iq(sent.data(), sent.size(), iq);
     modulator.Push_audio(sent.data(), sent.size(), audio);
     modulator.Flush_iq(iq);
@@ -190,7 +190,7 @@ INSTANTIATE_TEST_SUITE_P(Placements, Positions, testing::ValuesIn(placements),
 TEST(Modulator, PlacesSymbolsAndKeysTheCarrier) {
     for (const double rate : {48000.0, 192000.0, 44100.0}) {
         SCOPED_TRACE(rate);
-        const double spacing = rate / symbol_rate_hz, reach = Modulator::delay_symbols * spacing;
+        const double spacing = rate / symbol_rate, reach = Modulator::delay_symbols * spacing;
         const std::vector<uint8_t> dibits = Channel_dibits(500, 5);
         Modulator iq_modulator(Signal::iq, rate), audio_modulator(Signal::audio, rate);
         std::vector<Complex> iq;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "crc.h"
+#include "shared/P25/P25_crc.h"
 
 namespace {
 
@@ -35,6 +36,29 @@ TEST(Crc, CheckValuesOverTheNineDigitsAndContinuation) {
     EXPECT_EQ(ccitt_16(ccitt_16(0, digits, 4), digits + 4, 5), 0x31C3);
     EXPECT_EQ(crc_32(crc_32(0, digits, 4), digits + 4, 5), 0x89A1897Fu);
     EXPECT_EQ(ccitt_16(0x1234, digits, 0), 0x1234);
+}
+
+// The CRCs as sent, shared by the library and the air library (whose tests
+// check the air interface's published vectors), against the catalogued
+// check values: CRC-16/GSM and CRC-32/POSIX are these CRCs (init 0, MSB
+// first, inverted).
+TEST(Crc, SharedCrcsAsSentMatchPublishedValues) {
+    struct Case {
+        const char* name;
+        std::uint32_t (*crc)(const std::uint8_t*, std::size_t);
+        const std::uint8_t* octets;
+        std::size_t count;
+        std::uint32_t expected;
+    };
+    const auto crc16 = [](const std::uint8_t* o, std::size_t n) -> std::uint32_t { return P25::Crc16(o, n); };
+    const auto crc32 = [](const std::uint8_t* o, std::size_t n) -> std::uint32_t { return P25::Crc32(o, n); };
+    const Case cases[] = {
+        {"CRC-16/GSM check", crc16, digits, sizeof digits, 0xCE3C},
+        {"CRC-16 of nothing", crc16, digits, 0, 0xFFFF},
+        {"CRC-32/POSIX check", crc32, digits, sizeof digits, 0x765E7680},
+        {"CRC-32 of nothing", crc32, digits, 0, 0xFFFFFFFF},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.crc(c.octets, c.count), c.expected) << c.name;
 }
 
 // (A good block is MessageCheck's first case.)

@@ -14,7 +14,8 @@ constexpr std::uint64_t ticks_per_second = 50000000;
 constexpr std::uint64_t tick_wrap = std::uint64_t{1} << 32;
 // A symbol period is 50,000,000 / 4,800 = 10416 2/3 ticks.
 constexpr std::uint64_t ticks_per_12_symbols = 125000;
-static_assert(ticks_per_second * 12 == ticks_per_12_symbols * 4800, "ticks of a symbol period");
+static_assert(ticks_per_second * 12 == ticks_per_12_symbols * tessel_air::symbol_rate,
+              "ticks of a symbol period");
 
 void Log_date_time(std::uint64_t second) {
     P25::Time_log record{};

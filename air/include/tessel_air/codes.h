@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "shared/P25/P25_crc.h"
+
 namespace tessel_air {
 
 // ---- small binary block codes (bch.cpp, golay.cpp, hamming.cpp) -------------
@@ -112,14 +114,14 @@ Trellis_result Trellis_three_quarter_decode(const Symbol_costs* costs98, std::ui
 // The interleave: on-air dibit j of a block carries coded dibit Block_interleave()[j].
 const std::array<std::uint8_t, block_dibits>& Block_interleave();
 
-// ---- CRCs (crc.cpp) ------------------------------------------------------------
+// ---- CRCs, as sent (shared/P25/P25_crc.h, the library's too) ----------------------
 
 // CRC-16 of TSBKs and PDU headers (0x1021, init 0, inverted).
-std::uint16_t Crc16(const std::uint8_t* octets, std::size_t count);
+using P25::Crc16;
 // CRC-9 of a confirmed data block: DBSN (7 bits), then the 16 data octets.
-std::uint16_t Crc9(std::uint8_t dbsn, const std::uint8_t* data16);
+using P25::Crc9;
 // CRC-32 of a packet's user data and pad octets.
-std::uint32_t Crc32(const std::uint8_t* octets, std::size_t count);
+using P25::Crc32;
 
 // ---- voice codewords (voice.cpp) -------------------------------------------------
 

@@ -20,17 +20,15 @@
 
 #include "shared/P25/P25_records.h"
 #include "tessel_air/codes.h"
+#include "tessel_air/symbols.h"
 
 namespace tessel_air {
 
-// Data unit IDs of the NID.
-enum class Duid : std::uint8_t { HDU = 0x0, TDU = 0x3, LDU1 = 0x5, TSDU = 0x7, LDU2 = 0xA, PDU = 0xC, TDULC = 0xF };
+// Data unit IDs of the NID: the library's enumeration (Duid::HDU ...).
+using Duid = P25::DUID;
 
 // "HDU", "LDU1", ...; "reserved" for a value outside the enumeration.
 const char* Duid_name(Duid duid);
-
-// Symbols a second on the channel.
-constexpr double symbol_rate = 4800.0;
 
 // One IMBE voice codeword as carried on the air: the eight channel vectors
 // c0..c7 (23, 23, 23, 23, 15, 15, 15 and 7 bits, MSB first), c1..c6 still

@@ -24,14 +24,14 @@
 #include <vector>
 
 #include "tessel_air/codes.h"
+#include "tessel_air/symbols.h"
 
 namespace tessel_air {
 
-constexpr double symbol_rate_hz = 4800.0;
 constexpr double working_rate = 48000.0;                  // the modem's internal rate
 constexpr int samples_per_symbol = 10;                    // at the working rate
 constexpr double nominal_deviation = 600.0;               // Hz per level unit
-static_assert(working_rate == symbol_rate_hz * samples_per_symbol, "whole samples per symbol");
+static_assert(working_rate == symbol_rate * samples_per_symbol, "whole samples per symbol");
 
 // Discriminator audio carries frequency as amplitude.  Its scale is that of
 // a quadrature discriminator with unit gain: 1.0 (32768 in 16-bit PCM) is a
@@ -40,12 +40,6 @@ static_assert(working_rate == symbol_rate_hz * samples_per_symbol, "whole sample
 double Audio_full_scale_hz(double sample_rate);
 
 using Complex = std::complex<float>;
-
-// Dibit -> nominal symbol level: 01 -> +3, 00 -> +1, 10 -> -1, 11 -> -3.
-constexpr std::array<float, 4> dibit_level = {+1.0f, +3.0f, -1.0f, -3.0f};
-
-// The nearest dibit to a soft symbol (slicer thresholds 0 and +-2).
-uint8_t Slice(float symbol);
 
 enum class Signal { iq, audio };
 

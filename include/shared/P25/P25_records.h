@@ -66,10 +66,21 @@ struct Source_info {
     std::uint8_t timeslot;
 };
 
+// Data unit IDs: the 4-bit DUID of a network identifier.
+enum DUID : std::uint32_t {
+    HDU = 0,
+    TDU = 3,
+    LDU1 = 5,
+    TSDU = 7,
+    LDU2 = 10,
+    PDU = 12,
+    TDULC = 15,
+};
+
 // Network identifier of a data unit.
 struct p25_Nid {
     std::uint32_t nac;   // network access code, low 12 bits significant
-    std::uint32_t duid;  // data unit ID
+    std::uint32_t duid;  // data unit ID (DUID)
 };
 
 struct Source_info_NID {
@@ -355,6 +366,15 @@ static_assert(sizeof(Log_Dispatch_payload) == 1584 && alignof(Log_Dispatch_paylo
 #pragma pack(push, 1)
 
 // ---- Overhead slots ---------------------------------------------------------------------
+
+// The kinds of SmartZone control-channel word an overhead slot (or the
+// SmartZone overhead element) holds in place of a data unit.
+enum Smartzone_word_kind : std::uint32_t {
+    SMARTZONE_OSW = 128,
+    SMARTZONE_ISW = 129,
+    SMARTZONE_RAW = 130,
+    SMARTZONE_COOKED = 131,
+};
 
 // One overhead slot of a simulated control channel: what the host repeats
 // every repeat_time under handle.  A TSDU or PDU slot holds trunking blocks;
