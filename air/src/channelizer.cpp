@@ -16,6 +16,7 @@
 #include "tessel_air/channelizer.h"
 
 #include <complex>
+#include <fftw3.h>
 #include <liquid/liquid.h>
 
 #include <algorithm>
@@ -49,21 +50,40 @@ unsigned Largest_prime_factor(unsigned n) {
 // Transform memory, aligned as the FFT library likes it.
 struct Fft_buffer {
     Complex* data;
-    explicit Fft_buffer(unsigned n) : data(static_cast<Complex*>(fft_malloc(n * sizeof(Complex)))) {
+    explicit Fft_buffer(unsigned n) : data(reinterpret_cast<Complex*>(fftwf_alloc_complex(n))) {
         std::fill(data, data + n, Complex(0.0f, 0.0f));
     }
-    ~Fft_buffer() { fft_free(data); }
+    ~Fft_buffer() { fftwf_free(data); }
     Fft_buffer(const Fft_buffer&) = delete;
     Fft_buffer& operator=(const Fft_buffer&) = delete;
 };
 
+fftwf_complex* As_fftw(Complex* x) { return reinterpret_cast<fftwf_complex*>(x); }
+
+// An out-of-place transform (its input left as it was), planned without
+// trial runs: measuring plans would cost seconds at every start for a few
+// per cent.  Run_into writes another buffer allocated like `out`.
 struct Fft {
     Fft_buffer in, out;
-    fftplan plan;
-    Fft(unsigned n, int direction) : in(n), out(n), plan(fft_create_plan(n, in.data, out.data, direction, 0)) {}
-    ~Fft() { fft_destroy_plan(plan); }
+    fftwf_plan plan;
+    Fft(unsigned n, int direction)
+        : in(n), out(n), plan(fftwf_plan_dft_1d(int(n), As_fftw(in.data), As_fftw(out.data), direction, FFTW_ESTIMATE)) {}
+    ~Fft() { fftwf_destroy_plan(plan); }
     Fft(const Fft&) = delete;
     Fft& operator=(const Fft&) = delete;
+    void Run() { fftwf_execute(plan); }
+    void Run_into(Complex* to) { fftwf_execute_dft(plan, As_fftw(in.data), As_fftw(to)); }
+};
+
+// Synthesis keeps liquid-dsp's transform: transmit's speed is not at stake,
+// and a site written before comes out the same to the last bit.
+struct Liquid_fft {
+    Fft_buffer in, out;
+    fftplan plan;
+    Liquid_fft(unsigned n, int direction) : in(n), out(n), plan(fft_create_plan(n, in.data, out.data, direction, 0)) {}
+    ~Liquid_fft() { fft_destroy_plan(plan); }
+    Liquid_fft(const Liquid_fft&) = delete;
+    Liquid_fft& operator=(const Liquid_fft&) = delete;
     void Run() { fft_execute(plan); }
 };
 
@@ -90,11 +110,17 @@ struct Tuning {
     long bin = 0;          // -N/2 .. N/2
     double residual = 0;   // Hz, under half a bin
     std::complex<double> nco_step{1, 0};
+    std::vector<unsigned> wide_bins;  // the wide bin of each channel bin
 
-    Tuning(const Channel_grid& g, double offset, double sign) : offset_hz(offset) {
+    Tuning(const Channel_grid& g, double offset, double sign) : offset_hz(offset), wide_bins(g.channel_bins) {
         bin = std::lround(offset / g.Bin_hz());
         residual = offset - double(bin) * g.Bin_hz();
         nco_step = std::polar(1.0, sign * 2 * pi * residual * g.decimation / g.wide_rate);
+        const long n = long(g.fft_size), half = long(g.channel_bins / 2);
+        for (long j = 0; j < long(g.channel_bins); ++j) {
+            const long signed_j = j < half ? j : j - long(g.channel_bins);
+            wide_bins[std::size_t(j)] = unsigned((((bin + signed_j) % n) + n) % n);
+        }
     }
     // The residual's rotation at a wide sample.
     std::complex<double> Nco_at(const Channel_grid& g, std::uint64_t wide, double sign) const {
@@ -106,12 +132,6 @@ struct Tuning {
         const std::int64_t n = g.fft_size;
         const std::int64_t k = ((bin % n) + n) % n, s = ((s0 % n) + n) % n;
         return std::complex<float>(std::polar(1.0, sign * 2 * pi * double((k * s) % n) / double(n)));
-    }
-    // The wide bin of channel bin j.
-    unsigned Wide_bin(const Channel_grid& g, unsigned j) const {
-        const long signed_j = j < g.channel_bins / 2 ? long(j) : long(j) - long(g.channel_bins);
-        const long n = long(g.fft_size);
-        return unsigned((((bin + signed_j) % n) + n) % n);
     }
 };
 
@@ -160,13 +180,13 @@ struct Channelizer::State {
     Fft wide;     // forward, N
     Fft narrow;   // backward, Nc
     std::vector<float> response;
-    std::vector<Complex> window;  // the next block's N wide samples, filling
+    // The next block's N wide samples fill the wide transform's input.
     std::size_t filled = 0;
     std::uint64_t pushed = 0;     // wide samples pushed
     std::uint64_t blocks = 0;     // blocks made
     std::uint64_t limit = std::numeric_limits<std::uint64_t>::max();  // after Flush: wide samples that exist
     // The spectra of the last blocks, block b in slot b % kept.
-    std::vector<std::vector<Complex>> kept;
+    std::vector<std::unique_ptr<Fft_buffer>> kept;
     std::vector<Analysis_channel> channels;
     std::vector<Complex> output;
     std::vector<double> power;
@@ -175,20 +195,18 @@ struct Channelizer::State {
     State(double rate, double lookback, Sink s)
         : grid(Channel_grid::For_rate(rate)),
           sink(std::move(s)),
-          wide(grid.fft_size, LIQUID_FFT_FORWARD),
-          narrow(grid.channel_bins, LIQUID_FFT_BACKWARD),
+          wide(grid.fft_size, FFTW_FORWARD),
+          narrow(grid.channel_bins, FFTW_BACKWARD),
           response(Channel_response(grid, 1.0 / grid.fft_size)),
-          window(grid.fft_size),
           power(grid.fft_size) {
         // The first block reaches M channel samples before wide sample 0.
         filled = std::size_t(grid.margin) * grid.decimation;
         const std::size_t blocks_kept = 1 + std::size_t(std::ceil(std::max(0.0, lookback) * rate / grid.step));
-        kept.resize(blocks_kept);
-        for (auto& k : kept) k.resize(grid.fft_size);
+        for (std::size_t b = 0; b < blocks_kept; ++b) kept.push_back(std::make_unique<Fft_buffer>(grid.fft_size));
         output.resize(grid.Channel_step());
     }
 
-    const Complex* Spectrum(std::uint64_t block) const { return kept[block % kept.size()].data(); }
+    const Complex* Spectrum(std::uint64_t block) const { return kept[block % kept.size()]->data; }
     std::uint64_t Oldest_kept() const { return blocks > kept.size() ? blocks - kept.size() : 0; }
 
     // One block of one channel from its spectrum.
@@ -196,7 +214,7 @@ struct Channelizer::State {
         Analysis_channel& c = channels[std::size_t(id)];
         const Complex* x = Spectrum(block);
         const Channel_grid& g = grid;
-        for (unsigned j = 0; j < g.channel_bins; ++j) narrow.in.data[j] = x[c.tuning.Wide_bin(g, j)] * response[j];
+        for (unsigned j = 0; j < g.channel_bins; ++j) narrow.in.data[j] = x[c.tuning.wide_bins[j]] * response[j];
         narrow.Run();
         const std::int64_t s0 = std::int64_t(block * g.step) - std::int64_t(g.margin) * g.decimation;
         const Complex phase = c.tuning.Block_phase(g, s0, -1);
@@ -229,10 +247,8 @@ struct Channelizer::State {
     }
 
     void Make_block() {
-        std::copy(window.begin(), window.end(), wide.in.data);
-        wide.Run();
-        std::vector<Complex>& spectrum = kept[blocks % kept.size()];
-        std::copy(wide.out.data, wide.out.data + grid.fft_size, spectrum.begin());
+        Complex* spectrum = kept[blocks % kept.size()]->data;
+        wide.Run_into(spectrum);
         if (blocks % power_every == 0) {
             for (unsigned k = 0; k < grid.fft_size; ++k) power[k] += std::norm(spectrum[k]);
             ++power_blocks;
@@ -240,7 +256,7 @@ struct Channelizer::State {
         ++blocks;
         Catch_up();
         // The next block overlaps this one by N - L samples.
-        std::copy(window.begin() + grid.step, window.end(), window.begin());
+        std::copy(wide.in.data + grid.step, wide.in.data + grid.fft_size, wide.in.data);
         filled = grid.fft_size - grid.step;
     }
 };
@@ -278,12 +294,12 @@ void Channelizer::Push(const Complex* samples, std::size_t count) {
     s.Catch_up();
     s.pushed += count;
     while (count > 0) {
-        const std::size_t n = std::min(count, s.window.size() - s.filled);
-        std::copy(samples, samples + n, s.window.begin() + std::ptrdiff_t(s.filled));
+        const std::size_t n = std::min<std::size_t>(count, s.grid.fft_size - s.filled);
+        std::copy(samples, samples + n, s.wide.in.data + s.filled);
         s.filled += n;
         samples += n;
         count -= n;
-        if (s.filled == s.window.size()) s.Make_block();
+        if (s.filled == s.grid.fft_size) s.Make_block();
     }
 }
 
@@ -295,8 +311,8 @@ void Channelizer::Flush() {
     // Silence until the block holding the last sample is made.
     const std::uint64_t last_block = s.pushed == 0 ? 0 : (s.pushed - 1) / s.grid.step;
     while (s.pushed > 0 && s.blocks <= last_block) {
-        std::fill(s.window.begin() + std::ptrdiff_t(s.filled), s.window.end(), Complex(0.0f, 0.0f));
-        s.filled = s.window.size();
+        std::fill(s.wide.in.data + s.filled, s.wide.in.data + s.grid.fft_size, Complex(0.0f, 0.0f));
+        s.filled = s.grid.fft_size;
         s.Make_block();
     }
 }
@@ -327,8 +343,8 @@ struct Synthesis_channel {
 
 struct Combiner::State {
     Channel_grid grid;
-    Fft narrow;  // forward, Nc
-    Fft wide;    // backward, N
+    Liquid_fft narrow;  // forward, Nc
+    Liquid_fft wide;    // backward, N
     std::vector<float> response;
     std::vector<Complex> sum;  // overlap-add of the blocks' wide samples, from the current block's start
     std::uint64_t blocks = 0;
@@ -393,7 +409,7 @@ void Combiner::Emit(std::vector<Complex>& out) {
         s.narrow.Run();
         const Complex phase = c.tuning.Block_phase(g, s0, +1);
         for (unsigned j = 0; j < g.channel_bins; ++j)
-            s.wide.in.data[c.tuning.Wide_bin(g, j)] += s.narrow.out.data[j] * (s.response[j] * phase);
+            s.wide.in.data[c.tuning.wide_bins[j]] += s.narrow.out.data[j] * (s.response[j] * phase);
         c.given = false;
     }
     if (any) {

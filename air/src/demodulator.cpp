@@ -107,6 +107,23 @@ constexpr int reach_back = samples_per_symbol + samples_per_symbol / 2 + 2;
 constexpr int history = int(sync_length) * (samples_per_symbol + samples_per_symbol / 2 + 1) + reach_back;
 constexpr int lookahead = int(level_window) * samples_per_symbol + 3;
 
+// atan2(y, x) to within 3e-7 radians, without a library call: a
+// polynomial for the arctangent on [0, 1] (Abramowitz and Stegun 4.4.49),
+// then the octant.  atan2(0, 0) is 0.
+float Fast_atan2(float y, float x) {
+    const float ax = std::fabs(x), ay = std::fabs(y);
+    const float big = std::max(ax, ay), small = std::min(ax, ay);
+    const float a = big > 0 ? small / big : 0.0f, a2 = a * a;
+    float r = 0.0028662257f;
+    for (float c : {-0.0161657367f, 0.0429096138f, -0.0752896400f, 0.1065626393f, -0.1420889944f, 0.1999355085f,
+                    -0.3333314528f, 1.0f})
+        r = r * a2 + c;
+    r *= a;
+    if (ay > ax) r = float(pi / 2) - r;
+    if (x < 0) r = float(pi) - r;
+    return std::copysign(r, y);
+}
+
 float Cubic(const float* y, float mu) {
     // Catmull-Rom through y[-1], y[0], y[1], y[2]; mu in [0, 1).
     const float a = y[-1], b = y[0], c = y[1], d = y[2];
@@ -353,8 +370,12 @@ struct Demodulator::State {
 
     msresamp_crcf iq_resampler = nullptr;
     msresamp_rrrf audio_resampler = nullptr;
-    firfilt_crcf channel = nullptr;
-    freqdem discriminator = nullptr;
+    // IQ: the channel filter's taps and the samples it holds (the last
+    // taps - 1 mixed samples, then a block's), and the discriminator's last
+    // filtered sample.
+    std::vector<float> channel;
+    std::vector<Complex> channel_window;
+    Complex discriminated = 0;
 
     std::vector<Complex> iq, iq2, iq_clean;
 
@@ -379,13 +400,38 @@ struct Demodulator::State {
             rotor *= step;
         }
         rotor = std::isfinite(std::abs(rotor)) ? rotor / std::abs(rotor) : Complex(1);
-        firfilt_crcf_execute_block(channel, filtered, unsigned(n), filtered);
-        freqdem_demodulate_block(discriminator, filtered, unsigned(n), frequency);
+        Channel_filter(filtered, n);
+        // The discriminator: the phase step from the last sample, in level units.
+        constexpr float per_radian = float(working_rate / (2 * pi * nominal_deviation));
+        for (std::size_t i = 0; i < n; ++i) {
+            const Complex step_phase = filtered[i] * std::conj(discriminated);
+            discriminated = filtered[i];
+            frequency[i] = Fast_atan2(step_phase.imag(), step_phase.real()) * per_radian;
+        }
         for (std::size_t i = 0; i < n; ++i) {
             frequency[i] += tuned[tuned_at];
             tuned[tuned_at] = float(tuning);
-            tuned_at = (tuned_at + 1) % tuned.size();
+            if (++tuned_at == tuned.size()) tuned_at = 0;
         }
+    }
+    // The n mixed samples at x through the channel filter, in place.  The
+    // taps are symmetric, so output i is the taps' dot product with the
+    // window from i on: taken tap by tap over the whole block, straight
+    // loops over its floats.
+    void Channel_filter(Complex* x, std::size_t n) {
+        const std::size_t kept = channel_taps - 1;
+        channel_window.resize(kept + n);
+        std::copy(x, x + n, channel_window.begin() + std::ptrdiff_t(kept));
+        float* out = reinterpret_cast<float*>(x);
+        const float* in = reinterpret_cast<const float*>(channel_window.data());
+        std::fill(out, out + 2 * n, 0.0f);
+        for (std::size_t k = 0; k < channel_taps; ++k) {
+            const float h = channel[k];
+            const float* from = in + 2 * k;
+            for (std::size_t i = 0; i < 2 * n; ++i) out[i] += h * from[i];
+        }
+        std::copy(channel_window.end() - std::ptrdiff_t(kept), channel_window.end(), channel_window.begin());
+        channel_window.resize(kept);
     }
     std::vector<float> audio, audio2, audio_clean;
 
@@ -459,8 +505,6 @@ struct Demodulator::State {
     ~State() {
         if (iq_resampler) msresamp_crcf_destroy(iq_resampler);
         if (audio_resampler) msresamp_rrrf_destroy(audio_resampler);
-        if (channel) firfilt_crcf_destroy(channel);
-        if (discriminator) freqdem_destroy(discriminator);
     }
 
     void Filter(const float* x, std::size_t n) {
@@ -763,11 +807,11 @@ Demodulator::Demodulator(Signal signal, double sample_rate) : state_(new State) 
     s.delay = (samples_per_symbol - 1) / 2.0 + s.resampler_delay;
     if (signal == Signal::iq) {
         if (resample) s.iq_resampler = msresamp_crcf_create(ratio, resampler_attenuation_db);
-        s.channel = firfilt_crcf_create_kaiser(channel_taps, channel_cutoff_hz / float(working_rate),
-                                               resampler_attenuation_db, 0.0f);
+        s.channel.resize(channel_taps);
+        liquid_firdes_kaiser(channel_taps, channel_cutoff_hz / float(working_rate), resampler_attenuation_db, 0.0f,
+                             s.channel.data());
+        s.channel_window.assign(channel_taps - 1, Complex(0));
         s.delay += (channel_taps - 1) / 2.0;
-        // Output in units of the nominal deviation: f / 600 Hz.
-        s.discriminator = freqdem_create(float(nominal_deviation / working_rate));
         s.hz_per_unit_in = nominal_deviation / channel_compression;
     } else {
         if (resample) s.audio_resampler = msresamp_rrrf_create(ratio, resampler_attenuation_db);

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -214,16 +215,26 @@ std::size_t Sample_reader::Read_iq(std::vector<Complex>& out, std::size_t max) {
         return out.size();
     }
     if (fd_ < 0) return 0;
-    const std::size_t size = Sample_bytes(format_);
     const std::size_t n = Read_bytes(max);
     out.resize(n);
+    // I and Q alike: the values in order, one loop a format.
     const uint8_t* p = bytes_.data();
-    for (std::size_t i = 0; i < n; ++i, p += size) {
-        switch (format_) {
-        case Sample_format::cf32: out[i] = {Float_le(p), Float_le(p + 4)}; break;
-        case Sample_format::cu8: out[i] = {U8(p[0]), U8(p[1])}; break;
-        default: out[i] = {S16_le(p), S16_le(p + 2)}; break;
-        }
+    float* v = reinterpret_cast<float*>(out.data());
+    static const std::array<float, 256> u8_levels = [] {
+        std::array<float, 256> levels;
+        for (unsigned b = 0; b < levels.size(); ++b) levels[b] = U8(uint8_t(b));
+        return levels;
+    }();
+    switch (format_) {
+    case Sample_format::cf32:
+        for (std::size_t i = 0; i < 2 * n; ++i) v[i] = Float_le(p + 4 * i);
+        break;
+    case Sample_format::cu8:
+        for (std::size_t i = 0; i < 2 * n; ++i) v[i] = u8_levels[p[i]];
+        break;
+    default:
+        for (std::size_t i = 0; i < 2 * n; ++i) v[i] = S16_le(p + 2 * i);
+        break;
     }
     Keep_partial(n);
     return n;
