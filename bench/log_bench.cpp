@@ -481,6 +481,10 @@ int main(int argc, char** argv) {
         for (int i = std::atoi(argv[2]); i > 0; --i) Run_tessel(grants, sink);
         return 0;
     }
+    if (argc == 3 && std::strcmp(argv[1], "--script") == 0) {  // the end-to-end script alone, for a profiler
+        Write_script(argv[2]);
+        return 0;
+    }
     if (!Check_in_process()) {
         std::fprintf(stderr, "in process: a floor does not write what tessel writes; not timed\n");
         return 1;

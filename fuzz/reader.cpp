@@ -22,6 +22,7 @@ namespace {
 void Read(const std::uint8_t* data, std::size_t size, XML_routines::Output_file* log) {
     XML_routines::Input_data input(log);
     input.report_errors = false;
+    input.report_notes = false;
     XML_routines::Read_memory(reinterpret_cast<const char*>(data), size, "fuzz", XML_routines::P25_log_data, input);
 }
 

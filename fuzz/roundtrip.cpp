@@ -115,6 +115,7 @@ void Read_back(const std::string& message, const std::uint8_t* blocks, std::size
     fuzz::Log_capture log;
     XML_routines::Input_data input(log.File());
     input.report_errors = false;
+    input.report_notes = false;
     const XML_routines::Read_status status =
         XML_routines::Read_memory(document.data(), document.size(), "round trip", XML_routines::P25_log_data, input);
     const std::string replayed = log.Text();
@@ -152,6 +153,7 @@ std::string Replayed_document(const std::string& document, bool& accepted) {
     fuzz::Log_capture log;
     XML_routines::Input_data input(log.File());
     input.report_errors = false;
+    input.report_notes = false;
     accepted = XML_routines::Read_memory(document.data(), document.size(), "round trip", XML_routines::P25_log_data,
                                          input) == XML_routines::Read_status::ok;
     fuzz::Idle_assemblers();

@@ -3,6 +3,7 @@
 // through them, Scanner reads back whatever Printer wrote.
 #include "XML_routines.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include <cerrno>
@@ -117,6 +118,30 @@ bool Read_double(const std::string& s, std::size_t& pos, double& value, char con
         if (*q == '.' && !Is_digit(*++q)) return false;
         while (Is_digit(*q)) ++q;
         if (*q == 'e' || *q == 'E') return false;
+        // Up to 15 digits are a whole number a double holds exactly, and so
+        // is a power of ten up to 10^22: their quotient, rounded once, is
+        // what strtod reads.
+        static const double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        unsigned long long digits = 0;
+        int count = 0, decimals = 0;
+        bool point = false;
+        for (const char* d = p; d < q; ++d) {
+            if (*d == '.') {
+                point = true;
+                continue;
+            }
+            if (count || *d != '0') ++count;
+            digits = digits * 10 + static_cast<unsigned>(*d - '0');
+            if (point) ++decimals;
+            if (count > 15 || decimals > 22) break;
+        }
+        if (count <= 15 && decimals <= 22) {
+            const double v = static_cast<double>(digits) / powers[decimals];
+            value = *start == '-' ? -v : v;
+            pos += static_cast<std::size_t>(q - start);
+            return true;
+        }
     }
     char* end = nullptr;
     errno = 0;
@@ -233,6 +258,44 @@ const char Lower_hex[] = "0123456789abcdef";
 bool Twos_complement(const format_info& f) {
     char c = f.Conversion();
     return c == 'x' || c == 'X' || c == 'o';
+}
+
+// A double under an f conversion with at most nine decimals (flags 0 and -
+// only), printed from its value scaled to an integer: exact when the scaled
+// value is far enough from a half to round the same whatever the one
+// rounding of the scaling did.  The length of the text, or -1 (nothing
+// printed) for any other value or format.
+const int Fixed_room = 64;
+int Fixed_text(double v, const format_info& f, char (&out)[Fixed_room]) {
+    static const double scale[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    const int precision = f.Precision() < 0 ? 6 : f.Precision();
+    const char c = Double_conversion(f.Conversion());
+    if ((c != 'f' && c != 'F') || precision > 9 || f.Width() >= Fixed_room ||
+        f.Flags().find_first_not_of("0-") != std::string::npos || !std::isfinite(v))
+        return -1;
+    const bool negative = std::signbit(v);
+    const double scaled = std::fabs(v) * scale[precision];
+    if (!(scaled < 0x1p52)) return -1;
+    unsigned long long n = static_cast<unsigned long long>(scaled);
+    const double fraction = scaled - static_cast<double>(n);  // exact below 2^52
+    if (std::fabs(fraction - 0.5) <= scaled * 0x1p-50 + 0x1p-60) return -1;
+    if (fraction > 0.5) ++n;
+    char digits[32];  // backwards: decimals, point, whole digits, sign
+    int count = 0;
+    for (int i = 0; i < precision; ++i, n /= 10) digits[count++] = static_cast<char>('0' + n % 10);
+    if (precision) digits[count++] = '.';
+    do {
+        digits[count++] = static_cast<char>('0' + n % 10);
+        n /= 10;
+    } while (n);
+    const int pad = f.Width() > count + negative ? f.Width() - count - negative : 0;
+    char* p = out;
+    if (pad && !f.Left() && !f.Zero_pad()) p = std::fill_n(p, pad, ' ');
+    if (negative) *p++ = '-';
+    if (pad && f.Zero_pad()) p = std::fill_n(p, pad, '0');
+    while (count) *p++ = digits[--count];
+    if (pad && f.Left()) p = std::fill_n(p, pad, ' ');
+    return static_cast<int>(p - out);
 }
 
 // The usual format of octet blocks: two upper-case digits and a blank.
@@ -353,7 +416,10 @@ void Printer::Print(double v, const format_info& f) {
         Append(f.last_text_, f.last_length_);
     } else {
         const std::size_t start = length_;
-        Append_printf(buffer_, length_, f.Printf_double(), v);
+        char fixed[Fixed_room];
+        const int fixed_length = Fixed_text(v, f, fixed);
+        if (fixed_length >= 0) Append(fixed, static_cast<std::size_t>(fixed_length));
+        else Append_printf(buffer_, length_, f.Printf_double(), v);
         const std::size_t n = length_ - start;
         f.last_length_ = 0;
         if (n > 0 && n < sizeof f.last_text_) {
@@ -679,7 +745,40 @@ bool Scanner::Scan(BE_24bit& v, const format_info& f) {
 // digits, as printed: "A" is not an octet.
 bool Scanner::Scan(void* block, std::size_t size, const format_info& f) {
     std::size_t start = pos_;
-    std::vector<unsigned char> octets(size);
+    // Read aside: the block is left as it was when its text is refused.
+    unsigned char small[256];
+    std::vector<unsigned char> large(size > sizeof small ? size : 0);
+    unsigned char* octets = size > sizeof small ? large.data() : small;
+    if (Octet_and_blank(f)) {
+        // The usual "%02X " in one pass: what reading octet by octet leaves
+        // (the position, the last octet as written), or, at the first octet
+        // that does not read, that reading again for its reports.
+        std::size_t p = pos_, number = 0, end = 0, i = 0;
+        auto skip_blanks = [&] {
+            while (p < text_.size() && Is_blank(text_[p])) ++p;
+        };
+        for (; i < size; ++i) {
+            skip_blanks();
+            number = p;
+            if (p < text_.size() && text_[p] == '+') ++p;
+            const int high = p < text_.size() ? Digit_value(text_[p]) : 99;
+            const int low = p + 1 < text_.size() ? Digit_value(text_[p + 1]) : 99;
+            if (high >= 16 || low >= 16) break;
+            octets[i] = static_cast<unsigned char>(high * 16 + low);
+            p += 2;
+            end = p;
+            skip_blanks();
+        }
+        if (i == size) {
+            if (size) {
+                overlong_.clear();
+                Note_written(number, end, octets[size - 1], true);
+                std::memcpy(block, octets, size);
+            }
+            pos_ = p;
+            return true;
+        }
+    }
     exact_width_ = true;
     for (std::size_t i = 0; i < size; ++i) {
         if (!Scan(octets[i], f)) {
@@ -689,7 +788,7 @@ bool Scanner::Scan(void* block, std::size_t size, const format_info& f) {
         }
     }
     exact_width_ = false;
-    if (size) std::memcpy(block, octets.data(), size);
+    if (size) std::memcpy(block, octets, size);
     return true;
 }
 
@@ -719,7 +818,10 @@ unsigned long Scanner::Invalid(bool& ok) {
 }
 
 void Scanner::Note_written(std::size_t start, std::size_t end, double value, bool hex) {
-    written_ = Written{text_.substr(start, end - start), value, hex, true};
+    written_.text.assign(text_, start, end - start);
+    written_.value = value;
+    written_.hex = hex;
+    written_.set = true;
     if (input_) input_->written = written_;
 }
 

@@ -63,8 +63,10 @@ bool Nameless(const xmlNode* node) {
 }
 }  // namespace
 
+// The serialisation buffer is made when an element first needs it: the
+// stream sink writes most logs without it.
 Output_file::Output_file(std::FILE* stream, bool owns_stream)
-    : stream_(stream), owns_(owns_stream), buffer_(xmlBufferCreate()) {
+    : stream_(stream), owns_(owns_stream), buffer_(nullptr) {
     if (!stream_) {
         closed_ = true;
         return;

@@ -17,7 +17,9 @@
 #include <cerrno>
 #include <cstring>
 #include <deque>
+#include <memory>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -217,6 +219,47 @@ struct Frame {
     // first few are written, the rest counted.
     unsigned long reports = 0;
     unsigned long reports_held = 0;
+
+    // Back to a frame of no element (its tree freed, then its state, as its
+    // destruction would), keeping the room of its strings: every member as
+    // a new frame has it.
+    void Reset() {
+        tree.reset();
+        state.reset();
+        node = nullptr;
+        tag.clear();
+        line = 0;
+        errors_at_start = 0;
+        failed = false;
+        text.clear();
+        text_line = 0;
+        text_overflow = false;
+        text_given = false;
+        has_children = false;
+        entity_references = 0;
+        reports = 0;
+        reports_held = 0;
+    }
+};
+
+// The open elements, innermost last.  A frame popped is kept for the
+// elements that follow, and a frame stays where it is while others are
+// pushed, so references to it stay good.
+class Frame_stack {
+public:
+    bool empty() const { return size_ == 0; }
+    std::size_t size() const { return size_; }
+    Frame& back() { return frames_[size_ - 1]; }
+    Frame& operator[](std::size_t i) { return frames_[i]; }
+    void emplace_back() {
+        if (size_ == frames_.size()) frames_.emplace_back();
+        ++size_;
+    }
+    void pop_back() { frames_[--size_].Reset(); }
+
+private:
+    std::deque<Frame> frames_;
+    std::size_t size_ = 0;
 };
 
 // Entity references (and declarations) reported one by one; the rest are
@@ -236,21 +279,29 @@ std::string Grouped(unsigned long n) {
     return out;
 }
 
-// The edit distance of two names, letters compared without case: a
-// misspelt name is a few edits from the one meant.
-std::size_t Distance(const std::string& a, const std::string& b) {
+std::string Lower(const std::string& s) {
+    std::string lower = s;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower;
+}
+
+// The edit distance of two names (given in lower case, so that letters
+// compare without case), or any value of at least limit when it is that
+// far: a misspelt name is a few edits from the one meant.
+std::size_t Distance(const std::string& a, const std::string& b, std::size_t limit) {
     std::vector<std::size_t> row(b.size() + 1);
     for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
     for (std::size_t i = 1; i <= a.size(); ++i) {
         std::size_t diagonal = row[0];
         row[0] = i;
+        std::size_t least = row[0];
         for (std::size_t j = 1; j <= b.size(); ++j) {
-            const bool same = std::tolower(static_cast<unsigned char>(a[i - 1])) ==
-                              std::tolower(static_cast<unsigned char>(b[j - 1]));
-            const std::size_t next = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
+            const std::size_t next = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
             diagonal = row[j];
             row[j] = next;
+            least = std::min(least, next);
         }
+        if (least >= limit) return limit;  // no row after it is nearer
     }
     return row[b.size()];
 }
@@ -261,9 +312,12 @@ std::size_t Distance(const std::string& a, const std::string& b) {
 std::string Nearest_name(const std::string& name, const std::vector<std::string>& candidates) {
     std::string best;
     std::size_t best_distance = std::min<std::size_t>(2, name.size() / 3) + 1;
+    const std::string lower = Lower(name);
     for (const std::string& c : candidates) {
         if (c == name) continue;  // known, but not here
-        std::size_t d = Distance(name, c);
+        // Every edit changes the length by one at most.
+        if ((c.size() > name.size() ? c.size() - name.size() : name.size() - c.size()) >= best_distance) continue;
+        std::size_t d = Distance(lower, Lower(c), best_distance);
         if (d == 0 && c != name) d = 1;
         if (d < best_distance) {
             best_distance = d;
@@ -452,18 +506,36 @@ private:
 
     // The first character at or after p that may change the state or be
     // changed: a markup character, a carriage return, or any character of
-    // the states followed one by one.
-    const char* Pass_over(const char* p, const char* end) const {
-        unsigned char run;
+    // the states followed one by one.  In a start tag that keeps its
+    // attributes, quotes and the '=' of each attribute are followed here.
+    const char* Pass_over(const char* p, const char* end) {
         switch (state_) {
-        case State::text: run = in_text; break;
-        case State::end_tag: run = in_end_tag; break;
+        case State::text: return Run(p, end, in_text);
+        case State::end_tag: return Run(p, end, in_end_tag);
         case State::start_tag:
-            if (losing_) return p;
-            run = quote_ == '"' ? in_double : quote_ ? in_single : in_tag;
-            break;
+            while (!losing_) {
+                p = Run(p, end, quote_ == '"' ? in_double : quote_ ? in_single : in_tag);
+                if (p == end) return p;
+                const char c = *p;
+                if (quote_) {
+                    // The value that ends the last attribute kept is left
+                    // to Tag_character.
+                    if (c != quote_ || attributes_ == Kept_attributes) return p;
+                    quote_ = 0;
+                } else if (c == '"' || c == '\'') {
+                    quote_ = c;
+                } else if (c == '=') {
+                    ++attributes_;
+                } else {
+                    return p;
+                }
+                ++p;
+            }
+            return p;
         default: return p;
         }
+    }
+    static const char* Run(const char* p, const char* end, unsigned char run) {
         while (p < end && !(Run_ends[static_cast<unsigned char>(*p)] & run)) ++p;
         return p;
     }
@@ -739,8 +811,9 @@ private:
         ++self->start_tags_;
         // A start tag cut by the end of the input is no element.
         if (self->ending_ && self->in_tag_) return;
-        std::string tag = From_xml(localname);
-        if (prefix) tag = From_xml(prefix) + (":" + tag);
+        std::string& tag = self->tag_;
+        tag.assign(From_xml(localname));
+        if (prefix) tag.insert(0, From_xml(prefix) + std::string(":"));
         self->Start(tag, nb_attributes, attributes);
         self->line_ = self->Line();
     }
@@ -904,13 +977,17 @@ private:
         xmlAttr* last_property = nullptr;
         for (int i = 0; i < nb_attributes; ++i) {
             const xmlChar* const* a = attributes + 5 * i;  // localname, prefix, URI, value, end
-            std::string name = From_xml(a[0]);
-            if (a[1]) name = From_xml(a[1]) + (":" + name);
-            std::string value(From_xml(a[3]), static_cast<std::size_t>(a[4] - a[3]));
-            if (Has_entity_reference(frame, name, value)) continue;
-            // Without entity substitution the parser keeps an escaped '&' as
-            // a character reference.
-            for (std::size_t at; (at = value.find("&#38;")) != std::string::npos;) value.replace(at, 5, "&");
+            std::string& name = name_;
+            name.assign(From_xml(a[0]));
+            if (a[1]) name.insert(0, From_xml(a[1]) + std::string(":"));
+            std::string& value = value_;
+            value.assign(From_xml(a[3]), static_cast<std::size_t>(a[4] - a[3]));
+            if (value.find('&') != std::string::npos) {
+                if (Has_entity_reference(frame, name, value)) continue;
+                // Without entity substitution the parser keeps an escaped
+                // '&' as a character reference.
+                for (std::size_t at; (at = value.find("&#38;")) != std::string::npos;) value.replace(at, 5, "&");
+            }
             if (frame.node) last_property = Append_property(frame.node, last_property, name, value);
             Attribute(frame, name, value);
         }
@@ -980,24 +1057,33 @@ private:
 
     // The tags an element takes as children: its own, its registry's, and
     // the elements filed under it (the root's).
-    std::vector<std::string> Child_tags(const Frame& frame) const {
+    std::vector<std::string> Child_tags(const Frame& frame) {
         std::vector<std::string> tags;
         const Info_base* info = frame.state ? frame.state->Descriptor() : &root_;
         if (!info) return tags;
-        Element_description d;
-        info->Describe(d);
+        const Element_description& d = Grammar(*info);
         for (const auto* list : {&d.children, &d.choices})
             for (const Info_base* child : *list) tags.emplace_back(child->Tag());
         return tags;
     }
 
+    // The grammar of an element, made once per document for the reports
+    // that need it (the patterns of every value of the element).
+    const Element_description& Grammar(const Info_base& info) {
+        std::unique_ptr<Element_description>& d = grammars_[&info];
+        if (!d) {
+            d = std::make_unique<Element_description>();
+            info.Describe(*d);
+        }
+        return *d;
+    }
+
     // What the element's text or one of its attributes must look like, as
     // ": expected ..." for a report; empty when its descriptor says nothing.
-    static std::string Expectation(const Frame& frame, const char* attribute) {
+    std::string Expectation(const Frame& frame, const char* attribute) {
         const Info_base* info = frame.state ? frame.state->Descriptor() : nullptr;
         if (!info) return "";
-        Element_description d;
-        info->Describe(d);
+        const Element_description& d = Grammar(*info);
         std::string expected;
         if (!attribute) {
             expected = d.has_text ? Expected(d.text) : "";
@@ -1055,7 +1141,8 @@ private:
     // Reports name the element's first line and quote the text on one line.
     void Flush_text(Frame& frame) {
         if (frame.text.empty()) return;
-        std::string text;
+        std::string& text = flushed_;  // the frame's text, taken out
+        text.clear();
         text.swap(frame.text);
         const int text_line = frame.text_line;
         frame.text_line = 0;
@@ -1085,22 +1172,15 @@ private:
         // Whether the element takes text is asked of the descriptor before
         // its grammar is built (the patterns of every value), which only a
         // report needs.
-        Element_description d;
         const auto* record = dynamic_cast<const Record_descriptor*>(info);
-        if (record) {
-            if (!record->Has_text()) return;
-        } else {
-            info->Describe(d);
-            if (!d.has_text) return;
-        }
+        if (record ? !record->Has_text() : !Grammar(*info).has_text) return;
         input_.line = frame.line;
         Naming naming(input_, frame.tag.c_str());
         Format::Scanner scanner("", &input_);
         const unsigned before = input_.Error_count();
         if (frame.state->Text(scanner)) return;
         if (input_.Error_count() == before) {
-            if (record) info->Describe(d);
-            const std::string expected = Expected(d.text);
+            const std::string expected = Expected(Grammar(*info).text);
             input_.Error_handler("Empty text%s%s", XML_PARSER_SEVERITY_ERROR, nullptr,
                                  expected.empty() ? "" : ": expected ", expected.c_str());
         }
@@ -1177,7 +1257,7 @@ private:
     const Info_base& root_;
     Input_data& input_;
     std::unique_ptr<xmlParserCtxt, Parser_release> ctxt_;
-    std::deque<Frame> frames_;
+    Frame_stack frames_;
     int line_ = 1;              // where the last event ended: where the next one starts
     unsigned long skip_depth_ = 0;  // inside an element skipped with its subtree
     bool seen_root_ = false;
@@ -1190,6 +1270,10 @@ private:
     unsigned long entity_declarations_ = 0;
     Markup_pass pass_;
     unsigned long start_tags_ = 0;  // start tags met so far
+    std::unordered_map<const Info_base*, std::unique_ptr<Element_description>> grammars_;
+    // The tag, and the name and value of an attribute, being read: their
+    // room kept from element to element.
+    std::string tag_, name_, value_, flushed_;
 };
 
 Read_status Read_source(Source& source, const char* url, const Info_base& root, Input_data& input) {

@@ -75,6 +75,18 @@ struct Fft {
     void Run_into(Complex* to) { fftwf_execute_dft(plan, As_fftw(in.data), As_fftw(to)); }
 };
 
+// Synthesis keeps liquid-dsp's transform: transmit's speed is not at stake,
+// and a site written before comes out the same to the last bit.
+struct Liquid_fft {
+    Fft_buffer in, out;
+    fftplan plan;
+    Liquid_fft(unsigned n, int direction) : in(n), out(n), plan(fft_create_plan(n, in.data, out.data, direction, 0)) {}
+    ~Liquid_fft() { fft_destroy_plan(plan); }
+    Liquid_fft(const Liquid_fft&) = delete;
+    Liquid_fft& operator=(const Liquid_fft&) = delete;
+    void Run() { fft_execute(plan); }
+};
+
 // The filter's response on the Nc channel bins, in transform order (bin j
 // and bin j - Nc are the same), times scale.
 std::vector<float> Channel_response(const Channel_grid& g, double scale) {
@@ -331,8 +343,8 @@ struct Synthesis_channel {
 
 struct Combiner::State {
     Channel_grid grid;
-    Fft narrow;  // forward, Nc
-    Fft wide;    // backward, N
+    Liquid_fft narrow;  // forward, Nc
+    Liquid_fft wide;    // backward, N
     std::vector<float> response;
     std::vector<Complex> sum;  // overlap-add of the blocks' wide samples, from the current block's start
     std::uint64_t blocks = 0;
@@ -340,8 +352,8 @@ struct Combiner::State {
 
     explicit State(double rate)
         : grid(Channel_grid::For_rate(rate)),
-          narrow(grid.channel_bins, FFTW_FORWARD),
-          wide(grid.fft_size, FFTW_BACKWARD),
+          narrow(grid.channel_bins, LIQUID_FFT_FORWARD),
+          wide(grid.fft_size, LIQUID_FFT_BACKWARD),
           response(Channel_response(grid, 1.0 / grid.channel_bins)),
           sum(grid.fft_size) {}
 

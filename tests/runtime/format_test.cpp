@@ -4,6 +4,8 @@
 
 #include <cfloat>
 #include <climits>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -131,6 +133,31 @@ TEST(Printer, PrintsTheExpectedText) {
     for (const auto& r : rows) EXPECT_EQ(r.first, r.second);
 }
 
+// Doubles under fixed-point formats print as snprintf prints them: the
+// timestamps of a log (every tick of the 50 MHz clock a multiple of 2e-8
+// seconds), values next to a rounding half, signs, zeros and the widths and
+// flags of the formats.
+TEST(Printer, FixedPointAsSnprintf) {
+    const char* const formats[] = {"%11.8d", "%.8f", "%011.8f", "%-11.8f|", "%.0f", "%.1f", "%5.3f",
+                                   "%f",     "%.9f", "%3.2d",  "%+.2f",   "%.12f", "%09.3F"};
+    std::vector<double> values = {0.0, -0.0, 1.0, -1.5, 0.5, 1.5, 2.5, 0.125, 0.375, -0.125, 1e-9, 4.9999999995,
+                                  85.8993459, 123456789.123, 1e15, -2e16, 0.1, 0.7, DBL_TRUE_MIN, DBL_MAX};
+    for (std::uint32_t ticks : {1u, 49999999u, 50000000u, 123456789u, 2147483647u, 4294967295u})
+        values.push_back(ticks / 50000000.0);
+    for (std::uint32_t ticks = 7; ticks < 4294000000u; ticks = ticks * 3 + 12345) values.push_back(ticks / 50000000.0);
+    for (const char* format : formats) {
+        std::string printf_format = format;
+        if (printf_format.back() == '|') printf_format.pop_back();
+        if (printf_format.back() == 'd') printf_format.back() = 'f';
+        for (double v : values) {
+            char expected[512];
+            std::snprintf(expected, sizeof expected, printf_format.c_str(), v);
+            EXPECT_EQ(Print_one(v, format), std::string(expected) + (format[std::strlen(format) - 1] == '|' ? "|" : ""))
+                << format << " " << v;
+        }
+    }
+}
+
 TEST(RoundTrip, RepresentativeValuesThroughEveryFormatInUse) {
     Round_trips<unsigned char>({0, 0x7F, UCHAR_MAX});
     Round_trips<unsigned short>({0, 0xB829, USHRT_MAX});
@@ -203,6 +230,52 @@ TEST(Scanner, Accepts) {
         {Accept<bool>, " 1 ", "%d", 1, " "},
     };
     for (const auto& r : rows) r.accept(r.text, r.format, r.value, r.rest);
+}
+
+// Decimals read back as strtod reads them, to the last bit: the log's
+// timestamps, signs, leading zeros, the most digits and decimals a double
+// holds exactly and more.
+TEST(Scanner, DecimalsAsStrtod) {
+    std::vector<std::string> texts = {"0",          "-0.0",     "007.50",           "123456789012345", "1234567890123456",
+                                      "0.1",        "0.3",      "-2.000000000000000000001", "9007199254740993",
+                                      "0.0000000000000000000001", "0.00000000000000000000001", "85.89934590",
+                                      "1.7976931348623157", "4.9406564584124654"};
+    for (std::uint32_t ticks = 7; ticks < 4294000000u; ticks = ticks * 3 + 12345) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%11.8f", ticks / 50000000.0);
+        texts.push_back(text + std::strspn(text, " "));
+    }
+    for (const std::string& text : texts) {
+        Scanner s(text.c_str());
+        double v = 1;
+        ASSERT_TRUE(s.Scan(v, format_info("%11.8d"))) << text;
+        const double expected = std::strtod(text.c_str(), nullptr);
+        EXPECT_EQ(std::memcmp(&v, &expected, sizeof v), 0) << text << " read " << v;
+        EXPECT_FALSE(s.More()) << text;
+    }
+}
+
+// A block under "%02X " reads as its octets read one by one: the same
+// octets, position and last number as written, or the same refusal.
+TEST(Scanner, BlockAsItsOctets) {
+    const char* const texts[] = {"80 00 a5 3C ff", " 8000A53CFF ", "80\t00\n\tA5 3C FF  x", "+80 +00 A5 3C FF",
+                                 "80 00 A5 3C F",  "80 00 A5 3C FFF",  "80 00 + A5 3C FF",      "80 0x 00 A5 3C",
+                                 "80 00 A5 3C",    ""};
+    const format_info f("%02X ");
+    for (const char* text : texts)
+        for (std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{5}}) {
+            Scanner whole(text), one_by_one(text);
+            unsigned char block[5] = {}, octets[5] = {};
+            const bool ok = whole.Scan(block, size, f);
+            bool each = true;
+            for (std::size_t i = 0; i < size && each; ++i) each = one_by_one.Scan(octets[i], f);
+            if (!each) one_by_one.Reset(0);
+            EXPECT_EQ(ok, each) << text << " " << size;
+            if (!ok || !each) continue;
+            EXPECT_EQ(std::memcmp(block, octets, size), 0) << text;
+            EXPECT_EQ(whole.Save(), one_by_one.Save()) << text;
+            EXPECT_EQ(whole.Last_written().text, one_by_one.Last_written().text) << text;
+        }
 }
 
 TEST(Scanner, Rejects) {

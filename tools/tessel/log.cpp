@@ -62,8 +62,9 @@ bool Log_script(std::FILE* in, const std::string& name, bool quiet, unsigned lon
     std::size_t capacity = 0;
     unsigned long number = 0;
     ssize_t length;
+    std::string text;  // one line, its room kept from line to line
     while ((length = getline(&buffer, &capacity, in)) >= 0) {
-        std::string text(buffer, static_cast<std::size_t>(length));
+        text.assign(buffer, static_cast<std::size_t>(length));
         ++number;
         bytes += static_cast<unsigned long long>(length);
         progress.Update(number, bytes);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <string_view>
 #include <utility>
 
 namespace tessel {
@@ -27,7 +28,7 @@ std::vector<const Kind*> All_kinds() {
     return all;
 }
 
-const Kind* Find_kind(const std::string& name) {
+const Kind* Find_kind(std::string_view name) {
     for (const Kind_list* list : kind_lists)
         for (std::size_t i = 0; i < list->count; ++i)
             if (name == list->kinds[i].name) return &list->kinds[i];
@@ -54,7 +55,7 @@ namespace {
 
 // Reads the value of one shared key into the line; false with a message
 // when it cannot.
-using Key_parser = bool (*)(const std::string& value, Record_line& line, std::string& error);
+using Key_parser = bool (*)(std::string_view value, Record_line& line, std::string& error);
 
 struct Key_entry {
     const char* name;  // the record's XML attribute name
@@ -66,13 +67,13 @@ struct Key_entry {
 extern const Key_entry key_table[];
 extern const std::size_t key_count;
 
-const Key_entry* Find_key(const std::string& name) {
+const Key_entry* Find_key(std::string_view name) {
     for (std::size_t i = 0; i < key_count; ++i)
         if (name == key_table[i].name) return &key_table[i];
     return nullptr;
 }
 
-const Field_key* Find_field(const Kind& kind, const std::string& name) {
+const Field_key* Find_field(const Kind& kind, std::string_view name) {
     for (const Field_key& field : kind.fields)
         if (name == field.name) return &field;
     return nullptr;
@@ -83,7 +84,7 @@ const Field_key* Find_field(const Kind& kind, const std::string& name) {
 // ---- Values ---------------------------------------------------------------------------------
 
 // A token as it may be shown in a message: printable, and not too long.
-std::string Shown(const std::string& token) {
+std::string Shown(std::string_view token) {
     const std::size_t limit = 40;
     std::string s;
     for (std::size_t i = 0; i < token.size() && i < limit; ++i) {
@@ -110,8 +111,9 @@ long Days_from_epoch(int year, int month, int day) {
     return era * 146097 + day_of_era - 719468;
 }
 
+namespace {
 // Digits of one base, nothing else, at most max.
-bool Parse_number(const std::string& text, unsigned base, unsigned long max, unsigned long& out) {
+bool Parse_digits(std::string_view text, unsigned base, unsigned long max, unsigned long& out) {
     if (text.empty()) return false;
     unsigned long value = 0;
     for (char c : text) {
@@ -124,17 +126,27 @@ bool Parse_number(const std::string& text, unsigned base, unsigned long max, uns
     return true;
 }
 
-bool Parse_decimal_or_hex(const std::string& text, unsigned long max, unsigned long& out) {
+bool Parse_decimal_or_hex_digits(std::string_view text, unsigned long max, unsigned long& out) {
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
-        return Parse_number(text.substr(2), 16, max, out);
-    return Parse_number(text, 10, max, out);
+        return Parse_digits(text.substr(2), 16, max, out);
+    return Parse_digits(text, 10, max, out);
+}
+
+}  // namespace
+
+bool Parse_number(const std::string& text, unsigned base, unsigned long max, unsigned long& out) {
+    return Parse_digits(text, base, max, out);
+}
+
+bool Parse_decimal_or_hex(const std::string& text, unsigned long max, unsigned long& out) {
+    return Parse_decimal_or_hex_digits(text, max, out);
 }
 
 namespace {
 
-bool Parse_octet(const char* key, const std::string& value, std::uint8_t& out, std::string& error) {
+bool Parse_octet(const char* key, std::string_view value, std::uint8_t& out, std::string& error) {
     unsigned long n;
-    if (!Parse_number(value, 10, 255, n)) {
+    if (!Parse_digits(value, 10, 255, n)) {
         error = std::string("bad ") + key + " " + Shown(value) + ": a decimal number from 0 to 255 is needed";
         return false;
     }
@@ -145,19 +157,23 @@ bool Parse_octet(const char* key, const std::string& value, std::uint8_t& out, s
 // Seconds as decimal digits with an optional fraction, to 50 MHz ticks,
 // truncated.  Exact: a tick is 2e-8 s, so the ticks of the fraction are half
 // its first eight digits.
-bool Parse_timestamp(const std::string& value, Record_line& line, std::string& error) {
-    const char* digits = "0123456789";
+bool Parse_timestamp(std::string_view value, Record_line& line, std::string& error) {
+    const auto decimal = [](std::string_view digits) {
+        for (char c : digits)
+            if (c < '0' || c > '9') return false;
+        return !digits.empty();
+    };
     const std::size_t dot = value.find('.');
-    const std::string whole = value.substr(0, dot);
-    const std::string fraction = dot == std::string::npos ? "" : value.substr(dot + 1);
-    if (whole.empty() || whole.find_first_not_of(digits) != std::string::npos ||
-        (dot != std::string::npos && (fraction.empty() || fraction.find_first_not_of(digits) != std::string::npos))) {
+    const std::string_view whole = value.substr(0, dot);
+    const std::string_view fraction = dot == std::string_view::npos ? std::string_view() : value.substr(dot + 1);
+    if (!decimal(whole) || (dot != std::string_view::npos && !decimal(fraction))) {
         error = "bad timestamp " + Shown(value) + ": seconds as decimal digits are needed";
         return false;
     }
     unsigned long seconds = 0, first_eight = 0;
-    const bool fits = Parse_number(whole, 10, 85, seconds);
-    if (!fraction.empty()) Parse_number((fraction + "0000000").substr(0, 8), 10, 99999999, first_eight);
+    const bool fits = Parse_digits(whole, 10, 85, seconds);
+    for (std::size_t i = 0; i < 8; ++i)
+        first_eight = first_eight * 10 + (i < fraction.size() ? static_cast<unsigned long>(fraction[i] - '0') : 0);
     const unsigned long long ticks = seconds * 50000000ull + first_eight / 2;
     if (!fits || ticks > 0xFFFFFFFFull) {
         error = "timestamp " + Shown(value) + " out of range: the tick count holds at most 85.89934590 seconds";
@@ -167,25 +183,25 @@ bool Parse_timestamp(const std::string& value, Record_line& line, std::string& e
     return true;
 }
 
-bool Parse_phys_channel(const std::string& value, Record_line& line, std::string& error) {
+bool Parse_phys_channel(std::string_view value, Record_line& line, std::string& error) {
     return Parse_octet("phys_channel", value, line.source.phys_channel, error);
 }
 
-bool Parse_timeslot(const std::string& value, Record_line& line, std::string& error) {
+bool Parse_timeslot(std::string_view value, Record_line& line, std::string& error) {
     return Parse_octet("timeslot", value, line.source.timeslot, error);
 }
 
 // A name of one of the library's enumeration tables, or, as the log
 // writes a value without a name, 0x and hexadecimal digits (or decimal).
 bool Parse_name(const char* key, const XML_routines::Value_hash<unsigned char>& names, const char* choices,
-                const std::string& value, std::uint8_t& out, std::string& error) {
+                std::string_view value, std::uint8_t& out, std::string& error) {
     unsigned char v;
-    if (!value.empty() && names.Lookup(value.c_str(), v)) {
+    if (!value.empty() && names.Lookup(std::string(value).c_str(), v)) {
         out = v;
         return true;
     }
     unsigned long n;
-    if (Parse_decimal_or_hex(value, 0xFF, n)) {
+    if (Parse_decimal_or_hex_digits(value, 0xFF, n)) {
         out = static_cast<std::uint8_t>(n);
         return true;
     }
@@ -194,20 +210,20 @@ bool Parse_name(const char* key, const XML_routines::Value_hash<unsigned char>& 
     return false;
 }
 
-bool Parse_direction(const std::string& value, Record_line& line, std::string& error) {
+bool Parse_direction(std::string_view value, Record_line& line, std::string& error) {
     return Parse_name("direction", XML_routines::direction_names, "rx, tx, rx_sim", value, line.source.dir_tx,
                       error);
 }
 
-bool Parse_type(const std::string& value, Record_line& line, std::string& error) {
+bool Parse_type(std::string_view value, Record_line& line, std::string& error) {
     return Parse_name("type", XML_routines::type_names, "isp, osp", value, line.source.is_osp, error);
 }
 
-bool Parse_nac(const std::string& value, Record_line& line, std::string& error) {
-    std::string digits = value;
-    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) digits.erase(0, 2);
+bool Parse_nac(std::string_view value, Record_line& line, std::string& error) {
+    std::string_view digits = value;
+    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) digits.remove_prefix(2);
     unsigned long n;
-    if (!Parse_number(digits, 16, 0xFFF, n)) {
+    if (!Parse_digits(digits, 16, 0xFFF, n)) {
         error = "bad NAC " + Shown(value) + ": a hexadecimal number from 0 to FFF is needed";
         return false;
     }
@@ -216,17 +232,17 @@ bool Parse_nac(const std::string& value, Record_line& line, std::string& error) 
 }
 
 // Symbols by name or as digits 0-3, separated by commas; empty for none.
-bool Parse_status(const std::string& value, Record_line& line, std::string& error) {
+bool Parse_status(std::string_view value, Record_line& line, std::string& error) {
     P25::Status_symbols statuses{};
     std::size_t start = 0;
     while (!value.empty() && start <= value.size()) {
         std::size_t comma = value.find(',', start);
         if (comma == std::string::npos) comma = value.size();
-        const std::string symbol = value.substr(start, comma - start);
+        const std::string symbol(value.substr(start, comma - start));
         unsigned char v = 0;
         unsigned long digit;
         const bool named = !symbol.empty() && XML_routines::status_names.Lookup(symbol.c_str(), v);
-        if (!named && !Parse_number(symbol, 10, 3, digit)) {
+        if (!named && !Parse_digits(symbol, 10, 3, digit)) {
             error = "bad status symbol " + Shown(symbol) + ": talk, BUSY, repeater, IDLE or 0-3 is needed";
             return false;
         }
@@ -242,13 +258,13 @@ bool Parse_status(const std::string& value, Record_line& line, std::string& erro
 }
 
 // Three numbers of fixed widths joined by one separator: "2024/05/17".
-bool Parse_triple(const std::string& value, char separator, const int (&widths)[3], int (&out)[3]) {
+bool Parse_triple(std::string_view value, char separator, const int (&widths)[3], int (&out)[3]) {
     std::size_t pos = 0;
     for (int i = 0; i < 3; ++i) {
         if (i > 0 && (pos >= value.size() || value[pos++] != separator)) return false;
-        const std::string field = value.substr(pos, static_cast<std::size_t>(widths[i]));
+        const std::string_view field = value.substr(pos, static_cast<std::size_t>(widths[i]));
         unsigned long n;
-        if (field.size() != static_cast<std::size_t>(widths[i]) || !Parse_number(field, 10, 9999, n)) return false;
+        if (field.size() != static_cast<std::size_t>(widths[i]) || !Parse_digits(field, 10, 9999, n)) return false;
         out[i] = static_cast<int>(n);
         pos += field.size();
     }
@@ -262,7 +278,7 @@ int Days_in_month(int year, int month) {
     return month == 2 && Leap(year) ? 29 : days[month - 1];
 }
 
-bool Parse_date(const std::string& value, Record_line& line, std::string& error) {
+bool Parse_date(std::string_view value, Record_line& line, std::string& error) {
     int f[3];
     if (!Parse_triple(value, '/', {4, 2, 2}, f) || f[1] < 1 || f[1] > 12 || f[2] < 1 ||
         f[2] > Days_in_month(f[0], f[1])) {
@@ -273,7 +289,7 @@ bool Parse_date(const std::string& value, Record_line& line, std::string& error)
     return true;
 }
 
-bool Parse_crc(const std::string& value, Record_line& line, std::string& error) {
+bool Parse_crc(std::string_view value, Record_line& line, std::string& error) {
     if (value != "fill") {
         error = "crc takes only \"fill\", got " + Shown(value);
         return false;
@@ -282,7 +298,7 @@ bool Parse_crc(const std::string& value, Record_line& line, std::string& error) 
     return true;
 }
 
-bool Parse_time(const std::string& value, Record_line& line, std::string& error) {
+bool Parse_time(std::string_view value, Record_line& line, std::string& error) {
     int f[3];
     if (!Parse_triple(value, ':', {2, 2, 2}, f) || f[0] > 23 || f[1] > 59 || f[2] > 60) {
         error = "bad time " + Shown(value) + ": a time of day HH:MM:SS is needed";
@@ -293,18 +309,28 @@ bool Parse_time(const std::string& value, Record_line& line, std::string& error)
 }
 
 // Pairs of hexadecimal digits, appended to the line's bytes.
-bool Parse_hex(const std::string& token, Record_line& line, std::string& error) {
-    for (char c : token)
-        if (Digit_value(c) < 0) {
+bool Parse_hex(std::string_view token, Record_line& line, std::string& error) {
+    const std::size_t before = line.bytes.size();
+    int high = -1;  // the first digit of a pair
+    for (char c : token) {
+        const int d = Digit_value(c);
+        if (d < 0) {
+            line.bytes.resize(before);
             error = "bad byte string " + Shown(token) + ": hexadecimal digits are needed";
             return false;
         }
-    if (token.size() % 2) {
+        if (high < 0) {
+            high = d;
+        } else {
+            line.bytes.push_back(static_cast<std::uint8_t>(high * 16 + d));
+            high = -1;
+        }
+    }
+    if (high >= 0) {
+        line.bytes.resize(before);
         error = "odd number of hexadecimal digits in " + Shown(token);
         return false;
     }
-    for (std::size_t i = 0; i < token.size(); i += 2)
-        line.bytes.push_back(static_cast<std::uint8_t>(Digit_value(token[i]) * 16 + Digit_value(token[i + 1])));
     return true;
 }
 
@@ -322,17 +348,26 @@ P25::DUID_Header Header_of(const Record_line& line) {
 
 namespace {
 
-std::vector<std::string> Tokens(const std::string& text) {
-    std::vector<std::string> tokens;
-    std::size_t pos = 0;
-    const char* blanks = " \t\r\v\f";
-    while ((pos = text.find_first_not_of(blanks, pos)) != std::string::npos) {
-        const std::size_t end = text.find_first_of(blanks, pos);
-        tokens.push_back(text.substr(pos, end - pos));
-        pos = end;
+bool Is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+
+// The blank-separated tokens of a line, one at a time, as views into it.
+class Tokens {
+public:
+    explicit Tokens(std::string_view text) : text_(text) {}
+    // The next token; false at the end of the line.
+    bool Next(std::string_view& token) {
+        while (pos_ < text_.size() && Is_blank(text_[pos_])) ++pos_;
+        if (pos_ == text_.size()) return false;
+        const std::size_t start = pos_;
+        while (pos_ < text_.size() && !Is_blank(text_[pos_])) ++pos_;
+        token = text_.substr(start, pos_ - start);
+        return true;
     }
-    return tokens;
-}
+
+private:
+    std::string_view text_;
+    std::size_t pos_ = 0;
+};
 
 std::string Byte_count_text(const Byte_count& b) {
     if (b.max == 0) return "no bytes";
@@ -346,26 +381,28 @@ std::string Byte_count_text(const Byte_count& b) {
 
 bool Read_line(const std::string& text, const Kind*& kind, Record_line& line, std::string& error) {
     kind = nullptr;
-    const std::vector<std::string> tokens = Tokens(text);
-    if (tokens.empty() || tokens[0][0] == '#') return true;
+    Tokens tokens(text);
+    std::string_view token;
+    if (!tokens.Next(token) || token[0] == '#') return true;
 
-    kind = Find_kind(tokens[0]);
+    kind = Find_kind(token);
     if (!kind) {
-        error = "unknown kind " + Shown(tokens[0]) + " ('tessel log --kinds' lists them)";
+        error = "unknown kind " + Shown(token) + " ('tessel log --kinds' lists them)";
         return false;
     }
-    for (std::size_t i = 1; i < tokens.size(); ++i) {
-        const std::string& token = tokens[i];
+    // At most a byte for every three characters of the line.
+    line.bytes.reserve(line.bytes.size() + text.size() / 3);
+    while (tokens.Next(token)) {
         const std::size_t eq = token.find('=');
-        if (eq == std::string::npos) {
+        if (eq == std::string_view::npos) {
             if (!Parse_hex(token, line, error)) return false;
             continue;
         }
-        const std::string name = token.substr(0, eq);
+        const std::string_view name = token.substr(0, eq);
         const Key_entry* key = Find_key(name);
         // A kind's own key may share its name with a shared key the kind does not take.
         if (const Field_key* field = key && (kind->keys & key->bit) ? nullptr : Find_field(*kind, name)) {
-            if (!field->repeatable && line.Field(name)) {
+            if (!field->repeatable && line.Field(std::string(name))) {
                 error = "key " + Shown(name) + " given twice";
                 return false;
             }

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -141,7 +142,7 @@ void Deliver_element(const char* tag, const void* record, Log&& log) {
 // ---- Helpers for the kinds' loggers ---------------------------------------------------
 
 // A token as it may be shown in a message: printable, and not too long.
-std::string Shown(const std::string& token);
+std::string Shown(std::string_view token);
 // The value of a hexadecimal digit, or -1.
 int Digit_value(char c);
 // Digits of one base, nothing else, at most max.
@@ -158,7 +159,7 @@ P25::DUID_Header Header_of(const Record_line& line);
 // blank line or a comment.
 bool Read_line(const std::string& text, const Kind*& kind, Record_line& line, std::string& error);
 // The kind of that name, or null.
-const Kind* Find_kind(const std::string& name);
+const Kind* Find_kind(std::string_view name);
 // Every kind, in the order `tessel log --kinds` lists them.
 std::vector<const Kind*> All_kinds();
 // Reads one line and logs its record.  False, with a message, for a line
