@@ -416,11 +416,14 @@ struct Demodulator::State {
     double period_power = 0;
     bool retune = false;  // to the nominal carrier, before the next samples are mixed
     // Of the n samples at x, how many to take before the mixer is retuned for
-    // a new carrier (n when none comes up among them).
+    // a new carrier (n when none comes up among them); the power of those
+    // taken goes into the tuning interval's too.
     std::size_t Watch_onset(const Complex* x, std::size_t n) {
         if (retune) tuning = 0, retune = false;
         for (std::size_t i = 0; i < n; ++i) {
-            period_power += std::norm(x[i]);
+            const double sample_power = std::norm(x[i]);
+            interval_power += sample_power;
+            period_power += sample_power;
             if (++period_samples < std::size_t(samples_per_symbol)) continue;
             const double power = period_power / samples_per_symbol;
             period_samples = 0;
@@ -911,7 +914,6 @@ void Demodulator::Push_iq(const Complex* samples, std::size_t count, std::vector
         s.Unmix(s.iq.data() + at, chunk, s.tuning);
         s.Filter(s.audio.data() + at, chunk);
         s.Symbols(out, positions);
-        for (std::size_t i = at; i < at + chunk; ++i) s.interval_power += std::norm(x[i]);
         s.interval_samples += chunk;
         if (s.interval_samples < tuning_interval) continue;
         // Follow the carrier with the offset the levels measure, while there is one.
