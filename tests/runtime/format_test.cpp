@@ -123,6 +123,9 @@ TEST(Printer, PrintsTheExpectedText) {
         // Signed types under x/X print their two's complement in their own width.
         {Print_one(static_cast<signed char>(-1), "%02X"), "FF"}, {Print_one(static_cast<short>(-2), "%04X"), "FFFE"},
         {Print_one(-1LL, "%1x"), "ffffffffffffffff"},
+        // Conversions, flags and precisions the printer leaves to snprintf.
+        {Print_one(0xABu, "%#x"), "0xab"}, {Print_one(static_cast<US>(0xFF), "%.4X"), "00FF"},
+        {Print_one(8u, "%o"), "10"}, {Print_one(static_cast<UC>(0xF0), "%#o"), "0360"},
         // bool ignores the conversion but keeps the literals.
         {Print_one(true, "%d"), "true"}, {Print_one(false, "%02X "), "false "},
         {Print_one(BE_ushort{{0x12, 0x34}}, "%d"), "4660"}, {Print_one(BE_24bit{{0xAB, 0xCD, 0xEF}}, "%06X"), "ABCDEF"},
@@ -220,6 +223,7 @@ TEST(Scanner, Accepts) {
         // type's widest value: "%06X" fields printed back to back read back.
         {Accept<UC>, "123", "%02X", 0x12, "3"}, {Accept<US>, "B829 ", "%02X ", 0xB829, ""},
         {Accept<US>, "123", "%2X", 0x123, ""}, {Accept<BE_24bit>, "ABCDEF123456", "%06X", 0xABCDEF, "123456"},
+        {Accept<int>, "1234567890", "%09d", 1234567890, ""},
         // Blanks, signs, literals, prefixes.
         {Accept<LL>, " \t\n\r\v\f42", "%d", 42, ""}, {Accept<LL>, "+42", "%d", 42, ""},
         {Accept<LL>, "-42x", "%d", -42, "x"}, {Accept<LL>, "/ 7", "/%02d", 7, ""},

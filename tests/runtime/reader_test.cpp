@@ -273,6 +273,24 @@ TEST(Reader, ReadAttribsOfATreeNode) {
     xmlFreeNode(node);
 }
 
+// A carriage return alone ends a line wherever it stands: in text, between
+// attributes, in either kind of quoted value, in an end tag.  A document
+// type, with quoted literals and an internal subset that hold '>', ']' and
+// tags, does not hide the start tags after it from the attribute cap.
+TEST(Reader, LineEndsAndTheCapAfterEveryKindOfMarkup) {
+    std::string capped = "<Top";
+    for (int i = 0; i < 260; ++i) capped += " a" + std::to_string(i) + "='1'";
+    capped += "/>";
+    const std::pair<std::string, const char*> docs[] = {
+        {"<Test_log>\r<Top a='\r1'\rb=\"2\r\"\r/>\r<Top>x</Top\r>\r<Top bad=\"1\"/>\r</Test_log>\r",
+         "in.xml:9: error: <Top>, attribute \"bad\": Bad value \"1\"\n"},
+        {"<!DOCTYPE Test_log [\n<!ELEMENT Test_log ANY>\n<!ENTITY e \"]><Top a='>'>\">\n]>\n<Test_log>\n" + capped +
+             "\n</Test_log>\n",
+         "in.xml:3: error: Entity declaration e is not supported\nin.xml:6: error: <Top>: \xE2\x80\xA6 and 4 more\n"},
+    };
+    for (const auto& d : docs) EXPECT_EQ(Read(d.first).stderr_text, d.second) << d.first;
+}
+
 // The document reaches the parser in pieces of 64 kB, and the pass that
 // ends lines at carriage returns and caps a start tag's attributes carries
 // its state from one piece to the next: wherever the boundary falls (inside

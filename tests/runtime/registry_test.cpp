@@ -96,6 +96,7 @@ TEST(Dispatcher, DeliversWholeMessagesToTheListener) {
     std::uint8_t header[16] = {4, 0}, too_short[16] = {3, 0};  // the header's own four words, and less
     EXPECT_EQ(dispatcher->Send(message, 0), 0);
     EXPECT_EQ(dispatcher->Send(too_short, 0), -1);
+    EXPECT_EQ(dispatcher->Send(nullptr, 0), -1);
     EXPECT_EQ(dispatcher->Send(header, 0), 0);
     ASSERT_EQ(got.size(), 2u);
     EXPECT_EQ(got[0], std::vector<std::uint8_t>(message, message + 24));
