@@ -154,13 +154,21 @@ template <> const Info<fw::Stamp> Info<fw::Stamp>::info("/Fw_doc/Stamp", fw::sta
 template <> const Info<fw::Awkward> Info<fw::Awkward>::info("Awkward", fw::awkward_attr, Get_Access(&fw::Awkward::text, fw::awkward_names));
 
 // Builds by hand on the node it is given: an attribute, a raw child, a
-// child tree from a descriptor, then the value through the usual leaf.
+// child tree from a descriptor, the same put together from its header
+// (attributes only), text and children, then the value through the usual
+// leaf.
 template <>
 void Info<fw::Handmade>::Write_subs(const fw::Handmade& r, xmlNode* node) const {
     const std::string text = std::to_string(r.value);
     xmlNewProp(node, To_xml("late"), To_xml(text.c_str()));
     xmlNewChild(node, nullptr, To_xml("Raw"), To_xml(text.c_str()));
-    Add_children(node, XML_Write(Gauge{r.value, {{0, 0}}}));
+    const Gauge gauge{r.value, {{0, 0}}};
+    Add_children(node, XML_Write(gauge));
+    xmlNode* header = Info<Gauge>::info.Write_header(gauge);
+    Add_children(node, xmlCopyNode(header, 1));
+    Info<Gauge>::info.Text(gauge, header);
+    Info<Gauge>::info.Subs(gauge, header);
+    Add_children(node, header);
     Subs(r, node);
 }
 template <> const Info<fw::Handmade> Info<fw::Handmade>::info("/Fw_doc/Handmade", fw::handmade_subs);
@@ -252,6 +260,18 @@ TEST(Writing, BothSinksWriteTheSameWholeElements) {
     // Gauge twice, Reserved, Samples, Text, Code (spliced), Alarm.
     EXPECT_EQ(Info<Probe>::info.Tag_count(), 6u);
     EXPECT_EQ(Info<Probe>::info.Sub_elements()->Count(), 6u);
+}
+
+// One child as the record writes it: the first of its tag, through a
+// spliced descriptor too; nothing for a tag not filed, or no children at all.
+TEST(Writing, OneChildAsText) {
+    const std::pair<std::string, const char*> rows[] = {
+        {Info<Probe>::info.Child_text("Gauge", sample), "  <Gauge alarm=\"true\" mode=\"slow\">0064<Unit>5</Unit></Gauge>\n"},
+        {Info<Probe>::info.Child_text("Code", sample), "  <Code>0C</Code>\n"},
+        {Info<Probe>::info.Child_text("Nothing", sample), ""},
+        {Info<fw::Samples>::info.Child_text("Samples", sample.samples), ""},
+    };
+    for (const auto& r : rows) EXPECT_EQ(r.first, r.second);
 }
 
 // What the stream cannot write exactly goes through the tree in the log:
