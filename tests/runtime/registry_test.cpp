@@ -105,3 +105,20 @@ TEST(Dispatcher, DeliversWholeMessagesToTheListener) {
     EXPECT_EQ(dispatcher->Send(message, 0), 0);  // counted, delivered nowhere
     EXPECT_EQ(dispatcher->Sent(), sent + 3);
 }
+
+// Table objects are carved out of shared blocks: however many and however
+// large, each keeps the whole of its room (a host may file far more
+// descriptors than the library's own).
+TEST(TableStorage, EveryObjectKeepsItsRoom) {
+    const std::size_t size = 96 * 1024;
+    std::vector<unsigned char*> objects;
+    for (int i = 0; i < 16; ++i) {
+        objects.push_back(static_cast<unsigned char*>(Table_storage(size)));
+        std::memset(objects.back(), i, size);
+    }
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        EXPECT_EQ(objects[i][0], i);
+        EXPECT_EQ(objects[i][size - 1], i);
+        Table_release(objects[i]);
+    }
+}
