@@ -49,6 +49,17 @@ struct Awkward { std::uint8_t name, text; };  // names that need escaping in att
 struct Handmade { std::uint8_t value; };      // its children hook writes by hand
 #pragma pack(pop)
 struct Stamp { std::tm when; };  // not packed: it holds a tm
+// Not trivially copyable, so its octets are not its value: beside the value,
+// how many times it was set.
+struct Tally {
+    Tally() = default;
+    Tally(const Tally& other) : value(other.value) {}
+    Tally& operator=(const Tally& other) { return value = other.value, *this; }
+    unsigned Get() const { return value; }
+    void Set(unsigned v) { value = static_cast<std::uint8_t>(v), ++sets; }
+    std::uint8_t value = 0;
+    unsigned sets = 0;
+};
 
 int Probe::notes_committed = 0;
 std::vector<Probe> committed;  // every Probe committed by an input document, in order
@@ -142,6 +153,8 @@ const Value_hash<unsigned char> awkward_names(awkward_rows);
 Attrib::Attrib_Table<Awkward> awkward_table[] = {Get_attrib("name", &Awkward::name, awkward_names)};
 const Attrib::Attrib_Hash<Awkward> awkward_attr(awkward_table);
 Subelement_table<Handmade> handmade_subs[] = {Subelement(&Handmade::value, "Value", "%02X")};
+Attrib::Attrib_Table<Tally> tally_table[] = {Get_attrib("v", &Tally::Get, &Tally::Set)};
+const Attrib::Attrib_Hash<Tally> tally_attr(tally_table);
 
 }  // namespace fw
 
@@ -151,6 +164,7 @@ template <> const Info<fw::Note_inner> Info<fw::Note_inner>::info("", fw::note_i
 template <> const Info<fw::Note> Info<fw::Note>::info("", fw::note_subs);
 template <> const Info<Probe> Info<Probe>::info("/Fw_doc/Probe", fw::probe_attr, fw::probe_subs);
 template <> const Info<fw::Stamp> Info<fw::Stamp>::info("/Fw_doc/Stamp", fw::stamp_subs);
+template <> const Info<fw::Tally> Info<fw::Tally>::info("/Fw_doc/Tally", fw::tally_attr, Get_Access(&fw::Tally::value, "%d"));
 template <> const Info<fw::Awkward> Info<fw::Awkward>::info("Awkward", fw::awkward_attr, Get_Access(&fw::Awkward::text, fw::awkward_names));
 
 // Builds by hand on the node it is given: an attribute, a raw child, a
@@ -364,6 +378,9 @@ TEST(Reading, DocumentsAndTheirReports) {
         {"<Probe><Gauge mode=\"warp\">FFFF</Gauge></Probe>", "Bad value \"warp\": expected off, slow, fast or quick"},
         {"<Probe><Nothing/></Probe>", "Unknown element <Nothing> in <Probe>"},
         {"<Probe><Text who=\"x\">17</Text></Probe>", "No attributes for Text"},  // the value is read
+        // An attribute that agrees with the text, on a record whose octets
+        // are not its value (the attribute is not read again to compare).
+        {"<Tally v=\"5\">5</Tally>", ""},
         // A counted array takes up to its capacity; what is left over is reported.
         {"<Probe><Samples>01 02 03 04 05</Samples></Probe>", "Unexpected text \"05\""},
     };
