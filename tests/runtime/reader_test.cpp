@@ -270,6 +270,11 @@ TEST(Reader, ReadAttribsOfATreeNode) {
     EXPECT_EQ(Count("attr Elem"), 3u);
     EXPECT_EQ(input.element, nullptr);
     EXPECT_EQ(input.attribute, nullptr);
+    // No element (none found, or a text node): nothing to read, nothing refused.
+    xmlNode* text = xmlNewText(To_xml("a=\"1\""));
+    for (xmlNode* none : {static_cast<xmlNode*>(nullptr), text}) EXPECT_TRUE(state.Read_attribs(none));
+    EXPECT_EQ(Count("attr Elem"), 3u);
+    xmlFreeNode(text);
     xmlFreeNode(node);
 }
 
