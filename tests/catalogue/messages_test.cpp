@@ -154,7 +154,7 @@ TEST(Catalogue_golden, EachFamilyDecodesAsItsGolden) {
         //   zero makes the offset 0.
         // IDEN_UP_TDMA is 12.5 kHz whatever octet 2 says: 12500 6250 -2500000 0.
         // Opcode 13 of manufacturer 0x00 and opcode 52 of 0x90 are not defined:
-        // header only.
+        // header only.  Then a unit asks for every identifier, reserved bits set.
         {"channel_identifiers.xml",
          {Osp("3D 00 13 22 D0 32 0A 25 10 A2"), Osp("34 00 25 06 40 64 05 5D 4A 80"),
           Osp("0D 90 30 86 40 64 09 2A D2 22"), Isp("32 00 03 00 00 00 00 A1 45 56"),
@@ -162,7 +162,7 @@ TEST(Catalogue_golden, EachFamilyDecodesAsItsGolden) {
           Osp("3D 00 FF FB FF FF FF FF FF FF"), Osp("34 00 24 86 40 32 05 5D 4A 80"),
           Osp("34 00 27 06 40 64 05 5D 4A 80"), Osp("34 00 25 06 40 00 05 5D 4A 80"),
           Osp("0D 90 3F 06 40 32 00 00 00 00"), Osp("0D 00 30 86 40 64 09 2A D2 22"),
-          Osp("34 90 25 06 40 64 05 5D 4A 80")}},
+          Osp("34 90 25 06 40 64 05 5D 4A 80"), Isp("32 00 F5 00 00 00 00 A1 45 56")}},
         // Emergency, capabilities valid, two-slot TDMA, eight-level simulcast,
         // the second mode; then the other capability bits (each set bit between
         // clear ones); denied, from the same unit; location registration.
