@@ -194,6 +194,9 @@ TEST(Reader, FaultsAreReportedWhereTheyAreAndLoseNothingComplete) {
         {"<Test_log><q:Top/></Test_log>", nullptr, ""},
         {"<Test_log><Top>\xff\xfe</Top></Test_log>", nullptr, ""},
         {std::string("<Test_log><Top>\0</Top></Test_log>", 32), nullptr, ""},
+        // Octets of an encoding the parser cannot read, told by the first four.
+        {std::string("\0\0<\0\0\0T\0", 8), nullptr, ""},
+        {std::string("\0<\0\0\0T\0\0", 8), nullptr, ""},
     };
     for (const auto& d : docs) {
         SCOPED_TRACE(d.text.substr(0, 80));
