@@ -283,18 +283,19 @@ TEST(Reader, ReadAttribsOfATreeNode) {
 
 // A carriage return alone ends a line wherever it stands: in text, between
 // attributes, in either kind of quoted value, in an end tag.  A document
-// type, with quoted literals and an internal subset that hold '>', ']' and
-// tags, does not hide the start tags after it from the attribute cap.
+// type (quoted literals and an internal subset that hold '>', ']' and tags),
+// a comment and a CDATA section (a quote, a '>') do not hide the start tags
+// after them from the attribute cap.
 TEST(Reader, LineEndsAndTheCapAfterEveryKindOfMarkup) {
     std::string capped = "<Top";
-    for (int i = 0; i < 260; ++i) capped += " a" + std::to_string(i) + "='1'";
+    for (int i = 0; i < 260; ++i) capped += " a" + std::to_string(i) + "=\"1>\"";
     capped += "/>";
     const std::pair<std::string, const char*> docs[] = {
         {"<Test_log>\r<Top a='\r1'\rb=\"2\r\"\r/>\r<Top>x</Top\r>\r<Top bad=\"1\"/>\r</Test_log>\r",
          "in.xml:9: error: <Top>, attribute \"bad\": Bad value \"1\"\n"},
-        {"<!DOCTYPE Test_log [\n<!ELEMENT Test_log ANY>\n<!ENTITY e \"]><Top a='>'>\">\n]>\n<Test_log>\n" + capped +
-             "\n</Test_log>\n",
-         "in.xml:3: error: Entity declaration e is not supported\nin.xml:6: error: <Top>: \xE2\x80\xA6 and 4 more\n"},
+        {"<!DOCTYPE Test_log [\n<!ELEMENT Test_log ANY>\n<!ENTITY e \"]><Top a='>'>\">\n]>\n<!-- it's > -->\n"
+         "<Test_log>\n<Top><![CDATA[ it's > ]]></Top>\n" + capped + "\n</Test_log>\n",
+         "in.xml:3: error: Entity declaration e is not supported\nin.xml:8: error: <Top>: \xE2\x80\xA6 and 4 more\n"},
     };
     for (const auto& d : docs) EXPECT_EQ(Read(d.first).stderr_text, d.second) << d.first;
 }
