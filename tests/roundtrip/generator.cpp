@@ -74,7 +74,7 @@ const char* const values[][2] = {
     {"d8", "State"},
     {"d32", "type"},
     {"d256", "bits bit_errs"},
-    {"d400", "phys_channel"},
+    {"d400", "phys_channel timeslot"},
     {"d1024", "cmd"},
     {"d65536", "ID"},
     {"d1000000000", "Frequency"},
