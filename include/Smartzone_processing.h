@@ -32,6 +32,44 @@ namespace Smartzone {
 // Reports a broken registry invariant as a failed assertion and aborts.
 [[noreturn]] void Registration_failed(const char* condition, const char* file, unsigned line, const char* function);
 
+// Handlers filed by key and word count.  Each slot is one octet naming one
+// of the table's handlers, so a table of a thousand keys takes three
+// kilobytes, not twenty-four: the handlers file themselves at load, here and
+// there across the keys, and every page a table spans is touched then.
+template <class H, unsigned Keys, unsigned Sizes = 1>
+class Handler_table {
+public:
+    static constexpr unsigned keys = Keys, sizes = Sizes;
+
+    // The slots of one key: table[key][size].
+    struct Row {
+        const Handler_table& table;
+        unsigned key;
+        H* operator[](unsigned size) const { return table.At(key, size); }
+    };
+    Row operator[](unsigned key) const { return {*this, key}; }
+    H* At(unsigned key, unsigned size = 0) const { return handlers_[slot_[key][size]]; }
+
+    // Files handler in a slot; null empties it.
+    void File(unsigned key, unsigned size, H* handler) {
+        std::uint8_t index = 0;
+        if (handler) {
+            while (index < count_ && handlers_[index] != handler) ++index;
+            if (index == count_) {
+                SMARTZONE_CHECK(count_ < capacity);
+                handlers_[count_++] = handler;
+            }
+        }
+        slot_[key][size] = index;
+    }
+
+private:
+    static constexpr unsigned capacity = 256;
+    std::uint8_t slot_[Keys][Sizes] = {};
+    H* handlers_[capacity] = {};  // [0] is none
+    unsigned count_ = 1;
+};
+
 // A run of commands a handler is filed under: first to last.
 struct Command_range {
     unsigned first, last;
@@ -65,11 +103,11 @@ public:
     void Register(const XML_routines::Info_base& info);
 
     static const Smartzone_OSW_opcode_base& Find(const OSW_log& log);
-    static bool Is_doubleword(unsigned id) { return id < commands && table[id][1]; }
-    static bool Is_tripleword(unsigned id) { return id < commands && table[id][2]; }
+    static bool Is_doubleword(unsigned id) { return id < commands && table.At(id, 1); }
+    static bool Is_tripleword(unsigned id) { return id < commands && table.At(id, 2); }
     static bool Is_multiword(unsigned id) { return Is_doubleword(id) || Is_tripleword(id); }
 
-    static Smartzone_OSW_opcode_base* table[commands][sizes];
+    static Handler_table<Smartzone_OSW_opcode_base, commands, sizes> table;
     // Messages no handler is filed for: one "OSW" element per word.
     static const Smartzone_OSW_opcode_base& generic;
 
@@ -228,7 +266,7 @@ class Smartzone_ack_generic : public Smartzone_extended<Extended_function> {
 public:
     using Smartzone_extended<Extended_function>::Smartzone_extended;
     const Smartzone_OSW_opcode_base& Find_specific(const OSW_log& log) const override;
-    static Smartzone_OSW_opcode_base* table[1024];
+    static Handler_table<Smartzone_OSW_opcode_base, 1024> table;
 };
 
 // ---- inbound --------------------------------------------------------------------------------
@@ -334,7 +372,7 @@ public:
 
     static void Register(unsigned payload, Smartzone_ISW_opcode_base& handler);
     static void Unregister(unsigned payload, const Smartzone_ISW_opcode_base& handler);
-    static Smartzone_ISW_opcode_base* table[1024];
+    static Handler_table<Smartzone_ISW_opcode_base, 1024> table;
 
 protected:
     void Key(isw_req& message) const override;

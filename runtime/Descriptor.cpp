@@ -167,14 +167,18 @@ Subelement_sub_base::Subelement_sub_base(const Subelement_sub_base& other)
       marks_(other.marks_),
       equal_(other.equal_),
       type_(other.type_),
-      info_(other.info_),
-      offset_(other.offset_),
-      ops_(other.ops_),
       value_(other.value_),
-      access_(other.access_) {}
+      access_(other.access_) {
+    // A copy is the first of a rebuilt chain, which links it to its own next
+    // link; the other fields of its kind are the original's.
+    if (kind_ == entry) info_ = other.info_;
+    else next_ = nullptr;
+    if (kind_ == member) offset_ = other.offset_;
+    else ops_ = other.ops_;
+}
 
 Subelement_sub_base::~Subelement_sub_base() {
-    if (next_) next_->DecrRefCount();
+    if (kind_ != entry && next_) next_->DecrRefCount();
 }
 
 void Subelement_sub_base::DecrRefCount() const {
@@ -183,7 +187,7 @@ void Subelement_sub_base::DecrRefCount() const {
 
 const Info_base& Subelement_sub_base::Info() const {
     const Subelement_sub_base* link = this;
-    while (link->next_) link = link->next_;
+    while (link->kind_ != entry) link = link->next_;
     return *link->info_;
 }
 

@@ -29,11 +29,12 @@ const Extended_function_word& Field_of(const ISW_first& w) { return w.ext; }
 
 // ---- outbound --------------------------------------------------------------------------------
 
-Smartzone_OSW_opcode_base* Smartzone_OSW_opcode_base::table[commands][sizes];
+Handler_table<Smartzone_OSW_opcode_base, Smartzone_OSW_opcode_base::commands, Smartzone_OSW_opcode_base::sizes>
+    Smartzone_OSW_opcode_base::table;
 Smartzone_OSW_opcode_base* Smartzone_status_basic::table[8];
 Smartzone_OSW_opcode_base* Smartzone_extended_generic::table[64];
 Smartzone_OSW_opcode_base* Smartzone_extended3_generic::table[64];
-Smartzone_OSW_opcode_base* Smartzone_ack_generic::table[1024];
+Handler_table<Smartzone_OSW_opcode_base, 1024> Smartzone_ack_generic::table;
 
 Smartzone_OSW_opcode_base::~Smartzone_OSW_opcode_base() = default;
 
@@ -42,23 +43,23 @@ void Smartzone_OSW_opcode_base::Register(OSW_IDS command) {
     const unsigned size_index = Word_count() - 1;
     SMARTZONE_CHECK(id < 1024);
     SMARTZONE_CHECK(size_index < 3);
-    SMARTZONE_CHECK(table[id][size_index]==0);
-    table[id][size_index] = this;
+    SMARTZONE_CHECK_TEXT(table.At(id, size_index) == 0, "table[id][size_index]==0");
+    table.File(id, size_index, this);
 }
 
 void Smartzone_OSW_opcode_base::Register(const XML_routines::Info_base& info) { Osw_info().Register_sub(info); }
 
 void Smartzone_OSW_opcode_base::Unfile(const XML_routines::Info_base& info) {
-    for (auto& slots : table)
-        for (Smartzone_OSW_opcode_base*& slot : slots)
-            if (slot == this) slot = nullptr;
+    for (unsigned id = 0; id < commands; ++id)
+        for (unsigned size = 0; size < sizes; ++size)
+            if (table.At(id, size) == this) table.File(id, size, nullptr);
     Osw_info().Unregister_sub(info);
 }
 
 const Smartzone_OSW_opcode_base& Smartzone_OSW_opcode_base::Find(const OSW_log& log) {
     if (log.count < 1 || log.count > OSW_log::capacity) return generic;
     const unsigned n = log.count - 1;
-    const Smartzone_OSW_opcode_base* h = table[log.Word(n).Command()][n];
+    const Smartzone_OSW_opcode_base* h = table.At(log.Word(n).Command(), n);
     return h ? h->Find_specific(log) : generic;
 }
 
@@ -112,7 +113,7 @@ const Smartzone_OSW_opcode_base& Smartzone_extended3_generic::Find_specific(cons
 }
 
 const Smartzone_OSW_opcode_base& Smartzone_ack_generic::Find_specific(const OSW_log& log) const {
-    const Smartzone_OSW_opcode_base* h = table[Payload(log.Word(1).ext)];
+    const Smartzone_OSW_opcode_base* h = table.At(Payload(log.Word(1).ext));
     return h ? h->Find_specific(log) : *this;
 }
 
@@ -120,7 +121,7 @@ const Smartzone_OSW_opcode_base& Smartzone_ack_generic::Find_specific(const OSW_
 
 Smartzone_ISW_opcode_base* Smartzone_ISW_opcode_base::table[types][sizes];
 Smartzone_ISW_opcode_base* Smartzone_extended_generic_isw::table[64];
-Smartzone_ISW_opcode_base* Smartzone_req_generic::table[1024];
+Handler_table<Smartzone_ISW_opcode_base, 1024> Smartzone_req_generic::table;
 
 Smartzone_ISW_opcode_base::~Smartzone_ISW_opcode_base() = default;
 
@@ -167,11 +168,11 @@ const Smartzone_ISW_opcode_base& Smartzone_extended_generic_isw::Find_specific(c
 
 void Smartzone_req_generic::Register(unsigned op, Smartzone_ISW_opcode_base& handler) {
     SMARTZONE_CHECK(op < 1024);
-    SMARTZONE_CHECK(table[op] == 0);
-    table[op] = &handler;
+    SMARTZONE_CHECK_TEXT(table.At(op) == 0, "table[op] == 0");
+    table.File(op, 0, &handler);
 }
 void Smartzone_req_generic::Unregister(unsigned op, const Smartzone_ISW_opcode_base& handler) {
-    if (op < 1024 && table[op] == &handler) table[op] = nullptr;
+    if (op < 1024 && table.At(op) == &handler) table.File(op, 0, nullptr);
 }
 
 Smartzone_req_generic::~Smartzone_req_generic() {
@@ -182,7 +183,7 @@ Smartzone_req_generic::~Smartzone_req_generic() {
 const Smartzone_ISW_opcode_base& Smartzone_req_generic::Find_specific(const ISW_log& log) const {
     const unsigned op = Payload(Field_of(log.Word(1)));
     SMARTZONE_CHECK(op < 1024);
-    const Smartzone_ISW_opcode_base* h = table[op];
+    const Smartzone_ISW_opcode_base* h = table.At(op);
     return h ? h->Find_specific(log) : *this;
 }
 
@@ -202,9 +203,18 @@ void Smartzone_req_generic::Key(isw_req& message) const {
 namespace {
 
 template <class H>
-void Dump_sub(const char* what, H* const* table, unsigned count) {
+H* Slot(H* const* table, unsigned k) {
+    return table[k];
+}
+template <class H, unsigned K>
+H* Slot(const Handler_table<H, K>& table, unsigned k) {
+    return table.At(k);
+}
+
+template <class T>
+void Dump_sub(const char* what, const T& table, unsigned count) {
     for (unsigned k = 0; k < count; ++k)
-        if (table[k]) std::fprintf(stderr, "       %s %u: %u %s\n", what, k, table[k]->Word_count(), table[k]->Name());
+        if (const auto* h = Slot(table, k)) std::fprintf(stderr, "       %s %u: %u %s\n", what, k, h->Word_count(), h->Name());
 }
 
 // One handler filed under a run of keys for one word count.
@@ -214,9 +224,10 @@ struct Run {
     const H* handler;
 };
 
-// The runs of a main table, by first key, then word count.
-template <class H, unsigned K, unsigned S>
-std::vector<Run<H>> Runs(H* const (&table)[K][S]) {
+// The runs of a main table of K keys and S word counts, by first key, then
+// word count.
+template <class H, class T>
+std::vector<Run<H>> Runs(const T& table, unsigned K, unsigned S) {
     std::vector<Run<H>> runs;
     for (unsigned s = 0; s < S; ++s)
         for (unsigned id = 0; id < K; ++id) {
@@ -243,7 +254,8 @@ void Dump_run(const Run<H>& r) {
 
 void Dump_all() {
     std::fprintf(stderr, "SmartZone OSWs (command, words, element):\n");
-    for (const Run<Smartzone_OSW_opcode_base>& r : Runs(Smartzone_OSW_opcode_base::table)) {
+    for (const Run<Smartzone_OSW_opcode_base>& r : Runs<Smartzone_OSW_opcode_base>(Smartzone_OSW_opcode_base::table, Smartzone_OSW_opcode_base::commands,
+                                                      Smartzone_OSW_opcode_base::sizes)) {
         Dump_run(r);
         if (dynamic_cast<const Smartzone_status_basic*>(r.handler))
             Dump_sub("status opcode", Smartzone_status_basic::table, 8);
@@ -253,7 +265,8 @@ void Dump_all() {
             Dump_sub("expander", Smartzone_extended3_generic::table, 64);
     }
     std::fprintf(stderr, "SmartZone ISWs (type, words, element):\n");
-    for (const Run<Smartzone_ISW_opcode_base>& r : Runs(Smartzone_ISW_opcode_base::table)) {
+    for (const Run<Smartzone_ISW_opcode_base>& r : Runs<Smartzone_ISW_opcode_base>(Smartzone_ISW_opcode_base::table, Smartzone_ISW_opcode_base::types,
+                                                      Smartzone_ISW_opcode_base::sizes)) {
         Dump_run(r);
         if (dynamic_cast<const Smartzone_extended_generic_isw*>(r.handler)) {
             Dump_sub("expander", Smartzone_extended_generic_isw::table, 64);

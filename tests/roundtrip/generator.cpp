@@ -74,7 +74,7 @@ const char* const values[][2] = {
     {"d8", "State"},
     {"d32", "type"},
     {"d256", "bits bit_errs"},
-    {"d400", "phys_channel"},
+    {"d400", "phys_channel timeslot"},
     {"d1024", "cmd"},
     {"d65536", "ID"},
     {"d1000000000", "Frequency"},
@@ -320,8 +320,8 @@ void Link_control_lines(Builder& b, unsigned rounds) {
 
 // The definitions of one direction's table by name and word count, each
 // with the codes it is filed under.
-template <class Base, std::size_t N, std::size_t S>
-std::map<std::pair<std::string, unsigned>, std::vector<unsigned>> Filed_in(Base* (&table)[N][S]) {
+template <class Table>
+std::map<std::pair<std::string, unsigned>, std::vector<unsigned>> Filed_in(const Table& table, unsigned N, unsigned S) {
     std::map<std::pair<std::string, unsigned>, std::vector<unsigned>> filed;
     for (unsigned code = 0; code < N; ++code)
         for (unsigned size = 0; size < S; ++size)
@@ -347,8 +347,10 @@ void Smartzone_lines(Builder& b, unsigned rounds) {
         // of two or three and the middle one of three; inbound, the first of two.
         const unsigned before[] = {outbound ? 776u : 8u, outbound ? 800u : 8u};
         const char* kind = outbound ? "osw" : "isw";
-        for (const auto& filed : outbound ? Filed_in(Smartzone::Smartzone_OSW_opcode_base::table)
-                                          : Filed_in(Smartzone::Smartzone_ISW_opcode_base::table))
+        for (const auto& filed : outbound ? Filed_in(Smartzone::Smartzone_OSW_opcode_base::table, Smartzone::Smartzone_OSW_opcode_base::commands,
+                                                     Smartzone::Smartzone_OSW_opcode_base::sizes)
+                                          : Filed_in(Smartzone::Smartzone_ISW_opcode_base::table, Smartzone::Smartzone_ISW_opcode_base::types,
+                                                     Smartzone::Smartzone_ISW_opcode_base::sizes))
             for (unsigned round = 0; round < rounds; ++round) {
                 const std::string& name = filed.first.first;
                 std::vector<unsigned> codes(before, before + filed.first.second - 1);

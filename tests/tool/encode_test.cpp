@@ -166,13 +166,17 @@ TEST_F(Encode, EveryLineItWritesLogsBackToTheSameRecords) {
          "overhead phys_channel=1 direction=tx duid=SMARTZONE_ISW 0A 1B 33\n"},
         {Read_file("../examples/control-channel.xml"), "", 7},
         // Lines that log refused: odd SmartZone values, an LDU1 without its
-        // word, 128 blocks, a channel above 255, a 16-bit algorithm ID.
+        // word, 128 blocks, a channel above 255 (a setting's; a state's
+        // channel and timeslot), a 16-bit algorithm ID.
         {"sz_raw baud=9600 ch_type=7 12 34\n", "sz_raw ch_type=0x7 baud=0x2580 12 34\n"},
         {"<P25_log_data><LDU1 phys_channel=\"2\"/></P25_log_data>",
          "ldu1 phys_channel=2 type=isp 00 00 00 00 00 00 00 00 00\n"},
         {"<P25_log_data><TSBK>" + blocks_128 + "</TSBK></P25_log_data>", "", -1, "1: error: <TSBK>: 128 blocks"},
         {"<P25_log_data><Enable_channel phys_channel=\"300\" enable=\"1\"/></P25_log_data>",
          "chan_enable phys_channel=300 enable=1\n"},
+        {"<P25_log_data><Control_state phys_channel=\"1501\" timeslot=\"70000\" timestamp=\"0.2\">"
+         "<State>CC_CREATED</State></Control_state></P25_log_data>",
+         "control_state timestamp=0.2 phys_channel=1501 timeslot=70000 State=CC_CREATED\n"},
         {"<P25_log_data><LDU2><Algorithm_ID>100</Algorithm_ID></LDU2></P25_log_data>",
          "ldu2 type=isp Algorithm_ID=100 00 00 00 00 00 00 00 00 00\n"},
         // Hostile documents: what encode accepts, log takes back; a data

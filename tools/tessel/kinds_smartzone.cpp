@@ -190,7 +190,7 @@ bool Log_isw_line(const Record_line& line, std::string& error) {
 
 // Own keys with the values a line leaves out; the default of "bits" depends
 // on the rest of the line (Default_word_bits).
-const std::vector<Field_key> data_fields = {
+const std::initializer_list<Field_key> data_fields = {
     {"baud", false, false, "3600"}, {"ch_type", false, false, "Control"}, {"bits"},
     {"bit_errs", false, false, "0"}, {"crc", false, false, "0"},
 };

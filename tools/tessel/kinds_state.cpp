@@ -157,7 +157,6 @@ bool Log_mobile_line(const Record_line& line, std::string& error) {
 template <class Record, void (*Entry)(const Record&)>
 bool Log_channel_state_line(const Record_line& line, std::string& error) {
     Record record{};
-    record.header = {line.source.phys_channel, line.source.timeslot};
     record.timestamp = line.source.timestamp;
     if (!Read_fields(Info<Record>::info, record, line, error, record.data, Record::items)) return false;
     Entry(record);
@@ -166,13 +165,12 @@ bool Log_channel_state_line(const Record_line& line, std::string& error) {
 
 // ---- Table --------------------------------------------------------------------------------
 
-constexpr unsigned channel_keys = key_timestamp | key_phys_channel;
-constexpr unsigned slot_keys = channel_keys | key_timeslot;
 const Field_key item{"item", false, true};
-// A channel setting names its channel in 32 bits, so its "phys_channel" is
-// an own key read through the element's description, not the one-octet
-// channel of a record's source.
+// A channel setting, and a simulated channel's state, names its channel (and
+// the state its timeslot) in 32 bits, so these are own keys read through the
+// element's description, not the one-octet fields of a record's source.
 const Field_key setting_channel{"phys_channel", false, false, "0"};
+const Field_key state_timeslot{"timeslot", false, false, "0"};
 
 const Kind kind_table[] = {
     // name, help, keys accepted, keys required, air bytes, air bytes with crc=fill, logger, own keys
@@ -186,10 +184,12 @@ const Kind kind_table[] = {
      Log_freq_line<P25::Log_chan_tx>, {setting_channel, {"Frequency", true}}},
     {"mobile_state", "Mobile_state: a mobile's ID, State and one item=NAME:VALUE", key_timestamp, 0, no_bytes,
      no_bytes, Log_mobile_line, {{"ID", true}, {"State", true}, item}},
-    {"control_state", "Control_state: State and up to four item=NAME:VALUE", slot_keys, 0, no_bytes, no_bytes,
-     Log_channel_state_line<P25::Control_sim_state, P25::Log_control_state>, {{"State", true}, item}},
-    {"traffic_state", "Traffic_state: State and up to four item=NAME:VALUE", slot_keys, 0, no_bytes, no_bytes,
-     Log_channel_state_line<P25::Traffic_sim_state, P25::Log_traffic_state>, {{"State", true}, item}},
+    {"control_state", "Control_state: State and up to four item=NAME:VALUE", key_timestamp, 0, no_bytes, no_bytes,
+     Log_channel_state_line<P25::Control_sim_state, P25::Log_control_state>,
+     {setting_channel, state_timeslot, {"State", true}, item}},
+    {"traffic_state", "Traffic_state: State and up to four item=NAME:VALUE", key_timestamp, 0, no_bytes, no_bytes,
+     Log_channel_state_line<P25::Traffic_sim_state, P25::Log_traffic_state>,
+     {setting_channel, state_timeslot, {"State", true}, item}},
 };
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -94,7 +95,9 @@ struct Kind {
     Byte_count bytes;
     Byte_count bytes_without_crc;  // with crc=fill; no_bytes when the kind has no such key
     Kind_logger log;
-    std::vector<Field_key> fields = {};  // its own keys
+    // Its own keys: a list written in place in the kind's row (its array
+    // lives as long as the table, made when the program is built).
+    std::initializer_list<Field_key> fields = {};
 };
 
 // One area's kinds.

@@ -139,16 +139,24 @@ protected:
     bool equal_ = true;  // condition: the child exists while field == value (If) or != (IfNot)
     mutable int refs_ = 1;
     const Link_type* type_;
-    const Info_base* info_ = nullptr;        // entry
-    Subelement_sub_base* next_ = nullptr;    // every kind but entry
-    std::size_t offset_ = 0;                 // member
-    const Link_ops* ops_ = nullptr;          // cast, copy, condition, commit
+    // What each kind holds: an entry only its descriptor; the others the next
+    // link, and a member its offset or the other kinds their operations.
+    union {
+        const Info_base* info_ = nullptr;    // entry
+        Subelement_sub_base* next_;          // every kind but entry
+    };
+    union {
+        std::size_t offset_ = 0;             // member
+        const Link_ops* ops_;                // cast, copy, condition, commit
+    };
     long long value_ = 0;                    // condition
     Access::Kept_access access_;             // copy, condition, commit
 
     template <class T>
     friend class Subelement_base;
 };
+// A table holds some two thousand links: each costs its size at load.
+static_assert(sizeof(void*) != 8 || sizeof(Subelement_sub_base) == 72, "a link is nine words on a 64-bit host");
 
 namespace detail {
 template <class S, class T>
