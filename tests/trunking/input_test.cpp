@@ -46,6 +46,9 @@ TEST(Input, MessagesFoundThroughTheRegistry) {
          "replay.xml:2: error: <UU_V_CH_GRANT>: Unknown MFID 55\n"},
         {Message("osp", tsbk_header + "<NOT_A_MESSAGE/>"), nullptr,
          "replay.xml:2: error: <NOT_A_MESSAGE>: Unknown opcode NOT_A_MESSAGE\n"},
+        // A field of a fixed count of octets says how many it takes.
+        {Message("osp", tsbk_header + "<SN_DATA_PAGE_REQ><Reserved>zz</Reserved></SN_DATA_PAGE_REQ>"), nullptr,
+         "replay.xml:2: error: <Reserved>: Bad text \"zz\": expected 2 octets, each 2 hexadecimal digits\n"},
         // Three blocks announced; the group grant has 1- and 2-block forms.
         // That is reported only when reports are asked for.
         {Message("osp", three_blocks), nullptr, "replay.xml:2: error: <GRP_V_CH_GRANT>: Bad block count 3\n"},
