@@ -24,11 +24,12 @@ const char* const Formats_in_use[] = {
     "%05X",  "%02d", "%01X", "%06X", "%4X",  "%1x",  "%04x",  "%0.1d", "%11.8d", "%d",
 };
 
+// The text printed, every character of its length.
 template <class T>
 std::string Print_one(T v, const char* format) {
     Printer p;
     p.Print(v, format_info(format));
-    return std::string(p);
+    return std::string(p.Data(), p.Length());
 }
 std::string Print_block(const char* format) {
     const unsigned char block[] = {0xA5, 0x3C, 0x00};
