@@ -24,7 +24,7 @@ const char* const Formats_in_use[] = {
     "%05X",  "%02d", "%01X", "%06X", "%4X",  "%1x",  "%04x",  "%0.1d", "%11.8d", "%d",
 };
 
-// The text printed, every character of its length.
+// The text as the log writer takes it: its length as the printer counts it.
 template <class T>
 std::string Print_one(T v, const char* format) {
     Printer p;
