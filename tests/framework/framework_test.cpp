@@ -369,10 +369,6 @@ TEST(Reading, DocumentsAndTheirReports) {
         {"<Probe><Gauge><Unit>10</Unit></Gauge></Probe>", "Value 10 " + range + "F"},
         {"<Probe><Gauge mode=\"0x8\"/></Probe>", "Value 0x8 " + range + "0x7"},
         {"<Probe><Gauge mode=\"4294967295\"/></Probe>", "Value 4294967295 " + range + "7"},
-        {"<Probe><Text> 300 </Text></Probe>", "Value 300 " + range + "255"},
-        // Digits beyond a zero-padded field's width: leading zeros, or too large.
-        {"<Probe><Code>0FF</Code></Probe>", "Value 0FF has more digits than its field"},
-        {"<Probe><Code>100</Code></Probe>", "Value 100 " + range + "FF"},
         {"<Probe colour=\"red\"/>", "unknown attribute \"colour\""},
         {"<Probe>text</Probe>", "No text allowed"},
         {"<Probe><Gauge mode=\"warp\">FFFF</Gauge></Probe>", "Bad value \"warp\": expected off, slow, fast or quick"},

@@ -302,6 +302,8 @@ TEST(Scanner, Rejects) {
         {Reject<int>, "abc", "%d"}, {Reject<int>, "", "%d"}, {Reject<int>, "- 5", "%d"},
         {Reject<unsigned>, "G1", "%02X"}, {Reject<unsigned>, "8", "%o"},
         {Reject<double>, "abc", "%0.1d"}, {Reject<bool>, "truex", "%d"}, {Reject<bool>, "TRUE", "%d"},
+        // An exponent is read only under e and g.
+        {Reject<double>, "1e5", "%d"}, {Reject<double>, "2.5E3", "%0.1d"},
         // Missing literals.
         {Reject<US>, "05", "/%02d"}, {Reject<US>, "/05", ":%02d"}, {Reject<UC>, "<12", "<%d>"},
         {Reject<double>, "<1.5", "<%d>"}, {Reject<bool>, "<true", "<%d>"},
@@ -323,6 +325,25 @@ TEST(Scanner, Invalid) {
         EXPECT_EQ(ok, r.ok) << r.text;
         EXPECT_EQ(v, r.value) << r.text;  // 0 when refused
         EXPECT_STREQ(s.Rest(), r.rest) << r.text;
+    }
+}
+
+// What a refused or overlong number is reported as: the number as written,
+// and the field's range in the base it was written in.
+TEST(Scanner, ReportsTheNumberAsWritten) {
+    const struct { const char *text, *format, *report; } rows[] = {
+        {"0x100", "%X", "Value 0x100 out of range 0\xE2\x80\x93" "0xFF\n"},
+        {" 300 ", "%d", "Value 300 out of range 0\xE2\x80\x93" "255\n"},
+        {"0FF", "%02X", "Value 0FF has more digits than its field\n"},
+        {"100", "%02X", "Value 100 out of range 0\xE2\x80\x93" "FF\n"},
+    };
+    for (const auto& r : rows) {
+        Scanner s(r.text);
+        unsigned char v;
+        s.Scan(v, format_info(r.format));
+        testing::internal::CaptureStderr();
+        EXPECT_TRUE(s.Report_overlong()) << r.text;
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), r.report) << r.text;
     }
 }
 
