@@ -33,9 +33,10 @@ namespace Smartzone {
 [[noreturn]] void Registration_failed(const char* condition, const char* file, unsigned line, const char* function);
 
 // Handlers filed by key and word count.  Each slot is one octet naming one
-// of the table's handlers, so a table of a thousand keys takes three
-// kilobytes, not twenty-four: the handlers file themselves at load, here and
-// there across the keys, and every page a table spans is touched then.
+// of the table's handlers, so the outbound table (1,024 commands, three word
+// counts) takes 5 kB, not 24 kB of pointers: the handlers file themselves at
+// load, here and there across the keys, and every page a table spans is
+// touched then.
 template <class H, unsigned Keys, unsigned Sizes = 1>
 class Handler_table {
 public:

@@ -214,7 +214,8 @@ H* Slot(const Handler_table<H, K>& table, unsigned k) {
 template <class T>
 void Dump_sub(const char* what, const T& table, unsigned count) {
     for (unsigned k = 0; k < count; ++k)
-        if (const auto* h = Slot(table, k)) std::fprintf(stderr, "       %s %u: %u %s\n", what, k, h->Word_count(), h->Name());
+        if (const auto* h = Slot(table, k))
+            std::fprintf(stderr, "       %s %u: %u %s\n", what, k, h->Word_count(), h->Name());
 }
 
 // One handler filed under a run of keys for one word count.
@@ -253,9 +254,10 @@ void Dump_run(const Run<H>& r) {
 }  // namespace
 
 void Dump_all() {
+    using Osw = Smartzone_OSW_opcode_base;
+    using Isw = Smartzone_ISW_opcode_base;
     std::fprintf(stderr, "SmartZone OSWs (command, words, element):\n");
-    for (const Run<Smartzone_OSW_opcode_base>& r : Runs<Smartzone_OSW_opcode_base>(Smartzone_OSW_opcode_base::table, Smartzone_OSW_opcode_base::commands,
-                                                      Smartzone_OSW_opcode_base::sizes)) {
+    for (const Run<Osw>& r : Runs<Osw>(Osw::table, Osw::commands, Osw::sizes)) {
         Dump_run(r);
         if (dynamic_cast<const Smartzone_status_basic*>(r.handler))
             Dump_sub("status opcode", Smartzone_status_basic::table, 8);
@@ -265,8 +267,7 @@ void Dump_all() {
             Dump_sub("expander", Smartzone_extended3_generic::table, 64);
     }
     std::fprintf(stderr, "SmartZone ISWs (type, words, element):\n");
-    for (const Run<Smartzone_ISW_opcode_base>& r : Runs<Smartzone_ISW_opcode_base>(Smartzone_ISW_opcode_base::table, Smartzone_ISW_opcode_base::types,
-                                                      Smartzone_ISW_opcode_base::sizes)) {
+    for (const Run<Isw>& r : Runs<Isw>(Isw::table, Isw::types, Isw::sizes)) {
         Dump_run(r);
         if (dynamic_cast<const Smartzone_extended_generic_isw*>(r.handler)) {
             Dump_sub("expander", Smartzone_extended_generic_isw::table, 64);

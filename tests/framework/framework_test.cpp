@@ -164,7 +164,8 @@ template <> const Info<fw::Note_inner> Info<fw::Note_inner>::info("", fw::note_i
 template <> const Info<fw::Note> Info<fw::Note>::info("", fw::note_subs);
 template <> const Info<Probe> Info<Probe>::info("/Fw_doc/Probe", fw::probe_attr, fw::probe_subs);
 template <> const Info<fw::Stamp> Info<fw::Stamp>::info("/Fw_doc/Stamp", fw::stamp_subs);
-template <> const Info<fw::Tally> Info<fw::Tally>::info("/Fw_doc/Tally", fw::tally_attr, Get_Access(&fw::Tally::value, "%d"));
+template <>
+const Info<fw::Tally> Info<fw::Tally>::info("/Fw_doc/Tally", fw::tally_attr, Get_Access(&fw::Tally::value, "%d"));
 template <> const Info<fw::Awkward> Info<fw::Awkward>::info("Awkward", fw::awkward_attr, Get_Access(&fw::Awkward::text, fw::awkward_names));
 
 // Builds by hand on the node it is given: an attribute, a raw child, a
@@ -280,7 +281,8 @@ TEST(Writing, BothSinksWriteTheSameWholeElements) {
 // spliced descriptor too; nothing for a tag not filed, or no children at all.
 TEST(Writing, OneChildAsText) {
     const std::pair<std::string, const char*> rows[] = {
-        {Info<Probe>::info.Child_text("Gauge", sample), "  <Gauge alarm=\"true\" mode=\"slow\">0064<Unit>5</Unit></Gauge>\n"},
+        {Info<Probe>::info.Child_text("Gauge", sample),
+         "  <Gauge alarm=\"true\" mode=\"slow\">0064<Unit>5</Unit></Gauge>\n"},
         {Info<Probe>::info.Child_text("Code", sample), "  <Code>0C</Code>\n"},
         {Info<Probe>::info.Child_text("Nothing", sample), ""},
         {Info<fw::Samples>::info.Child_text("Samples", sample.samples), ""},

@@ -347,10 +347,10 @@ void Smartzone_lines(Builder& b, unsigned rounds) {
         // of two or three and the middle one of three; inbound, the first of two.
         const unsigned before[] = {outbound ? 776u : 8u, outbound ? 800u : 8u};
         const char* kind = outbound ? "osw" : "isw";
-        for (const auto& filed : outbound ? Filed_in(Smartzone::Smartzone_OSW_opcode_base::table, Smartzone::Smartzone_OSW_opcode_base::commands,
-                                                     Smartzone::Smartzone_OSW_opcode_base::sizes)
-                                          : Filed_in(Smartzone::Smartzone_ISW_opcode_base::table, Smartzone::Smartzone_ISW_opcode_base::types,
-                                                     Smartzone::Smartzone_ISW_opcode_base::sizes))
+        using Osw = Smartzone::Smartzone_OSW_opcode_base;
+        using Isw = Smartzone::Smartzone_ISW_opcode_base;
+        for (const auto& filed : outbound ? Filed_in(Osw::table, Osw::commands, Osw::sizes)
+                                          : Filed_in(Isw::table, Isw::types, Isw::sizes))
             for (unsigned round = 0; round < rounds; ++round) {
                 const std::string& name = filed.first.first;
                 std::vector<unsigned> codes(before, before + filed.first.second - 1);
