@@ -67,7 +67,9 @@ struct Fft {
     Fft_buffer in, out;
     fftwf_plan plan;
     Fft(unsigned n, int direction)
-        : in(n), out(n), plan(fftwf_plan_dft_1d(int(n), As_fftw(in.data), As_fftw(out.data), direction, FFTW_ESTIMATE)) {}
+        : in(n),
+          out(n),
+          plan(fftwf_plan_dft_1d(int(n), As_fftw(in.data), As_fftw(out.data), direction, FFTW_ESTIMATE)) {}
     ~Fft() { fftwf_destroy_plan(plan); }
     Fft(const Fft&) = delete;
     Fft& operator=(const Fft&) = delete;

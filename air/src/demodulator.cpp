@@ -922,7 +922,8 @@ void Demodulator::Push_iq(const Complex* samples, std::size_t count, std::vector
         s.interval_power = 0;
         s.carrier_power = std::max(power, s.carrier_power * carrier_memory);
         const bool carrier = power > carrier_off_ratio * s.carrier_power;
-        if (carrier && s.locked && !s.onset_pending && std::isfinite(s.dc)) s.tuning = std::clamp(double(s.dc), -max_tuning, max_tuning);
+        if (carrier && s.locked && !s.onset_pending && std::isfinite(s.dc))
+            s.tuning = std::clamp(double(s.dc), -max_tuning, max_tuning);
     }
 }
 

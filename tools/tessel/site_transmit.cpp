@@ -83,7 +83,6 @@ struct Site_channel {
     Transmitter tx;              // into samples
     Frame_encoder encoder{tessel_air::Status_plan::control_channel};
     Overhead overhead;
-    bool on_air = false;         // a transmission is in progress
     bool last_outbound = false;  // the direction of its last frame
     bool finished = false;       // every frame is out: silence from here
 
@@ -109,13 +108,12 @@ public:
     }
     bool Follows_outbound(const P25::Source_info& source, double seconds) const override {
         const auto c = channels_.find(source.phys_channel);
-        return c != channels_.end() && c->second->on_air && c->second->last_outbound &&
+        return c != channels_.end() && c->second->tx.On() && c->second->last_outbound &&
                c->second->tx.Directly(c->second->Local(seconds));
     }
     bool Send(const P25::Source_info& source, const std::vector<std::uint8_t>& dibits, double seconds,
               bool& late) override {
         Site_channel& c = *channels_.at(source.phys_channel);
-        c.on_air = true;
         c.last_outbound = source.is_osp;
         return ok_ = ok_ && c.tx.Send(dibits, c.Local(seconds), late);
     }
@@ -241,17 +239,16 @@ private:
             const double next = c.start + c.tx.Seconds();
             if (!c.overhead.Empty()) {
                 c.encoder.Plan(tessel_air::Status_plan::control_channel);
-                if (!(c.on_air && c.last_outbound)) c.encoder.Start_grid();
+                if (!(c.tx.On() && c.last_outbound)) c.encoder.Start_grid();
                 const std::vector<std::uint8_t> frame =
                     c.overhead.Next(next, c.encoder, (horizon - next) * tessel_air::symbol_rate);
                 bool late;
                 if (!frame.empty() && c.tx.Send(frame, -1, late)) {
-                    c.on_air = c.last_outbound = true;
+                    c.last_outbound = true;
                     continue;
                 }
             }
             c.tx.Quiet_until((end + 0.5) / grid.Channel_rate() + Transmitter::reach_seconds);
-            c.on_air = false;
         }
     }
 };

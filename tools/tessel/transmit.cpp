@@ -290,6 +290,17 @@ std::string Packet_fault(const P25::P25_TSBK_DATA& header, std::size_t data_bloc
     return "";
 }
 
+// The frame of a packet: the first of `count` blocks is its header, the
+// rest its data blocks, sent as given.
+std::vector<std::uint8_t> Packet_frame(const P25::TSBK_PDU_data& pdu, std::size_t count, Frame_encoder& encoder,
+                                       const P25::Status_symbols* statuses = nullptr) {
+    std::array<std::uint8_t, 12> header;
+    std::memcpy(header.data(), pdu.tsbk[0].data, header.size());
+    std::vector<tessel_air::Pdu_block> blocks(count - 1);
+    for (std::size_t b = 0; b < blocks.size(); ++b) std::memcpy(blocks[b].octets.data(), pdu.tsbk[b + 1].data, 12);
+    return encoder.Pdu(header, blocks, std::uint16_t(pdu.header.nid.nac & 0xFFFu), statuses);
+}
+
 // The records of the input, in order, as frames on one channel.  Some
 // records wait for the next: an LDU1 read from a document for the word after
 // it, a message without its raw form for an overhead slot that holds it,
@@ -450,16 +461,12 @@ private:
         if (count == 0) return Refuse(line, "no packet header to send");
         const std::string fault = Packet_fault(record.tsbk[0], count - 1);
         if (!fault.empty()) return Refuse(line, fault);
-        std::array<std::uint8_t, 12> header;
-        std::memcpy(header.data(), record.tsbk[0].data, header.size());
-        std::vector<tessel_air::Pdu_block> blocks(count - 1);
-        for (std::size_t b = 1; b < count; ++b) std::memcpy(blocks[b - 1].octets.data(), record.tsbk[b].data, 12);
         P25::Status_symbols statuses = record.header.statuses;
         Take_status(statuses);
         double at;
         if (!Place(record.header.metadata, true, line, at)) return;
-        Send(encoder_->Pdu(header, blocks, static_cast<std::uint16_t>(record.header.nid.nac & 0xFFFu), &statuses), at,
-             record.header.metadata, statuses.count, "the PDU", line);
+        Send(Packet_frame(record, count, *encoder_, &statuses), at, record.header.metadata, statuses.count, "the PDU",
+             line);
     }
 
     void Packet_header(const P25::TSBK_PDU_data& record, unsigned long line) {
@@ -606,15 +613,6 @@ private:
 
 // ---- The control channel --------------------------------------------------------------------
 
-// A packet slot's frame.
-std::vector<std::uint8_t> Packet_frame(const Slot& s, Frame_encoder& encoder) {
-    std::array<std::uint8_t, 12> header;
-    std::memcpy(header.data(), s.blocks.tsbk[0].data, header.size());
-    std::vector<tessel_air::Pdu_block> blocks(s.blocks.block_count - 1);
-    for (std::size_t b = 0; b < blocks.size(); ++b) std::memcpy(blocks[b].octets.data(), s.blocks.tsbk[b + 1].data, 12);
-    return encoder.Pdu(header, blocks, std::uint16_t(s.blocks.header.nid.nac & 0xFFFu));
-}
-
 // The overhead slots, back to back for `seconds`, after the records.
 bool Broadcast(Overhead& overhead, double seconds, Transmitter& tx) {
     Frame_encoder encoder(Status_plan::control_channel);
@@ -642,7 +640,8 @@ std::vector<std::uint8_t> Overhead::Next(double now, Frame_encoder& encoder, dou
     };
     if (!packets_.empty() && (tsbks_.empty() || packets_.top() < tsbks_.top())) {
         Frame_encoder trial = encoder;
-        std::vector<std::uint8_t> frame = Packet_frame(slots_[packets_.top().second], trial);
+        const P25::TSBK_PDU_data& packet = slots_[packets_.top().second].blocks;
+        std::vector<std::uint8_t> frame = Packet_frame(packet, packet.block_count, trial);
         if (double(frame.size()) > room) return {};
         take(packets_);
         encoder = trial;

@@ -49,6 +49,9 @@ public:
 
     bool Finish();
 
+    // Whether a transmission is in progress (the carrier is up).
+    bool On() const { return on_; }
+
     // Where the next symbol would go, in seconds from the start.
     double Seconds() const { return Next_position() / rate_; }
     // Seconds from a symbol's centre to the end of its pulse: the samples
