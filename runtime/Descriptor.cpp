@@ -166,19 +166,19 @@ Subelement_sub_base::Subelement_sub_base(const Subelement_sub_base& other)
     : kind_(other.kind_),
       marks_(other.marks_),
       equal_(other.equal_),
-      type_(other.type_),
-      value_(other.value_),
-      access_(other.access_) {
+      type_(other.type_) {
     // A copy is the first of a rebuilt chain, which links it to its own next
     // link; the other fields of its kind are the original's.
     if (kind_ == entry) info_ = other.info_;
     else next_ = nullptr;
     if (kind_ == member) offset_ = other.offset_;
+    else if (Keeps()) kept_ = new Kept(*other.kept_);
     else ops_ = other.ops_;
 }
 
 Subelement_sub_base::~Subelement_sub_base() {
     if (kind_ != entry && next_) next_->DecrRefCount();
+    if (Keeps()) delete kept_;
 }
 
 void Subelement_sub_base::DecrRefCount() const {
@@ -200,7 +200,7 @@ Instance_base* Subelement_sub_base::State(Input_data& input, void* record) const
     case cast:
         return next_->State(input, ops_->part(record));
     case copy: {
-        auto* hook = new Copy_back(input, record, *ops_, access_.Get());
+        auto* hook = new Copy_back(input, record, *kept_->ops, kept_->access.Get());
         Instance_base* state = next_->State(input, hook->Value());
         if (!state) {
             delete hook;
@@ -211,12 +211,12 @@ Instance_base* Subelement_sub_base::State(Input_data& input, void* record) const
     }
     case condition:
         // Reading the child makes its condition true.
-        if (equal_) ops_->set_number(access_.Get(), record, value_);
-        else if (ops_->boolean) ops_->set_number(access_.Get(), record, !value_);
+        if (equal_) kept_->ops->set_number(kept_->access.Get(), record, kept_->value);
+        else if (kept_->ops->boolean) kept_->ops->set_number(kept_->access.Get(), record, !kept_->value);
         return next_->State(input, record);
     case commit: {
         Instance_base* state = next_->State(input, record);
-        if (state) (new Commit_call(input, record, *ops_, access_.Get()))->Hook_to(*state);
+        if (state) (new Commit_call(input, record, *kept_->ops, kept_->access.Get()))->Hook_to(*state);
         return state;
     }
     }
@@ -232,11 +232,11 @@ void Subelement_sub_base::Write_to(const void* record, Sink& sink) const {
     case cast:
         return next_->Write_to(ops_->part(const_cast<void*>(record)), sink);
     case copy: {
-        Read_value value(*ops_, access_.Get(), record);
+        Read_value value(*kept_->ops, kept_->access.Get(), record);
         return next_->Write_to(value.storage.Get(), sink);
     }
     case condition:
-        if ((ops_->number(access_.Get(), record) == value_) == equal_) next_->Write_to(record, sink);
+        if (kept_->Holds(record, equal_)) next_->Write_to(record, sink);
         return;
     case commit:
         return next_->Write_to(record, sink);
@@ -257,7 +257,7 @@ Condition_site Subelement_sub_base::Condition(const void* record) const {
     case cast:
         return next_->Condition(ops_->part(const_cast<void*>(record)));
     case condition:
-        return {record, ops_, (ops_->number(access_.Get(), record) == value_) == equal_};
+        return {record, kept_->ops, kept_->Holds(record, equal_)};
     case commit:
         return next_->Condition(record);
     case entry:
@@ -408,7 +408,10 @@ namespace Attrib {
 
 Endpoint::~Endpoint() = default;
 Endpoint_register::~Endpoint_register() = default;
-Entry::~Entry() { delete accessor_; }
+Entry::~Entry() {
+    if (kind_ == single) delete accessor_;
+    else if (kind_ == child || kind_ == condition) delete kept_;
+}
 
 namespace {
 
@@ -509,15 +512,16 @@ void Entry::Log_any(Sink& sink, const void* record, Format::Printer& p) const {
         sink.Attribute(name_, name_length_, p.c_str(), p.Length());
         return;
     case child: {
-        if (ops_->view) return inner_->Log_any(sink, ops_->view(access_.Get(), record), p);
-        Value_storage sub(ops_->size);
-        ops_->get(access_.Get(), record, sub.Get());
+        const Entry_ops& ops = *kept_->ops;
+        if (ops.view) return inner_->Log_any(sink, ops.view(Access(), record), p);
+        Value_storage sub(ops.size);
+        ops.get(Access(), record, sub.Get());
         inner_->Log_any(sink, sub.Get(), p);
-        ops_->destroy(sub.Get());
+        ops.destroy(sub.Get());
         return;
     }
     case condition:
-        if (ops_->flag(access_.Get(), record) == value_) inner_->Log_any(sink, record, p);
+        if (kept_->ops->flag(Access(), record) == value_) inner_->Log_any(sink, record, p);
         return;
     case subhash:
         return hash_->Log_any(sink, record, p);

@@ -95,34 +95,53 @@ public:
     // Writes the entry's attributes of the record to the sink's element.
     void Log_any(Sink& sink, const void* record, Format::Printer& printer) const;
 
-    const char* Name() const { return name_; }
-    const Access::Value_access* Accessor() const { return accessor_; }
+    const char* Name() const { return kind_ == single ? name_ : nullptr; }
+    const Access::Value_access* Accessor() const { return kind_ == single ? accessor_ : nullptr; }
     // child and condition: the inner entry, and the thunks over the
     // get-set object kept here.
     const Entry& Inner() const { return *inner_; }
-    const Entry_ops& Ops() const { return *ops_; }
-    const void* Access() const { return access_.Get(); }
+    const Entry_ops& Ops() const { return *kept_->ops; }
+    const void* Access() const { return kept_->access.Get(); }
     bool Value() const { return value_; }
 
 protected:
     Entry() = default;
     ~Entry();
 
+    // What a child or condition entry keeps: the thunks and the get-set
+    // object they work through.
+    struct Kept : Table_object {
+        const Entry_ops* ops;
+        Access::Kept_access access;
+    };
+    template <class A>
+    void Keep(const Entry_ops& ops, const A& access) {
+        kept_ = new Kept{{}, &ops, {}};
+        kept_->access.Keep(access);
+    }
+
     Kind kind_ = single;
     bool value_ = false;                                // condition
     std::uint16_t name_length_ = 0;                     // single
-    const char* name_ = nullptr;                        // single
-    const Access::Value_access* accessor_ = nullptr;    // single (owned)
-    const Entry* inner_ = nullptr;                      // child, condition
-    const Attrib_index* hash_ = nullptr;                // subhash
-    const Attrib_row* rows_ = nullptr;                  // subtable
     unsigned count_ = 0;                                // subtable
-    const Entry_ops* ops_ = nullptr;                    // child, condition
-    Access::Kept_access access_;                        // child, condition
+    // What each kind holds.
+    union {
+        const char* name_ = nullptr;                    // single
+        const Entry* inner_;                            // child, condition
+        const Attrib_index* hash_;                      // subhash
+        const Attrib_row* rows_;                        // subtable
+    };
+    union {
+        const Access::Value_access* accessor_ = nullptr;  // single (owned)
+        Kept* kept_;                                      // child, condition (owned)
+    };
 
     template <class T>
     friend class Table_entry;
 };
+
+// A table holds some three hundred entries: each costs its size at load.
+static_assert(sizeof(Entry) == 8 + 2 * sizeof(void*), "an entry is its kind and counts and two words");
 
 namespace detail {
 template <class T, class S, class A>
@@ -183,8 +202,7 @@ public:
         auto* e = new Table_entry<T>();
         e->kind_ = condition;
         e->inner_ = this;
-        e->ops_ = &detail::Flag_ops<T, A>::ops;
-        e->access_.Keep(A(get, set));
+        e->Keep(detail::Flag_ops<T, A>::ops, A(get, set));
         e->value_ = value;
         return *e;
     }
@@ -203,8 +221,7 @@ public:
         auto* e = new Table_entry<T>();
         e->kind_ = child;
         e->inner_ = &inner;
-        e->ops_ = &detail::Child_ops<T, S, A>::ops;
-        e->access_.Keep(access);
+        e->Keep(detail::Child_ops<T, S, A>::ops, access);
         return *e;
     }
     // Every entry of another table, or of a small static array.

@@ -134,29 +134,44 @@ protected:
         marks_ = static_cast<unsigned char>(next.marks_ & ~Mark::given);
     }
 
+    // What a copy, condition or commit link keeps beyond the next link: its
+    // operations, the value a condition compares with, the get-set object.
+    struct Kept : Table_object {
+        const Link_ops* ops;
+        long long value = 0;
+        Access::Kept_access access;
+        // A condition: whether the field has the value (equal) or not.
+        bool Holds(const void* record, bool equal) const { return (ops->number(access.Get(), record) == value) == equal; }
+    };
+    Kept& Keep(const Link_ops& ops) {
+        kept_ = new Kept{{}, &ops};
+        return *kept_;
+    }
+    bool Keeps() const { return kind_ == copy || kind_ == condition || kind_ == commit; }
+
     Kind kind_ = entry;
     unsigned char marks_ = 0;
     bool equal_ = true;  // condition: the child exists while field == value (If) or != (IfNot)
     mutable int refs_ = 1;
     const Link_type* type_;
     // What each kind holds: an entry only its descriptor; the others the next
-    // link, and a member its offset or the other kinds their operations.
+    // link, and a member its offset, a cast its operations, the other kinds
+    // what they keep.
     union {
         const Info_base* info_ = nullptr;    // entry
         Subelement_sub_base* next_;          // every kind but entry
     };
     union {
         std::size_t offset_ = 0;             // member
-        const Link_ops* ops_;                // cast, copy, condition, commit
+        const Link_ops* ops_;                // cast
+        Kept* kept_;                         // copy, condition, commit
     };
-    long long value_ = 0;                    // condition
-    Access::Kept_access access_;             // copy, condition, commit
 
     template <class T>
     friend class Subelement_base;
 };
-// A table holds some two thousand links: each costs its size at load.
-static_assert(sizeof(void*) != 8 || sizeof(Subelement_sub_base) == 72, "a link is nine words on a 64-bit host");
+// A table holds some fifteen hundred links: each costs its size at load.
+static_assert(sizeof(Subelement_sub_base) == 8 + 3 * sizeof(void*), "a link is its kind and marks and three words");
 
 namespace detail {
 template <class S, class T>
@@ -271,8 +286,7 @@ public:
         if (!fn) return *this;  // nothing to call
         auto* link = new Subelement_base<T>();
         link->kind_ = commit;
-        link->ops_ = &detail::Commit_ops<T>::ops;
-        link->access_.Keep(fn);
+        link->Keep(detail::Commit_ops<T>::ops).access.Keep(fn);
         link->Chain(*this);
         return *link;
     }
@@ -311,8 +325,7 @@ public:
             link->offset_ = static_cast<std::size_t>(reinterpret_cast<unsigned char*>(&access.Ref(*probe)) - storage);
         } else {
             link->kind_ = copy;
-            link->ops_ = &detail::Copy_ops<T, S, A>::ops;
-            link->access_.Keep(access);
+            link->Keep(detail::Copy_ops<T, S, A>::ops).access.Keep(access);
         }
         link->Chain(next);
         return *link;
@@ -324,9 +337,9 @@ private:
     Subelement_base<T>& Conditional(const A& access, C value, bool equal) {
         auto* link = new Subelement_base<T>();
         link->kind_ = condition;
-        link->ops_ = &detail::Condition_ops<T, C, A>::ops;
-        link->access_.Keep(access);
-        link->value_ = Access::As_number(value);
+        Kept& kept = link->Keep(detail::Condition_ops<T, C, A>::ops);
+        kept.access.Keep(access);
+        kept.value = Access::As_number(value);
         link->equal_ = equal;
         link->Chain(*this);
         return *link;
