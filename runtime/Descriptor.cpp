@@ -408,11 +408,6 @@ namespace Attrib {
 
 Endpoint::~Endpoint() = default;
 Endpoint_register::~Endpoint_register() = default;
-Entry::~Entry() {
-    if (kind_ == single) delete accessor_;
-    else if (kind_ == child || kind_ == condition) delete kept_;
-}
-
 namespace {
 
 // The endpoint of one attribute: its accessor reads the text.

@@ -3,6 +3,7 @@
 #include "XML_routines.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdarg>
 #include <cstddef>
 #include <cstdlib>
@@ -153,13 +154,22 @@ struct Info_registry {
 // ---------------------------------------------------------------------------
 // Info_base
 
+namespace {
+std::atomic<unsigned long> descriptions_generation{0};
+}  // namespace
+
+void Descriptions_changed() { descriptions_generation.fetch_add(1, std::memory_order_relaxed); }
+unsigned long Descriptions_generation() { return descriptions_generation.load(std::memory_order_relaxed); }
+
 Info_base::Info_base(const char* name) : name_(name) {
+    Descriptions_changed();
     Info_registry& registry = Info_registry::Get();
     std::lock_guard<std::mutex> lock(registry.mutex);
     registry.Add(*this);
 }
 
 Info_base::~Info_base() {
+    Descriptions_changed();
     Info_registry& registry = Info_registry::Get();
     std::lock_guard<std::mutex> lock(registry.mutex);
     registry.Remove(*this);
@@ -185,6 +195,7 @@ const char* Info_base::Tag() const {
 }
 
 void Info_base::Register_sub(const Info_base& sub) const {
+    Descriptions_changed();
     const xmlChar* tag = To_xml(sub.Tag());
     // Room at once for the children of a root (a few dozen).
     constexpr unsigned expected = 64;
@@ -199,6 +210,7 @@ void Info_base::Register_sub(const Info_base& sub) const {
 }
 
 void Info_base::Unregister_sub(const Info_base& sub) const {
+    Descriptions_changed();
     if (!sub_hash_) return;
     const xmlChar* tag = To_xml(sub.Tag());
     if (sub_hash_->Lookup(tag) != &sub) return;

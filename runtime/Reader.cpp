@@ -386,6 +386,13 @@ struct Kept_parser {
 };
 thread_local Kept_parser kept_parser;
 
+// The grammars reports were made from, kept from document to document.
+struct Kept_grammars {
+    unsigned long generation = 0;
+    std::unordered_map<const Info_base*, std::unique_ptr<Element_description>> descriptions;
+};
+thread_local Kept_grammars kept_grammars;
+
 // A context for a document that starts with the given octets.
 xmlParserCtxtPtr New_parser(xmlSAXHandler& handler, const char* data, int size, const char* url) {
     xmlParserCtxtPtr kept = std::exchange(kept_parser.ctxt, nullptr);
@@ -1067,10 +1074,15 @@ private:
         return tags;
     }
 
-    // The grammar of an element, made once per document for the reports
-    // that need it (the patterns of every value of the element).
+    // The grammar of an element, made for the first report that needs it
+    // (the patterns of every value of the element) and kept for the
+    // documents that follow until a descriptor or a registry changes.
     const Element_description& Grammar(const Info_base& info) {
-        std::unique_ptr<Element_description>& d = grammars_[&info];
+        if (kept_grammars.generation != Descriptions_generation()) {
+            kept_grammars.descriptions.clear();
+            kept_grammars.generation = Descriptions_generation();
+        }
+        std::unique_ptr<Element_description>& d = kept_grammars.descriptions[&info];
         if (!d) {
             d = std::make_unique<Element_description>();
             info.Describe(*d);
@@ -1270,7 +1282,6 @@ private:
     unsigned long entity_declarations_ = 0;
     Markup_pass pass_;
     unsigned long start_tags_ = 0;  // start tags met so far
-    std::unordered_map<const Info_base*, std::unique_ptr<Element_description>> grammars_;
     // The tag, and the name and value of an attribute, being read: their
     // room kept from element to element.
     std::string tag_, name_, value_, flushed_;

@@ -108,6 +108,7 @@ void MFID_record::Dump_elements(int indent) {
 // ---- handler filing ----------------------------------------------------------------
 
 bool Trunking_handler_base::Register_core() {
+    XML_routines::Descriptions_changed();
     MFID_record* record = MFID_record::Find(mfid_);
     if (!record) return false;
     Opcode_record& opcode = record->Find_trunking_handler(outbound_, opcode_);
@@ -138,6 +139,7 @@ void Trunking_handler_base::Deregister() {
 }
 
 void Trunking_handler_base::Unfile() {
+    XML_routines::Descriptions_changed();
     if (MFID_record* record = MFID_record::Find(mfid_)) {
         Opcode_record& opcode = record->Find_trunking_handler(outbound_, opcode_);
         if (opcode.slot[BlockCount() - 1] == this) opcode.slot[BlockCount() - 1] = nullptr;

@@ -21,6 +21,7 @@ namespace P25 {
 // ---- filing -----------------------------------------------------------------------
 
 bool LC_handler_base::Register_core() {
+    XML_routines::Descriptions_changed();
     MFID_record* record = MFID_record::Find(mfid_);
     if (!record) return false;
     record->lc[lco_ & Any_link_control::lco_bits] = this;
@@ -33,6 +34,7 @@ void LC_handler_base::Register() {
 }
 
 void LC_handler_base::Deregister() {
+    XML_routines::Descriptions_changed();
     pending_.Unlink();
     MFID_record* record = MFID_record::Find(mfid_);
     if (!record) return;

@@ -393,6 +393,18 @@ TEST(Reading, DocumentsAndTheirReports) {
     Expect_golden_file("framework", "read.txt", out);
 }
 
+// The grammar behind a report is kept from document to document: a
+// descriptor filed in between, or gone, is in the next report, or no longer.
+TEST(Reading, ReportsFollowDescriptorsFiledBetweenDocuments) {
+    const std::string unknown = "Unknown element <Fw_latecomer> in <Fw_doc>";
+    EXPECT_EQ(Read("<Fw_latecomer/>").last_error, unknown);
+    {
+        const Info<void> late("/Fw_doc/Fw_latecomers");
+        EXPECT_EQ(Read("<Fw_latecomer/>").last_error, unknown + " (did you mean <Fw_latecomers>?)");
+    }
+    EXPECT_EQ(Read("<Fw_latecomer/>").last_error, unknown);
+}
+
 // Parse states driven by hand, as the reader drives them.
 TEST(States, FailedReadsLeaveTheRecordAlone) {
     Input_data input;

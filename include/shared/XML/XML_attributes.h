@@ -105,8 +105,9 @@ public:
     bool Value() const { return value_; }
 
 protected:
+    // Entries, and what they keep, live as long as the tables that hold them.
     Entry() = default;
-    ~Entry();
+    ~Entry() = default;
 
     // What a child or condition entry keeps: the thunks and the get-set
     // object they work through.
@@ -132,8 +133,8 @@ protected:
         const Attrib_row* rows_;                        // subtable
     };
     union {
-        const Access::Value_access* accessor_ = nullptr;  // single (owned)
-        Kept* kept_;                                      // child, condition (owned)
+        const Access::Value_access* accessor_ = nullptr;  // single
+        Kept* kept_;                                      // child, condition
     };
 
     template <class T>

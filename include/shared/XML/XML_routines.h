@@ -432,6 +432,13 @@ private:
     xmlNode* hook_ = nullptr;
 };
 
+// What a descriptor describes (Describe: its attributes, text, children and
+// choices) changes only when descriptors are made, filed, unfiled or
+// destroyed, or when a registry a description lists changes: each such change
+// counts here, so that descriptions kept by a reader are made again after one.
+void Descriptions_changed();
+unsigned long Descriptions_generation();
+
 // Base of every descriptor: the tag name and the descriptors filed under it.
 // A descriptor named by a path "/Root/Tag" files itself, under "Tag", in the
 // root descriptor named "/Root", whichever of the two is built first.
