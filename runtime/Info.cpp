@@ -316,8 +316,8 @@ Table_block* newest_block = nullptr;
 
 void* Table_storage(std::size_t size) {
     // Aligned as the widest member any table object has (a long long; none
-    // holds a long double): the links are 72 octets, 96 when aligned for
-    // anything.
+    // holds a long double): attribute entries are 24 octets, 32 when
+    // aligned for anything.
     constexpr std::size_t align = alignof(long long), block_size = 512 * 1024;
     size = (size + align - 1) / align * align;
     if (!newest_block || newest_block->size - newest_block->used < size) {
