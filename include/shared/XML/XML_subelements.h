@@ -141,7 +141,9 @@ protected:
         long long value = 0;
         Access::Kept_access access;
         // A condition: whether the field has the value (equal) or not.
-        bool Holds(const void* record, bool equal) const { return (ops->number(access.Get(), record) == value) == equal; }
+        bool Holds(const void* record, bool equal) const {
+            return (ops->number(access.Get(), record) == value) == equal;
+        }
     };
     Kept& Keep(const Link_ops& ops) {
         kept_ = new Kept{{}, &ops};
