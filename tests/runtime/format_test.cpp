@@ -133,6 +133,9 @@ TEST(Printer, PrintsTheExpectedText) {
         // Octet blocks {A5, 3C, 00}; invalid values in hexadecimal.
         {Print_block("%02X "), "A5 3C 00 "}, {Print_block("%02X"), "A53C00"}, {Print_block("%d"), "165600"},
         {Print_invalid(0x1F), "0x1F"}, {Print_invalid(0), "0x0"}, {Print_invalid(ULONG_MAX), "0xFFFFFFFFFFFFFFFF"},
+        // Padding wider than the buffer at first, on either side.
+        {Print_one(5, "%70d"), std::string(69, ' ') + "5"},
+        {Print_one(static_cast<US>(0xAB), "[%-70X]"), "[AB" + std::string(68, ' ') + "]"},
     };
     for (const auto& r : rows) EXPECT_EQ(r.first, r.second);
 }
@@ -343,6 +346,24 @@ TEST(Scanner, ReportsTheNumberAsWritten) {
         s.Scan(v, format_info(r.format));
         testing::internal::CaptureStderr();
         EXPECT_TRUE(s.Report_overlong()) << r.text;
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), r.report) << r.text;
+    }
+}
+
+// A number refused after it was read (stored back through a setter, or
+// narrower than the value) is quoted as the text wrote it, without the
+// blanks around it or what follows.
+TEST(Scanner, QuotesARefusedNumberAsWritten) {
+    const struct { const char *text, *format; unsigned max; const char* report; } rows[] = {
+        {" 9 ", "%d", 7, "Value 9 out of range 0\xE2\x80\x93" "7\n"},
+        {"\t1F  22", "%X", 15, "Value 1F out of range 0\xE2\x80\x93" "F\n"},
+    };
+    for (const auto& r : rows) {
+        Scanner s(r.text);
+        unsigned v = 0;
+        ASSERT_TRUE(s.Scan(v, format_info(r.format))) << r.text;
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(s.Out_of_range(v, r.max)) << r.text;
         EXPECT_EQ(testing::internal::GetCapturedStderr(), r.report) << r.text;
     }
 }
