@@ -105,6 +105,34 @@ TEST(Listener, OneCallAnElementInDocumentOrderWithItsRecord) {
     EXPECT_EQ(std::vector<int>(items, items + 4), kinds);
 }
 
+// A message on a channel whose cooked protocol is filtered out is not
+// handed on; the other channels' are.
+TEST(Listener, NotToldOfMessagesOnAFilteredChannel) {
+    const auto message = [](unsigned channel) {
+        return "<Trunking_message phys_channel=\"" + std::to_string(channel) +
+               "\" type=\"osp\"><P25_TSBK_header/><GRP_V_CH_GRANT><Group_address>0ABC</Group_address>"
+               "</GRP_V_CH_GRANT></Trunking_message>\n";
+    };
+    const std::string doc = "<P25_log_data>\n" + message(2) + message(3) + "</P25_log_data>\n";
+    std::vector<std::string> calls;
+    P25::Set_receive_listener([&](Received what, const void* record) {
+        const auto& r = *static_cast<const P25::Trunking_data*>(record);
+        if (what == Received::trunking_message) calls.push_back(Call("message", r.metadata.phys_channel, r.block_count));
+    });
+    std::FILE* f = std::tmpfile();
+    ASSERT_NE(f, nullptr);
+    {
+        XML_routines::Output_file out(f);
+        out.Filters()[2] = ~0u & ~XML_routines::Log_protocol_cooked;
+        XML_routines::Input_data input(&out);
+        XML_routines::Read_memory(doc.data(), doc.size(), "doc", XML_routines::P25_log_data, input);
+        EXPECT_EQ(input.Error_count(), 0u);
+    }
+    std::fclose(f);
+    P25::Set_receive_listener(nullptr);
+    EXPECT_EQ(calls, std::vector<std::string>{"message 3 1"});
+}
+
 TEST(Listener, WithoutOneTheHooksReportThemselves) {
     P25::Set_receive_listener(nullptr);
     EXPECT_FALSE(P25::Has_receive_listener());

@@ -131,4 +131,8 @@ TEST(RegistryDeathTest, ACollidingRegistrationStopsTheLoad) {
     EXPECT_DEATH(Smartzone_status<Status1>("Dup", status_fields, 1), "table\\[opcode\\] == 0");
     using Affiliation_request = Smartzone_req<SEND_AUTO_AFFL, isw_extended>;
     EXPECT_DEATH(Affiliation_request("Dup", extended_fields), "table\\[op\\] == 0");
+    // An expander past the 64 an extended function has, filed or unfiled.
+    EXPECT_DEATH(Smartzone_req_generic("Dup", request_fields, {64}), "::Register_extended.*op < 64");
+    EXPECT_DEATH(Unregister_extended(64, Smartzone_req_generic("Dup", request_fields, {})),
+                 "::Unregister_extended.*op < 64");
 }
