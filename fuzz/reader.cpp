@@ -41,8 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     fuzz::Idle_assemblers();
-    static std::vector<std::string> lines;
-    lines.clear();
+    static std::vector<std::string> lines;  // emptied at the end of each input, its room kept
     {
         tessel::Script_encoder encoder([](const std::string& line) { lines.push_back(line); }, true);
         Read(data, size, nullptr);

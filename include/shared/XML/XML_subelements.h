@@ -145,8 +145,10 @@ protected:
             return (ops->number(access.Get(), record) == value) == equal;
         }
     };
-    Kept& Keep(const Link_ops& ops) {
+    template <class A>
+    Kept& Keep(const Link_ops& ops, const A& access) {
         kept_ = new Kept{{}, &ops};
+        kept_->access.Keep(access);
         return *kept_;
     }
     bool Keeps() const { return kind_ == copy || kind_ == condition || kind_ == commit; }
@@ -288,7 +290,7 @@ public:
         if (!fn) return *this;  // nothing to call
         auto* link = new Subelement_base<T>();
         link->kind_ = commit;
-        link->Keep(detail::Commit_ops<T>::ops).access.Keep(fn);
+        link->Keep(detail::Commit_ops<T>::ops, fn);
         link->Chain(*this);
         return *link;
     }
@@ -327,7 +329,7 @@ public:
             link->offset_ = static_cast<std::size_t>(reinterpret_cast<unsigned char*>(&access.Ref(*probe)) - storage);
         } else {
             link->kind_ = copy;
-            link->Keep(detail::Copy_ops<T, S, A>::ops).access.Keep(access);
+            link->Keep(detail::Copy_ops<T, S, A>::ops, access);
         }
         link->Chain(next);
         return *link;
@@ -339,9 +341,7 @@ private:
     Subelement_base<T>& Conditional(const A& access, C value, bool equal) {
         auto* link = new Subelement_base<T>();
         link->kind_ = condition;
-        Kept& kept = link->Keep(detail::Condition_ops<T, C, A>::ops);
-        kept.access.Keep(access);
-        kept.value = Access::As_number(value);
+        link->Keep(detail::Condition_ops<T, C, A>::ops, access).value = Access::As_number(value);
         link->equal_ = equal;
         link->Chain(*this);
         return *link;
