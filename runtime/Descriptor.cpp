@@ -23,54 +23,60 @@ std::size_t Name_hash(const xmlChar* name) {
 }  // namespace
 
 Name_table::~Name_table() {
-    if (deallocator_)
-        for (const Filed& f : order_) deallocator_(f.entry, f.name);
+    if (deallocator_ && built_)
+        for (const Filed& f : built_->order) deallocator_(f.entry, f.name);
 }
 
 void Name_table::Create_table() const {
-    made_ = true;
-    order_.clear();
+    built_ = std::make_unique<Built>();
     const std::size_t room = std::max(size_, expected_);
-    order_.reserve(room);
-    index_.assign(16, 0);
-    while (index_.size() < 2 * (room + 1)) index_.resize(2 * index_.size());
+    built_->order.reserve(room);
+    std::vector<std::uint32_t>& index = built_->index;
+    index.assign(16, 0);
+    while (index.size() < 2 * (room + 1)) index.resize(2 * index.size());
 }
 
 std::size_t Name_table::Slot(const xmlChar* name) const {
-    const std::size_t mask = index_.size() - 1;
+    const std::vector<std::uint32_t>& index = built_->index;
+    const std::size_t mask = index.size() - 1;
     for (std::size_t i = Name_hash(name) & mask;; i = (i + 1) & mask)
-        if (!index_[i] || xmlStrEqual(order_[index_[i] - 1].name, name)) return i;
+        if (!index[i] || xmlStrEqual(built_->order[index[i] - 1].name, name)) return i;
 }
 
 void Name_table::Reindex() const {
-    std::fill(index_.begin(), index_.end(), 0);
-    while (index_.size() < 2 * (order_.size() + 1)) index_.resize(2 * index_.size());
-    for (std::size_t k = 0; k < order_.size(); ++k) index_[Slot(order_[k].name)] = static_cast<std::uint32_t>(k + 1);
+    std::vector<Filed>& order = built_->order;
+    std::vector<std::uint32_t>& index = built_->index;
+    std::fill(index.begin(), index.end(), 0);
+    while (index.size() < 2 * (order.size() + 1)) index.resize(2 * index.size());
+    for (std::size_t k = 0; k < order.size(); ++k) index[Slot(order[k].name)] = static_cast<std::uint32_t>(k + 1);
 }
 
 void* Name_table::Find(const xmlChar* name) const {
     Init_if_needed();
     if (!name) return nullptr;
-    const std::uint32_t k = index_[Slot(name)];
-    return k ? order_[k - 1].entry : nullptr;
+    const std::uint32_t k = built_->index[Slot(name)];
+    return k ? built_->order[k - 1].entry : nullptr;
 }
 
 bool Name_table::Insert(void* entry, const xmlChar* name) const {
     Init_if_needed();
-    if (!name || !entry || index_[Slot(name)]) return false;
-    order_.push_back({name, entry});
-    if (2 * (order_.size() + 1) > index_.size()) return Reindex(), true;
-    index_[Slot(name)] = static_cast<std::uint32_t>(order_.size());
+    std::vector<Filed>& order = built_->order;
+    std::vector<std::uint32_t>& index = built_->index;
+    if (!name || !entry || index[Slot(name)]) return false;
+    order.push_back({name, entry});
+    if (2 * (order.size() + 1) > index.size()) return Reindex(), true;
+    index[Slot(name)] = static_cast<std::uint32_t>(order.size());
     return true;
 }
 
 void Name_table::Erase(const xmlChar* name) const {
     Init_if_needed();
     if (!name) return;
-    const std::uint32_t k = index_[Slot(name)];
+    const std::uint32_t k = built_->index[Slot(name)];
     if (!k) return;
-    const Filed gone = order_[k - 1];
-    order_.erase(order_.begin() + (k - 1));
+    std::vector<Filed>& order = built_->order;
+    const Filed gone = order[k - 1];
+    order.erase(order.begin() + (k - 1));
     Reindex();
     if (deallocator_) deallocator_(gone.entry, gone.name);
 }
@@ -78,13 +84,13 @@ void Name_table::Erase(const xmlChar* name) const {
 void Name_table::Replace(void* entry, const xmlChar* name) const {
     Init_if_needed();
     if (!name || !entry) return;
-    const std::uint32_t k = index_[Slot(name)];
+    const std::uint32_t k = built_->index[Slot(name)];
     if (!k) {
         Insert(entry, name);
         return;
     }
-    void* old = order_[k - 1].entry;
-    order_[k - 1].entry = entry;
+    void* old = built_->order[k - 1].entry;
+    built_->order[k - 1].entry = entry;
     if (deallocator_ && old != entry) deallocator_(old, name);
 }
 
@@ -166,6 +172,7 @@ Subelement_sub_base::Subelement_sub_base(const Subelement_sub_base& other)
     : kind_(other.kind_),
       marks_(other.marks_),
       equal_(other.equal_),
+      of_member_(other.of_member_),
       type_(other.type_) {
     // A copy is the first of a rebuilt chain, which links it to its own next
     // link; the other fields of its kind are the original's.
@@ -194,7 +201,7 @@ const Info_base& Subelement_sub_base::Info() const {
 Instance_base* Subelement_sub_base::State(Input_data& input, void* record) const {
     switch (kind_) {
     case entry:
-        return static_cast<const Record_descriptor*>(info_)->State(input, record);
+        return static_cast<const Record_descriptor*>(info_)->State(input, At(record, offset_));
     case member:
         return next_->State(input, At(record, offset_));
     case cast:
@@ -226,7 +233,7 @@ Instance_base* Subelement_sub_base::State(Input_data& input, void* record) const
 void Subelement_sub_base::Write_to(const void* record, Sink& sink) const {
     switch (kind_) {
     case entry:
-        return static_cast<const Record_descriptor*>(info_)->Write_hook(record, sink);
+        return static_cast<const Record_descriptor*>(info_)->Write_hook(At(record, offset_), sink);
     case member:
         return next_->Write_to(At(record, offset_), sink);
     case cast:
@@ -270,12 +277,19 @@ Condition_site Subelement_sub_base::Condition(const void* record) const {
 Subelement_sub_base* Subelement_sub_base::Clone(Subelement_sub_base* inner) const {
     if (kind_ == entry) {
         // The anonymous descriptor's entry must read the record this one does.
-        if (inner->type_ != type_ && std::strcmp(inner->type_->name(), type_->name()) != 0) {
+        // (An entry reading a member names the enclosing record's type.)
+        if (!of_member_ && inner->type_ != type_ && std::strcmp(inner->type_->name(), type_->name()) != 0) {
             std::fprintf(stderr, "Mismatch: wanted %s, got %s\n", type_->name(), inner->type_->name());
             std::abort();
         }
         inner->IncrRefCount();
-        return inner;
+        if (!of_member_) return inner;
+        // An entry reading a member: the rebuilt chain reads the member first.
+        Subelement_sub_base* member_link = type_->make(*this);
+        member_link->kind_ = member;
+        member_link->next_ = inner;
+        member_link->marks_ = static_cast<unsigned char>(marks_ | (inner->marks_ & ~Mark::given));
+        return member_link;
     }
     Subelement_sub_base* next = next_->Clone(inner);
     if (!next) return nullptr;
@@ -333,18 +347,20 @@ bool Subelement_index::Is_decoded(const xmlChar* tag) const {
 
 const char* Subelement_index::Missing(const unsigned* counters) const {
     if (!counters || !any_required_) return nullptr;
-    for (const List* list : by_index_) {
-        if (counters[list->Tag_index()]) continue;
-        for (unsigned i = 0; i < list->Count(); ++i)
-            if ((*list)[i]->Is_required()) return list->Name();
+    for (std::size_t k = 0; k < Filed_count(); ++k) {
+        const List& list = Tag_list(k);
+        if (counters[list.Tag_index()]) continue;
+        for (unsigned i = 0; i < list.Count(); ++i)
+            if (list[i]->Is_required()) return list.Name();
     }
     return nullptr;
 }
 
 void Subelement_index::Dump_elements(int level) const {
-    Init_if_needed();
-    for (const List* list : by_index_)
-        for (unsigned i = 0; i < list->Count(); ++i) (*list)[i]->Dump_elements(level);
+    for (std::size_t k = 0; k < Filed_count(); ++k) {
+        const List& list = Tag_list(k);
+        for (unsigned i = 0; i < list.Count(); ++i) list[i]->Dump_elements(level);
+    }
 }
 
 namespace {
@@ -371,9 +387,8 @@ void Subelement_index::Add_entry(Subelement_sub_base* entry) const {
     if (*name) {
         List* list = Lookup(To_xml(name));
         if (!list) {
-            list = new List(name, tag_count_++);
+            list = new List(name, static_cast<unsigned>(Filed_count()));
             Add(*list, To_xml(name));
-            by_index_.push_back(list);
         }
         list->Add(entry);
         if (entry->Is_required()) any_required_ = true;
@@ -385,8 +400,6 @@ void Subelement_index::Add_entry(Subelement_sub_base* entry) const {
 
 void Subelement_index::Init() const {
     Create_table();
-    tag_count_ = 0;
-    by_index_.clear();
     for (unsigned i = 0; i < Count(); ++i) Add_entry(table_[i].entry);
 }
 
@@ -396,9 +409,11 @@ bool Subelement_index::Settled_otherwise(const Subelement_sub_base& entry, const
                                          const void* record) const {
     const Condition_site site = entry.Condition(record);
     if (!site.record || site.holds) return false;
-    for (const List* list : by_index_)
-        for (unsigned i = 0; i < counters[list->Tag_index()] && i < list->Count(); ++i)
-            if ((*list)[i] != &entry && (*list)[i]->Condition(record).Same(site)) return true;
+    for (std::size_t k = 0; k < Filed_count(); ++k) {
+        const List& list = Tag_list(k);
+        for (unsigned i = 0; i < counters[list.Tag_index()] && i < list.Count(); ++i)
+            if (list[i] != &entry && list[i]->Condition(record).Same(site)) return true;
+    }
     return false;
 }
 

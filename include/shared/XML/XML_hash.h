@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <type_traits>
 #include <vector>
 
@@ -52,12 +53,12 @@ public:
     };
     std::size_t Filed_count() const {
         Init_if_needed();
-        return order_.size();
+        return built_->order.size();
     }
-    const Filed& Filed_at(std::size_t i) const { return order_[i]; }
+    const Filed& Filed_at(std::size_t i) const { return built_->order[i]; }
 
     void Init_if_needed() const {
-        if (!made_) Init();
+        if (!built_) Init();
     }
 
 protected:
@@ -75,12 +76,17 @@ private:
     unsigned int size_;
     unsigned int expected_;
     xmlHashDeallocator deallocator_;
-    // The cache of the derived class's static data: filled on first use.
-    mutable bool made_ = false;
-    mutable std::vector<Filed> order_;
-    // Positions in order_ plus one (0: free); a power of two, at most half full.
-    mutable std::vector<std::uint32_t> index_;
+    // The cache of the derived class's static data, made on first use: a
+    // table that is never searched costs its pointer.
+    struct Built {
+        std::vector<Filed> order;
+        // Positions in order plus one (0: free); a power of two, at most half full.
+        std::vector<std::uint32_t> index;
+    };
+    mutable std::unique_ptr<Built> built_;
 };
+// Every descriptor's attribute and sub-element tables hold one.
+static_assert(sizeof(Name_table) == 2 * sizeof(unsigned) + 3 * sizeof(void*), "a name table is its sizes and three words");
 
 // Carries the user function of a scan.
 template <class E, class A = void>

@@ -156,17 +156,21 @@ protected:
     Kind kind_ = entry;
     unsigned char marks_ = 0;
     bool equal_ = true;  // condition: the child exists while field == value (If) or != (IfNot)
+    // entry: the link reads a member of an enclosing record (at offset_),
+    // whose type type_ names instead of the descriptor's record type.
+    bool of_member_ = false;
     mutable int refs_ = 1;
     const Link_type* type_;
-    // What each kind holds: an entry only its descriptor; the others the next
-    // link, and a member its offset, a cast its operations, the other kinds
-    // what they keep.
+    // What each kind holds: an entry its descriptor and the offset of the
+    // member it reads (0: the record itself); the others the next link, and
+    // a member its offset, a cast its operations, the other kinds what they
+    // keep.
     union {
         const Info_base* info_ = nullptr;    // entry
         Subelement_sub_base* next_;          // every kind but entry
     };
     union {
-        std::size_t offset_ = 0;             // member
+        std::size_t offset_ = 0;             // entry, member
         const Link_ops* ops_;                // cast
         Kept* kept_;                         // copy, condition, commit
     };
@@ -255,11 +259,7 @@ public:
     // The child of the member of type T of the enclosing record O.
     template <class O>
     Subelement_base<O>& Of(T O::*member) {
-        auto* link = new Subelement_base<O>();
-        link->kind_ = member_link;
-        link->offset_ = detail::Offset_of(member);
-        link->Chain(*this);
-        return *link;
+        return At_offset<O>(detail::Offset_of(member));
     }
     // The child of the enclosing record O converted to T (its T base part,
     // or what its conversion to a T reference returns).
@@ -320,23 +320,42 @@ public:
     // finalised for values read through member functions or bit fields.
     template <class S, class A>
     static Subelement_base<T>& Access_link(const A& access, Subelement_base<S>& next) {
-        auto* link = new Subelement_base<T>();
         if constexpr (std::is_base_of_v<Access::GetSet_nocopy, A>) {
-            T* probe = nullptr;
             alignas(T) unsigned char storage[sizeof(T)];
-            probe = reinterpret_cast<T*>(storage);
-            link->kind_ = member_link;
-            link->offset_ = static_cast<std::size_t>(reinterpret_cast<unsigned char*>(&access.Ref(*probe)) - storage);
+            T* probe = reinterpret_cast<T*>(storage);
+            return next.template At_offset<T>(
+                static_cast<std::size_t>(reinterpret_cast<unsigned char*>(&access.Ref(*probe)) - storage));
         } else {
+            auto* link = new Subelement_base<T>();
             link->kind_ = copy;
             link->Keep(detail::Copy_ops<T, S, A>::ops, access);
+            link->Chain(next);
+            return *link;
         }
-        link->Chain(next);
-        return *link;
     }
 
 private:
     static constexpr Kind member_link = Subelement_sub_base::member;
+    template <class>
+    friend class Subelement_base;
+
+    // The part at offset within the enclosing record O.  An entry no mark
+    // was given to reads it itself (one link where a member and an entry
+    // would be two); anything else is wrapped in a member link.
+    template <class O>
+    Subelement_base<O>& At_offset(std::size_t offset) {
+        if (kind_ == entry && marks_ == 0) {
+            offset_ += offset;
+            of_member_ = true;
+            type_ = &detail::Link_type_of<O>::type;
+            return reinterpret_cast<Subelement_base<O>&>(*this);
+        }
+        auto* link = new Subelement_base<O>();
+        link->kind_ = member_link;
+        link->offset_ = offset;
+        link->Chain(*this);
+        return *link;
+    }
     template <class A, class C>
     Subelement_base<T>& Conditional(const A& access, C value, bool equal) {
         auto* link = new Subelement_base<T>();
@@ -424,10 +443,7 @@ public:
     bool Is_decoded(const xmlChar* tag) const;
     // The first required child of which the counters saw none, or null.
     const char* Missing(const unsigned* counters) const;
-    unsigned Tag_count() const {
-        Init_if_needed();
-        return tag_count_;
-    }
+    unsigned Tag_count() const { return static_cast<unsigned>(Filed_count()); }
     void Dump_elements(int level) const;
 
     // Files an entry under its tag; a nameless entry (an anonymous
@@ -440,10 +456,10 @@ protected:
 
 private:
     bool Settled_otherwise(const Subelement_sub_base& entry, const unsigned* counters, const void* record) const;
+    // The list of the tag with this index (lists are filed in tag order).
+    const List& Tag_list(std::size_t k) const { return *static_cast<const List*>(Filed_at(k).entry); }
     const Subelement_row* table_;
-    mutable unsigned tag_count_ = 0;
     mutable bool any_required_ = false;
-    mutable std::vector<const List*> by_index_;  // the lists by tag index
 };
 
 // The sub-element index of a descriptor of T, typed; made once with its
