@@ -314,7 +314,18 @@ class Primative : public Accessor<T> {
 public:
     template <class... A>
     explicit Primative(A&&... format) : formatter_(std::forward<A>(format)...) {}
-    bool Read(Format::Scanner& s, T& v) const override { return formatter_.Read(s, v); }
+    // A value is read into a copy, so that text that fails to give one
+    // leaves the record as it was (an array is read in place).
+    bool Read(Format::Scanner& s, T& v) const override {
+        if constexpr (std::is_array_v<T>) {
+            return formatter_.Read(s, v);
+        } else {
+            T value = v;
+            if (!formatter_.Read(s, value)) return false;
+            v = value;
+            return true;
+        }
+    }
     void Write(Format::Printer& p, const T& v) const override { formatter_.Write(p, v); }
     void Describe(Value_description& d) const override { formatter_.Describe(d); }
 
@@ -495,8 +506,7 @@ Access::Accessor<T>* Get_Access(G (T::*get)() const, R (T::*set)(S), F&&... form
 
 template <class V, class... F>
 Access::Accessor<V>* Get_Access(F&&... format) {
-    if constexpr (std::is_array_v<V>) return new Access::Primative<V>(std::forward<F>(format)...);
-    else return Get_Access(Access::GetSet_conv<V, V>(), std::forward<F>(format)...);
+    return new Access::Primative<V>(std::forward<F>(format)...);
 }
 
 }  // namespace XML_routines
