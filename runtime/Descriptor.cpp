@@ -98,21 +98,11 @@ void Name_table::Replace(void* entry, const xmlChar* name) const {
 
 namespace {
 
-// Storage for a value read out of a record through a get-set object: in
-// place when small, else allocated.
-class Value_storage {
-public:
-    explicit Value_storage(std::size_t size) : data_(size <= sizeof local_ ? local_ : new unsigned char[size]) {}
-    ~Value_storage() {
-        if (data_ != local_) delete[] data_;
-    }
-    Value_storage(const Value_storage&) = delete;
-    Value_storage& operator=(const Value_storage&) = delete;
-    void* Get() { return data_; }
-
-private:
-    alignas(std::max_align_t) unsigned char local_[128];
-    unsigned char* data_;
+// Storage for a value read out of a record through a get-set object (no
+// value type of the tables is larger: see Value_room).
+struct Value_storage {
+    alignas(std::max_align_t) unsigned char data[Value_room];
+    void* Get() { return data; }
 };
 
 // Stores a value read through a copy back into the parent record when the
@@ -120,8 +110,8 @@ private:
 // which refuses the child, and not stored.
 class Copy_back : public Finalize_hook {
 public:
-    Copy_back(Input_data& input, void* record, const Link_ops& ops, const void* access)
-        : input_(input), record_(record), ops_(ops), access_(access), value_(ops.size) {
+    Copy_back(Input_data& input, void* record, const Link_ops::Copy& ops, const void* access)
+        : input_(input), record_(record), ops_(ops), access_(access) {
         ops_.get(access_, record_, value_.Get());
     }
     ~Copy_back() override { ops_.destroy(value_.Get()); }
@@ -134,7 +124,7 @@ public:
 private:
     Input_data& input_;
     void* record_;
-    const Link_ops& ops_;
+    const Link_ops::Copy& ops_;
     const void* access_;
     Value_storage value_;
 };
@@ -142,14 +132,14 @@ private:
 // Calls a member function of the record when the child has been read.
 class Commit_call : public Finalize_hook {
 public:
-    Commit_call(Input_data& input, void* record, const Link_ops& ops, const void* function)
+    Commit_call(Input_data& input, void* record, const Link_ops::Commit& ops, const void* function)
         : input_(input), record_(record), ops_(ops), function_(function) {}
     void Hook() override { ops_.call(function_, record_, input_); }
 
 private:
     Input_data& input_;
     void* record_;
-    const Link_ops& ops_;
+    const Link_ops::Commit& ops_;
     const void* function_;
 };
 
@@ -158,11 +148,11 @@ const void* At(const void* record, std::size_t offset) { return static_cast<cons
 
 // A value read out of a record for writing, destroyed after.
 struct Read_value {
-    Read_value(const Link_ops& o, const void* access, const void* record) : ops(o), storage(o.size) {
+    Read_value(const Link_ops::Copy& o, const void* access, const void* record) : ops(o) {
         ops.get(access, record, storage.Get());
     }
     ~Read_value() { ops.destroy(storage.Get()); }
-    const Link_ops& ops;
+    const Link_ops::Copy& ops;
     Value_storage storage;
 };
 
@@ -207,7 +197,7 @@ Instance_base* Subelement_sub_base::State(Input_data& input, void* record) const
     case cast:
         return next_->State(input, ops_->part(record));
     case copy: {
-        auto* hook = new Copy_back(input, record, *kept_->ops, kept_->access.Get());
+        auto* hook = new Copy_back(input, record, kept_->Copy(), kept_->access.Get());
         Instance_base* state = next_->State(input, hook->Value());
         if (!state) {
             delete hook;
@@ -218,12 +208,12 @@ Instance_base* Subelement_sub_base::State(Input_data& input, void* record) const
     }
     case condition:
         // Reading the child makes its condition true.
-        if (equal_) kept_->ops->set_number(kept_->access.Get(), record, kept_->value);
-        else if (kept_->ops->boolean) kept_->ops->set_number(kept_->access.Get(), record, !kept_->value);
+        if (equal_) kept_->Condition().set_number(kept_->access.Get(), record, kept_->value);
+        else if (kept_->Condition().boolean) kept_->Condition().set_number(kept_->access.Get(), record, !kept_->value);
         return next_->State(input, record);
     case commit: {
         Instance_base* state = next_->State(input, record);
-        if (state) (new Commit_call(input, record, *kept_->ops, kept_->access.Get()))->Hook_to(*state);
+        if (state) (new Commit_call(input, record, kept_->Commit(), kept_->access.Get()))->Hook_to(*state);
         return state;
     }
     }
@@ -239,7 +229,7 @@ void Subelement_sub_base::Write_to(const void* record, Sink& sink) const {
     case cast:
         return next_->Write_to(ops_->part(const_cast<void*>(record)), sink);
     case copy: {
-        Read_value value(*kept_->ops, kept_->access.Get(), record);
+        Read_value value(kept_->Copy(), kept_->access.Get(), record);
         return next_->Write_to(value.storage.Get(), sink);
     }
     case condition:
@@ -463,7 +453,7 @@ public:
     using Wrapped_endpoint::Wrapped_endpoint;
     bool Read_any(Format::Scanner& s, void* record) const override {
         const Entry_ops& ops = outer_.Ops();
-        Value_storage sub(ops.size);
+        Value_storage sub;
         ops.get(outer_.Access(), record, sub.Get());
         const bool ok = inner_->Read_any(s, sub.Get());
         if (ok) ops.set(outer_.Access(), sub.Get(), record);
@@ -524,7 +514,7 @@ void Entry::Log_any(Sink& sink, const void* record, Format::Printer& p) const {
     case child: {
         const Entry_ops& ops = *kept_->ops;
         if (ops.view) return inner_->Log_any(sink, ops.view(Access(), record), p);
-        Value_storage sub(ops.size);
+        Value_storage sub;
         ops.get(Access(), record, sub.Get());
         inner_->Log_any(sink, sub.Get(), p);
         ops.destroy(sub.Get());

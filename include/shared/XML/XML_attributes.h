@@ -63,9 +63,7 @@ struct Entry_ops {
     // child: the sub-record in place, when the get-set object reaches it
     // there (a member, a base part), for writing; else null.
     const void* (*view)(const void* access, const void* record);
-    // child: the sub-record (size octets) read out into storage, stored
-    // back, destroyed.
-    std::size_t size;
+    // child: the sub-record read out into storage, stored back, destroyed.
     void (*get)(const void* access, const void* record, void* sub);
     void (*set)(const void* access, const void* sub, void* record);
     void (*destroy)(void* sub);
@@ -157,13 +155,15 @@ struct Child_ops {
     static constexpr bool by_reference =
         std::is_reference_v<decltype(std::declval<const A&>().Get(std::declval<const T&>()))>;
     static constexpr bool in_place = std::is_base_of_v<S, T> || by_reference;
+    static_assert(in_place || (sizeof(S) <= Value_room && alignof(S) <= alignof(std::max_align_t)),
+                  "a value read out fits its room");
     static const void* View(const void* access, const void* record) {
         const T& r = *static_cast<const T*>(record);
         if constexpr (std::is_base_of_v<S, T>) return static_cast<const S*>(&r);
         else if constexpr (by_reference) return &static_cast<const A*>(access)->Get(r);
         else return nullptr;
     }
-    static constexpr Entry_ops ops{in_place ? &View : nullptr, sizeof(S), &Get, &Set, &Destroy, nullptr, nullptr};
+    static constexpr Entry_ops ops{in_place ? &View : nullptr, &Get, &Set, &Destroy, nullptr, nullptr};
 };
 template <class T, class A>
 struct Flag_ops {
@@ -173,7 +173,7 @@ struct Flag_ops {
     static void Set_flag(const void* access, void* record, bool value) {
         static_cast<const A*>(access)->Set(value, *static_cast<T*>(record));
     }
-    static constexpr Entry_ops ops{nullptr, 0, nullptr, nullptr, nullptr, &Flag, &Set_flag};
+    static constexpr Entry_ops ops{nullptr, nullptr, nullptr, nullptr, &Flag, &Set_flag};
 };
 }  // namespace detail
 

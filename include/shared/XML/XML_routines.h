@@ -245,6 +245,11 @@ struct Table_object {
     static void operator delete(void* object) noexcept { Table_release(object); }
 };
 
+// A value read out of a record through a get-set object is kept in place,
+// aligned for any type, while it is written or read: the operations of the
+// tables refuse a larger value type when they are compiled.
+constexpr std::size_t Value_room = 128;
+
 // A hook run when a parse state is finalised (copy-back of a value read
 // through member functions or bit fields, commit functions).  The state
 // owns its hooks.

@@ -59,24 +59,31 @@ struct Link_type {
     const char* (*name)();
 };
 
-// The thunks of the links that reach a value other than through an offset,
-// one constant table per get-set object type.
-struct Link_ops {
-    // cast: the part of the record the next link reads.
+// The thunks of the links that reach a value other than through an offset:
+// one constant table per get-set object type, of the link's kind.
+namespace Link_ops {
+// cast: the part of the record the next link reads.
+struct Cast {
     void* (*part)(void* record);
-    // copy: the value (size octets) read out of the record into storage,
-    // stored back (false: reported through report, not stored), destroyed.
-    std::size_t size;
+};
+// copy: the value read out of the record into storage, stored back (false:
+// reported through report, not stored), destroyed.
+struct Copy {
     void (*get)(const void* access, const void* record, void* value);
     bool (*store)(const void* access, const void* value, void* record, Format::Scanner& report);
     void (*destroy)(void* value);
-    // condition: the field as a number, and set to one.
+};
+// condition: the field as a number, and set to one.
+struct Condition {
     long long (*number)(const void* access, const void* record);
     void (*set_number)(const void* access, void* record, long long value);
     bool boolean;
-    // commit: the member function called on the record.
+};
+// commit: the member function called on the record.
+struct Commit {
     bool (*call)(const void* function, void* record, Input_data& input);
 };
+}  // namespace Link_ops
 
 // One link of a sub-element chain.
 class Subelement_sub_base : public Table_object {
@@ -137,16 +144,19 @@ protected:
     // What a copy, condition or commit link keeps beyond the next link: its
     // operations, the value a condition compares with, the get-set object.
     struct Kept : Table_object {
-        const Link_ops* ops;
+        const void* ops;  // the table of the link's kind
         long long value = 0;
         Access::Kept_access access;
+        const Link_ops::Copy& Copy() const { return *static_cast<const Link_ops::Copy*>(ops); }
+        const Link_ops::Condition& Condition() const { return *static_cast<const Link_ops::Condition*>(ops); }
+        const Link_ops::Commit& Commit() const { return *static_cast<const Link_ops::Commit*>(ops); }
         // A condition: whether the field has the value (equal) or not.
         bool Holds(const void* record, bool equal) const {
-            return (ops->number(access.Get(), record) == value) == equal;
+            return (Condition().number(access.Get(), record) == value) == equal;
         }
     };
-    template <class A>
-    Kept& Keep(const Link_ops& ops, const A& access) {
+    template <class O, class A>
+    Kept& Keep(const O& ops, const A& access) {
         kept_ = new Kept{{}, &ops};
         kept_->access.Keep(access);
         return *kept_;
@@ -171,7 +181,7 @@ protected:
     };
     union {
         std::size_t offset_ = 0;             // entry, member
-        const Link_ops* ops_;                // cast
+        const Link_ops::Cast* ops_;          // cast
         Kept* kept_;                         // copy, condition, commit
     };
 
@@ -207,11 +217,12 @@ struct Link_type_of {
 template <class T, class S>
 struct Cast_ops {
     static void* Part(void* record) { return &As<S>(*static_cast<T*>(record)); }
-    static constexpr Link_ops ops{&Part, 0, nullptr, nullptr, nullptr, nullptr, nullptr, false, nullptr};
+    static constexpr Link_ops::Cast ops{&Part};
 };
 
 template <class T, class S, class A>
 struct Copy_ops {
+    static_assert(sizeof(S) <= Value_room && alignof(S) <= alignof(std::max_align_t), "a value fits its room");
     static void Get(const void* access, const void* record, void* value) {
         new (value) S(static_cast<const A*>(access)->Get(*static_cast<const T*>(record)));
     }
@@ -224,7 +235,7 @@ struct Copy_ops {
         return true;
     }
     static void Destroy(void* value) { static_cast<S*>(value)->~S(); }
-    static constexpr Link_ops ops{nullptr, sizeof(S), &Get, &Store, &Destroy, nullptr, nullptr, false, nullptr};
+    static constexpr Link_ops::Copy ops{&Get, &Store, &Destroy};
 };
 
 template <class T, class C, class A>
@@ -235,8 +246,7 @@ struct Condition_ops {
     static void Set_number(const void* access, void* record, long long value) {
         static_cast<const A*>(access)->Set(static_cast<C>(value), *static_cast<T*>(record));
     }
-    static constexpr Link_ops ops{nullptr, 0, nullptr, nullptr, nullptr, &Number, &Set_number, std::is_same_v<C, bool>,
-                                  nullptr};
+    static constexpr Link_ops::Condition ops{&Number, &Set_number, std::is_same_v<C, bool>};
 };
 
 template <class T>
@@ -245,7 +255,7 @@ struct Commit_ops {
     static bool Call(const void* function, void* record, Input_data& input) {
         return (static_cast<T*>(record)->**static_cast<const Function*>(function))(input);
     }
-    static constexpr Link_ops ops{nullptr, 0, nullptr, nullptr, nullptr, nullptr, nullptr, false, &Call};
+    static constexpr Link_ops::Commit ops{&Call};
 };
 }  // namespace detail
 
