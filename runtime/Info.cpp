@@ -197,35 +197,33 @@ const char* Info_base::Tag() const {
 void Info_base::Register_sub(const Info_base& sub) const {
     Descriptions_changed();
     const xmlChar* tag = To_xml(sub.Tag());
-    // Room at once for the children of a root (a few dozen).
-    constexpr unsigned expected = 64;
-    if (!sub_hash_) sub_hash_.reset(new Hash<Info_base>(0, nullptr, expected));
-    if (sub_hash_->Lookup(tag)) return;  // the first filing of a tag wins
-    sub_hash_->Add(sub, tag);
     if (!subs_) {
-        subs_.reset(new std::vector<const Info_base*>());
-        subs_->reserve(expected);
+        subs_.reset(new Filed_subs);
+        subs_->list.reserve(Filed_subs::expected);
     }
-    subs_->push_back(&sub);
+    if (subs_->by_tag.Lookup(tag)) return;  // the first filing of a tag wins
+    subs_->by_tag.Add(sub, tag);
+    subs_->list.push_back(&sub);
 }
 
 void Info_base::Unregister_sub(const Info_base& sub) const {
     Descriptions_changed();
-    if (!sub_hash_) return;
+    if (!subs_) return;
     const xmlChar* tag = To_xml(sub.Tag());
-    if (sub_hash_->Lookup(tag) != &sub) return;
-    sub_hash_->Remove(tag);
-    if (subs_) subs_->erase(std::remove(subs_->begin(), subs_->end(), &sub), subs_->end());
+    if (subs_->by_tag.Lookup(tag) != &sub) return;
+    subs_->by_tag.Remove(tag);
+    std::vector<const Info_base*>& list = subs_->list;
+    list.erase(std::remove(list.begin(), list.end(), &sub), list.end());
 }
 
 const Info_base* Info_base::Find(const xmlChar* tag) const {
-    if (!sub_hash_ || !tag) return nullptr;
-    return sub_hash_->Lookup(tag);
+    if (!subs_ || !tag) return nullptr;
+    return subs_->by_tag.Lookup(tag);
 }
 
 const std::vector<const Info_base*>& Info_base::Subs() const {
     static const std::vector<const Info_base*> none;
-    return subs_ ? *subs_ : none;
+    return subs_ ? subs_->list : none;
 }
 
 // ---------------------------------------------------------------------------

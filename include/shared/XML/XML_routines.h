@@ -466,7 +466,7 @@ public:
     void Unregister_sub(const Info_base& sub) const;
     const Info_base* Find(const xmlChar* tag) const;
     const Info_base* Find(const char* tag) const { return Find(To_xml(tag)); }
-    bool Has_subs() const { return subs_ && !subs_->empty(); }
+    bool Has_subs() const { return subs_ && !subs_->list.empty(); }
     // Filed descriptors in filing order.
     const std::vector<const Info_base*>& Subs() const;
 
@@ -475,8 +475,14 @@ protected:
 
 private:
     const char* name_;
-    mutable std::unique_ptr<std::vector<const Info_base*>> subs_;
-    mutable std::unique_ptr<Hash<Info_base>> sub_hash_;
+    // The descriptors filed here, in filing order and by tag: made when the
+    // first is filed (a root has a few dozen; most descriptors none).
+    struct Filed_subs {
+        static constexpr unsigned expected = 64;  // room made at once
+        std::vector<const Info_base*> list;
+        Hash<Info_base> by_tag{0, nullptr, expected};
+    };
+    mutable std::unique_ptr<Filed_subs> subs_;
     mutable const Info_base* filed_in_ = nullptr;
     // The next descriptor waiting for its root, while this one waits.
     mutable const Info_base* next_pending_ = nullptr;
