@@ -188,7 +188,7 @@ protected:
     template <class T>
     friend class Subelement_base;
 };
-// A table holds some fifteen hundred links: each costs its size at load.
+// The tables hold about a thousand links: each costs its size at load.
 static_assert(sizeof(Subelement_sub_base) == 8 + 3 * sizeof(void*), "a link is its kind and marks and three words");
 
 namespace detail {
