@@ -5,6 +5,7 @@
 // splicing, failed reads).
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 #include "golden.h"
 #include "shared/XML/XML_info.h"
@@ -275,6 +277,18 @@ TEST(Writing, BothSinksWriteTheSameWholeElements) {
     // Gauge twice, Reserved, Samples, Text, Code (spliced), Alarm.
     EXPECT_EQ(Info<Probe>::info.Tag_count(), 6u);
     EXPECT_EQ(Info<Probe>::info.Sub_elements()->Count(), 6u);
+}
+
+// Links, leaf descriptors and indexes are carved out of shared blocks:
+// each is aligned for the widest member any of them has.
+TEST(Writing, TableObjectsAreAlignedForTheirMembers) {
+    const auto* subs = Info<Probe>::info.Sub_elements();
+    std::vector<const void*> objects{subs};
+    for (unsigned i = 0; i < subs->Count(); ++i) {
+        objects.push_back((*subs)[i]);
+        objects.push_back(&(*subs)[i]->Info());
+    }
+    for (const void* object : objects) EXPECT_EQ(reinterpret_cast<std::uintptr_t>(object) % alignof(long long), 0u);
 }
 
 // One child as the record writes it: the first of its tag, through a

@@ -304,7 +304,8 @@ TEST(Scanner, Rejects) {
         // Garbage and missing digits.
         {Reject<int>, "abc", "%d"}, {Reject<int>, "", "%d"}, {Reject<int>, "- 5", "%d"},
         {Reject<unsigned>, "G1", "%02X"}, {Reject<unsigned>, "8", "%o"},
-        {Reject<double>, "abc", "%0.1d"}, {Reject<bool>, "truex", "%d"}, {Reject<bool>, "TRUE", "%d"},
+        {Reject<double>, "abc", "%0.1d"}, {Reject<double>, "1.", "%0.1d"}, {Reject<bool>, "truex", "%d"},
+        {Reject<bool>, "TRUE", "%d"},
         // An exponent is read only under e and g.
         {Reject<double>, "1e5", "%d"}, {Reject<double>, "2.5E3", "%0.1d"},
         // Missing literals.

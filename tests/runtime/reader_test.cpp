@@ -2,6 +2,7 @@
 // top-level elements, documents that are not well-formed.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -259,6 +260,27 @@ TEST(Reader, DocumentsFromAFileAndStandardInput) {
     const std::string report = ":3: error: <Top>, attribute \"no\": Bad value \"1\"\n";
     EXPECT_EQ(printed.substr(0, printed.find("Cannot open")), path + report + "-" + report + path + ":0: error: ");
     EXPECT_EQ(Count("commit Top"), 2u);
+}
+
+// A host without standard input (a daemon, say) is given descriptor 0 for
+// the document it names: that one is closed after reading like any other.
+TEST(Reader, ClosesADocumentOpenedOnDescriptorZero) {
+    char path[] = "/tmp/tessel_reader_XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    const std::string text = "<Test_log><Top a=\"1\"/></Test_log>\n";
+    ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    close(fd);
+    const int saved = dup(0);
+    close(0);
+    Input_data input;
+    const Read_status status = Read_document(path, test_root, input);
+    const bool left_open = fcntl(0, F_GETFD) != -1;
+    dup2(saved, 0);
+    close(saved);
+    unlink(path);
+    EXPECT_EQ(status, Read_status::ok);
+    EXPECT_FALSE(left_open);
 }
 
 TEST(Reader, ReadAttribsOfATreeNode) {

@@ -53,6 +53,10 @@ TEST(Input, MessagesFoundThroughTheRegistry) {
         // That is reported only when reports are asked for.
         {Message("osp", three_blocks), nullptr, "replay.xml:2: error: <GRP_V_CH_GRANT>: Bad block count 3\n"},
         {Message("osp", three_blocks), nullptr, "", false},
+        // A field of a form it does not have is refused as the bad count.
+        {Message("osp", "<Alternate_MBT_header mfid=\"00\" blocks_to_follow=\"2\"/>"
+                        "<GRP_V_CH_GRANT><Channel id=\"1\" number=\"2\"/></GRP_V_CH_GRANT>"),
+         nullptr, "replay.xml:2: error: <GRP_V_CH_GRANT>: Bad block count 3\n"},
         // No count in the header: the largest form, 3 blocks.
         {Message("osp",
                  "<Alternate_MBT_header mfid=\"00\" blocks_to_follow=\"0\"/><Source_address>123456</Source_address>"
