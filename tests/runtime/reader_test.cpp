@@ -236,13 +236,23 @@ TEST(Reader, ReportsStayShort) {
     EXPECT_EQ(Count("commit Top"), 1u);
 }
 
+namespace {
+// A new temporary file holding text, open at its start (-1: none was made);
+// path, a mkstemp template, receives its name.
+int Temporary_document(char* path, const std::string& text) {
+    const int fd = mkstemp(path);
+    if (fd < 0) return -1;
+    if (write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) && lseek(fd, 0, SEEK_SET) == 0)
+        return fd;
+    close(fd);
+    return -1;
+}
+}  // namespace
+
 TEST(Reader, DocumentsFromAFileAndStandardInput) {
     char path[] = "/tmp/tessel_reader_XXXXXX";
-    const int fd = mkstemp(path);
+    const int fd = Temporary_document(path, "<Test_log>\n<Top a=\"1\"/>\n<Top no=\"1\"/>\n</Test_log>\n");
     ASSERT_GE(fd, 0);
-    const std::string text = "<Test_log>\n<Top a=\"1\"/>\n<Top no=\"1\"/>\n</Test_log>\n";
-    ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
-    ASSERT_EQ(lseek(fd, 0, SEEK_SET), 0);
     const int saved = dup(0);
     dup2(fd, 0);
     close(fd);
@@ -266,10 +276,8 @@ TEST(Reader, DocumentsFromAFileAndStandardInput) {
 // the document it names: that one is closed after reading like any other.
 TEST(Reader, ClosesADocumentOpenedOnDescriptorZero) {
     char path[] = "/tmp/tessel_reader_XXXXXX";
-    const int fd = mkstemp(path);
+    const int fd = Temporary_document(path, "<Test_log><Top a=\"1\"/></Test_log>\n");
     ASSERT_GE(fd, 0);
-    const std::string text = "<Test_log><Top a=\"1\"/></Test_log>\n";
-    ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
     close(fd);
     const int saved = dup(0);
     close(0);
