@@ -155,8 +155,8 @@ struct Child_ops {
     static constexpr bool by_reference =
         std::is_reference_v<decltype(std::declval<const A&>().Get(std::declval<const T&>()))>;
     static constexpr bool in_place = std::is_base_of_v<S, T> || by_reference;
-    static_assert(in_place || (sizeof(S) <= Value_room && alignof(S) <= alignof(std::max_align_t)),
-                  "a value read out fits its room");
+    // Read back through a copy even when it is written in place.
+    static_assert(sizeof(S) <= Value_room && alignof(S) <= alignof(std::max_align_t), "a value read out fits its room");
     static const void* View(const void* access, const void* record) {
         const T& r = *static_cast<const T*>(record);
         if constexpr (std::is_base_of_v<S, T>) return static_cast<const S*>(&r);
