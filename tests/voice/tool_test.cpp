@@ -71,6 +71,18 @@ TEST_F(VoiceTool, BadValuesAreReportedByLine) {
     EXPECT_EQ(trk::Tags(Body(r.out)), (std::vector<std::string>{"Link_Control", "LCF"}));
 }
 
+// A burst without a name is written as its number, 0x and hexadecimal; a
+// line gives it so (or in decimal), as encode writes it from a document.
+TEST_F(VoiceTool, ABurstWithoutANameIsItsNumber) {
+    const Result r = Log_text("f2_burst burst=0x28\nf2_burst burst=40\nf2_burst burst=E\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string body = Body(r.out);
+    std::vector<std::string> bursts;
+    for (std::size_t at = body.find(" burst=\""); at != std::string::npos; at = body.find(" burst=\"", at + 1))
+        bursts.push_back(body.substr(at + 8, body.find('"', at + 8) - at - 8));
+    EXPECT_EQ(bursts, (std::vector<std::string>{"0x28", "0x28", "E"})) << body;
+}
+
 // The words by manufacturer in the registry listing, and below "LCF" in the
 // grammar.
 TEST_F(VoiceTool, ListingsNameTheLinkControlWords) {

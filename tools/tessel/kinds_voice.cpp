@@ -5,6 +5,7 @@
 // link-control word is the line's air bytes.
 #include <cstring>
 #include <iterator>
+#include <limits>
 
 #include "LC_handler.h"
 #include "script.h"
@@ -61,11 +62,18 @@ bool Octets_field(const Record_line& line, const char* name, std::uint8_t (&out)
     return true;
 }
 
+// A burst's name, or, as the log writes a burst without one, 0x and
+// hexadecimal digits (or decimal) up to the largest the element reads.
 bool Burst_field(const Record_line& line, P25::F2V_BURST& out, std::string& error) {
     P25::F2V_BURST burst = P25::F2V_BURST::A;
     const std::string* value = line.Field("burst");
     if (!value || XML_routines::burst_names.Lookup(value->c_str(), burst)) {
         out = burst;
+        return true;
+    }
+    unsigned long n;
+    if (Parse_decimal_or_hex(*value, std::numeric_limits<std::int32_t>::max(), n)) {
+        out = static_cast<P25::F2V_BURST>(n);
         return true;
     }
     error = "bad burst " + Shown(*value) + ": one of A, B, C, D, E, F, Invalid_burst is needed";
