@@ -265,6 +265,7 @@ Condition_site Subelement_sub_base::Condition(const void* record) const {
 }
 
 Subelement_sub_base* Subelement_sub_base::Clone(Subelement_sub_base* inner) const {
+    Subelement_sub_base* next = inner;
     if (kind_ == entry) {
         // The anonymous descriptor's entry must read the record this one does.
         // (An entry reading a member names the enclosing record's type.)
@@ -274,16 +275,13 @@ Subelement_sub_base* Subelement_sub_base::Clone(Subelement_sub_base* inner) cons
         }
         inner->IncrRefCount();
         if (!of_member_) return inner;
-        // An entry reading a member: the rebuilt chain reads the member first.
-        Subelement_sub_base* member_link = type_->make(*this);
-        member_link->kind_ = member;
-        member_link->next_ = inner;
-        member_link->marks_ = static_cast<unsigned char>(marks_ | (inner->marks_ & ~Mark::given));
-        return member_link;
+    } else if (!(next = next_->Clone(inner))) {
+        return nullptr;
     }
-    Subelement_sub_base* next = next_->Clone(inner);
-    if (!next) return nullptr;
+    // This link in front of the rebuilt rest; an entry reading a member
+    // becomes the member link that reads it first.
     Subelement_sub_base* clone = type_->make(*this);
+    if (kind_ == entry) clone->kind_ = member;
     clone->next_ = next;
     clone->marks_ = static_cast<unsigned char>(marks_ | (next->marks_ & ~Mark::given));
     return clone;
