@@ -399,7 +399,8 @@ bool Subelement_index::Settled_otherwise(const Subelement_sub_base& entry, const
     if (!site.record || site.holds) return false;
     for (std::size_t k = 0; k < Filed_count(); ++k) {
         const List& list = Tag_list(k);
-        for (unsigned i = 0; i < counters[list.Tag_index()] && i < list.Count(); ++i)
+        // A list's counter never passes its length.
+        for (unsigned i = 0; i < counters[list.Tag_index()]; ++i)
             if (list[i] != &entry && list[i]->Condition(record).Same(site)) return true;
     }
     return false;
@@ -780,7 +781,8 @@ Instance_base* Record_instance::Get_subinstance(const xmlChar* tag) const {
 
 bool Record_instance::Attribute(const xmlChar* name, Format::Scanner& s) {
     if (!info_->Attribute_record(name, s, record_)) return false;
-    if (info_->Has_text() && !info_->Leaf()) attributes_read_.emplace_back(From_xml(name), s.Text());
+    // Kept to be compared with the text (a leaf has no attributes).
+    if (info_->Has_text()) attributes_read_.emplace_back(From_xml(name), s.Text());
     return true;
 }
 
@@ -817,7 +819,7 @@ bool Record_instance::Agrees_with_attributes() {
         if (std::memcmp(again.get(), record_, type.size) == 0) continue;
         const char* attribute = input_.attribute;
         input_.attribute = name.c_str();
-        input_.Error_handler("Value %s contradicts the element's text", 1, nullptr, value.c_str());
+        input_.Error_handler("Value %s contradicts the element's text", Input_data::error_severity, nullptr, value.c_str());
         input_.attribute = attribute;
         return false;
     }

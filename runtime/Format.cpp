@@ -761,9 +761,11 @@ bool Scanner::Scan(void* block, std::size_t size, const format_info& f) {
             skip_blanks();
             number = p;
             if (p < text_.size() && text_[p] == '+') ++p;
-            const int high = p < text_.size() ? Digit_value(text_[p]) : 99;
-            const int low = p + 1 < text_.size() ? Digit_value(text_[p + 1]) : 99;
-            if (high >= 16 || low >= 16) break;
+            // The string's terminator at its end is no digit.
+            const int high = Digit_value(text_[p]);
+            if (high >= 16) break;
+            const int low = Digit_value(text_[p + 1]);
+            if (low >= 16) break;
             octets[i] = static_cast<unsigned char>(high * 16 + low);
             p += 2;
             end = p;
@@ -875,9 +877,10 @@ bool Scanner::Report_overlong() {
     const unsigned long long max = overlong_max_;
     const bool hex = overlong_hex_;
     overlong_.clear();
-    const bool prefixed = run.size() > 2 && run[0] == '0' && (run[1] == 'x' || run[1] == 'X');
     errno = 0;
-    const unsigned long long value = std::strtoull(run.c_str() + (prefixed ? 2 : 0), nullptr, hex ? 16 : 10);
+    // Under base 16 strtoull takes the 0x prefix itself; only hexadecimal
+    // fields read one.
+    const unsigned long long value = std::strtoull(run.c_str(), nullptr, hex ? 16 : 10);
     if (errno != ERANGE && value <= max)  // leading zeros beyond the field's width
         Error("Value %s has more digits than its field", run.c_str());
     else
@@ -895,7 +898,7 @@ bool Scanner::Error(const char* format, ...) {
     va_list args;
     va_start(args, format);
     if (input_) {
-        input_->Verror(format, 1, nullptr, args);
+        input_->Verror(format, Input_data::error_severity, nullptr, args);
     } else {
         std::string f = format ? format : "";
         if (!f.empty() && f.back() == '\n') f.pop_back();

@@ -244,7 +244,7 @@ bool Instance_base::Refuse(const char* format, ...) const {
     input_.attribute = nullptr;
     va_list args;
     va_start(args, format);
-    input_.Verror(format, 1, nullptr, args);
+    input_.Verror(format, Input_data::error_severity, nullptr, args);
     va_end(args);
     input_.element = element;
     input_.attribute = attribute;

@@ -138,7 +138,7 @@ private:
 void Vreport(Input_data& input, int line, const char* element, const char* format, va_list args) {
     Naming naming(input, element);
     input.line = line;
-    input.Verror(format, XML_PARSER_SEVERITY_ERROR, nullptr, args);
+    input.Verror(format, Input_data::error_severity, nullptr, args);
 }
 
 #if defined(__GNUC__)
@@ -1031,7 +1031,7 @@ private:
             Hold_reports(frame, [&] {
                 input_.line = frame.line;
                 Naming naming(input_, frame.tag.c_str(), name.c_str());
-                input_.Error_handler("Entity reference %s is not supported", XML_PARSER_SEVERITY_ERROR, nullptr,
+                input_.Error_handler("Entity reference %s is not supported", Input_data::error_severity, nullptr,
                                      value.substr(at, end == std::string::npos ? 1 : end - at + 1).c_str());
             });
             frame.failed = true;
@@ -1193,7 +1193,7 @@ private:
         if (frame.state->Text(scanner)) return;
         if (input_.Error_count() == before) {
             const std::string expected = Expected(Grammar(*info).text);
-            input_.Error_handler("Empty text%s%s", XML_PARSER_SEVERITY_ERROR, nullptr,
+            input_.Error_handler("Empty text%s%s", Input_data::error_severity, nullptr,
                                  expected.empty() ? "" : ": expected ", expected.c_str());
         }
         frame.failed = true;
@@ -1209,15 +1209,15 @@ private:
             if (input_.Error_count() == errors_before && !scanner.Report_overlong()) {
                 const std::string quoted = Quote(scanner.Text()), expected = Expectation(frame, attribute);
                 if (quoted.empty())
-                    input_.Error_handler("Empty %s%s", XML_PARSER_SEVERITY_ERROR, nullptr, what, expected.c_str());
+                    input_.Error_handler("Empty %s%s", Input_data::error_severity, nullptr, what, expected.c_str());
                 else
-                    input_.Error_handler("Bad %s \"%s\"%s", XML_PARSER_SEVERITY_ERROR, nullptr, what, quoted.c_str(),
+                    input_.Error_handler("Bad %s \"%s\"%s", Input_data::error_severity, nullptr, what, quoted.c_str(),
                                          expected.c_str());
             }
             frame.failed = true;
         } else if (input_.Error_count() == errors_before && scanner.More()) {
             if (!scanner.Report_overlong())
-                input_.Error_handler("Unexpected text \"%s\"", XML_PARSER_SEVERITY_ERROR, nullptr,
+                input_.Error_handler("Unexpected text \"%s\"", Input_data::error_severity, nullptr,
                                  Quote(scanner.Rest()).c_str());
             frame.failed = true;
         }
@@ -1312,12 +1312,14 @@ Read_status Read_document(const char* path, const Info_base& root, Input_data& i
             return Read_status::not_well_formed;
         }
     }
+    // Standard input stays open; a document opened here is closed.
     struct Closer {
         int fd;
+        bool opened;
         ~Closer() {
-            if (fd >= 0) ::close(fd);
+            if (opened) ::close(fd);
         }
-    } closer{path ? fd : -1};
+    } closer{fd, path != nullptr};
     Fd_source source(fd);
     return Read_source(source, path, root, input);
 }

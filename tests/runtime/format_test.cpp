@@ -126,6 +126,8 @@ TEST(Printer, PrintsTheExpectedText) {
         {Print_one(-1LL, "%1x"), "ffffffffffffffff"},
         // Conversions, flags and precisions the printer leaves to snprintf.
         {Print_one(0xABu, "%#x"), "0xab"}, {Print_one(static_cast<US>(0xFF), "%.4X"), "00FF"},
+        // A precision of zero prints no digit for a zero, as snprintf does.
+        {Print_one(0u, "%.0d"), ""}, {Print_one(static_cast<US>(0), "[%.0X]"), "[]"}, {Print_one(3u, "%.0u"), "3"},
         {Print_one(8u, "%o"), "10"}, {Print_one(static_cast<UC>(0xF0), "%#o"), "0360"},
         // bool ignores the conversion but keeps the literals.
         {Print_one(true, "%d"), "true"}, {Print_one(false, "%02X "), "false "},

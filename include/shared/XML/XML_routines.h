@@ -633,6 +633,9 @@ public:
     // A report of this severity is a note: something read that gives
     // nothing, said as such and not counted as an error.
     static constexpr int note_severity = 0;
+    // Any other severity is an error, counted and kept as the last one; the
+    // tables report theirs with this one, as the parser reports its own.
+    static constexpr int error_severity = XML_PARSER_SEVERITY_ERROR;
     void Error_handler(const char* format, int severity, void* locator, ...)
 #if defined(__GNUC__)
         __attribute__((format(printf, 2, 5)))
