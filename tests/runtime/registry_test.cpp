@@ -30,6 +30,9 @@ TEST(Registry, FilingDoesNotDependOnConstructionOrder) {
     auto root = std::make_unique<Info<void>>("/Reg_a");
     auto third = std::make_unique<Info_base>("/Reg_a/Third");
     const Info_base elsewhere("/Reg_other/X"), plain("X"), deep("/Reg_a/X/Y"), same("/Reg_a/First");
+    // A name that ends in '/' has no tag and is filed nowhere (nothing after its end is read).
+    const std::string untagged_name("/Reg_a/\0Z", 9);
+    const Info_base untagged(untagged_name.c_str());
     EXPECT_STREQ(third->Tag(), "Third");
     EXPECT_EQ(root->Find("First"), first.get());  // the first filing of a tag wins
     EXPECT_EQ(root->Find(To_xml("Third")), third.get());

@@ -119,6 +119,17 @@ void Build_in_either_order() {
 
 }  // namespace
 
+// A handler leaves its slot when it is destroyed.
+TEST(Registry, AHandlerLeavesItsSlotWhenDestroyed) {
+    const Opcode_record& opcode = P25::motorola.Find_trunking_handler(true, 53);
+    ASSERT_EQ(opcode.slot[0], nullptr);
+    {
+        const Single handler("TEST_SCOPED", P25::OSP_Opcodes_90(53), test_fields);
+        EXPECT_EQ(opcode.slot[0], &handler);
+    }
+    EXPECT_EQ(opcode.slot[0], nullptr);
+}
+
 TEST(RegistryDeathTest, HandlersBuiltBeforeTheirRecordAreFoundAlike) {
     EXPECT_EXIT(Build_in_either_order(), testing::ExitedWithCode(0), "");
 }
