@@ -1218,7 +1218,7 @@ private:
         } else if (input_.Error_count() == errors_before && scanner.More()) {
             if (!scanner.Report_overlong())
                 input_.Error_handler("Unexpected text \"%s\"", Input_data::error_severity, nullptr,
-                                 Quote(scanner.Rest()).c_str());
+                                     Quote(scanner.Rest()).c_str());
             frame.failed = true;
         }
     }

@@ -181,8 +181,8 @@ Instance_base* Message_instance(const xmlChar* name, Trunking_data& r, Input_dat
         count = (b[6] & 0x7F) + 1u;
     } else {
         // Which message a name stands for depends on the header.
-        input.Error_handler("no header before it: <P25_TSBK_header/> or a PDU header must come first", Input_data::error_severity,
-                            nullptr);
+        input.Error_handler("no header before it: <P25_TSBK_header/> or a PDU header must come first",
+                            Input_data::error_severity, nullptr);
         return nullptr;
     }
     MFID_record* record = MFID_record::Find(mfid);
@@ -306,11 +306,11 @@ bool Header_agrees(const Trunking_data& r, Input_data& input) {
     input.element = "P25_TSBK_header";
     input.attribute = opcode_differs ? "opcode" : "mfid";
     if (opcode_differs)
-        input.Error_handler("Value %u contradicts <%s>, whose opcode is %u", Input_data::error_severity, nullptr, given.opcode_value,
-                            given.message.c_str(), opcode);
+        input.Error_handler("Value %u contradicts <%s>, whose opcode is %u", Input_data::error_severity, nullptr,
+                            given.opcode_value, given.message.c_str(), opcode);
     else
-        input.Error_handler("Value %02X contradicts <%s>, whose manufacturer is %02X", Input_data::error_severity, nullptr, given.mfid_value,
-                            given.message.c_str(), mfid);
+        input.Error_handler("Value %02X contradicts <%s>, whose manufacturer is %02X", Input_data::error_severity,
+                            nullptr, given.mfid_value, given.message.c_str(), mfid);
     input.line = line;
     input.element = nullptr;
     input.attribute = nullptr;
