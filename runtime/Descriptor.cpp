@@ -31,9 +31,10 @@ void Name_table::Create_table() const {
     built_ = std::make_unique<Built>();
     const std::size_t room = std::max(size_, expected_);
     built_->order.reserve(room);
-    std::vector<std::uint32_t>& index = built_->index;
-    index.assign(16, 0);
-    while (index.size() < 2 * (room + 1)) index.resize(2 * index.size());
+    // The index: a power of two, at least 16, more than twice the room.
+    std::size_t slots = 16;
+    while (slots < 2 * (room + 1)) slots *= 2;
+    built_->index.assign(slots, 0);
 }
 
 std::size_t Name_table::Slot(const xmlChar* name) const {
@@ -624,6 +625,34 @@ unsigned Record_descriptor::Tag_count() const { return index_ ? index_->Tag_coun
 
 Instance_base* Record_descriptor::State(Input_data& input, void* record) const {
     return new Record_instance(input, *this, record);
+}
+
+namespace {
+
+// A parse state over a record of its own: value-initialised (zeros, and
+// the record type's constructor on them) before the descriptor's Start
+// sees it, ended with the state.
+class Own_record_instance final : public Record_instance {
+public:
+    Own_record_instance(Input_data& input, const Record_descriptor& info)
+        : Record_instance(input, info, nullptr, false),
+          octets_(std::make_unique<unsigned char[]>(info.Record_type().size)) {
+        record_ = octets_.get();
+        if (info.Record_type().construct) info.Record_type().construct(record_);
+        Begin();
+    }
+    ~Own_record_instance() override {
+        if (info_->Record_type().destroy) info_->Record_type().destroy(record_);
+    }
+
+private:
+    std::unique_ptr<unsigned char[]> octets_;  // zero-filled, aligned for any record (see Record_ops_of)
+};
+
+}  // namespace
+
+Instance_base* Record_descriptor::Get_instance(Input_data& input) const {
+    return new Own_record_instance(input, *this);
 }
 
 Instance_base* Record_descriptor::Lookup_record(const xmlChar* tag, unsigned* counters, Input_data& input,

@@ -63,7 +63,17 @@ struct Tally {
     unsigned sets = 0;
 };
 
+// Made by its constructor (level 7, step 3) and counted when it ends.
+struct Dial {
+    Dial() : level(7), step(3) {}
+    ~Dial() { ++ended; }
+    std::uint8_t level, step;
+    static int ended;
+};
+
 int Probe::notes_committed = 0;
+int Dial::ended = 0;
+std::vector<std::pair<int, int>> dials;  // level and step of every Dial committed
 std::vector<Probe> committed;  // every Probe committed by an input document, in order
 const Info<void> fw_root("/Fw_doc");
 
@@ -77,10 +87,12 @@ XML_DECLARE_INFO(fw::Gauge);
 XML_DECLARE_INFO(fw::Samples);
 XML_DECLARE_INFO(fw::Note);
 XML_DECLARE_INFO(fw::Note_inner);
+XML_DECLARE_INFO(fw::Dial);
 
 // Untouched bits show.
 template <> void Info<Probe>::Start(Probe& record, Input_data&) const { std::memset(&record, 0xFF, sizeof record); }
 template <> bool Info<Probe>::Commit(Probe& record, Input_data&) const { return fw::committed.push_back(record), true; }
+template <> bool Info<fw::Dial>::Commit(fw::Dial& d, Input_data&) const { return fw::dials.push_back({d.level, d.step}), true; }
 
 XML_BITFIELD_NAME(alarm);
 XML_BITFIELD_NAME(mode);
@@ -116,6 +128,10 @@ Attrib::Attrib_Table<Gauge> twice_table[] = {
 };
 const Attrib::Attrib_Hash<Gauge> twice_attr(twice_table);
 const Info<Gauge> gauge_twice("/Fw_doc/Twice", twice_attr);
+
+Attrib::Attrib_Table<Dial> dial_table[] = {Get_attrib("level", &Dial::level)};
+const Attrib::Attrib_Hash<Dial> dial_attr(dial_table);
+const Info<void> dial_root("/Dials");
 
 // Note: anonymous, with an anonymous inner record.
 Subelement_table<Note_inner> note_inner_subs[] = {Subelement(&Note_inner::code, "Code", "%02X")};
@@ -189,6 +205,7 @@ void Info<fw::Handmade>::Write_subs(const fw::Handmade& r, xmlNode* node) const 
     Subs(r, node);
 }
 template <> const Info<fw::Handmade> Info<fw::Handmade>::info("/Fw_doc/Handmade", fw::handmade_subs);
+template <> const Info<fw::Dial> Info<fw::Dial>::info("/Dials/Dial", fw::dial_attr);
 
 namespace {
 
@@ -417,6 +434,19 @@ TEST(Reading, ReportsFollowDescriptorsFiledBetweenDocuments) {
         EXPECT_EQ(Read("<Fw_latecomer/>").last_error, unknown + " (did you mean <Fw_latecomers>?)");
     }
     EXPECT_EQ(Read("<Fw_latecomer/>").last_error, unknown);
+}
+
+// A top-level element reads into a record of its own: made by the record's
+// constructor before the element's values go into it, ended once after.
+TEST(Reading, ARecordOfItsOwnIsConstructedAndEnded) {
+    fw::dials.clear();
+    fw::Dial::ended = 0;
+    Input_data input;
+    input.report_errors = false;
+    const std::string doc = "<Dials>\n<Dial level=\"9\"/>\n<Dial/>\n</Dials>\n";
+    ASSERT_EQ(Read_memory(doc.data(), doc.size(), "dials.xml", fw::dial_root, input), Read_status::ok);
+    EXPECT_EQ(fw::dials, (std::vector<std::pair<int, int>>{{9, 3}, {7, 3}}));
+    EXPECT_EQ(fw::Dial::ended, 2);
 }
 
 // Parse states driven by hand, as the reader drives them.

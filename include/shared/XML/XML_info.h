@@ -36,18 +36,45 @@ template <class T, class I>
 class Dummy_instance;
 
 // What a descriptor knows of its record type without naming it: its size,
-// and whether its octets are the whole of it.
+// whether its octets are the whole of it, and how a record of its own is
+// made and ended (null for the records, nearly all, whose zeros are the
+// value-initialised record and which need no ending).
 struct Record_ops {
     std::size_t size;
     std::size_t align;
     bool plain;       // trivially copyable: compared and copied as octets
     bool comparable;  // plain, and not an array
+    void (*construct)(void* zeroed);
+    void (*destroy)(void* record);
 };
 namespace detail {
 template <class T>
+void Construct_record(void* zeroed) {
+    if constexpr (std::is_array_v<T>) {
+        using E = std::remove_extent_t<T>;
+        for (std::size_t i = 0; i < std::extent_v<T>; ++i) Construct_record<E>(static_cast<E*>(zeroed) + i);
+    } else {
+        new (zeroed) T{};
+    }
+}
+template <class T>
+void Destroy_record(void* record) {
+    if constexpr (std::is_array_v<T>) {
+        using E = std::remove_extent_t<T>;
+        for (std::size_t i = std::extent_v<T>; i-- > 0;) Destroy_record<E>(static_cast<E*>(record) + i);
+    } else {
+        static_cast<T*>(record)->~T();
+    }
+}
+template <class T>
 struct Record_ops_of {
-    static constexpr Record_ops ops{sizeof(T), alignof(T), std::is_trivially_copyable_v<T>,
-                                    std::is_trivially_copyable_v<T> && !std::is_array_v<T>};
+    static_assert(alignof(T) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__, "a record of its own is made with new");
+    static constexpr Record_ops ops{sizeof(T),
+                                    alignof(T),
+                                    std::is_trivially_copyable_v<T>,
+                                    std::is_trivially_copyable_v<T> && !std::is_array_v<T>,
+                                    std::is_trivially_default_constructible_v<T> ? nullptr : &Construct_record<T>,
+                                    std::is_trivially_destructible_v<T> ? nullptr : &Destroy_record<T>};
 };
 }  // namespace detail
 
@@ -70,9 +97,11 @@ public:
     void Text(const void* record, Sink& sink) const;
     void Subs(const void* record, Sink& sink) const;
 
-    // Reading: a parse state over a record of the type, the default
-    // sub-element lookup, attributes and text.
+    // Reading: a parse state over a record of the type (the caller's, or,
+    // from Get_instance, one of its own), the default sub-element lookup,
+    // attributes and text.
     Instance_base* State(Input_data& input, void* record) const;
+    Instance_base* Get_instance(Input_data& input) const override;
     Instance_base* Lookup_record(const xmlChar* tag, unsigned* counters, Input_data& input, void* record) const;
     bool Attribute_record(const xmlChar* name, Format::Scanner& s, void* record) const;
     bool Read_record(Format::Scanner& s, void* record) const;
@@ -121,6 +150,7 @@ protected:
 // instead of looking up the runtime's symbol for each slot of each table.
 class Local_descriptor : public Record_descriptor {
 public:
+    Instance_base* Get_instance(Input_data& input) const override { return Record_descriptor::Get_instance(input); }
     void Dump_elements(int level) const override { Record_descriptor::Dump_elements(level); }
     void Subregister(Subelement_register& reg) const override { Record_descriptor::Subregister(reg); }
     void Describe(Element_description& d) const override { Record_descriptor::Describe(d); }
@@ -160,8 +190,13 @@ public:
          Subelement_table<T> (&table)[N])
         : Info(name, &attributes, text, Make_subs(table)) {}
 
-    // A parse state over a record of its own.
-    Instance_base* Get_instance(Input_data& input) const override { return new Instance<T, Info<T>>(input, *this); }
+    // A parse state over a record of its own, typed.  A template, so that
+    // it does not replace the descriptor's virtual one (compiled once, for
+    // every record type): a typed state is made only where it is named.
+    template <class = void>
+    Instance<T, Info<T>>* Get_instance(Input_data& input) const {
+        return new Instance<T, Info<T>>(input, *this);
+    }
     // The element of the record as a libxml2 tree (the caller owns it), or null.
     xmlNode* Write(const T& record) const { return Write_tree(&record); }
     // The element of the record written to a sink: attributes, then text,
@@ -243,9 +278,6 @@ public:
     Info_primative(const char* name, const Value_hash<T>& table) : Info_primative(name, Get_Access<T>(table)) {}
     Info_primative(const char* name, Format::TIME_MODE mode) : Info_primative(name, Get_Access<T>(mode)) {}
 
-    Instance_base* Get_instance(Input_data& input) const override {
-        return new Instance<T, Info_primative<T>>(input, *this);
-    }
     xmlNode* Write(const T& value) const { return Write_tree(&value); }
     void Write(const T& value, Sink& sink) const { Write_record(&value, sink); }
     unsigned Tag_count() const { return 0; }
