@@ -848,8 +848,7 @@ bool Record_instance::Agrees_with_attributes() {
         if (std::memcmp(again.get(), record_, type.size) == 0) continue;
         const char* attribute = input_.attribute;
         input_.attribute = name.c_str();
-        input_.Error_handler("Value %s contradicts the element's text", Input_data::error_severity, nullptr,
-                             value.c_str());
+        input_.Error("Value %s contradicts the element's text", value.c_str());
         input_.attribute = attribute;
         return false;
     }

@@ -26,6 +26,13 @@ void Input_data::Error_handler(const char* format, int severity, void* locator, 
     va_end(args);
 }
 
+void Input_data::Error(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    Verror(format, error_severity, nullptr, args);
+    va_end(args);
+}
+
 void Input_data::Verror(const char* format, int severity, void* locator, va_list args) {
     const bool note = severity == note_severity;
     if (!note) ++errors_;

@@ -1031,8 +1031,8 @@ private:
             Hold_reports(frame, [&] {
                 input_.line = frame.line;
                 Naming naming(input_, frame.tag.c_str(), name.c_str());
-                input_.Error_handler("Entity reference %s is not supported", Input_data::error_severity, nullptr,
-                                     value.substr(at, end == std::string::npos ? 1 : end - at + 1).c_str());
+                input_.Error("Entity reference %s is not supported",
+                             value.substr(at, end == std::string::npos ? 1 : end - at + 1).c_str());
             });
             frame.failed = true;
             return true;
@@ -1193,8 +1193,7 @@ private:
         if (frame.state->Text(scanner)) return;
         if (input_.Error_count() == before) {
             const std::string expected = Expected(Grammar(*info).text);
-            input_.Error_handler("Empty text%s%s", Input_data::error_severity, nullptr,
-                                 expected.empty() ? "" : ": expected ", expected.c_str());
+            input_.Error("Empty text%s%s", expected.empty() ? "" : ": expected ", expected.c_str());
         }
         frame.failed = true;
     }
@@ -1209,16 +1208,14 @@ private:
             if (input_.Error_count() == errors_before && !scanner.Report_overlong()) {
                 const std::string quoted = Quote(scanner.Text()), expected = Expectation(frame, attribute);
                 if (quoted.empty())
-                    input_.Error_handler("Empty %s%s", Input_data::error_severity, nullptr, what, expected.c_str());
+                    input_.Error("Empty %s%s", what, expected.c_str());
                 else
-                    input_.Error_handler("Bad %s \"%s\"%s", Input_data::error_severity, nullptr, what, quoted.c_str(),
-                                         expected.c_str());
+                    input_.Error("Bad %s \"%s\"%s", what, quoted.c_str(), expected.c_str());
             }
             frame.failed = true;
         } else if (input_.Error_count() == errors_before && scanner.More()) {
             if (!scanner.Report_overlong())
-                input_.Error_handler("Unexpected text \"%s\"", Input_data::error_severity, nullptr,
-                                     Quote(scanner.Rest()).c_str());
+                input_.Error("Unexpected text \"%s\"", Quote(scanner.Rest()).c_str());
             frame.failed = true;
         }
     }

@@ -18,8 +18,7 @@ bool Info<Filter_data>::Finalize(Filter_data& record, Input_data& input) const {
     Output_file* output = input.Output();
     if (!output) return true;
     if (record.phys_chan > Highest_channel) {
-        input.Error_handler("Channel # too big: %d\n", Input_data::error_severity, nullptr,
-                            static_cast<int>(record.phys_chan));
+        input.Error("Channel # too big: %d\n", static_cast<int>(record.phys_chan));
         return false;
     }
     FilterList& list = output->Filters();

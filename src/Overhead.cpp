@@ -93,15 +93,15 @@ template <>
 bool Info<Overhead_setup>::Finalize(Overhead_setup& r, Input_data& input) const {
     const P25::Trunking_data& slot = r.trunking;
     if (slot.metadata.dir_tx != 1) {
-        input.Error_handler("Overhead only valid for TX\n", Input_data::error_severity, nullptr);
+        input.Error("Overhead only valid for TX\n");
         return false;
     }
     if (slot.block_count == 1 && slot.duid == P25::PDU) {
-        input.Error_handler("Invalid length for PDU\n", Input_data::error_severity, nullptr);
+        input.Error("Invalid length for PDU\n");
         return false;
     }
     if (slot.block_count > 1 && slot.duid == P25::TSDU) {
-        input.Error_handler("Only 1 TSBK allowed\n", Input_data::error_severity, nullptr);
+        input.Error("Only 1 TSBK allowed\n");
         return false;
     }
     return true;

@@ -81,16 +81,15 @@ bool Is_block_element(const Info<TSBK_PDU_data>* info) { return info == &pdu_hea
 template <>
 bool Info<TSBK_PDU_data>::Finalize(TSBK_PDU_data& r, Input_data& input) const {
     if (Is_block_element(this) && r.block_count != 1) {
-        input.Error_handler("Only 1 TSBK allowed\n", Input_data::error_severity, nullptr);
+        input.Error("Only 1 TSBK allowed\n");
         return false;
     }
     // What the entry points take: a TSBK run of 1 to 127 blocks, a PDU of a
     // header and its data, 2 to 127.
     const unsigned least = this == &tsbk_info ? 1 : this == &pdu_info ? 2 : 0;
     if (least && (r.block_count < least || r.block_count > 127)) {
-        input.Error_handler("%u block%s: a %s is %u to 127 blocks of 12 octets", Input_data::error_severity, nullptr,
-                            static_cast<unsigned>(r.block_count), r.block_count == 1 ? "" : "s",
-                            this == &tsbk_info ? "TSBK data unit" : "PDU", least);
+        input.Error("%u block%s: a %s is %u to 127 blocks of 12 octets", static_cast<unsigned>(r.block_count),
+                    r.block_count == 1 ? "" : "s", this == &tsbk_info ? "TSBK data unit" : "PDU", least);
         return false;
     }
     return true;

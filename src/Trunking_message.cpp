@@ -139,7 +139,7 @@ public:
         if (!reported_) {
             const char* element = input_.element;
             input_.element = tag_.c_str();
-            input_.Error_handler("Bad block count %u", Input_data::error_severity, nullptr, count_);
+            input_.Error("Bad block count %u", count_);
             input_.element = element;
         }
         reported_ = true;
@@ -153,7 +153,7 @@ public:
 
 private:
     bool Bad_count() const {
-        if (!reported_) input_.Error_handler("Bad block count %u", Input_data::error_severity, nullptr, count_);
+        if (!reported_) input_.Error("Bad block count %u", count_);
         reported_ = true;
         return false;
     }
@@ -181,20 +181,19 @@ Instance_base* Message_instance(const xmlChar* name, Trunking_data& r, Input_dat
         count = (b[6] & 0x7F) + 1u;
     } else {
         // Which message a name stands for depends on the header.
-        input.Error_handler("no header before it: <P25_TSBK_header/> or a PDU header must come first",
-                            Input_data::error_severity, nullptr);
+        input.Error("no header before it: <P25_TSBK_header/> or a PDU header must come first");
         return nullptr;
     }
     MFID_record* record = MFID_record::Find(mfid);
     if (!record) {
-        input.Error_handler("Unknown MFID %02X\n", Input_data::error_severity, nullptr, mfid);
+        input.Error("Unknown MFID %02X\n", mfid);
         return nullptr;
     }
     Opcode_record* opcode = record->Find_trunking_handler(outbound, name);
     if (!opcode) opcode = MFID_record::Find_trunking_handler_in_all(!outbound, name);
     if (!opcode) opcode = MFID_record::Find_trunking_handler_in_all(outbound, name);
     if (!opcode) {
-        input.Error_handler("Unknown opcode %s\n", Input_data::error_severity, nullptr, From_xml(name));
+        input.Error("Unknown opcode %s\n", From_xml(name));
         return nullptr;
     }
     Trunking_handler_base* handler = nullptr;
@@ -306,11 +305,11 @@ bool Header_agrees(const Trunking_data& r, Input_data& input) {
     input.element = "P25_TSBK_header";
     input.attribute = opcode_differs ? "opcode" : "mfid";
     if (opcode_differs)
-        input.Error_handler("Value %u contradicts <%s>, whose opcode is %u", Input_data::error_severity, nullptr,
-                            given.opcode_value, given.message.c_str(), opcode);
+        input.Error("Value %u contradicts <%s>, whose opcode is %u", given.opcode_value, given.message.c_str(),
+                    opcode);
     else
-        input.Error_handler("Value %02X contradicts <%s>, whose manufacturer is %02X", Input_data::error_severity,
-                            nullptr, given.mfid_value, given.message.c_str(), mfid);
+        input.Error("Value %02X contradicts <%s>, whose manufacturer is %02X", given.mfid_value,
+                    given.message.c_str(), mfid);
     input.line = line;
     input.element = nullptr;
     input.attribute = nullptr;

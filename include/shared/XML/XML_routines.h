@@ -642,6 +642,12 @@ public:
 #endif
         ;
     void Verror(const char* format, int severity, void* locator, va_list args);
+    // An error of the tables: Error_handler at the error severity, no locator.
+    void Error(const char* format, ...)
+#if defined(__GNUC__)
+        __attribute__((format(printf, 2, 3)))
+#endif
+        ;
     unsigned Error_count() const { return errors_; }
     const std::string& Last_error() const { return last_error_; }
 

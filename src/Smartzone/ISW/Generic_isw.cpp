@@ -24,8 +24,7 @@ public:
     }
     Instance_base* Get_instance(Input_data& input, ISW_log& log) const override {
         if (log.count >= ISW_log::capacity) {
-            input.Error_handler("At most %u words in a message\n", Input_data::error_severity, nullptr,
-                                ISW_log::capacity);
+            input.Error("At most %u words in a message\n", ISW_log::capacity);
             return nullptr;
         }
         ISW_first& word = log.Word(log.count++);

@@ -22,8 +22,7 @@ public:
     }
     Instance_base* Get_instance(Input_data& input, OSW_log& log) const override {
         if (log.count >= OSW_log::capacity) {
-            input.Error_handler("At most %u words in a message\n", Input_data::error_severity, nullptr,
-                                OSW_log::capacity);
+            input.Error("At most %u words in a message\n", OSW_log::capacity);
             return nullptr;
         }
         OSW_generic& word = log.Word(log.count++);
