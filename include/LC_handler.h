@@ -35,28 +35,35 @@ XML_BITFIELD(implicit_format,  P25::Any_link_control,          0, 6, 6);
 
 namespace P25 {
 
-// A link-control word definition, as the registry sees it.
+// Where a link-control opcode files its word: its manufacturer, from the
+// enumeration the opcode is of.
+struct LCO_site {
+    LCO_site(LCO op) : lco(op), mfid(0x00) {}
+    LCO_site(LCO_90 op) : lco(op), mfid(0x90) {}
+    std::uint8_t lco, mfid;
+};
+
+// A link-control word definition, as the registry sees it: the word's
+// descriptor, where it is filed and the header it begins with.
 class LC_handler_base {
 public:
-    explicit LC_handler_base(LCO lco) : lco_(lco), mfid_(0x00) {}
-    explicit LC_handler_base(LCO_90 lco) : lco_(lco), mfid_(0x90) {}
     LC_handler_base(const LC_handler_base&) = delete;
     LC_handler_base& operator=(const LC_handler_base&) = delete;
 
-    virtual const char* Name() const = 0;
-    virtual ~LC_handler_base() = default;
+    const char* Name() const { return descriptor_.Name(); }
+    const XML_routines::Record_descriptor& Descriptor() const { return descriptor_; }
     // The word's element, or its "INVALID_FORMAT" element when the word's
     // format flag does not match the definition.
-    virtual xmlNode* Write(const Any_link_control& word) const = 0;
+    xmlNode* Write(const Any_link_control& word) const;
     // A parse state for the word's element, writing into the word; the
     // header (and the manufacturer octet of an explicit word) is set first.
-    virtual XML_routines::Instance_base* Get_instance(XML_routines::Input_data& input, Any_link_control& word) const = 0;
+    XML_routines::Instance_base* Get_instance(XML_routines::Input_data& input, Any_link_control& word) const;
     // The word's format flag fits this definition (else the log shows it
     // as "INVALID_FORMAT").
-    virtual bool Fits(const Any_link_control& word) const = 0;
+    bool Fits(const Any_link_control& word) const;
 
-    std::uint8_t Lco() const { return lco_; }
-    std::uint8_t MFID() const { return mfid_; }
+    std::uint8_t Lco() const { return site_.lco; }
+    std::uint8_t MFID() const { return site_.mfid; }
 
     void Register();
     bool Register_core();
@@ -78,54 +85,42 @@ public:
     static XML_routines::Instance_base* Guard_format(XML_routines::Instance_base* state, Any_link_control& word,
                                                      std::uint8_t header_given);
 
+protected:
+    template <class T, std::size_t N>
+    LC_handler_base(const char* name, LCO_site site, const XML_routines::Attrib::Attrib_Hash<T>* attributes,
+                    XML_routines::Subelement_table<T> (&table)[N], bool explicit_header)
+        : descriptor_(name, attributes, table), site_(site), explicit_(explicit_header) {
+        Register();
+    }
+    ~LC_handler_base() { Deregister(); }
+
 private:
-    std::uint8_t lco_;
-    std::uint8_t mfid_;
+    XML_routines::Table_descriptor descriptor_;
+    LCO_site site_;
+    bool explicit_;  // the word begins with an explicit header (manufacturer octet)
     List<LC_handler_base> pending_;  // linked while no record takes it
 };
 
 // One word definition: T is its packed 9-octet record, beginning with its
 // header view as the member `header`.
 template <class T>
-class LC_handler : public LC_handler_base, public XML_routines::Info<T> {
+class LC_handler : public LC_handler_base {
     static_assert(sizeof(T) == sizeof(Any_link_control), "a link-control word is 9 octets");
+    static_assert(offsetof(T, header) == 0, "a word begins with its header");
     using Header = std::remove_cv_t<decltype(T::header)>;
     static_assert(std::is_same_v<Header, Link_control_header> || std::is_same_v<Header, Explicit_Link_control_header>,
                   "a word begins with an implicit or an explicit header");
 
 public:
-    template <class Opcode, std::size_t N>
-    LC_handler(const char* name, Opcode lco, XML_routines::Subelement_table<T> (&table)[N])
-        : LC_handler_base(lco), XML_routines::Info<T>(name, table) {
-        Register();
-    }
+    template <std::size_t N>
+    LC_handler(const char* name, LCO_site lco, XML_routines::Subelement_table<T> (&table)[N])
+        : LC_handler_base(name, lco, static_cast<const XML_routines::Attrib::Attrib_Hash<T>*>(nullptr), table,
+                          std::is_same_v<Header, Explicit_Link_control_header>) {}
     // A word whose element carries attributes, written before its children.
-    template <class Opcode, std::size_t N>
-    LC_handler(const char* name, Opcode lco, const XML_routines::Attrib::Attrib_Hash<T>& attributes,
+    template <std::size_t N>
+    LC_handler(const char* name, LCO_site lco, const XML_routines::Attrib::Attrib_Hash<T>& attributes,
                XML_routines::Subelement_table<T> (&table)[N])
-        : LC_handler_base(lco), XML_routines::Info<T>(name, attributes, table) {
-        Register();
-    }
-    ~LC_handler() override { Deregister(); }
-
-    const char* Name() const override { return XML_routines::Info<T>::Name(); }
-
-    bool Fits(const Any_link_control& word) const override {
-        return Format_check(reinterpret_cast<const T&>(word).header);
-    }
-    xmlNode* Write(const Any_link_control& word) const override {
-        if (!Fits(word)) return Invalid();
-        return XML_routines::Info<T>::Write(reinterpret_cast<const T&>(word));
-    }
-    using XML_routines::Info<T>::Write;
-
-    XML_routines::Instance_base* Get_instance(XML_routines::Input_data& input, Any_link_control& word) const override {
-        T& record = reinterpret_cast<T&>(word);
-        const std::uint8_t given = word.bytes[0];
-        Setup_header(record.header);
-        return Guard_format(XML_routines::Info<T>::State(input, &record), word, given);
-    }
-    using XML_routines::Info<T>::Get_instance;
+        : LC_handler_base(name, lco, &attributes, table, std::is_same_v<Header, Explicit_Link_control_header>) {}
 };
 
 // Every manufacturer's definitions, for listings: f(record, handler) in

@@ -278,41 +278,75 @@ private:
 extern MFID_record apco;      // 0x00, "APCO Standard"
 extern MFID_record motorola;  // 0x90
 
-// A message definition, as the registry sees it.
+// The header a message begins with, which frames and checks its blocks.
+enum class Message_header : std::uint8_t { tsbk, alternate_mbt, unconfirmed_data };
+
+template <class H>
+constexpr Message_header Header_kind() {
+    static_assert(std::is_same_v<H, P25_TSBK_header> || std::is_same_v<H, Alternate_MBT> ||
+                      std::is_same_v<H, Unconfirmed_data_opcode>,
+                  "a message begins with a TSBK, alternate MBT or unconfirmed data header");
+    if constexpr (std::is_same_v<H, P25_TSBK_header>) return Message_header::tsbk;
+    else if constexpr (std::is_same_v<H, Alternate_MBT>) return Message_header::alternate_mbt;
+    else return Message_header::unconfirmed_data;
+}
+
+// Where an opcode files its message: its manufacturer and direction, from
+// the enumeration the opcode is of.
+struct Opcode_site {
+    Opcode_site(ISP_Opcodes op) : opcode(op), mfid(0x00), outbound(false) {}
+    Opcode_site(OSP_Opcodes op) : opcode(op), mfid(0x00), outbound(true) {}
+    Opcode_site(OSP_Opcodes_90 op) : opcode(op), mfid(0x90), outbound(true) {}
+    std::uint8_t opcode, mfid;
+    bool outbound;
+};
+
+// The descriptor of a message's record: its tables, and, once its element
+// has been read, the header's fields completed and the CRCs filled in.
+class Message_descriptor final : public XML_routines::Table_descriptor {
+public:
+    template <class T, std::size_t N>
+    Message_descriptor(const char* name, const XML_routines::Attrib::Attrib_Hash<T>* attributes,
+                       XML_routines::Subelement_table<T> (&table)[N], Message_header header, unsigned block_count)
+        : Table_descriptor(name, attributes, table), header_(header), block_count_(block_count) {}
+
+    Message_header Header() const { return header_; }
+    unsigned Block_count() const { return block_count_; }
+    bool Finalize_hook(void* record, XML_routines::Input_data& input) const override;
+
+private:
+    Message_header header_;
+    std::uint8_t block_count_;
+};
+
+// A message definition, as the registry sees it: the message's descriptor,
+// where it is filed, and the descriptor of the logical link ID a multi-block
+// form writes before the message element (none for the others).
 class Trunking_handler_base {
 public:
-    explicit Trunking_handler_base(ISP_Opcodes opcode) : opcode_(opcode), mfid_(0x00), outbound_(false) {}
-    explicit Trunking_handler_base(OSP_Opcodes opcode) : opcode_(opcode), mfid_(0x00), outbound_(true) {}
-    explicit Trunking_handler_base(OSP_Opcodes_90 opcode) : opcode_(opcode), mfid_(0x90), outbound_(true) {}
     Trunking_handler_base(const Trunking_handler_base&) = delete;
     Trunking_handler_base& operator=(const Trunking_handler_base&) = delete;
 
-    virtual const char* Name() const = 0;
-    virtual ~Trunking_handler_base() = default;
-    virtual unsigned BlockCount() const = 0;
+    const char* Name() const { return descriptor_.Name(); }
+    unsigned BlockCount() const { return descriptor_.Block_count(); }
+    const XML_routines::Record_descriptor& Descriptor() const { return descriptor_; }
     // A parse state for the message element, writing into the blocks.
-    virtual XML_routines::Instance_base* Get_instance(XML_routines::Input_data& input, P25_TSBK_DATA* blocks) const = 0;
+    XML_routines::Instance_base* Get_instance(XML_routines::Input_data& input, P25_TSBK_DATA* blocks) const;
     // The message element of a logged message, or an error element.
-    virtual xmlNode* Write(const TSBK_PDU_data& record) const = 0;
+    xmlNode* Write(const TSBK_PDU_data& record) const;
     // The same written to a sink, from the message's blocks.
-    virtual void Write(const P25_TSBK_DATA* blocks, unsigned block_count, XML_routines::Sink& sink) const {
-        TSBK_PDU_data record;
-        std::memset(&record, 0, sizeof record);
-        std::memcpy(record.tsbk, blocks, sizeof record.tsbk);
-        record.block_count = block_count;
-        sink.Node(Write(record));
-    }
+    void Write(const P25_TSBK_DATA* blocks, unsigned block_count, XML_routines::Sink& sink) const;
     // The element(s) of the multi-block header's logical link ID.
-    virtual xmlNode* Write_link(const Local_link_ID& link) const = 0;
-    virtual void Write_link(const Local_link_ID& link, XML_routines::Sink& sink) const { sink.Node(Write_link(link)); }
-    virtual void Dump_elements(int indent) const = 0;
+    xmlNode* Write_link(const Local_link_ID& link) const;
+    void Write_link(const Local_link_ID& link, XML_routines::Sink& sink) const;
+    void Dump_elements(int indent) const;
     // Frames the message octets in blocks as this definition: its header
     // fields, then the CRCs (the message as it would go on the air).
-    virtual void Frame(P25_TSBK_DATA* blocks) const = 0;
+    void Frame(P25_TSBK_DATA* blocks) const;
 
-    std::uint8_t Opcode() const { return opcode_; }
-    std::uint8_t MFID() const { return mfid_; }
-    bool Outbound() const { return outbound_; }
+    std::uint8_t Opcode() const { return site_.opcode; }
+    std::uint8_t MFID() const { return site_.mfid; }
+    bool Outbound() const { return site_.outbound; }
     // The message family: the name of the source file that defines it,
     // without directory and extension ("Grants").
     std::string Family() const;
@@ -322,40 +356,28 @@ public:
     void Deregister();
 
 protected:
-    // Clears this handler's slot in its manufacturer's record.
-    void Unfile();
-    void Set_family(const char* source_file);
+    template <class T, std::size_t N>
+    Trunking_handler_base(const char* name, Opcode_site site, const XML_routines::Attrib::Attrib_Hash<T>* attributes,
+                          XML_routines::Subelement_table<T> (&table)[N], Message_header header, unsigned block_count,
+                          const XML_routines::Record_descriptor* link, const char* source_file)
+        : descriptor_(name, attributes, table, header, block_count),
+          link_(link),
+          site_(site),
+          source_file_(source_file) {
+        Register();
+    }
+    ~Trunking_handler_base();
 
 private:
-    std::uint8_t opcode_;
-    std::uint8_t mfid_;
-    bool outbound_;
-    const char* source_file_ = nullptr;  // the literal __FILE__ of the definition
+    // Clears this handler's slot in its manufacturer's record.
+    void Unfile();
+
+    Message_descriptor descriptor_;
+    const XML_routines::Record_descriptor* link_;
+    Opcode_site site_;
+    const char* source_file_;  // the literal __FILE__ of the definition
     List<Trunking_handler_base> pending_;  // linked while no record takes it
     friend class MFID_record;
-};
-
-// The logical link ID written before the message element of a multi-block
-// form: nothing, or the link ID as one field type.
-template <class Link>
-class Trunking_handler_link : public Trunking_handler_base {
-public:
-    using Trunking_handler_base::Trunking_handler_base;
-    xmlNode* Write_link(const Local_link_ID& link) const override {
-        return XML_routines::XML_Write(reinterpret_cast<const Link&>(link));
-    }
-    void Write_link(const Local_link_ID& link, XML_routines::Sink& sink) const override {
-        XML_routines::XML_Write(reinterpret_cast<const Link&>(link), sink);
-    }
-    void Dump_link(int indent) const { XML_routines::Info<Link>::info.Dump_elements(indent); }
-};
-template <>
-class Trunking_handler_link<void> : public Trunking_handler_base {
-public:
-    using Trunking_handler_base::Trunking_handler_base;
-    xmlNode* Write_link(const Local_link_ID&) const override { return nullptr; }
-    void Write_link(const Local_link_ID&, XML_routines::Sink&) const override {}
-    void Dump_link(int) const {}
 };
 
 // The block count of a message record: its size in blocks, or, for a
@@ -372,6 +394,14 @@ struct Message_blocks<T, std::void_t<decltype(T::blocks)>> {
     static constexpr unsigned value = T::blocks;
 };
 
+// The descriptor of the logical link ID written before a multi-block
+// message element: none, or the link ID as one field type.
+template <class Link>
+const XML_routines::Record_descriptor* Link_descriptor() {
+    if constexpr (std::is_void_v<Link>) return nullptr;
+    else return &XML_routines::Info<Link>::info;
+}
+
 // One message definition: T is its packed record (a whole number of
 // blocks, or longer when it declares its block count) beginning with its
 // header as the member `header`; its element has the children of the
@@ -379,73 +409,24 @@ struct Message_blocks<T, std::void_t<decltype(T::blocks)>> {
 // an attribute table.  The family of the definition is the source file that
 // builds it.
 template <class T, class Link = void>
-class Trunking_handler : public Trunking_handler_link<Link>, public XML_routines::Info<T> {
+class Trunking_handler : public Trunking_handler_base {
     static constexpr unsigned block_count = Message_blocks<T>::value;
     static_assert(block_count >= 1 && block_count <= Opcode_record::slots, "a message is 1 to 4 blocks");
-    using Header = std::remove_cv_t<decltype(T::header)>;
-    static_assert(std::is_same_v<Header, P25_TSBK_header> || std::is_same_v<Header, Alternate_MBT> ||
-                      std::is_same_v<Header, Unconfirmed_data_opcode>,
-                  "a message begins with a TSBK, alternate MBT or unconfirmed data header");
+    static_assert(offsetof(T, header) == 0, "a message begins with its header");
+    static constexpr Message_header header_kind = Header_kind<std::remove_cv_t<decltype(T::header)>>();
 
 public:
-    template <class Opcode, std::size_t N>
-    Trunking_handler(const char* name, Opcode opcode, XML_routines::Subelement_table<T> (&table)[N],
+    template <std::size_t N>
+    Trunking_handler(const char* name, Opcode_site opcode, XML_routines::Subelement_table<T> (&table)[N],
                      const char* source_file = __builtin_FILE())
-        : Trunking_handler_link<Link>(opcode), XML_routines::Info<T>(name, table) {
-        this->Set_family(source_file);
-        this->Register();
-    }
+        : Trunking_handler_base(name, opcode, static_cast<const XML_routines::Attrib::Attrib_Hash<T>*>(nullptr), table,
+                                header_kind, block_count, Link_descriptor<Link>(), source_file) {}
     // A message whose element carries attributes, written before its children.
-    template <class Opcode, std::size_t N>
-    Trunking_handler(const char* name, Opcode opcode, const XML_routines::Attrib::Attrib_Hash<T>& attributes,
+    template <std::size_t N>
+    Trunking_handler(const char* name, Opcode_site opcode, const XML_routines::Attrib::Attrib_Hash<T>& attributes,
                      XML_routines::Subelement_table<T> (&table)[N], const char* source_file = __builtin_FILE())
-        : Trunking_handler_link<Link>(opcode), XML_routines::Info<T>(name, attributes, table) {
-        this->Set_family(source_file);
-        this->Register();
-    }
-    ~Trunking_handler() override {
-        this->Deregister();
-        this->Unfile();
-    }
-
-    const char* Name() const override { return XML_routines::Info<T>::Name(); }
-    unsigned BlockCount() const override { return block_count; }
-
-    XML_routines::Instance_base* Get_instance(XML_routines::Input_data& input, P25_TSBK_DATA* blocks) const override {
-        T& message = *reinterpret_cast<T*>(blocks);
-        Setup_message(message.header, this->MFID(), this->Opcode(), BlockCount(), this->Outbound());
-        return XML_routines::Info<T>::State(input, &message);
-    }
-    using XML_routines::Info<T>::Get_instance;
-
-    xmlNode* Write(const TSBK_PDU_data& record) const override {
-        XML_routines::Tree_sink sink;
-        Write(record.tsbk, record.block_count, sink);
-        return sink.Take();
-    }
-    void Write(const P25_TSBK_DATA* blocks, unsigned block_count, XML_routines::Sink& sink) const override {
-        const T& message = *reinterpret_cast<const T*>(blocks);
-        if (Check_message(message.header, *this, BlockCount(), block_count, sink)) return;
-        XML_routines::Info<T>::Write(message, sink);
-    }
-    using XML_routines::Info<T>::Write;
-
-    bool Finalize(T& message, XML_routines::Input_data&) const override {
-        Set_checksum(&message.header, BlockCount());
-        return true;
-    }
-
-    void Frame(P25_TSBK_DATA* blocks) const override {
-        T& message = *reinterpret_cast<T*>(blocks);
-        Setup_message(message.header, this->MFID(), this->Opcode(), BlockCount(), this->Outbound());
-        Set_checksum(&message.header, BlockCount());
-    }
-
-    void Dump_elements(int indent) const override {
-        Dump_header(indent, static_cast<const Header*>(nullptr), this->Opcode(), BlockCount());
-        XML_routines::Info<T>::Dump_elements(indent + 1);
-        this->Dump_link(indent + 1);
-    }
+        : Trunking_handler_base(name, opcode, &attributes, table, header_kind, block_count, Link_descriptor<Link>(),
+                                source_file) {}
 };
 
 // ---- multi-block assembly ---------------------------------------------------------

@@ -109,23 +109,21 @@ void MFID_record::Dump_elements(int indent) {
 
 bool Trunking_handler_base::Register_core() {
     XML_routines::Descriptions_changed();
-    MFID_record* record = MFID_record::Find(mfid_);
+    MFID_record* record = MFID_record::Find(MFID());
     if (!record) return false;
-    Opcode_record& opcode = record->Find_trunking_handler(outbound_, opcode_);
+    Opcode_record& opcode = record->Find_trunking_handler(Outbound(), Opcode());
     opcode.slot[BlockCount() - 1] = this;
     // Filed under the name of its lowest occupied slot, and under its own
     // name, so that every definition of the opcode is found by name whatever
     // the order the definitions were built in; a name already filed stays.
-    record->Names(outbound_).Add(opcode, XML_routines::To_xml(opcode.Name()));
-    record->Names(outbound_).Add(opcode, XML_routines::To_xml(Name()));
+    record->Names(Outbound()).Add(opcode, XML_routines::To_xml(opcode.Name()));
+    record->Names(Outbound()).Add(opcode, XML_routines::To_xml(Name()));
     return true;
 }
 
 void Trunking_handler_base::Register() {
     if (!Register_core()) pending_.Link(this);
 }
-
-void Trunking_handler_base::Set_family(const char* source_file) { source_file_ = source_file; }
 
 std::string Trunking_handler_base::Family() const {
     std::string family = source_file_ ? source_file_ : "";
@@ -138,12 +136,107 @@ void Trunking_handler_base::Deregister() {
     pending_.Unlink();
 }
 
+Trunking_handler_base::~Trunking_handler_base() {
+    Deregister();
+    Unfile();
+}
+
 void Trunking_handler_base::Unfile() {
     XML_routines::Descriptions_changed();
-    if (MFID_record* record = MFID_record::Find(mfid_)) {
-        Opcode_record& opcode = record->Find_trunking_handler(outbound_, opcode_);
+    if (MFID_record* record = MFID_record::Find(MFID())) {
+        Opcode_record& opcode = record->Find_trunking_handler(Outbound(), Opcode());
         if (opcode.slot[BlockCount() - 1] == this) opcode.slot[BlockCount() - 1] = nullptr;
     }
+}
+
+// ---- message definitions -----------------------------------------------------------
+
+namespace {
+
+// The header functions of each kind of header, on the message's blocks.
+void Setup(Message_header header, P25_TSBK_DATA* blocks, const Trunking_handler_base& h) {
+    switch (header) {
+    case Message_header::tsbk:
+        return Setup_message(*reinterpret_cast<P25_TSBK_header*>(blocks), h.MFID(), h.Opcode(), h.BlockCount(),
+                             h.Outbound());
+    case Message_header::alternate_mbt:
+        return Setup_message(*reinterpret_cast<Alternate_MBT*>(blocks), h.MFID(), h.Opcode(), h.BlockCount(),
+                             h.Outbound());
+    case Message_header::unconfirmed_data:
+        return Setup_message(*reinterpret_cast<Unconfirmed_data_opcode*>(blocks), h.MFID(), h.Opcode(), h.BlockCount(),
+                             h.Outbound());
+    }
+}
+
+void Checksum(Message_header header, void* blocks, unsigned block_count) {
+    switch (header) {
+    case Message_header::tsbk: return Set_checksum(static_cast<P25_TSBK_header*>(blocks), block_count);
+    case Message_header::alternate_mbt: return Set_checksum(static_cast<Alternate_MBT*>(blocks), block_count);
+    case Message_header::unconfirmed_data:
+        return Set_checksum(static_cast<Unconfirmed_data_opcode*>(blocks), block_count);
+    }
+}
+
+bool Check(Message_header header, const P25_TSBK_DATA* blocks, const XML_routines::Info_base& info, unsigned expected,
+           unsigned actual, XML_routines::Sink& sink) {
+    switch (header) {
+    case Message_header::tsbk:
+        return Check_message(*reinterpret_cast<const P25_TSBK_header*>(blocks), info, expected, actual, sink);
+    case Message_header::alternate_mbt:
+        return Check_message(*reinterpret_cast<const Alternate_MBT*>(blocks), info, expected, actual, sink);
+    case Message_header::unconfirmed_data:
+        return Check_message(*reinterpret_cast<const Unconfirmed_data_opcode*>(blocks), info, expected, actual, sink);
+    }
+    return false;
+}
+
+}  // namespace
+
+bool Message_descriptor::Finalize_hook(void* record, XML_routines::Input_data&) const {
+    Checksum(header_, record, block_count_);
+    return true;
+}
+
+XML_routines::Instance_base* Trunking_handler_base::Get_instance(XML_routines::Input_data& input,
+                                                                 P25_TSBK_DATA* blocks) const {
+    Setup(descriptor_.Header(), blocks, *this);
+    return descriptor_.State(input, blocks);
+}
+
+xmlNode* Trunking_handler_base::Write(const TSBK_PDU_data& record) const {
+    XML_routines::Tree_sink sink;
+    Write(record.tsbk, record.block_count, sink);
+    return sink.Take();
+}
+
+void Trunking_handler_base::Write(const P25_TSBK_DATA* blocks, unsigned block_count, XML_routines::Sink& sink) const {
+    if (Check(descriptor_.Header(), blocks, descriptor_, BlockCount(), block_count, sink)) return;
+    descriptor_.Write_record(blocks, sink);
+}
+
+xmlNode* Trunking_handler_base::Write_link(const Local_link_ID& link) const {
+    return link_ ? link_->Write_tree(&link) : nullptr;
+}
+
+void Trunking_handler_base::Write_link(const Local_link_ID& link, XML_routines::Sink& sink) const {
+    if (link_) link_->Write_record(&link, sink);
+}
+
+void Trunking_handler_base::Dump_elements(int indent) const {
+    switch (descriptor_.Header()) {
+    case Message_header::tsbk: Dump_header(indent, static_cast<const P25_TSBK_header*>(nullptr), Opcode(), BlockCount()); break;
+    case Message_header::alternate_mbt: Dump_header(indent, static_cast<const Alternate_MBT*>(nullptr), Opcode(), BlockCount()); break;
+    case Message_header::unconfirmed_data:
+        Dump_header(indent, static_cast<const Unconfirmed_data_opcode*>(nullptr), Opcode(), BlockCount());
+        break;
+    }
+    descriptor_.Dump_elements(indent + 1);
+    if (link_) link_->Dump_elements(indent + 1);
+}
+
+void Trunking_handler_base::Frame(P25_TSBK_DATA* blocks) const {
+    Setup(descriptor_.Header(), blocks, *this);
+    Checksum(descriptor_.Header(), blocks, BlockCount());
 }
 
 // The two manufacturers, in this order.

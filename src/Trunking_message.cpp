@@ -359,7 +359,7 @@ template <>
 void Info<Trunking_data>::Describe(Element_description& d) const {
     Describe_tables(d);
     for (const P25::Trunking_handler_base* handler : P25::MFID_record::Handlers())
-        if (const auto* info = dynamic_cast<const Info_base*>(handler)) d.choices.push_back(info);
+        d.choices.push_back(&handler->Descriptor());
 }
 
 namespace XML_routines {

@@ -22,9 +22,9 @@ namespace P25 {
 
 bool LC_handler_base::Register_core() {
     XML_routines::Descriptions_changed();
-    MFID_record* record = MFID_record::Find(mfid_);
+    MFID_record* record = MFID_record::Find(MFID());
     if (!record) return false;
-    record->lc[lco_ & Any_link_control::lco_bits] = this;
+    record->lc[Lco() & Any_link_control::lco_bits] = this;
     record->lc_names.Add(*this, To_xml(Name()));
     return true;
 }
@@ -36,9 +36,9 @@ void LC_handler_base::Register() {
 void LC_handler_base::Deregister() {
     XML_routines::Descriptions_changed();
     pending_.Unlink();
-    MFID_record* record = MFID_record::Find(mfid_);
+    MFID_record* record = MFID_record::Find(MFID());
     if (!record) return;
-    LC_handler_base*& slot = record->lc[lco_ & Any_link_control::lco_bits];
+    LC_handler_base*& slot = record->lc[Lco() & Any_link_control::lco_bits];
     if (slot == this) slot = nullptr;
     if (record->lc_names.Lookup(Name()) == this) record->lc_names.Remove(To_xml(Name()));
 }
@@ -59,13 +59,31 @@ bool LC_handler_base::Format_check(const Explicit_Link_control_header& header) {
 
 void LC_handler_base::Setup_header(Link_control_header& header) const {
     header.p_sf_lco = static_cast<std::uint8_t>((header.p_sf_lco & protected_bit) | Any_link_control::implicit_bit |
-                                                (lco_ & Any_link_control::lco_bits));
+                                                (Lco() & Any_link_control::lco_bits));
 }
 
 void LC_handler_base::Setup_header(Explicit_Link_control_header& header) const {
     header.p_sf_lco =
-        static_cast<std::uint8_t>((header.p_sf_lco & protected_bit) | (lco_ & Any_link_control::lco_bits));
-    header.mfid = mfid_;
+        static_cast<std::uint8_t>((header.p_sf_lco & protected_bit) | (Lco() & Any_link_control::lco_bits));
+    header.mfid = MFID();
+}
+
+bool LC_handler_base::Fits(const Any_link_control& word) const {
+    return explicit_ ? Format_check(reinterpret_cast<const Explicit_Link_control_header&>(word))
+                     : Format_check(reinterpret_cast<const Link_control_header&>(word));
+}
+
+xmlNode* LC_handler_base::Write(const Any_link_control& word) const {
+    if (!Fits(word)) return Invalid();
+    return descriptor_.Write_tree(&word);
+}
+
+XML_routines::Instance_base* LC_handler_base::Get_instance(XML_routines::Input_data& input,
+                                                           Any_link_control& word) const {
+    const std::uint8_t given = word.bytes[0];
+    if (explicit_) Setup_header(reinterpret_cast<Explicit_Link_control_header&>(word));
+    else Setup_header(reinterpret_cast<Link_control_header&>(word));
+    return Guard_format(descriptor_.State(input, &word), word, given);
 }
 
 xmlNode* LC_handler_base::Invalid() const {
@@ -112,7 +130,7 @@ private:
 // Every definition's element, for grammar dumps.
 void Dump_words(int level) {
     For_each_link_control([level](const MFID_record&, const LC_handler_base& handler) {
-        if (const auto* info = dynamic_cast<const Info_base*>(&handler)) info->Dump_elements(level);
+        handler.Descriptor().Dump_elements(level);
     });
 }
 
@@ -171,7 +189,7 @@ void Info<Any_link_control>::Describe(Element_description& d) const {
     Describe_tables(d);
     if (!subs_) return;
     P25::For_each_link_control([&d](const P25::MFID_record&, const P25::LC_handler_base& handler) {
-        if (const auto* info = dynamic_cast<const Info_base*>(&handler)) d.choices.push_back(info);
+        d.choices.push_back(&handler.Descriptor());
     });
 }
 

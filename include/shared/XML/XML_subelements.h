@@ -503,6 +503,23 @@ private:
     Subelement_index index_;
 };
 
+// A descriptor made of tables alone, with no typed face: the element of a
+// record of type T (its size and making taken from T) with the children of
+// the table and, when given, the attributes.  The registries' definitions
+// are of this kind, so that a definition costs its tables and not a class
+// (with its virtual table and type information) of its own.
+class Table_descriptor : public Local_descriptor {
+public:
+    template <class T, std::size_t N>
+    Table_descriptor(const char* name, const Attrib::Attrib_Hash<T>* attributes, Subelement_table<T> (&table)[N])
+        : Local_descriptor(name, detail::Record_ops_of<T>::ops, nullptr, attributes ? &attributes->Index() : nullptr,
+                           &subs_),
+          subs_(table, N) {}
+
+private:
+    Subelement_index subs_;  // the base holds its address; filled on first use
+};
+
 // ---- sub-element builders -------------------------------------------------------------
 
 namespace detail {
