@@ -76,6 +76,22 @@ struct Command_range {
     unsigned first, last;
 };
 
+// The descriptor of a message's words: the tables of its word layout, and
+// the definition (of handler type H) it belongs to, which an element found
+// by its tag reaches.
+template <class H>
+class Word_descriptor final : public XML_routines::Table_descriptor {
+public:
+    template <class T, std::size_t N>
+    Word_descriptor(const H& handler, const char* name, XML_routines::Subelement_table<T> (&table)[N])
+        : Table_descriptor(name, static_cast<const XML_routines::Attrib::Attrib_Hash<T>*>(nullptr), table),
+          handler_(handler) {}
+    const H& Handler() const { return handler_; }
+
+private:
+    const H& handler_;
+};
+
 // ---- outbound -------------------------------------------------------------------------------
 
 class Smartzone_OSW_opcode_base {
@@ -120,7 +136,7 @@ protected:
 
 // One message definition: T is its word layout, 4 bytes a word.
 template <class T>
-class Smartzone_OSW_opcode : public Smartzone_OSW_opcode_base, public XML_routines::Info<T> {
+class Smartzone_OSW_opcode : public Smartzone_OSW_opcode_base {
     static_assert(sizeof(T) % 4 == 0 && sizeof(T) / 4 >= 1 && sizeof(T) / 4 <= 3, "a message is 1 to 3 words");
 
 public:
@@ -129,34 +145,33 @@ public:
     // Filed under one command.
     template <std::size_t N>
     Smartzone_OSW_opcode(const char* name, XML_routines::Subelement_table<T> (&table)[N], OSW_IDS id)
-        : XML_routines::Info<T>(name, table), command_(id) {
+        : descriptor_(*this, name, table), command_(id) {
         Smartzone_OSW_opcode_base::Register(id);
-        Smartzone_OSW_opcode_base::Register(*this);
+        Smartzone_OSW_opcode_base::Register(descriptor_);
     }
     // Filed under runs of commands.
     template <std::size_t N>
     Smartzone_OSW_opcode(const char* name, XML_routines::Subelement_table<T> (&table)[N],
                          std::initializer_list<Command_range> ranges)
-        : XML_routines::Info<T>(name, table), command_(static_cast<int>(ranges.begin()->first)) {
+        : descriptor_(*this, name, table), command_(static_cast<int>(ranges.begin()->first)) {
         for (const Command_range& r : ranges)
             for (unsigned id = r.first; id <= r.last; ++id) Smartzone_OSW_opcode_base::Register(OSW_IDS(id));
-        Smartzone_OSW_opcode_base::Register(*this);
+        Smartzone_OSW_opcode_base::Register(descriptor_);
     }
     // Filed by a second-level registry.
     template <std::size_t N>
     Smartzone_OSW_opcode(const char* name, XML_routines::Subelement_table<T> (&table)[N])
-        : XML_routines::Info<T>(name, table) {
-        Smartzone_OSW_opcode_base::Register(*this);
+        : descriptor_(*this, name, table) {
+        Smartzone_OSW_opcode_base::Register(descriptor_);
     }
-    ~Smartzone_OSW_opcode() override { Unfile(*this); }
+    ~Smartzone_OSW_opcode() override { Unfile(descriptor_); }
 
-    const char* Name() const override { return XML_routines::Info<T>::Name(); }
+    const char* Name() const override { return descriptor_.Name(); }
     unsigned Word_count() const override { return words; }
 
     void Write_subs(const OSW_log& log, xmlNode* node) const override {
-        XML_routines::Add_children(node, XML_routines::Info<T>::Write(reinterpret_cast<const T&>(log.words)));
+        XML_routines::Add_children(node, descriptor_.Write_tree(&log.words));
     }
-    using XML_routines::Info<T>::Write_subs;
 
     // The words of an element read from a document start as the assembler
     // would have them: a first word FIRST_WORD1, the second word of three
@@ -169,14 +184,18 @@ public:
         if (command_ >= 0) log.Word(words - 1).Set_command(static_cast<unsigned>(command_));
         T& message = reinterpret_cast<T&>(log.words);
         Key(message);
-        return XML_routines::Info<T>::State(input, &message);
+        return descriptor_.State(input, &message);
     }
-    using XML_routines::Info<T>::Get_instance;
 
 protected:
+    const XML_routines::Record_descriptor& Descriptor() const { return descriptor_; }
     // Sets the fields a second-level registry files the handler under.
     virtual void Key(T&) const {}
 
+private:
+    Word_descriptor<Smartzone_OSW_opcode_base> descriptor_;
+
+protected:
     int command_ = OSW_INVALID;
 };
 
@@ -303,7 +322,7 @@ protected:
 
 // One inbound message definition: T is its word layout, 3 bytes a word.
 template <class T>
-class Smartzone_ISW_opcode : public Smartzone_ISW_opcode_base, public XML_routines::Info<T> {
+class Smartzone_ISW_opcode : public Smartzone_ISW_opcode_base {
     static_assert(sizeof(T) % 3 == 0 && sizeof(T) / 3 >= 1 && sizeof(T) / 3 <= 3, "a message is 1 to 3 words");
 
 public:
@@ -311,24 +330,23 @@ public:
 
     template <std::size_t N>
     Smartzone_ISW_opcode(const char* name, XML_routines::Subelement_table<T> (&table)[N], ISW_types id)
-        : XML_routines::Info<T>(name, table), type_(id) {
+        : descriptor_(*this, name, table), type_(id) {
         Smartzone_ISW_opcode_base::Register(id);
-        Smartzone_ISW_opcode_base::Register(*this);
+        Smartzone_ISW_opcode_base::Register(descriptor_);
     }
     template <std::size_t N>
     Smartzone_ISW_opcode(const char* name, XML_routines::Subelement_table<T> (&table)[N])
-        : XML_routines::Info<T>(name, table) {
-        Smartzone_ISW_opcode_base::Register(*this);
+        : descriptor_(*this, name, table) {
+        Smartzone_ISW_opcode_base::Register(descriptor_);
     }
-    ~Smartzone_ISW_opcode() override { Unfile(*this); }
+    ~Smartzone_ISW_opcode() override { Unfile(descriptor_); }
 
-    const char* Name() const override { return XML_routines::Info<T>::Name(); }
+    const char* Name() const override { return descriptor_.Name(); }
     unsigned Word_count() const override { return words; }
 
     void Write_subs(const ISW_log& log, xmlNode* node) const override {
-        XML_routines::Add_children(node, XML_routines::Info<T>::Write(reinterpret_cast<const T&>(log.words)));
+        XML_routines::Add_children(node, descriptor_.Write_tree(&log.words));
     }
-    using XML_routines::Info<T>::Write_subs;
 
     // A first word of two is ISW_FIRST; the last word carries the handler's type.
     XML_routines::Instance_base* Get_instance(XML_routines::Input_data& input, ISW_log& log) const override {
@@ -337,13 +355,17 @@ public:
         if (type_ >= 0) log.Word(words - 1).Set_type(static_cast<unsigned>(type_));
         T& message = reinterpret_cast<T&>(log.words);
         Key(message);
-        return XML_routines::Info<T>::State(input, &message);
+        return descriptor_.State(input, &message);
     }
-    using XML_routines::Info<T>::Get_instance;
 
 protected:
+    const XML_routines::Record_descriptor& Descriptor() const { return descriptor_; }
     virtual void Key(T&) const {}
 
+private:
+    Word_descriptor<Smartzone_ISW_opcode_base> descriptor_;
+
+protected:
     int type_ = ISW_INVALID;
 };
 

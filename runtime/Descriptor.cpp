@@ -170,8 +170,21 @@ Subelement_sub_base::Subelement_sub_base(const Subelement_sub_base& other)
     if (kind_ == entry) info_ = other.info_;
     else next_ = nullptr;
     if (kind_ == member) offset_ = other.offset_;
-    else if (Keeps()) kept_ = new Kept(*other.kept_);
+    else if (Keeps()) {
+        const std::size_t room = other.Kept_room();
+        kept_ = Access::Make_row_with_room(*other.kept_, room);
+        std::memcpy(const_cast<void*>(kept_->Access()), other.kept_->Access(), room);
+    }
     else ops_ = other.ops_;
+}
+
+std::size_t Subelement_sub_base::Kept_room() const {
+    switch (kind_) {
+    case copy: return kept_->Copy().room;
+    case condition: return kept_->Condition().room;
+    case commit: return kept_->Commit().room;
+    default: return 0;
+    }
 }
 
 Subelement_sub_base::~Subelement_sub_base() {
@@ -198,7 +211,7 @@ Instance_base* Subelement_sub_base::State(Input_data& input, void* record) const
     case cast:
         return next_->State(input, ops_->part(record));
     case copy: {
-        auto* hook = new Copy_back(input, record, kept_->Copy(), kept_->access.Get());
+        auto* hook = new Copy_back(input, record, kept_->Copy(), kept_->Access());
         Instance_base* state = next_->State(input, hook->Value());
         if (!state) {
             delete hook;
@@ -209,12 +222,12 @@ Instance_base* Subelement_sub_base::State(Input_data& input, void* record) const
     }
     case condition:
         // Reading the child makes its condition true.
-        if (equal_) kept_->Condition().set_number(kept_->access.Get(), record, kept_->value);
-        else if (kept_->Condition().boolean) kept_->Condition().set_number(kept_->access.Get(), record, !kept_->value);
+        if (equal_) kept_->Condition().set_number(kept_->Access(), record, kept_->value);
+        else if (kept_->Condition().boolean) kept_->Condition().set_number(kept_->Access(), record, !kept_->value);
         return next_->State(input, record);
     case commit: {
         Instance_base* state = next_->State(input, record);
-        if (state) (new Commit_call(input, record, kept_->Commit(), kept_->access.Get()))->Hook_to(*state);
+        if (state) (new Commit_call(input, record, kept_->Commit(), kept_->Access()))->Hook_to(*state);
         return state;
     }
     }
@@ -230,7 +243,7 @@ void Subelement_sub_base::Write_to(const void* record, Sink& sink) const {
     case cast:
         return next_->Write_to(ops_->part(const_cast<void*>(record)), sink);
     case copy: {
-        Read_value value(kept_->Copy(), kept_->access.Get(), record);
+        Read_value value(kept_->Copy(), kept_->Access(), record);
         return next_->Write_to(value.storage.Get(), sink);
     }
     case condition:

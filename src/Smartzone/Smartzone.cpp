@@ -290,8 +290,9 @@ void Info<Smartzone::OSW_log>::Write_subs(const Smartzone::OSW_log& log, xmlNode
 template <>
 Instance_base* Info<Smartzone::OSW_log>::Lookup(const xmlChar* tag, unsigned*, Input_data& input,
                                                 Smartzone::OSW_log& log) const {
-    const auto* handler = dynamic_cast<const Smartzone::Smartzone_OSW_opcode_base*>(Smartzone::Osw_info().Find(tag));
-    return handler ? handler->Get_instance(input, log) : nullptr;
+    using Definition = Smartzone::Word_descriptor<Smartzone::Smartzone_OSW_opcode_base>;
+    const auto* message = dynamic_cast<const Definition*>(Smartzone::Osw_info().Find(tag));
+    return message ? message->Handler().Get_instance(input, log) : nullptr;
 }
 
 template <>
@@ -309,8 +310,9 @@ void Info<Smartzone::ISW_log>::Write_subs(const Smartzone::ISW_log& log, xmlNode
 template <>
 Instance_base* Info<Smartzone::ISW_log>::Lookup(const xmlChar* tag, unsigned*, Input_data& input,
                                                 Smartzone::ISW_log& log) const {
-    const auto* handler = dynamic_cast<const Smartzone::Smartzone_ISW_opcode_base*>(Smartzone::Isw_info().Find(tag));
-    return handler ? handler->Get_instance(input, log) : nullptr;
+    using Definition = Smartzone::Word_descriptor<Smartzone::Smartzone_ISW_opcode_base>;
+    const auto* message = dynamic_cast<const Definition*>(Smartzone::Isw_info().Find(tag));
+    return message ? message->Handler().Get_instance(input, log) : nullptr;
 }
 
 template <>

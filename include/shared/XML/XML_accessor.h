@@ -266,21 +266,35 @@ private:
     }
 };
 
-// A get-set object kept by value in a row of a descriptor table, for the
-// thunks that use it: a few pointers at most (two member functions).
-class Kept_access {
-public:
-    template <class A>
-    void Keep(const A& access) {
-        static_assert(std::is_trivially_copyable_v<A> && sizeof(A) <= sizeof bytes_ && alignof(A) <= alignof(void*),
-                      "a get-set object of a table row is a few pointers at most");
-        new (bytes_) A(access);
-    }
-    const void* Get() const { return bytes_; }
-
-private:
-    alignas(void*) unsigned char bytes_[4 * sizeof(void*)] = {};
-};
+// A get-set object kept by value just after the table row that works
+// through it (a copy, condition or commit link, an attribute entry): the
+// row is made with room for that object alone, in whole words, so that an
+// empty one (a bit field) costs a word, a data member one word and two
+// member functions four.
+template <class A>
+constexpr std::size_t Kept_room() {
+    static_assert(std::is_trivially_copyable_v<A> && alignof(A) <= alignof(void*),
+                  "a get-set object of a table row is copied as octets");
+    return (sizeof(A) + sizeof(void*) - 1) / sizeof(void*) * sizeof(void*);
+}
+// Makes a row R, a table object of fixed fields, with room after it for a
+// get-set object of room octets, or for the object given, copied there; the
+// object is at Kept_after(row).
+template <class R>
+R* Make_row_with_room(const R& fields, std::size_t room) {
+    static_assert(sizeof(R) % alignof(void*) == 0, "the kept object follows its row aligned");
+    return ::new (Table_storage(sizeof(R) + room)) R(fields);
+}
+template <class R>
+const void* Kept_after(const R* row) {
+    return reinterpret_cast<const unsigned char*>(row) + sizeof(R);
+}
+template <class R, class A>
+R* Make_kept_row(const R& fields, const A& access) {
+    R* row = Make_row_with_room(fields, Kept_room<A>());
+    ::new (const_cast<void*>(Kept_after(row))) A(access);
+    return row;
+}
 
 // ---- accessors --------------------------------------------------------------
 

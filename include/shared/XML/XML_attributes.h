@@ -99,7 +99,7 @@ public:
     // get-set object kept here.
     const Entry& Inner() const { return *inner_; }
     const Entry_ops& Ops() const { return *kept_->ops; }
-    const void* Access() const { return kept_->access.Get(); }
+    const void* Access() const { return ::XML_routines::Access::Kept_after(kept_); }
     bool Value() const { return value_; }
 
 protected:
@@ -107,16 +107,14 @@ protected:
     Entry() = default;
     ~Entry() = default;
 
-    // What a child or condition entry keeps: the thunks and the get-set
+    // What a child or condition entry keeps: the thunks, then the get-set
     // object they work through.
     struct Kept : Table_object {
         const Entry_ops* ops;
-        Access::Kept_access access;
     };
     template <class A>
     void Keep(const Entry_ops& ops, const A& access) {
-        kept_ = new Kept{{}, &ops, {}};
-        kept_->access.Keep(access);
+        kept_ = ::XML_routines::Access::Make_kept_row(Kept{{}, &ops}, access);
     }
 
     Kind kind_ = single;

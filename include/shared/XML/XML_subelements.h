@@ -69,18 +69,21 @@ struct Cast {
 // copy: the value read out of the record into storage, stored back (false:
 // reported through report, not stored), destroyed.
 struct Copy {
+    std::size_t room;  // of the get-set object kept with the link
     void (*get)(const void* access, const void* record, void* value);
     bool (*store)(const void* access, const void* value, void* record, Format::Scanner& report);
     void (*destroy)(void* value);
 };
 // condition: the field as a number, and set to one.
 struct Condition {
+    std::size_t room;
     long long (*number)(const void* access, const void* record);
     void (*set_number)(const void* access, void* record, long long value);
     bool boolean;
 };
 // commit: the member function called on the record.
 struct Commit {
+    std::size_t room;
     bool (*call)(const void* function, void* record, Input_data& input);
 };
 }  // namespace Link_ops
@@ -142,25 +145,27 @@ protected:
     }
 
     // What a copy, condition or commit link keeps beyond the next link: its
-    // operations, the value a condition compares with, the get-set object.
+    // operations, the value a condition compares with, then the get-set
+    // object (of the room the operations give).
     struct Kept : Table_object {
         const void* ops;  // the table of the link's kind
-        long long value = 0;
-        Access::Kept_access access;
+        long long value;
+        const void* Access() const { return ::XML_routines::Access::Kept_after(this); }
         const Link_ops::Copy& Copy() const { return *static_cast<const Link_ops::Copy*>(ops); }
         const Link_ops::Condition& Condition() const { return *static_cast<const Link_ops::Condition*>(ops); }
         const Link_ops::Commit& Commit() const { return *static_cast<const Link_ops::Commit*>(ops); }
         // A condition: whether the field has the value (equal) or not.
         bool Holds(const void* record, bool equal) const {
-            return (Condition().number(access.Get(), record) == value) == equal;
+            return (Condition().number(Access(), record) == value) == equal;
         }
     };
     template <class O, class A>
     Kept& Keep(const O& ops, const A& access) {
-        kept_ = new Kept{{}, &ops};
-        kept_->access.Keep(access);
+        kept_ = ::XML_routines::Access::Make_kept_row(Kept{{}, &ops, 0}, access);
         return *kept_;
     }
+    // The octets of the get-set object kept after the link's Kept.
+    std::size_t Kept_room() const;
     bool Keeps() const { return kind_ == copy || kind_ == condition || kind_ == commit; }
 
     Kind kind_ = entry;
@@ -235,7 +240,7 @@ struct Copy_ops {
         return true;
     }
     static void Destroy(void* value) { static_cast<S*>(value)->~S(); }
-    static constexpr Link_ops::Copy ops{&Get, &Store, &Destroy};
+    static constexpr Link_ops::Copy ops{Access::Kept_room<A>(), &Get, &Store, &Destroy};
 };
 
 template <class T, class C, class A>
@@ -246,7 +251,7 @@ struct Condition_ops {
     static void Set_number(const void* access, void* record, long long value) {
         static_cast<const A*>(access)->Set(static_cast<C>(value), *static_cast<T*>(record));
     }
-    static constexpr Link_ops::Condition ops{&Number, &Set_number, std::is_same_v<C, bool>};
+    static constexpr Link_ops::Condition ops{Access::Kept_room<A>(), &Number, &Set_number, std::is_same_v<C, bool>};
 };
 
 template <class T>
@@ -255,7 +260,7 @@ struct Commit_ops {
     static bool Call(const void* function, void* record, Input_data& input) {
         return (static_cast<T*>(record)->**static_cast<const Function*>(function))(input);
     }
-    static constexpr Link_ops::Commit ops{&Call};
+    static constexpr Link_ops::Commit ops{Access::Kept_room<Function>(), &Call};
 };
 }  // namespace detail
 

@@ -20,7 +20,7 @@ public:
     unsigned Word_count() const override { return 0; }
     void Write_subs(const ISW_log& log, xmlNode* node) const override {
         for (unsigned i = 0; i < log.count && i < ISW_log::capacity; ++i)
-            Add_children(node, Info<ISW_first>::Write(log.Word(i)));
+            Add_children(node, Descriptor().Write_tree(&log.Word(i)));
     }
     Instance_base* Get_instance(Input_data& input, ISW_log& log) const override {
         if (log.count >= ISW_log::capacity) {
@@ -28,7 +28,7 @@ public:
             return nullptr;
         }
         ISW_first& word = log.Word(log.count++);
-        return new Instance<ISW_first, Info<ISW_first>>(input, *this, word);
+        return Descriptor().State(input, &word);
     }
 };
 

@@ -18,7 +18,7 @@ public:
     unsigned Word_count() const override { return 0; }
     void Write_subs(const OSW_log& log, xmlNode* node) const override {
         for (unsigned i = 0; i < log.count && i < OSW_log::capacity; ++i)
-            Add_children(node, Info<OSW_generic>::Write(log.Word(i)));
+            Add_children(node, Descriptor().Write_tree(&log.Word(i)));
     }
     Instance_base* Get_instance(Input_data& input, OSW_log& log) const override {
         if (log.count >= OSW_log::capacity) {
@@ -26,7 +26,7 @@ public:
             return nullptr;
         }
         OSW_generic& word = log.Word(log.count++);
-        return new Instance<OSW_generic, Info<OSW_generic>>(input, *this, word);
+        return Descriptor().State(input, &word);
     }
 };
 
