@@ -193,7 +193,7 @@ Subelement_sub_base::~Subelement_sub_base() {
 }
 
 void Subelement_sub_base::DecrRefCount() const {
-    if (--refs_ < 1) type_->destroy(const_cast<Subelement_sub_base*>(this));
+    if (--refs_ < 1) delete const_cast<Subelement_sub_base*>(this);
 }
 
 const Info_base& Subelement_sub_base::Info() const {
@@ -278,13 +278,26 @@ Condition_site Subelement_sub_base::Condition(const void* record) const {
     return {};
 }
 
+namespace {
+// The record type of a type name ("... [with T = P25::CHANNEL]"), for the
+// report.
+std::string Type_text(const char* name) {
+    const char* type = std::strstr(name, "T = ");
+    if (!type) return name;
+    std::string text(type + 4);
+    if (!text.empty() && text.back() == ']') text.pop_back();
+    return text;
+}
+}  // namespace
+
 Subelement_sub_base* Subelement_sub_base::Clone(Subelement_sub_base* inner) const {
     Subelement_sub_base* next = inner;
     if (kind_ == entry) {
         // The anonymous descriptor's entry must read the record this one does.
         // (An entry reading a member names the enclosing record's type.)
-        if (!of_member_ && inner->type_ != type_ && std::strcmp(inner->type_->name(), type_->name()) != 0) {
-            std::fprintf(stderr, "Mismatch: wanted %s, got %s\n", type_->name(), inner->type_->name());
+        if (!of_member_ && inner->type_ != type_ && std::strcmp(inner->type_, type_) != 0) {
+            std::fprintf(stderr, "Mismatch: wanted %s, got %s\n", Type_text(type_).c_str(),
+                         Type_text(inner->type_).c_str());
             std::abort();
         }
         inner->IncrRefCount();
@@ -294,7 +307,7 @@ Subelement_sub_base* Subelement_sub_base::Clone(Subelement_sub_base* inner) cons
     }
     // This link in front of the rebuilt rest; an entry reading a member
     // becomes the member link that reads it first.
-    Subelement_sub_base* clone = type_->make(*this);
+    Subelement_sub_base* clone = new Subelement_sub_base(*this);
     if (kind_ == entry) clone->kind_ = member;
     clone->next_ = next;
     clone->marks_ = static_cast<unsigned char>(marks_ | (next->marks_ & ~Mark::given));

@@ -50,15 +50,6 @@ struct Condition_site {
     }
 };
 
-// What a link knows of the record type it reads: how a link of that type
-// is made and unmade (a clone is of its original's type), and the type's
-// name for the report of a table that splices mismatched types.
-struct Link_type {
-    Subelement_sub_base* (*make)(const Subelement_sub_base& original);
-    void (*destroy)(Subelement_sub_base* link);
-    const char* (*name)();
-};
-
 // The thunks of the links that reach a value other than through an offset:
 // one constant table per get-set object type, of the link's kind.
 namespace Link_ops {
@@ -135,7 +126,7 @@ public:
     bool Is_decoded() const { return marks_ & Mark::decoded; }
 
 protected:
-    explicit Subelement_sub_base(const Link_type& type) : type_(&type) {}
+    explicit Subelement_sub_base(const char* type) : type_(type) {}
     ~Subelement_sub_base();
 
     // The next link (taken over), whose marks this link shows.
@@ -175,7 +166,7 @@ protected:
     // whose type type_ names instead of the descriptor's record type.
     bool of_member_ = false;
     mutable int refs_ = 1;
-    const Link_type* type_;
+    const char* type_;  // the record type's name (detail::Type_name)
     // What each kind holds: an entry its descriptor and the offset of the
     // member it reads (0: the record itself); the others the next link, and
     // a member its offset, a cast its operations, the other kinds what they
@@ -211,13 +202,14 @@ std::size_t Offset_of(S T::*member) {
     return static_cast<std::size_t>(reinterpret_cast<const unsigned char*>(&(record->*member)) - storage);
 }
 
+// The name of a record type, as text of the library that names it: a link
+// knows the record type it reads by it, and a table that splices mismatched
+// types is reported with it (the same text from two libraries names the
+// same type).
 template <class T>
-struct Link_type_of {
-    static Subelement_sub_base* Make(const Subelement_sub_base& original);
-    static void Destroy(Subelement_sub_base* link);
-    static const char* Name() { return typeid(T).name(); }
-    static constexpr Link_type type{&Make, &Destroy, &Name};
-};
+const char* Type_name() {
+    return __PRETTY_FUNCTION__;
+}
 
 template <class T, class S>
 struct Cast_ops {
@@ -321,7 +313,11 @@ public:
     // end.
     Subelement_base<T>& Required() { return Marked(Mark::required); }
 
-    Subelement_base() : Subelement_sub_base(detail::Link_type_of<T>::type) {}
+    // A typed link is a link and no more: links are copied and destroyed as
+    // such, and seen as the link of an enclosing record type.
+    Subelement_base() : Subelement_sub_base(detail::Type_name<T>()) {
+        static_assert(sizeof(Subelement_base) == sizeof(Subelement_sub_base), "a typed link is a link");
+    }
     explicit Subelement_base(const Subelement_sub_base& original) : Subelement_sub_base(original) {}
 
     // The innermost link: a descriptor of T reading the record itself.
@@ -362,7 +358,7 @@ private:
         if (kind_ == entry && marks_ == 0) {
             offset_ += offset;
             of_member_ = true;
-            type_ = &detail::Link_type_of<O>::type;
+            type_ = detail::Type_name<O>();
             return reinterpret_cast<Subelement_base<O>&>(*this);
         }
         auto* link = new Subelement_base<O>();
@@ -385,17 +381,6 @@ private:
         return *this;
     }
 };
-
-namespace detail {
-template <class T>
-Subelement_sub_base* Link_type_of<T>::Make(const Subelement_sub_base& original) {
-    return new Subelement_base<T>(original);
-}
-template <class T>
-void Link_type_of<T>::Destroy(Subelement_sub_base* link) {
-    delete static_cast<Subelement_base<T>*>(link);
-}
-}  // namespace detail
 
 // One element of a static sub-element table: the chain's first link.
 struct Subelement_row {
