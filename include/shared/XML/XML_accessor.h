@@ -30,8 +30,8 @@ long long As_number(const V& v) {
 }
 
 // Get-set objects whose field holds fewer values than its type say so with
-// a static `Fits` (value), and with either a static `max` (bit fields and
-// other fields of a few bits: 0 to max) or a static `Range` () text: a
+// `Fits` (value), and with either `Max` () (bit fields and other fields of
+// a few bits: 0 to max) or a static `Range` () text: a
 // value read from a document that does not fit is refused, never cut to
 // the bits the field keeps.
 template <class G, class = void>
@@ -41,13 +41,13 @@ struct Limited<G, std::void_t<decltype(&G::Fits)>> : std::true_type {};
 template <class G, class = void>
 struct Has_max : std::false_type {};
 template <class G>
-struct Has_max<G, std::void_t<decltype(G::max)>> : std::true_type {};
+struct Has_max<G, std::void_t<decltype(std::declval<const G&>().Max())>> : std::true_type {};
 
 // The report of a value that does not fit its field, quoting the value as
 // the document wrote it.
 template <class G, class V>
-bool Refuse_out_of_range(Format::Scanner& s, const V& v) {
-    if constexpr (Has_max<G>::value) return s.Out_of_range(static_cast<double>(As_number(v)), G::max);
+bool Refuse_out_of_range(const G& g, Format::Scanner& s, const V& v) {
+    if constexpr (Has_max<G>::value) return s.Out_of_range(static_cast<double>(As_number(v)), g.Max());
     else return s.Out_of_range(static_cast<double>(v), G::Range());
 }
 
@@ -74,7 +74,7 @@ constexpr bool Scaled_like = !Number_like<V>::value && std::is_convertible_v<con
 template <class G, class V, class T>
 bool Keeps(const G& g, const V& v, const T& record, Format::Scanner& s) {
     if constexpr (Limited<G>::value) {
-        return G::Fits(v) || Refuse_out_of_range<G>(s, v);
+        return g.Fits(v) || Refuse_out_of_range(g, s, v);
     } else if constexpr (std::is_base_of_v<GetSet_copy, G> && Number_like<V>::value) {
         T copy = record;
         g.Set(v, copy);
@@ -147,6 +147,7 @@ template <class T, class S, unsigned Width>
 class GetSet_low_bits : public GetSet_member<T, S> {
 public:
     static constexpr unsigned long long max = (1ull << Width) - 1u;
+    static constexpr unsigned long long Max() { return max; }
     static bool Fits(const S& v) {
         const long long n = As_number(v);
         return n >= 0 && static_cast<unsigned long long>(n) <= max;
@@ -226,6 +227,51 @@ public:
     GetSet_conv* Clone() const { return new GetSet_conv(*this); }
 };
 
+// The bits of a field: Width bits whose lowest is bit Lo of the big-endian
+// window of Bytes octets starting at octet Byte of a record.
+struct Bit_place {
+    std::uint8_t byte, lo, width, bytes;
+    constexpr std::uint32_t Mask() const { return width >= 32 ? 0xFFFFFFFFu : ((1u << width) - 1u); }
+    std::uint32_t Window(const void* record) const {
+        const auto* p = static_cast<const unsigned char*>(record) + byte;
+        std::uint32_t w = 0;
+        for (std::size_t i = 0; i < bytes; ++i) w = (w << 8) | p[i];
+        return w;
+    }
+    std::uint32_t Get(const void* record) const { return (Window(record) >> lo) & Mask(); }
+    void Set(std::uint32_t v, void* record) const {
+        std::uint32_t w = Window(record);
+        w &= ~(Mask() << lo);
+        w |= (v & Mask()) << lo;
+        auto* p = static_cast<unsigned char*>(record) + byte;
+        for (std::size_t i = bytes; i-- > 0;) {
+            p[i] = static_cast<unsigned char>(w);
+            w >>= 8;
+        }
+    }
+};
+
+// A bit field of a record by its place: the get-set object the tables keep
+// for every bit field, so that the rows over the bit fields of one record
+// and value type share one set of operations.
+template <class Record, class Value>
+class Bits : public GetSet_copy {
+public:
+    using record_type = Record;
+    using value_type = Value;
+    constexpr explicit Bits(Bit_place place) : place_(place) {}
+    unsigned long long Max() const { return place_.Mask(); }
+    bool Fits(const Value& v) const {
+        const long long n = As_number(v);
+        return n >= 0 && static_cast<unsigned long long>(n) <= Max();
+    }
+    Value Get(const Record& r) const { return static_cast<Value>(place_.Get(&r)); }
+    void Set(const Value& v, Record& r) const { place_.Set(static_cast<std::uint32_t>(v), &r); }
+
+private:
+    Bit_place place_;
+};
+
 // A bit field of a packed record: Width bits whose lowest is bit Lo of the
 // big-endian window of Bytes octets starting at octet Byte.  Setting keeps
 // only the low Width bits of the value and leaves every other bit alone;
@@ -234,37 +280,43 @@ template <class Record, class Value, std::size_t Byte, unsigned Lo, unsigned Wid
 class Bit_field : public GetSet_copy {
     static_assert(Width >= 1 && Lo + Width <= 8 * Bytes && Bytes <= 4, "bit field lies outside its octets");
     static_assert(Byte + Bytes <= sizeof(Record), "bit field lies outside its record");
+    static constexpr Bit_place place{Byte, Lo, Width, Bytes};
 
 public:
     using record_type = Record;
     using value_type = Value;
-    static constexpr std::uint32_t mask = Width >= 32 ? 0xFFFFFFFFu : ((1u << Width) - 1u);
+    static constexpr std::uint32_t mask = place.Mask();
     static constexpr unsigned long long max = mask;
+    static constexpr unsigned long long Max() { return max; }
     static bool Fits(const Value& v) {
         const long long n = As_number(v);
-        return n >= 0 && static_cast<unsigned long long>(n) <= max;
+        return n >= 0 && static_cast<unsigned long long>(n) <= mask;
     }
 
-    Value Get(const Record& r) const { return static_cast<Value>((Window(r) >> Lo) & mask); }
-    void Set(const Value& v, Record& r) const {
-        std::uint32_t w = Window(r);
-        w &= ~(mask << Lo);
-        w |= (static_cast<std::uint32_t>(v) & mask) << Lo;
-        auto* p = reinterpret_cast<unsigned char*>(&r) + Byte;
-        for (std::size_t i = Bytes; i-- > 0;) {
-            p[i] = static_cast<unsigned char>(w);
-            w >>= 8;
-        }
-    }
-
-private:
-    static std::uint32_t Window(const Record& r) {
-        const auto* p = reinterpret_cast<const unsigned char*>(&r) + Byte;
-        std::uint32_t w = 0;
-        for (std::size_t i = 0; i < Bytes; ++i) w = (w << 8) | p[i];
-        return w;
-    }
+    Value Get(const Record& r) const { return static_cast<Value>(place.Get(&r)); }
+    void Set(const Value& v, Record& r) const { place.Set(static_cast<std::uint32_t>(v), &r); }
+    // The same field by its place, as the tables keep it.
+    using Place_type = Bits<Record, Value>;
+    using Field_type = Bit_field;
+    Place_type Kept() const { return Place_type(place); }
 };
+
+// The get-set object a table row keeps for access: a bit field by its
+// place, any other as it is (a get-set object that replaces a bit field's
+// Get or Set is kept itself).
+template <class A, class = void>
+struct Row_access_of {
+    using type = A;
+    static const A& Of(const A& access) { return access; }
+};
+template <class A>
+struct Row_access_of<A, std::enable_if_t<std::is_same_v<decltype(&A::Get), decltype(&A::Field_type::Get)> &&
+                                         std::is_same_v<decltype(&A::Set), decltype(&A::Field_type::Set)>>> {
+    using type = typename A::Place_type;
+    static type Of(const A& access) { return access.Kept(); }
+};
+template <class A>
+using Row_access = typename Row_access_of<A>::type;
 
 // A get-set object kept by value just after the table row that works
 // through it (a copy, condition or commit link, an attribute entry): the
@@ -366,9 +418,9 @@ public:
     void Describe(Value_description& d) const override {
         inner_->Describe(d);
         if constexpr (Has_max<G>::value) {
-            d.Bound(G::max);
+            d.Bound(getset_.Max());
         } else if constexpr (Limited<G>::value && std::is_floating_point_v<V>) {
-            if (!G::Fits(V(-1))) d.Non_negative();
+            if (!getset_.Fits(V(-1))) d.Non_negative();
         }
     }
 
@@ -495,7 +547,9 @@ auto Get_Access(const G& getset, F&&... format)
     -> Access::Accessor<typename G::record_type>* {
     using V = typename G::value_type;
     using T = typename G::record_type;
-    return new Access::Shim<V, T, G>(getset, new Access::Primative<V>(std::forward<F>(format)...));
+    using R = Access::Row_access<G>;
+    return new Access::Shim<V, T, R>(Access::Row_access_of<G>::Of(getset),
+                                     new Access::Primative<V>(std::forward<F>(format)...));
 }
 
 template <class T, class S, class... F>

@@ -337,9 +337,10 @@ public:
             return next.template At_offset<T>(
                 static_cast<std::size_t>(reinterpret_cast<unsigned char*>(&access.Ref(*probe)) - storage));
         } else {
+            using R = Access::Row_access<A>;
             auto* link = new Subelement_base<T>();
             link->kind_ = copy;
-            link->Keep(detail::Copy_ops<T, S, A>::ops, access);
+            link->Keep(detail::Copy_ops<T, S, R>::ops, Access::Row_access_of<A>::Of(access));
             link->Chain(next);
             return *link;
         }
@@ -371,7 +372,9 @@ private:
     Subelement_base<T>& Conditional(const A& access, C value, bool equal) {
         auto* link = new Subelement_base<T>();
         link->kind_ = condition;
-        link->Keep(detail::Condition_ops<T, C, A>::ops, access).value = Access::As_number(value);
+        using R = Access::Row_access<A>;
+        link->Keep(detail::Condition_ops<T, C, R>::ops, Access::Row_access_of<A>::Of(access)).value =
+            Access::As_number(value);
         link->equal_ = equal;
         link->Chain(*this);
         return *link;
