@@ -224,8 +224,12 @@ void Trunking_handler_base::Write_link(const Local_link_ID& link, XML_routines::
 
 void Trunking_handler_base::Dump_elements(int indent) const {
     switch (descriptor_.Header()) {
-    case Message_header::tsbk: Dump_header(indent, static_cast<const P25_TSBK_header*>(nullptr), Opcode(), BlockCount()); break;
-    case Message_header::alternate_mbt: Dump_header(indent, static_cast<const Alternate_MBT*>(nullptr), Opcode(), BlockCount()); break;
+    case Message_header::tsbk:
+        Dump_header(indent, static_cast<const P25_TSBK_header*>(nullptr), Opcode(), BlockCount());
+        break;
+    case Message_header::alternate_mbt:
+        Dump_header(indent, static_cast<const Alternate_MBT*>(nullptr), Opcode(), BlockCount());
+        break;
     case Message_header::unconfirmed_data:
         Dump_header(indent, static_cast<const Unconfirmed_data_opcode*>(nullptr), Opcode(), BlockCount());
         break;

@@ -21,7 +21,6 @@
 #include <cstddef>
 #include <new>
 #include <type_traits>
-#include <typeinfo>
 #include <vector>
 
 #include "XML_info.h"
