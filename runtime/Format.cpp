@@ -288,7 +288,7 @@ int Fixed_text(double v, const format_info& f, char (&out)[Fixed_room]) {
         digits[count++] = static_cast<char>('0' + n % 10);
         n /= 10;
     } while (n);
-    const int pad = f.Width() > count + negative ? f.Width() - count - negative : 0;
+    const int pad = std::max(0, f.Width() - count - static_cast<int>(negative));
     char* p = out;
     if (pad && !f.Left() && !f.Zero_pad()) p = std::fill_n(p, pad, ' ');
     if (negative) *p++ = '-';
@@ -422,7 +422,7 @@ void Printer::Print(double v, const format_info& f) {
         else Append_printf(buffer_, length_, f.Printf_double(), v);
         const std::size_t n = length_ - start;
         f.last_length_ = 0;
-        if (n > 0 && n < sizeof f.last_text_) {
+        if (n < sizeof f.last_text_) {
             std::memcpy(f.last_text_, &buffer_[start], n);
             std::memcpy(&f.last_value_, &v, sizeof v);
             f.last_length_ = static_cast<unsigned char>(n);

@@ -199,7 +199,7 @@ void Stream_sink::Close_tag(Frame& f) {
 }
 
 void Stream_sink::Indent(int level) {
-    Put(Blanks, 2 * static_cast<std::size_t>(level < Max_indent_levels ? level : Max_indent_levels));
+    Put(Blanks, 2 * static_cast<std::size_t>(std::min(level, Max_indent_levels)));
 }
 
 // Copies the value while it is plain; escapes it as a whole otherwise.

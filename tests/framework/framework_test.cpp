@@ -449,6 +449,36 @@ TEST(Reading, ARecordOfItsOwnIsConstructedAndEnded) {
     EXPECT_EQ(fw::Dial::ended, 2);
 }
 
+// A value's expected text names its digits in the singular when there is
+// one: a 4-bit field printed "%X" takes up to 1 hexadecimal digit.
+TEST(Reading, ExpectedTextOfOneDigit) {
+    const Info<Gauge> nibble("/Fw_doc/Fw_nibble", Get_Access(GetSet_bf_unit<Gauge, unsigned>(), "%X"));
+    EXPECT_EQ(Read("<Fw_nibble/>").last_error, "Empty text: expected up to 1 hexadecimal digit");
+    EXPECT_EQ(Read("<Fw_nibble>10</Fw_nibble>").last_error,
+              "Value 10 out of range 0\xE2\x80\x93" "F");
+}
+
+namespace fw_mismatch {
+struct Left {
+    std::uint8_t a;
+};
+struct Right {
+    std::uint8_t b;
+};
+}  // namespace fw_mismatch
+
+// An anonymous descriptor spliced into a table of another record type is a
+// mistake of the tables: it stops the load, naming both record types.
+TEST(TablesDeathTest, AnAnonymousDescriptorOfAnotherRecordTypeStopsTheLoad) {
+    using fw_mismatch::Left;
+    using fw_mismatch::Right;
+    static Subelement_table<Right> right_fields[] = {Subelement(&Right::b, "B")};
+    static const Info<Right> right("", right_fields);
+    static Subelement_table<Left> left_fields[] = {Subelement_base<Left>::Entry(right)};
+    EXPECT_DEATH(Info<Left>("Left", left_fields).Tag_count(),
+                 "Mismatch: wanted fw_mismatch::Left, got fw_mismatch::Right\n");
+}
+
 // Parse states driven by hand, as the reader drives them.
 TEST(States, FailedReadsLeaveTheRecordAlone) {
     Input_data input;

@@ -249,7 +249,10 @@ TEST(Scanner, DecimalsAsStrtod) {
     std::vector<std::string> texts = {"0",          "-0.0",     "007.50",           "123456789012345", "1234567890123456",
                                       "0.1",        "0.3",      "-2.000000000000000000001", "9007199254740993",
                                       "0.0000000000000000000001", "0.00000000000000000000001", "85.89934590",
-                                      "1.7976931348623157", "4.9406564584124654"};
+                                      "1.7976931348623157", "4.9406564584124654",
+                                      // 16 digits: their whole number, rounded to a double first, and the
+                                      // quotient rounded again would miss strtod's value by a bit.
+                                      "949.9935341904599", "980440521.2153625"};
     for (std::uint32_t ticks = 7; ticks < 4294000000u; ticks = ticks * 3 + 12345) {
         char text[32];
         std::snprintf(text, sizeof text, "%11.8f", ticks / 50000000.0);

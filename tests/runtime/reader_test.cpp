@@ -314,8 +314,8 @@ TEST(Reader, ReadAttribsOfATreeNode) {
 // A carriage return alone ends a line wherever it stands: in text, between
 // attributes, in either kind of quoted value, in an end tag.  A document
 // type (quoted literals and an internal subset that hold '>', ']' and tags),
-// a comment and a CDATA section (a quote, a '>') do not hide the start tags
-// after them from the attribute cap.
+// a comment, a CDATA section (a quote, a '>') and a processing instruction
+// do not hide the start tags after them from the attribute cap.
 TEST(Reader, LineEndsAndTheCapAfterEveryKindOfMarkup) {
     std::string capped = "<Top";
     for (int i = 0; i < 260; ++i) capped += " a" + std::to_string(i) + "=\"1>\"";
@@ -326,6 +326,9 @@ TEST(Reader, LineEndsAndTheCapAfterEveryKindOfMarkup) {
         {"<!DOCTYPE Test_log [\n<!ELEMENT Test_log ANY>\n<!ENTITY e \"]><Top a='>'>\">\n]>\n<!-- it's > -->\n"
          "<Test_log>\n<Top><![CDATA[ it's > ]]></Top>\n" + capped + "\n</Test_log>\n",
          "in.xml:3: error: Entity declaration e is not supported\nin.xml:8: error: <Top>: \xE2\x80\xA6 and 4 more\n"},
+        // A processing instruction ends at its "?>", not at a '>' alone.
+        {"<?xml version=\"1.0\"?>\n<Test_log>\n<?note x?>" + capped + "\n</Test_log>\n",
+         "in.xml:3: error: <Top>: \xE2\x80\xA6 and 4 more\n"},
     };
     for (const auto& d : docs) EXPECT_EQ(Read(d.first).stderr_text, d.second) << d.first;
 }
