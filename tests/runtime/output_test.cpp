@@ -118,6 +118,13 @@ TEST(Input, ReportsAndFilters) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(input.Last_error(), long_text + "-7");
     EXPECT_EQ(input.Error_count(), 1u);
+    // Messages of 255 and 256 characters, either side of the first buffer's room.
+    for (std::size_t size : {std::size_t{255}, std::size_t{256}}) {
+        const std::string text(size, 'y');
+        input.Error_handler("%s\n", 4, nullptr, text.c_str());
+        EXPECT_EQ(input.Last_error(), text);
+    }
+    EXPECT_EQ(input.Error_count(), 3u);
 
     log.file->Filters()[5] = Log_Voice;
     EXPECT_EQ(input.Filters()[5], static_cast<std::uint32_t>(Log_Voice));  // first use copies

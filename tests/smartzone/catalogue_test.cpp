@@ -133,6 +133,15 @@ TEST(Catalogue, ChannelWordRecords) {
     EXPECT_EQ(log.Errors(), "");
 }
 
+// The baud rates the log names read back as those rates.
+TEST(Catalogue, NamedBaudRatesReadAsTheirRates) {
+    for (std::uint32_t baud : {150u, 300u, 3600u}) {
+        P25::Smartnet_data_log back{};
+        ASSERT_TRUE(Parse(Smartzone::raw_info, "<Smartzone_raw baud=\"" + std::to_string(baud) + "\"/>", back));
+        EXPECT_EQ(back.bits.baud, baud);
+    }
+}
+
 // A message holds three words at most: a fourth generic word is refused,
 // with its line, and the rest of the document is still read.
 TEST(Catalogue, AFourthWordIsRefused) {

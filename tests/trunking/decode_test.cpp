@@ -52,6 +52,22 @@ void Blockwise(const P25::Log_Dispatch_payload& p) {
 
 }  // namespace
 
+// The manufacturer of an unconfirmed-format packet is octet 2 of its
+// header, whatever the logical link ID after it holds (here 90, another
+// manufacturer's number).
+TEST(Decoding, AnUnconfirmedPacketsManufacturerIsItsOctet2) {
+    Blocks m = Mbt(0, 2, 0x90ABCD, grp_v_exp_body);
+    m[0].data[0] = 0x75, m[0].data[1] = 0xFD, m[0].data[7] = 0x05, m[0].data[8] = 0x00, m[0].data[9] = 0x02;
+    m[1].data[0] = 0x00;
+    Seal(m);
+    Idle_assemblers();
+    Log_capture capture;
+    P25::Log_PDU(Payload(Source(1, 0, 1), m));
+    EXPECT_NE(capture.Body().find("<Source_address>90ABCD</Source_address>\n    <GRP_V_CH_GRANT_EXP>"),
+              std::string::npos)
+        << capture.Body();
+}
+
 TEST(Decoding, EntryPointsLogRawAndDecodedElements) {
     const Blocks mbt = Mbt(0, 2, 0x123456, grp_v_exp_body);
     const Blocks run = {Tsbk(uu_v_grant), Tsbk(uu_v_grant), Tsbk(grp_data_grant)};
