@@ -153,41 +153,29 @@ void Trunking_handler_base::Unfile() {
 
 namespace {
 
-// The header functions of each kind of header, on the message's blocks.
-void Setup(Message_header header, P25_TSBK_DATA* blocks, const Trunking_handler_base& h) {
+// Calls f with a null pointer of the header type of this kind: the header
+// functions are overloaded by it.
+template <class F>
+auto With_header(Message_header header, F&& f) {
     switch (header) {
-    case Message_header::tsbk:
-        return Setup_message(*reinterpret_cast<P25_TSBK_header*>(blocks), h.MFID(), h.Opcode(), h.BlockCount(),
-                             h.Outbound());
-    case Message_header::alternate_mbt:
-        return Setup_message(*reinterpret_cast<Alternate_MBT*>(blocks), h.MFID(), h.Opcode(), h.BlockCount(),
-                             h.Outbound());
-    case Message_header::unconfirmed_data:
-        return Setup_message(*reinterpret_cast<Unconfirmed_data_opcode*>(blocks), h.MFID(), h.Opcode(), h.BlockCount(),
-                             h.Outbound());
+    case Message_header::tsbk: return f(static_cast<P25_TSBK_header*>(nullptr));
+    case Message_header::alternate_mbt: return f(static_cast<Alternate_MBT*>(nullptr));
+    case Message_header::unconfirmed_data: break;
     }
+    return f(static_cast<Unconfirmed_data_opcode*>(nullptr));
+}
+template <class H>
+using Header_of = std::remove_pointer_t<H>;
+
+void Setup(Message_header header, P25_TSBK_DATA* blocks, const Trunking_handler_base& h) {
+    With_header(header, [&](auto kind) {
+        Setup_message(*reinterpret_cast<Header_of<decltype(kind)>*>(blocks), h.MFID(), h.Opcode(), h.BlockCount(),
+                      h.Outbound());
+    });
 }
 
 void Checksum(Message_header header, void* blocks, unsigned block_count) {
-    switch (header) {
-    case Message_header::tsbk: return Set_checksum(static_cast<P25_TSBK_header*>(blocks), block_count);
-    case Message_header::alternate_mbt: return Set_checksum(static_cast<Alternate_MBT*>(blocks), block_count);
-    case Message_header::unconfirmed_data:
-        return Set_checksum(static_cast<Unconfirmed_data_opcode*>(blocks), block_count);
-    }
-}
-
-bool Check(Message_header header, const P25_TSBK_DATA* blocks, const XML_routines::Info_base& info, unsigned expected,
-           unsigned actual, XML_routines::Sink& sink) {
-    switch (header) {
-    case Message_header::tsbk:
-        return Check_message(*reinterpret_cast<const P25_TSBK_header*>(blocks), info, expected, actual, sink);
-    case Message_header::alternate_mbt:
-        return Check_message(*reinterpret_cast<const Alternate_MBT*>(blocks), info, expected, actual, sink);
-    case Message_header::unconfirmed_data:
-        return Check_message(*reinterpret_cast<const Unconfirmed_data_opcode*>(blocks), info, expected, actual, sink);
-    }
-    return false;
+    With_header(header, [&](auto kind) { Set_checksum(static_cast<Header_of<decltype(kind)>*>(blocks), block_count); });
 }
 
 }  // namespace
@@ -210,8 +198,11 @@ xmlNode* Trunking_handler_base::Write(const TSBK_PDU_data& record) const {
 }
 
 void Trunking_handler_base::Write(const P25_TSBK_DATA* blocks, unsigned block_count, XML_routines::Sink& sink) const {
-    if (Check(descriptor_.Header(), blocks, descriptor_, BlockCount(), block_count, sink)) return;
-    descriptor_.Write_record(blocks, sink);
+    const bool refused = With_header(descriptor_.Header(), [&](auto kind) {
+        const auto& header = *reinterpret_cast<const Header_of<decltype(kind)>*>(blocks);
+        return Check_message(header, descriptor_, BlockCount(), block_count, sink);
+    });
+    if (!refused) descriptor_.Write_record(blocks, sink);
 }
 
 xmlNode* Trunking_handler_base::Write_link(const Local_link_ID& link) const {
@@ -223,17 +214,7 @@ void Trunking_handler_base::Write_link(const Local_link_ID& link, XML_routines::
 }
 
 void Trunking_handler_base::Dump_elements(int indent) const {
-    switch (descriptor_.Header()) {
-    case Message_header::tsbk:
-        Dump_header(indent, static_cast<const P25_TSBK_header*>(nullptr), Opcode(), BlockCount());
-        break;
-    case Message_header::alternate_mbt:
-        Dump_header(indent, static_cast<const Alternate_MBT*>(nullptr), Opcode(), BlockCount());
-        break;
-    case Message_header::unconfirmed_data:
-        Dump_header(indent, static_cast<const Unconfirmed_data_opcode*>(nullptr), Opcode(), BlockCount());
-        break;
-    }
+    With_header(descriptor_.Header(), [&](auto kind) { Dump_header(indent, kind, Opcode(), BlockCount()); });
     descriptor_.Dump_elements(indent + 1);
     if (link_) link_->Dump_elements(indent + 1);
 }
